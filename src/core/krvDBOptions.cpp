@@ -95,4 +95,154 @@ void TConnectionOptions::Clear() {
     fConnectionString.clear();
 }
 
+// ---------------------------------------------------------------------------
+// InterBase / Firebird
+
+void TIBCompareOptions::Clear() {
+    fDbCharsetCompare = DefaultDbCharsetCompare;
+    fFldCharsetCompare = DefaultFldCharsetCompare;
+    fUpdateDescriptionMode = DefaultUpdateDescriptionMode;
+    fUseRECONNECT = DefaultUseRECONNECT;
+    fUpdateFieldPosition = DefaultUpdateFieldPosition;
+    fExtractOnlyComparedObjects = DefaultExtractOnlyComparedObjects;
+    fIgnoreIBEObjects = DefaultIgnoreIBEObjects;
+}
+
+void TIBServerOptions::SetSQLDialect(TIBSQLDialectType aValue) {
+    if (aValue < 1 || aValue > 3)
+        throw EKrvError("Invalid SQL dialect: " + std::to_string(aValue));
+    fSQLDialect = aValue;
+}
+
+void TIBServerOptions::SetDBCharSet(const std::string& aValue) { fDBCharSet = UpperCase(aValue); }
+
+void TIBServerOptions::Clear() {
+    fSQLDialect = DefaultSQLDialect;
+    fDBCharSet.clear();
+    fIBCompareOptions.Clear();
+    fIBDatabaseOptions.Clear();
+}
+
+void TIBServerOptions::Assign(const TIBServerOptions& Source) {
+    fServerVersion = Source.fServerVersion;
+    fSQLDialect = Source.fSQLDialect;
+    fDBCharSet = Source.fDBCharSet;
+    fIBCompareOptions.Assign(Source.fIBCompareOptions);
+    fIBDatabaseOptions.Assign(Source.fIBDatabaseOptions);
+}
+
+// ---------------------------------------------------------------------------
+// SQL Server
+
+void TMSSQLCompareOptions::Clear() {
+    fIgnoreFileGroup = DefaultIgnoreFileGroup;
+    fIgnoreSysName = DefaultIgnoreSysName;
+    fCaseSensitiveIdentifiers = DefaultCaseSensitiveIdentifiers;
+}
+
+void TMSSQLDatabaseOptions::Clear() {
+    fCollation.clear();
+    fAnsiNullDefault = false;
+    fAnsiNullsEnabled = false;
+    fQuotedIdentifiersEnabled = false;
+    fRecursiveTriggersEnabled = false;
+    fVersion = 0;
+}
+
+void TMSSQLServerOptions::Clear() {
+    fServerVersion = st_MSSQL2000;
+    fDBCharSet.clear();
+    fCollation.clear();
+    fCompareOptions.Clear();
+    fDatabaseOptions.Clear();
+}
+
+void TMSSQLServerOptions::Assign(const TMSSQLServerOptions& Source) {
+    fDBCharSet = Source.fDBCharSet;
+    fCollation = Source.fCollation;
+    fServerVersion = Source.fServerVersion;
+    fCompareOptions.Assign(Source.fCompareOptions);
+    fDatabaseOptions.Assign(Source.fDatabaseOptions);
+}
+
+// ---------------------------------------------------------------------------
+// MySQL, SQL Anywhere, Oracle, PostgreSQL, DB2
+
+void TMySQLServerOptions::Clear() {
+    fServerVersion = DefaultSQLServerVersion;
+    fCharSet.clear();
+    fNames.clear();
+    fCompareOptions.Clear();
+}
+
+void TMySQLServerOptions::Assign(const TMySQLServerOptions& Source) {
+    fServerVersion = Source.fServerVersion;
+    fCharSet = Source.fCharSet;
+    fNames = Source.fNames;
+    fCompareOptions.Assign(Source.fCompareOptions);
+}
+
+void TASAServerOptions::Clear() {
+    fServerVersion = DefaultSQLServerVersion;
+    fCompareOptions.Clear();
+    fDatabaseOptions.Clear();
+}
+
+void TASAServerOptions::Assign(const TASAServerOptions& Source) {
+    fServerVersion = Source.fServerVersion;
+    fCompareOptions.Assign(Source.fCompareOptions);
+    fDatabaseOptions.Assign(Source.fDatabaseOptions);
+}
+
+void TOracleServerOptions::Clear() {
+    fServerVersion = DefaultSQLServerVersion;
+    fCompareOptions.Clear();
+}
+
+void TOracleServerOptions::Assign(const TOracleServerOptions& Source) {
+    fServerVersion = Source.fServerVersion;
+    fCompareOptions.Assign(Source.fCompareOptions);
+}
+
+void TPGSQLServerOptions::Clear() {
+    fServerVersion = st_PostgreSQL_8x;
+    fCompareOptions.Clear();
+}
+
+void TPGSQLServerOptions::Assign(const TPGSQLServerOptions& Source) {
+    fServerVersion = Source.fServerVersion;
+    fCompareOptions.Assign(Source.fCompareOptions);
+}
+
+void TDB2ServerOptions::Clear() {
+    fServerVersion = DefaultSQLServerVersion;
+    fCompareOptions.Clear();
+}
+
+void TDB2ServerOptions::Assign(const TDB2ServerOptions& Source) {
+    fServerVersion = Source.fServerVersion;
+    fCompareOptions.Assign(Source.fCompareOptions);
+}
+
+// ---------------------------------------------------------------------------
+// Sybase ASE
+
+void TASECompareOptions::Assign(const TASECompareOptions& Source) {
+    fIgnoreFileGroup = Source.fIgnoreFileGroup;
+    fIgnoreSysName = Source.fIgnoreSysName;
+    fCaseSensitiveIdentifiers = Source.fCaseSensitiveIdentifiers;
+}
+
+void TASEServerOptions::Clear() {
+    fServerVersion = DefaultSQLServerVersion;
+    fCompareOptions.Clear();
+    fDatabaseOptions.Clear();
+}
+
+void TASEServerOptions::Assign(const TASEServerOptions& Source) {
+    fServerVersion = Source.fServerVersion;
+    fCompareOptions.Assign(Source.fCompareOptions);
+    fDatabaseOptions.Assign(Source.fDatabaseOptions);
+}
+
 }  // namespace dbtwin

@@ -53,6 +53,17 @@ DBTWIN_ENUM_COUNT(TASEServerVersionType, 1);
 // SQL dialect of an InterBase/Firebird database: 1 to 3.
 using TIBSQLDialectType = std::int32_t;
 
+// Database options of Sybase ASE.
+enum TASEDBOption : std::uint8_t {
+    asedboAbortTranOnLogFull, asedboAllowNullsByDefault, asedboAsyncLogService,
+    asedboAutoIdentity, asedboDboUseOnly, asedboDdlInTran, asedboDisableAliasAccess,
+    asedboIdentityInNonUniqueIndex, asedboNoChkptOnRecovery, asedboNoFreeSpaceAcctg,
+    asedboReadOnly, asedboSelectIntoBulkCopyPllSort, asedboSingleUser, asedboTruncLogOnChkpt,
+    asedboUniqueAutoIdentityIndex
+};
+DBTWIN_ENUM_COUNT(TASEDBOption, 15);
+using TASEDBOptions = TSet<TASEDBOption>;
+
 // Display name of version ordinal aVersion of a database kind; empty when the kind has no
 // version list or aVersion is out of range.
 std::string GetServerVerStr(TDatabaseType aDatabaseType, int aVersion);
@@ -125,6 +136,658 @@ private:
     bool fWindowsAuthentication = DefaultUseWindowsAuthentication;
     std::string fConnectionString;
     std::string fClientLibrary;
+};
+
+// ---------------------------------------------------------------------------
+// InterBase / Firebird
+
+// Comparison switches.
+class TIBCompareOptions {
+public:
+    static constexpr bool DefaultDbCharsetCompare = false;
+    static constexpr bool DefaultFldCharsetCompare = false;
+    static constexpr TUpdateDescriptionType DefaultUpdateDescriptionMode = udSysTables;
+    static constexpr bool DefaultModifySystemTables = false;
+    static constexpr bool DefaultGenerateCOMMIT = false;
+    static constexpr bool DefaultUseRECONNECT = true;
+    static constexpr bool DefaultAllowDataTypeConversion = false;
+    static constexpr bool DefaultUpdateFieldPosition = true;
+    static constexpr bool DefaultExtractOnlyComparedObjects = true;
+    static constexpr bool DefaultIgnoreIBEObjects = true;
+
+    // Compare the database default character set.
+    bool GetDbCharsetCompare() const { return fDbCharsetCompare; }
+    void SetDbCharsetCompare(bool aValue) { fDbCharsetCompare = aValue; }
+    // Compare column character sets.
+    bool GetFldCharsetCompare() const { return fFldCharsetCompare; }
+    void SetFldCharsetCompare(bool aValue) { fFldCharsetCompare = aValue; }
+    // How object descriptions are scripted.
+    TUpdateDescriptionType GetUpdateDescriptionMode() const { return fUpdateDescriptionMode; }
+    void SetUpdateDescriptionMode(TUpdateDescriptionType aValue) { fUpdateDescriptionMode = aValue; }
+    // Kept for stored settings; has no effect.
+    bool GetModifySystemTables() const { return fModifySystemTables; }
+    void SetModifySystemTables(bool aValue) { fModifySystemTables = aValue; }
+    // Write COMMIT WORK after each changing statement.
+    bool GetGenerateCOMMIT() const { return fGenerateCOMMIT; }
+    void SetGenerateCOMMIT(bool aValue) { fGenerateCOMMIT = aValue; }
+    // Reconnect with RECONNECT rather than a new CONNECT.
+    bool GetUseRECONNECT() const { return fUseRECONNECT; }
+    void SetUseRECONNECT(bool aValue) { fUseRECONNECT = aValue; }
+    // Allow column type changes that convert data.
+    bool GetAllowDataTypeConversion() const { return fAllowDataTypeConversion; }
+    void SetAllowDataTypeConversion(bool aValue) { fAllowDataTypeConversion = aValue; }
+    // Script column position changes.
+    bool GetUpdateFieldPosition() const { return fUpdateFieldPosition; }
+    void SetUpdateFieldPosition(bool aValue) { fUpdateFieldPosition = aValue; }
+    // Extract only the categories being compared.
+    bool GetExtractOnlyComparedObjects() const { return fExtractOnlyComparedObjects; }
+    void SetExtractOnlyComparedObjects(bool aValue) { fExtractOnlyComparedObjects = aValue; }
+    // Do not file objects whose names begin with "IBE$".
+    bool GetIgnoreIBEObjects() const { return fIgnoreIBEObjects; }
+    void SetIgnoreIBEObjects(bool aValue) { fIgnoreIBEObjects = aValue; }
+
+    // Restores the defaults; ModifySystemTables, GenerateCOMMIT and AllowDataTypeConversion
+    // keep their values.
+    void Clear();
+    void Assign(const TIBCompareOptions& Source) { *this = Source; }
+    void AssignTo(TIBCompareOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TIBCompareOptions&) const = default;
+
+private:
+    bool fDbCharsetCompare = DefaultDbCharsetCompare;
+    bool fFldCharsetCompare = DefaultFldCharsetCompare;
+    TUpdateDescriptionType fUpdateDescriptionMode = DefaultUpdateDescriptionMode;
+    bool fModifySystemTables = DefaultModifySystemTables;
+    bool fGenerateCOMMIT = DefaultGenerateCOMMIT;
+    bool fUseRECONNECT = DefaultUseRECONNECT;
+    bool fAllowDataTypeConversion = DefaultAllowDataTypeConversion;
+    bool fUpdateFieldPosition = DefaultUpdateFieldPosition;
+    bool fExtractOnlyComparedObjects = DefaultExtractOnlyComparedObjects;
+    bool fIgnoreIBEObjects = DefaultIgnoreIBEObjects;
+};
+
+// Facts read from a database by the extractor or the connection.
+class TIBDatabaseOptions {
+public:
+    const std::string& GetServerVersion() const { return fServerVersion; }
+    void SetServerVersion(const std::string& aValue) { fServerVersion = aValue; }
+    const std::string& GetServerImplementation() const { return fServerImplementation; }
+    void SetServerImplementation(const std::string& aValue) { fServerImplementation = aValue; }
+    std::int32_t GetODSMajorVersion() const { return fODSMajorVersion; }
+    void SetODSMajorVersion(std::int32_t aValue) { fODSMajorVersion = aValue; }
+    std::int32_t GetODSMinorVersion() const { return fODSMinorVersion; }
+    void SetODSMinorVersion(std::int32_t aValue) { fODSMinorVersion = aValue; }
+    std::int32_t GetPageSize() const { return fPageSize; }
+    void SetPageSize(std::int32_t aValue) { fPageSize = aValue; }
+    std::int32_t GetForcedWrites() const { return fForcedWrites; }
+    void SetForcedWrites(std::int32_t aValue) { fForcedWrites = aValue; }
+    std::int32_t GetSweepInterval() const { return fSweepInterval; }
+    void SetSweepInterval(std::int32_t aValue) { fSweepInterval = aValue; }
+    std::int32_t GetReadOnly() const { return fReadOnly; }
+    void SetReadOnly(std::int32_t aValue) { fReadOnly = aValue; }
+    std::int32_t GetNumBuffers() const { return fNumBuffers; }
+    void SetNumBuffers(std::int32_t aValue) { fNumBuffers = aValue; }
+    std::int32_t GetDBImplementationNo() const { return fDBImplementationNo; }
+    void SetDBImplementationNo(std::int32_t aValue) { fDBImplementationNo = aValue; }
+    std::int32_t GetDBImplementationClass() const { return fDBImplementationClass; }
+    void SetDBImplementationClass(std::int32_t aValue) { fDBImplementationClass = aValue; }
+    std::int32_t GetDBSQLDialect() const { return fDBSQLDialect; }
+    void SetDBSQLDialect(std::int32_t aValue) { fDBSQLDialect = aValue; }
+
+    void Clear() { *this = TIBDatabaseOptions(); }
+    void Assign(const TIBDatabaseOptions& Source) { *this = Source; }
+    void AssignTo(TIBDatabaseOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TIBDatabaseOptions&) const = default;
+
+private:
+    std::string fServerVersion;
+    std::string fServerImplementation;
+    std::int32_t fODSMajorVersion = 0;
+    std::int32_t fODSMinorVersion = 0;
+    std::int32_t fPageSize = 0;
+    std::int32_t fForcedWrites = 0;
+    std::int32_t fSweepInterval = 0;
+    std::int32_t fReadOnly = 0;
+    std::int32_t fNumBuffers = 0;
+    std::int32_t fDBImplementationNo = 0;
+    std::int32_t fDBImplementationClass = 0;
+    std::int32_t fDBSQLDialect = 0;
+};
+
+// Server kind and version, dialect and character set of an InterBase/Firebird database,
+// with its compare options and the facts read from it.
+class TIBServerOptions {
+public:
+    static constexpr TIBSQLServerVersionType DefaultSQLServerVersion = st_Firebird_25;
+    static constexpr TIBSQLDialectType DefaultSQLDialect = 3;
+
+    TIBSQLServerVersionType GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TIBSQLServerVersionType aValue) { fServerVersion = aValue; }
+    TIBSQLDialectType GetSQLDialect() const { return fSQLDialect; }
+    // Throws EKrvError for a dialect other than 1, 2 or 3; the stored dialect is kept.
+    void SetSQLDialect(TIBSQLDialectType aValue);
+    const std::string& GetDBCharSet() const { return fDBCharSet; }
+    // Stored in upper case.
+    void SetDBCharSet(const std::string& aValue);
+    TIBCompareOptions& GetIBCompareOptions() { return fIBCompareOptions; }
+    const TIBCompareOptions& GetIBCompareOptions() const { return fIBCompareOptions; }
+    void SetIBCompareOptions(const TIBCompareOptions& aValue) { fIBCompareOptions.Assign(aValue); }
+    TIBDatabaseOptions& GetIBDatabaseOptions() { return fIBDatabaseOptions; }
+    const TIBDatabaseOptions& GetIBDatabaseOptions() const { return fIBDatabaseOptions; }
+    void SetIBDatabaseOptions(const TIBDatabaseOptions& aValue) { fIBDatabaseOptions.Assign(aValue); }
+
+    // Dialect 3, no character set, both nested options cleared; the server version is kept.
+    void Clear();
+    void Assign(const TIBServerOptions& Source);
+    void AssignTo(TIBServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TIBServerOptions&) const = default;
+
+private:
+    TIBSQLServerVersionType fServerVersion = DefaultSQLServerVersion;
+    TIBSQLDialectType fSQLDialect = DefaultSQLDialect;
+    std::string fDBCharSet;
+    TIBCompareOptions fIBCompareOptions;
+    TIBDatabaseOptions fIBDatabaseOptions;
+};
+
+// The same options under the class name of each owner.
+class TIBSQLExecOptions : public TIBServerOptions {};
+class TIBExtractOptions : public TIBServerOptions {};
+class TIBTableDataComparerOptions : public TIBServerOptions {};
+class TIBEngineOptions : public TIBServerOptions {};
+
+// ---------------------------------------------------------------------------
+// SQL Server
+
+class TMSSQLCompareOptions {
+public:
+    static constexpr bool DefaultIgnoreFileGroup = false;
+    static constexpr bool DefaultIgnoreSysName = true;
+    static constexpr bool DefaultCaseSensitiveIdentifiers = false;
+    static constexpr bool DefaultUpdateColumnPosition = false;
+
+    bool GetIgnoreFileGroup() const { return fIgnoreFileGroup; }
+    void SetIgnoreFileGroup(bool aValue) { fIgnoreFileGroup = aValue; }
+    // System-generated constraint names are not compared.
+    bool GetIgnoreSysName() const { return fIgnoreSysName; }
+    void SetIgnoreSysName(bool aValue) { fIgnoreSysName = aValue; }
+    // Off: names are folded to upper case.
+    bool GetCaseSensitiveIdentifiers() const { return fCaseSensitiveIdentifiers; }
+    void SetCaseSensitiveIdentifiers(bool aValue) { fCaseSensitiveIdentifiers = aValue; }
+    bool GetUpdateColumnPosition() const { return fUpdateColumnPosition; }
+    void SetUpdateColumnPosition(bool aValue) { fUpdateColumnPosition = aValue; }
+
+    // Restores the defaults; UpdateColumnPosition keeps its value.
+    void Clear();
+    void Assign(const TMSSQLCompareOptions& Source) { *this = Source; }
+    void AssignTo(TMSSQLCompareOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TMSSQLCompareOptions&) const = default;
+
+private:
+    bool fIgnoreFileGroup = DefaultIgnoreFileGroup;
+    bool fIgnoreSysName = DefaultIgnoreSysName;
+    bool fCaseSensitiveIdentifiers = DefaultCaseSensitiveIdentifiers;
+    bool fUpdateColumnPosition = DefaultUpdateColumnPosition;
+};
+
+// Facts read from a database.
+class TMSSQLDatabaseOptions {
+public:
+    const std::string& GetCollation() const { return fCollation; }
+    void SetCollation(const std::string& aValue) { fCollation = aValue; }
+    bool GetAnsiNullDefault() const { return fAnsiNullDefault; }
+    void SetAnsiNullDefault(bool aValue) { fAnsiNullDefault = aValue; }
+    bool GetAnsiNullsEnabled() const { return fAnsiNullsEnabled; }
+    void SetAnsiNullsEnabled(bool aValue) { fAnsiNullsEnabled = aValue; }
+    bool GetQuotedIdentifiersEnabled() const { return fQuotedIdentifiersEnabled; }
+    void SetQuotedIdentifiersEnabled(bool aValue) { fQuotedIdentifiersEnabled = aValue; }
+    bool GetRecursiveTriggersEnabled() const { return fRecursiveTriggersEnabled; }
+    void SetRecursiveTriggersEnabled(bool aValue) { fRecursiveTriggersEnabled = aValue; }
+    std::int32_t GetVersion() const { return fVersion; }
+    void SetVersion(std::int32_t aValue) { fVersion = aValue; }
+    std::int32_t GetCompatibilityLevel() const { return fCompatibilityLevel; }
+    void SetCompatibilityLevel(std::int32_t aValue) { fCompatibilityLevel = aValue; }
+
+    // Resets everything but the compatibility level.
+    void Clear();
+    void Assign(const TMSSQLDatabaseOptions& Source) { *this = Source; }
+    void AssignTo(TMSSQLDatabaseOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TMSSQLDatabaseOptions&) const = default;
+
+private:
+    std::string fCollation;
+    bool fAnsiNullDefault = false;
+    bool fAnsiNullsEnabled = false;
+    bool fQuotedIdentifiersEnabled = false;
+    bool fRecursiveTriggersEnabled = false;
+    std::int32_t fVersion = 0;
+    std::int32_t fCompatibilityLevel = 0;
+};
+
+class TMSSQLServerOptions {
+public:
+    // A new object starts at st_MSSQL2000 (construction clears), not at this default.
+    static constexpr TMSSQLServerVersionType DefaultSQLServerVersion = st_MSSQL2017;
+
+    TMSSQLServerOptions() { Clear(); }
+
+    TMSSQLServerVersionType GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TMSSQLServerVersionType aValue) { fServerVersion = aValue; }
+    const std::string& GetCollation() const { return fCollation; }
+    void SetCollation(const std::string& aValue) { fCollation = aValue; }
+    const std::string& GetDBCharSet() const { return fDBCharSet; }
+    void SetDBCharSet(const std::string& aValue) { fDBCharSet = aValue; }
+    TMSSQLCompareOptions& GetMSSQLCompareOptions() { return fCompareOptions; }
+    const TMSSQLCompareOptions& GetMSSQLCompareOptions() const { return fCompareOptions; }
+    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+    TMSSQLDatabaseOptions& GetMSSQLDatabaseOptions() { return fDatabaseOptions; }
+    const TMSSQLDatabaseOptions& GetMSSQLDatabaseOptions() const { return fDatabaseOptions; }
+    void SetMSSQLDatabaseOptions(const TMSSQLDatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
+
+    // Version st_MSSQL2000, no texts, both nested options cleared.
+    void Clear();
+    void Assign(const TMSSQLServerOptions& Source);
+    void AssignTo(TMSSQLServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TMSSQLServerOptions&) const = default;
+
+private:
+    std::string fDBCharSet;
+    std::string fCollation;
+    TMSSQLServerVersionType fServerVersion = st_MSSQL2000;
+    TMSSQLCompareOptions fCompareOptions;
+    TMSSQLDatabaseOptions fDatabaseOptions;
+};
+
+// ---------------------------------------------------------------------------
+// MySQL / MariaDB
+
+class TMySQLCompareOptions {
+public:
+    static constexpr bool DefaultCaseSensitiveIdentifiers = true;
+
+    bool GetCaseSensitiveIdentifiers() const { return fCaseSensitiveIdentifiers; }
+    void SetCaseSensitiveIdentifiers(bool aValue) { fCaseSensitiveIdentifiers = aValue; }
+
+    void Clear() { fCaseSensitiveIdentifiers = DefaultCaseSensitiveIdentifiers; }
+    void Assign(const TMySQLCompareOptions& Source) { *this = Source; }
+    void AssignTo(TMySQLCompareOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TMySQLCompareOptions&) const = default;
+
+private:
+    bool fCaseSensitiveIdentifiers = DefaultCaseSensitiveIdentifiers;
+};
+
+class TMySQLServerOptions {
+public:
+    static constexpr TMySQLServerVersionType DefaultSQLServerVersion = st_MySQL_5x;
+
+    TMySQLServerVersionType GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TMySQLServerVersionType aValue) { fServerVersion = aValue; }
+    const std::string& GetCharSet() const { return fCharSet; }
+    void SetCharSet(const std::string& aValue) { fCharSet = aValue; }
+    // The SET NAMES value.
+    const std::string& GetNames() const { return fNames; }
+    void SetNames(const std::string& aValue) { fNames = aValue; }
+    TMySQLCompareOptions& GetMySQLCompareOptions() { return fCompareOptions; }
+    const TMySQLCompareOptions& GetMySQLCompareOptions() const { return fCompareOptions; }
+    void SetMySQLCompareOptions(const TMySQLCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+
+    void Clear();
+    void Assign(const TMySQLServerOptions& Source);
+    void AssignTo(TMySQLServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TMySQLServerOptions&) const = default;
+
+private:
+    TMySQLServerVersionType fServerVersion = DefaultSQLServerVersion;
+    std::string fCharSet;
+    std::string fNames;
+    TMySQLCompareOptions fCompareOptions;
+};
+
+// ---------------------------------------------------------------------------
+// SQL Anywhere
+
+class TASACompareOptions {
+public:
+    static constexpr bool DefaultCaseSensitiveIdentifiers = false;
+
+    bool GetCaseSensitiveIdentifiers() const { return fCaseSensitiveIdentifiers; }
+    void SetCaseSensitiveIdentifiers(bool aValue) { fCaseSensitiveIdentifiers = aValue; }
+
+    void Clear() { fCaseSensitiveIdentifiers = DefaultCaseSensitiveIdentifiers; }
+    void Assign(const TASACompareOptions& Source) { *this = Source; }
+    void AssignTo(TASACompareOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TASACompareOptions&) const = default;
+
+private:
+    bool fCaseSensitiveIdentifiers = DefaultCaseSensitiveIdentifiers;
+};
+
+// Facts read from a database.
+class TASADatabaseOptions {
+public:
+    bool GetQuotedIdentifier() const { return fQuotedIdentifier; }
+    void SetQuotedIdentifier(bool aValue) { fQuotedIdentifier = aValue; }
+    bool GetAnsiNull() const { return fAnsiNull; }
+    void SetAnsiNull(bool aValue) { fAnsiNull = aValue; }
+    const std::string& GetDefCollation() const { return fDefCollation; }
+    void SetDefCollation(const std::string& aValue) { fDefCollation = aValue; }
+    std::int32_t GetStatistics() const { return fStatistics; }
+    void SetStatistics(std::int32_t aValue) { fStatistics = aValue; }
+    const std::string& GetDate_Order() const { return fDate_Order; }
+    void SetDate_Order(const std::string& aValue) { fDate_Order = aValue; }
+
+    // Both flags on, texts empty, statistics 0.
+    void Clear() { *this = TASADatabaseOptions(); }
+    void Assign(const TASADatabaseOptions& Source) { *this = Source; }
+    void AssignTo(TASADatabaseOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TASADatabaseOptions&) const = default;
+
+private:
+    bool fQuotedIdentifier = true;
+    bool fAnsiNull = true;
+    std::string fDefCollation;
+    std::int32_t fStatistics = 0;
+    std::string fDate_Order;
+};
+
+class TASAServerOptions {
+public:
+    static constexpr TASAServerVersionType DefaultSQLServerVersion = st_ASA9;
+
+    TASAServerVersionType GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TASAServerVersionType aValue) { fServerVersion = aValue; }
+    TASACompareOptions& GetASACompareOptions() { return fCompareOptions; }
+    const TASACompareOptions& GetASACompareOptions() const { return fCompareOptions; }
+    void SetASACompareOptions(const TASACompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+    TASADatabaseOptions& GetASADatabaseOptions() { return fDatabaseOptions; }
+    const TASADatabaseOptions& GetASADatabaseOptions() const { return fDatabaseOptions; }
+    void SetASADatabaseOptions(const TASADatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
+
+    void Clear();
+    void Assign(const TASAServerOptions& Source);
+    void AssignTo(TASAServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TASAServerOptions&) const = default;
+
+private:
+    TASAServerVersionType fServerVersion = DefaultSQLServerVersion;
+    TASACompareOptions fCompareOptions;
+    TASADatabaseOptions fDatabaseOptions;
+};
+
+// ---------------------------------------------------------------------------
+// Oracle, PostgreSQL, DB2: no compare options yet.
+
+class TOracleCompareOptions {
+public:
+    void Clear() {}
+    void Assign(const TOracleCompareOptions&) {}
+    void AssignTo(TOracleCompareOptions&) const {}
+    bool operator==(const TOracleCompareOptions&) const = default;
+};
+
+class TPgSQLCompareOptions {
+public:
+    void Clear() {}
+    void Assign(const TPgSQLCompareOptions&) {}
+    void AssignTo(TPgSQLCompareOptions&) const {}
+    bool operator==(const TPgSQLCompareOptions&) const = default;
+};
+
+class TDB2CompareOptions {
+public:
+    void Clear() {}
+    void Assign(const TDB2CompareOptions&) {}
+    void AssignTo(TDB2CompareOptions&) const {}
+    bool operator==(const TDB2CompareOptions&) const = default;
+};
+
+class TOracleServerOptions {
+public:
+    static constexpr TOracleServerVersionType DefaultSQLServerVersion = st_Oracle_10x;
+
+    TOracleServerVersionType GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TOracleServerVersionType aValue) { fServerVersion = aValue; }
+    TOracleCompareOptions& GetOracleCompareOptions() { return fCompareOptions; }
+    const TOracleCompareOptions& GetOracleCompareOptions() const { return fCompareOptions; }
+    void SetOracleCompareOptions(const TOracleCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+
+    void Clear();
+    void Assign(const TOracleServerOptions& Source);
+    void AssignTo(TOracleServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TOracleServerOptions&) const = default;
+
+private:
+    TOracleServerVersionType fServerVersion = DefaultSQLServerVersion;
+    TOracleCompareOptions fCompareOptions;
+};
+
+class TPGSQLServerOptions {
+public:
+    // A new object starts at st_PostgreSQL_8x, not at this default.
+    static constexpr TPGSQLServerVersionType DefaultSQLServerVersion = st_PostgreSQL_12x;
+
+    TPGSQLServerVersionType GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TPGSQLServerVersionType aValue) { fServerVersion = aValue; }
+    TPgSQLCompareOptions& GetPGSQLCompareOptions() { return fCompareOptions; }
+    const TPgSQLCompareOptions& GetPGSQLCompareOptions() const { return fCompareOptions; }
+    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+
+    // Version st_PostgreSQL_8x.
+    void Clear();
+    void Assign(const TPGSQLServerOptions& Source);
+    void AssignTo(TPGSQLServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TPGSQLServerOptions&) const = default;
+
+private:
+    TPGSQLServerVersionType fServerVersion = st_PostgreSQL_8x;
+    TPgSQLCompareOptions fCompareOptions;
+};
+
+class TDB2ServerOptions {
+public:
+    static constexpr TDB2ServerVersionType DefaultSQLServerVersion = st_DB2_8x;
+
+    TDB2ServerVersionType GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TDB2ServerVersionType aValue) { fServerVersion = aValue; }
+    TDB2CompareOptions& GetDB2CompareOptions() { return fCompareOptions; }
+    const TDB2CompareOptions& GetDB2CompareOptions() const { return fCompareOptions; }
+    void SetDB2CompareOptions(const TDB2CompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+
+    void Clear();
+    void Assign(const TDB2ServerOptions& Source);
+    void AssignTo(TDB2ServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TDB2ServerOptions&) const = default;
+
+private:
+    TDB2ServerVersionType fServerVersion = DefaultSQLServerVersion;
+    TDB2CompareOptions fCompareOptions;
+};
+
+// ---------------------------------------------------------------------------
+// Sybase ASE
+
+class TASECompareOptions {
+public:
+    static constexpr bool DefaultIgnoreFileGroup = false;
+    static constexpr bool DefaultIgnoreSysName = true;
+    static constexpr bool DefaultCaseSensitiveIdentifiers = false;
+    static constexpr bool DefaultCompareDBOptions = true;
+
+    bool GetIgnoreFileGroup() const { return fIgnoreFileGroup; }
+    void SetIgnoreFileGroup(bool aValue) { fIgnoreFileGroup = aValue; }
+    bool GetIgnoreSysName() const { return fIgnoreSysName; }
+    void SetIgnoreSysName(bool aValue) { fIgnoreSysName = aValue; }
+    bool GetCaseSensitiveIdentifiers() const { return fCaseSensitiveIdentifiers; }
+    void SetCaseSensitiveIdentifiers(bool aValue) { fCaseSensitiveIdentifiers = aValue; }
+    // Compare the ASE database options.
+    bool GetCompareDBOptions() const { return fCompareDBOptions; }
+    void SetCompareDBOptions(bool aValue) { fCompareDBOptions = aValue; }
+
+    void Clear() { *this = TASECompareOptions(); }
+    // Copies IgnoreFileGroup, IgnoreSysName and CaseSensitiveIdentifiers; CompareDBOptions
+    // stays, so a metadata set that receives the comparer's options keeps its own.
+    void Assign(const TASECompareOptions& Source);
+    void AssignTo(TASECompareOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TASECompareOptions&) const = default;
+
+private:
+    bool fIgnoreFileGroup = DefaultIgnoreFileGroup;
+    bool fIgnoreSysName = DefaultIgnoreSysName;
+    bool fCaseSensitiveIdentifiers = DefaultCaseSensitiveIdentifiers;
+    bool fCompareDBOptions = DefaultCompareDBOptions;
+};
+
+// Facts read from a database.
+class TASEDatabaseOptions {
+public:
+    const std::string& GetServerVersion() const { return fServerVersion; }
+    void SetServerVersion(const std::string& aValue) { fServerVersion = aValue; }
+    const std::string& GetDbOptions() const { return fDbOptions; }
+    void SetDbOptions(const std::string& aValue) { fDbOptions = aValue; }
+    const std::string& GetDb_Size() const { return fDb_Size; }
+    void SetDb_Size(const std::string& aValue) { fDb_Size = aValue; }
+    const std::string& GetDbOwner() const { return fDbOwner; }
+    void SetDbOwner(const std::string& aValue) { fDbOwner = aValue; }
+    const std::string& GetDbCreated() const { return fDbCreated; }
+    void SetDbCreated(const std::string& aValue) { fDbCreated = aValue; }
+    const std::string& GetCollation() const { return fCollation; }
+    void SetCollation(const std::string& aValue) { fCollation = aValue; }
+    std::int32_t GetDbSize() const { return fDbSize; }
+    void SetDbSize(std::int32_t aValue) { fDbSize = aValue; }
+    std::int32_t GetLogSize() const { return fLogSize; }
+    void SetLogSize(std::int32_t aValue) { fLogSize = aValue; }
+    std::int32_t GetVersion() const { return fVersion; }
+    void SetVersion(std::int32_t aValue) { fVersion = aValue; }
+    bool GetAnsiNullDefault() const { return fAnsiNullDefault; }
+    void SetAnsiNullDefault(bool aValue) { fAnsiNullDefault = aValue; }
+    bool GetAnsiNullsEnabled() const { return fAnsiNullsEnabled; }
+    void SetAnsiNullsEnabled(bool aValue) { fAnsiNullsEnabled = aValue; }
+    bool GetQuotedIdentifiersEnabled() const { return fQuotedIdentifiersEnabled; }
+    void SetQuotedIdentifiersEnabled(bool aValue) { fQuotedIdentifiersEnabled = aValue; }
+    bool GetRecursiveTriggersEnabled() const { return fRecursiveTriggersEnabled; }
+    void SetRecursiveTriggersEnabled(bool aValue) { fRecursiveTriggersEnabled = aValue; }
+    const TASEDBOptions& GetASEDBOptions() const { return fASEDBOptions; }
+    TASEDBOptions& GetASEDBOptions() { return fASEDBOptions; }
+    void SetASEDBOptions(const TASEDBOptions& aValue) { fASEDBOptions = aValue; }
+
+    bool AbortTranOnLogFull = false;
+
+    // Resets every fact.
+    void Clear() { *this = TASEDatabaseOptions(); }
+    void Assign(const TASEDatabaseOptions& Source) { *this = Source; }
+    void AssignTo(TASEDatabaseOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TASEDatabaseOptions&) const = default;
+
+private:
+    std::string fServerVersion;
+    std::string fDbOptions;
+    std::string fDb_Size;
+    std::string fDbOwner;
+    std::string fDbCreated;
+    std::string fCollation;
+    std::int32_t fDbSize = 0;
+    std::int32_t fLogSize = 0;
+    std::int32_t fVersion = 0;
+    bool fAnsiNullDefault = false;
+    bool fAnsiNullsEnabled = false;
+    bool fQuotedIdentifiersEnabled = false;
+    bool fRecursiveTriggersEnabled = false;
+    TASEDBOptions fASEDBOptions;
+};
+
+class TASEServerOptions {
+public:
+    static constexpr TASEServerVersionType DefaultSQLServerVersion = st_ASE12;
+
+    TASEServerVersionType GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TASEServerVersionType aValue) { fServerVersion = aValue; }
+    TASECompareOptions& GetASECompareOptions() { return fCompareOptions; }
+    const TASECompareOptions& GetASECompareOptions() const { return fCompareOptions; }
+    void SetASECompareOptions(const TASECompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+    TASEDatabaseOptions& GetASEDatabaseOptions() { return fDatabaseOptions; }
+    const TASEDatabaseOptions& GetASEDatabaseOptions() const { return fDatabaseOptions; }
+    void SetASEDatabaseOptions(const TASEDatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
+
+    // Version st_ASE12, both nested options cleared.
+    void Clear();
+    // The compare options are copied by their own rule (three switches).
+    void Assign(const TASEServerOptions& Source);
+    void AssignTo(TASEServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TASEServerOptions&) const = default;
+
+private:
+    TASEServerVersionType fServerVersion = DefaultSQLServerVersion;
+    TASECompareOptions fCompareOptions;
+    TASEDatabaseOptions fDatabaseOptions;
+};
+
+// ---------------------------------------------------------------------------
+// Data scripts
+
+class TScriptOptions {
+public:
+    static constexpr bool DefaultGenerateScript = true;
+    static constexpr bool DefaultConnect = true;
+    static constexpr bool DefaultSQLDialect = true;
+    static constexpr bool DefaultDBCharSet = true;
+    static constexpr bool DefaultLocalSQL = false;
+
+    bool GetGenerateScript() const { return fGenerateScript; }
+    void SetGenerateScript(bool aValue) { fGenerateScript = aValue; }
+    // Write the connect statement.
+    bool GetConnect() const { return fConnect; }
+    void SetConnect(bool aValue) { fConnect = aValue; }
+    // Write the SQL dialect statement.
+    bool GetSQLDialect() const { return fSQLDialect; }
+    void SetSQLDialect(bool aValue) { fSQLDialect = aValue; }
+    // Write the character set statement.
+    bool GetDBCharSet() const { return fDBCharSet; }
+    void SetDBCharSet(bool aValue) { fDBCharSet = aValue; }
+    bool GetLocalSQL() const { return fLocalSQL; }
+    void SetLocalSQL(bool aValue) { fLocalSQL = aValue; }
+    // Formats of literal values; empty by default.
+    const std::string& GetFloatFormat() const { return fFloatFormat; }
+    void SetFloatFormat(const std::string& aValue) { fFloatFormat = aValue; }
+    const std::string& GetDateFormat() const { return fDateFormat; }
+    void SetDateFormat(const std::string& aValue) { fDateFormat = aValue; }
+    const std::string& GetTimeFormat() const { return fTimeFormat; }
+    void SetTimeFormat(const std::string& aValue) { fTimeFormat = aValue; }
+    const std::string& GetDateTimeFormat() const { return fDateTimeFormat; }
+    void SetDateTimeFormat(const std::string& aValue) { fDateTimeFormat = aValue; }
+
+    void Assign(const TScriptOptions& Source) { *this = Source; }
+    void AssignTo(TScriptOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TScriptOptions&) const = default;
+
+private:
+    bool fGenerateScript = DefaultGenerateScript;
+    bool fConnect = DefaultConnect;
+    bool fSQLDialect = DefaultSQLDialect;
+    bool fDBCharSet = DefaultDBCharSet;
+    bool fLocalSQL = DefaultLocalSQL;
+    std::string fFloatFormat;
+    std::string fDateFormat;
+    std::string fTimeFormat;
+    std::string fDateTimeFormat;
 };
 
 }  // namespace dbtwin

@@ -145,5 +145,527 @@ TEST(ConnectionOptionsTest, AssignCopiesAllThirteenFields) {
     EXPECT_EQ(src.GetUserName(), "SYSDBA");
 }
 
+// ---------------------------------------------------------------------------
+// Boolean switches of the compare and script options, checked by one table per class:
+// the value after construction, the declared default, what Clear does and what Assign
+// copies.
+
+template <typename T>
+struct Switch {
+    const char* name;
+    bool (T::*get)() const;
+    void (T::*set)(bool);
+    bool declared;      // the class's declared default
+    bool expected;      // the documented default and initial value
+    bool keptByClear;   // Clear leaves the value as it is
+    bool copied;        // Assign / AssignTo copy it
+};
+
+template <typename T>
+void CheckSwitches(const std::vector<Switch<T>>& table) {
+    const T fresh;
+    for (const auto& s : table) {
+        SCOPED_TRACE(s.name);
+        EXPECT_EQ(s.declared, s.expected);
+        EXPECT_EQ((fresh.*s.get)(), s.expected);
+    }
+    // Flip every switch, then clear.
+    T flipped;
+    for (const auto& s : table) (flipped.*s.set)(!s.expected);
+    if constexpr (requires(T t) { t.Clear(); }) {
+        T cleared = flipped;
+        cleared.Clear();
+        for (const auto& s : table) {
+            SCOPED_TRACE(s.name);
+            EXPECT_EQ((cleared.*s.get)(), s.keptByClear ? !s.expected : s.expected);
+        }
+    }
+    T assigned;
+    assigned.Assign(flipped);
+    T assignedTo;
+    flipped.AssignTo(assignedTo);
+    for (const auto& s : table) {
+        SCOPED_TRACE(s.name);
+        EXPECT_EQ((assigned.*s.get)(), s.copied ? !s.expected : s.expected);
+        EXPECT_EQ((assignedTo.*s.get)(), s.copied ? !s.expected : s.expected);
+    }
+}
+
+TEST(CompareOptionsTest, InterBaseSwitches) {
+    using T = TIBCompareOptions;
+    CheckSwitches<T>({
+        {"DbCharsetCompare", &T::GetDbCharsetCompare, &T::SetDbCharsetCompare,
+         T::DefaultDbCharsetCompare, false, false, true},
+        {"FldCharsetCompare", &T::GetFldCharsetCompare, &T::SetFldCharsetCompare,
+         T::DefaultFldCharsetCompare, false, false, true},
+        {"ModifySystemTables", &T::GetModifySystemTables, &T::SetModifySystemTables,
+         T::DefaultModifySystemTables, false, true, true},
+        {"GenerateCOMMIT", &T::GetGenerateCOMMIT, &T::SetGenerateCOMMIT,
+         T::DefaultGenerateCOMMIT, false, true, true},
+        {"UseRECONNECT", &T::GetUseRECONNECT, &T::SetUseRECONNECT, T::DefaultUseRECONNECT,
+         true, false, true},
+        {"AllowDataTypeConversion", &T::GetAllowDataTypeConversion,
+         &T::SetAllowDataTypeConversion, T::DefaultAllowDataTypeConversion, false, true, true},
+        {"UpdateFieldPosition", &T::GetUpdateFieldPosition, &T::SetUpdateFieldPosition,
+         T::DefaultUpdateFieldPosition, true, false, true},
+        {"ExtractOnlyComparedObjects", &T::GetExtractOnlyComparedObjects,
+         &T::SetExtractOnlyComparedObjects, T::DefaultExtractOnlyComparedObjects, true, false,
+         true},
+        {"IgnoreIBEObjects", &T::GetIgnoreIBEObjects, &T::SetIgnoreIBEObjects,
+         T::DefaultIgnoreIBEObjects, true, false, true},
+    });
+}
+
+TEST(CompareOptionsTest, InterBaseDescriptionMode) {
+    TIBCompareOptions o;
+    EXPECT_EQ(TIBCompareOptions::DefaultUpdateDescriptionMode, udSysTables);
+    EXPECT_EQ(o.GetUpdateDescriptionMode(), udSysTables);
+    o.SetUpdateDescriptionMode(udComment);
+    TIBCompareOptions copy;
+    copy.Assign(o);
+    EXPECT_EQ(copy.GetUpdateDescriptionMode(), udComment);
+    o.Clear();
+    EXPECT_EQ(o.GetUpdateDescriptionMode(), udSysTables);
+}
+
+TEST(CompareOptionsTest, SQLServerSwitches) {
+    using T = TMSSQLCompareOptions;
+    CheckSwitches<T>({
+        {"IgnoreFileGroup", &T::GetIgnoreFileGroup, &T::SetIgnoreFileGroup,
+         T::DefaultIgnoreFileGroup, false, false, true},
+        {"IgnoreSysName", &T::GetIgnoreSysName, &T::SetIgnoreSysName, T::DefaultIgnoreSysName,
+         true, false, true},
+        {"CaseSensitiveIdentifiers", &T::GetCaseSensitiveIdentifiers,
+         &T::SetCaseSensitiveIdentifiers, T::DefaultCaseSensitiveIdentifiers, false, false, true},
+        {"UpdateColumnPosition", &T::GetUpdateColumnPosition, &T::SetUpdateColumnPosition,
+         T::DefaultUpdateColumnPosition, false, true, true},
+    });
+}
+
+TEST(CompareOptionsTest, MySQLAndSQLAnywhereSwitches) {
+    using M = TMySQLCompareOptions;
+    CheckSwitches<M>({{"CaseSensitiveIdentifiers", &M::GetCaseSensitiveIdentifiers,
+                       &M::SetCaseSensitiveIdentifiers, M::DefaultCaseSensitiveIdentifiers, true,
+                       false, true}});
+    using A = TASACompareOptions;
+    CheckSwitches<A>({{"CaseSensitiveIdentifiers", &A::GetCaseSensitiveIdentifiers,
+                       &A::SetCaseSensitiveIdentifiers, A::DefaultCaseSensitiveIdentifiers,
+                       false, false, true}});
+}
+
+TEST(CompareOptionsTest, ASECopiesThreeSwitchesOnly) {
+    using T = TASECompareOptions;
+    CheckSwitches<T>({
+        {"IgnoreFileGroup", &T::GetIgnoreFileGroup, &T::SetIgnoreFileGroup,
+         T::DefaultIgnoreFileGroup, false, false, true},
+        {"IgnoreSysName", &T::GetIgnoreSysName, &T::SetIgnoreSysName, T::DefaultIgnoreSysName,
+         true, false, true},
+        {"CaseSensitiveIdentifiers", &T::GetCaseSensitiveIdentifiers,
+         &T::SetCaseSensitiveIdentifiers, T::DefaultCaseSensitiveIdentifiers, false, false, true},
+        {"CompareDBOptions", &T::GetCompareDBOptions, &T::SetCompareDBOptions,
+         T::DefaultCompareDBOptions, true, false, false},
+    });
+    // The receiver keeps its own CompareDBOptions in both directions.
+    T src;
+    src.SetCompareDBOptions(true);
+    T dst;
+    dst.SetCompareDBOptions(false);
+    dst.Assign(src);
+    EXPECT_FALSE(dst.GetCompareDBOptions());
+}
+
+TEST(ScriptOptionsTest, SwitchesAndFormats) {
+    using T = TScriptOptions;
+    CheckSwitches<T>({
+        {"GenerateScript", &T::GetGenerateScript, &T::SetGenerateScript,
+         T::DefaultGenerateScript, true, false, true},
+        {"Connect", &T::GetConnect, &T::SetConnect, T::DefaultConnect, true, false, true},
+        {"SQLDialect", &T::GetSQLDialect, &T::SetSQLDialect, T::DefaultSQLDialect, true, false,
+         true},
+        {"DBCharSet", &T::GetDBCharSet, &T::SetDBCharSet, T::DefaultDBCharSet, true, false,
+         true},
+        {"LocalSQL", &T::GetLocalSQL, &T::SetLocalSQL, T::DefaultLocalSQL, false, false, true},
+    });
+    T o;
+    EXPECT_EQ(o.GetFloatFormat(), "");
+    EXPECT_EQ(o.GetDateFormat(), "");
+    EXPECT_EQ(o.GetTimeFormat(), "");
+    EXPECT_EQ(o.GetDateTimeFormat(), "");
+    o.SetFloatFormat("0.00");
+    o.SetDateFormat("yyyy-mm-dd");
+    o.SetTimeFormat("hh:nn:ss");
+    o.SetDateTimeFormat("yyyy-mm-dd hh:nn:ss");
+    o.SetConnect(false);
+    T copy;
+    copy.Assign(o);
+    EXPECT_EQ(copy, o);
+    EXPECT_EQ(copy.GetDateTimeFormat(), "yyyy-mm-dd hh:nn:ss");
+}
+
+// ---------------------------------------------------------------------------
+// Server options: versions
+
+// Checks the declared default, the version after construction and after Clear (or that
+// Clear keeps the version), and that Assign carries the version.
+template <typename T, typename V>
+void CheckServerVersion(V declared, V initial, V other, bool keptByClear, V afterClear) {
+    EXPECT_EQ(T::DefaultSQLServerVersion, declared);
+    T o;
+    EXPECT_EQ(o.GetSQLServerVersion(), initial);
+    o.SetSQLServerVersion(other);
+    T copy;
+    copy.Assign(o);
+    EXPECT_EQ(copy.GetSQLServerVersion(), other);
+    T copyTo;
+    o.AssignTo(copyTo);
+    EXPECT_EQ(copyTo.GetSQLServerVersion(), other);
+    o.Clear();
+    EXPECT_EQ(o.GetSQLServerVersion(), keptByClear ? other : afterClear);
+}
+
+TEST(ServerOptionsTest, VersionsInitiallyAndAfterClear) {
+    {
+        SCOPED_TRACE("InterBase");
+        CheckServerVersion<TIBServerOptions>(st_Firebird_25, st_Firebird_25, st_Firebird_40,
+                                             true, st_Firebird_25);
+    }
+    {
+        // Starts at 2000 while the declared default (and the suggested version) is 2017.
+        SCOPED_TRACE("SQL Server");
+        CheckServerVersion<TMSSQLServerOptions>(st_MSSQL2017, st_MSSQL2000, st_MSSQL2019,
+                                                false, st_MSSQL2000);
+        EXPECT_NE(TMSSQLServerOptions().GetSQLServerVersion(), GetDefServerVer(dbMSSQL));
+    }
+    {
+        SCOPED_TRACE("MySQL");
+        CheckServerVersion<TMySQLServerOptions>(st_MySQL_5x, st_MySQL_5x, st_MariaDB_10x,
+                                                false, st_MySQL_5x);
+    }
+    {
+        SCOPED_TRACE("SQL Anywhere");
+        CheckServerVersion<TASAServerOptions>(st_ASA9, st_ASA9, st_ASA6, false, st_ASA9);
+    }
+    {
+        SCOPED_TRACE("Oracle");
+        CheckServerVersion<TOracleServerOptions>(st_Oracle_10x, st_Oracle_10x, st_Oracle_19x,
+                                                 false, st_Oracle_10x);
+    }
+    {
+        SCOPED_TRACE("PostgreSQL");
+        CheckServerVersion<TPGSQLServerOptions>(st_PostgreSQL_12x, st_PostgreSQL_8x,
+                                                st_PostgreSQL_14x, false, st_PostgreSQL_8x);
+    }
+    {
+        SCOPED_TRACE("DB2");
+        CheckServerVersion<TDB2ServerOptions>(st_DB2_8x, st_DB2_8x, st_DB2_11x, false,
+                                              st_DB2_8x);
+    }
+    {
+        SCOPED_TRACE("ASE");
+        CheckServerVersion<TASEServerOptions>(st_ASE12, st_ASE12, st_ASE12, false, st_ASE12);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// InterBase / Firebird server options
+
+TIBDatabaseOptions FilledIBDatabaseOptions() {
+    TIBDatabaseOptions d;
+    d.SetServerVersion("LI-V3.0.11 Firebird 3.0");
+    d.SetServerImplementation("Firebird/Linux/AMD/Intel/x64");
+    d.SetODSMajorVersion(12);
+    d.SetODSMinorVersion(0);
+    d.SetPageSize(8192);
+    d.SetForcedWrites(1);
+    d.SetSweepInterval(20000);
+    d.SetReadOnly(1);
+    d.SetNumBuffers(2048);
+    d.SetDBImplementationNo(60);
+    d.SetDBImplementationClass(1);
+    d.SetDBSQLDialect(3);
+    return d;
+}
+
+TIBServerOptions FilledIBServerOptions() {
+    TIBServerOptions o;
+    o.SetSQLServerVersion(st_Firebird_30);
+    o.SetSQLDialect(1);
+    o.SetDBCharSet("utf8");
+    o.GetIBCompareOptions().SetGenerateCOMMIT(true);
+    o.GetIBCompareOptions().SetUseRECONNECT(false);
+    o.GetIBCompareOptions().SetDbCharsetCompare(true);
+    o.SetIBDatabaseOptions(FilledIBDatabaseOptions());
+    return o;
+}
+
+TEST(IBServerOptionsTest, InitialValues) {
+    const TIBServerOptions o;
+    EXPECT_EQ(TIBServerOptions::DefaultSQLDialect, 3);
+    EXPECT_EQ(o.GetSQLDialect(), TIBServerOptions::DefaultSQLDialect);
+    EXPECT_EQ(o.GetSQLServerVersion(), TIBServerOptions::DefaultSQLServerVersion);
+    EXPECT_EQ(o.GetDBCharSet(), "");
+    EXPECT_EQ(o.GetIBCompareOptions(), TIBCompareOptions());
+    EXPECT_EQ(o.GetIBDatabaseOptions(), TIBDatabaseOptions());
+    EXPECT_EQ(o.GetIBDatabaseOptions().GetODSMajorVersion(), 0);
+    EXPECT_EQ(o.GetIBDatabaseOptions().GetServerVersion(), "");
+}
+
+TEST(IBServerOptionsTest, CharacterSetIsStoredInUpperCase) {
+    struct Case { std::string in, stored; };
+    const Case cases[] = {
+        {"win1252", "WIN1252"}, {"UTF8", "UTF8"}, {"iso8859_1", "ISO8859_1"}, {"", ""},
+    };
+    for (const auto& c : cases) {
+        TIBServerOptions o;
+        o.SetDBCharSet(c.in);
+        EXPECT_EQ(o.GetDBCharSet(), c.stored) << c.in;
+    }
+}
+
+TEST(IBServerOptionsTest, DialectOutsideOneToThreeIsRejected) {
+    TIBServerOptions o;
+    for (int d : {1, 2, 3}) {
+        o.SetSQLDialect(d);
+        EXPECT_EQ(o.GetSQLDialect(), d);
+    }
+    for (int d : {0, 4, -1, 100}) {
+        EXPECT_THROW(o.SetSQLDialect(d), EKrvError) << d;
+        EXPECT_EQ(o.GetSQLDialect(), 3) << d;
+    }
+}
+
+TEST(IBServerOptionsTest, ClearKeepsServerVersionAndClearsNestedOptions) {
+    TIBServerOptions o = FilledIBServerOptions();
+    o.GetIBCompareOptions().SetAllowDataTypeConversion(true);
+    o.Clear();
+    EXPECT_EQ(o.GetSQLServerVersion(), st_Firebird_30);
+    EXPECT_EQ(o.GetSQLDialect(), 3);
+    EXPECT_EQ(o.GetDBCharSet(), "");
+    EXPECT_EQ(o.GetIBDatabaseOptions(), TIBDatabaseOptions());
+    // Nested compare options follow their own Clear: GenerateCOMMIT and
+    // AllowDataTypeConversion are kept, the others restored.
+    EXPECT_TRUE(o.GetIBCompareOptions().GetGenerateCOMMIT());
+    EXPECT_TRUE(o.GetIBCompareOptions().GetAllowDataTypeConversion());
+    EXPECT_TRUE(o.GetIBCompareOptions().GetUseRECONNECT());
+    EXPECT_FALSE(o.GetIBCompareOptions().GetDbCharsetCompare());
+}
+
+TEST(IBServerOptionsTest, AssignCopiesEverythingIncludingNestedOptions) {
+    const TIBServerOptions src = FilledIBServerOptions();
+    TIBServerOptions a;
+    a.Assign(src);
+    EXPECT_EQ(a, src);
+    EXPECT_EQ(a.GetIBDatabaseOptions().GetNumBuffers(), 2048);
+    EXPECT_FALSE(a.GetIBCompareOptions().GetUseRECONNECT());
+    TIBServerOptions b;
+    src.AssignTo(b);
+    EXPECT_EQ(b, src);
+    // The nested objects are owned: changing the copy leaves the source alone.
+    b.GetIBDatabaseOptions().SetPageSize(1024);
+    b.GetIBCompareOptions().SetGenerateCOMMIT(false);
+    EXPECT_EQ(src.GetIBDatabaseOptions().GetPageSize(), 8192);
+    EXPECT_TRUE(src.GetIBCompareOptions().GetGenerateCOMMIT());
+    // Assigning to itself changes nothing.
+    a.Assign(a);
+    EXPECT_EQ(a, src);
+}
+
+TEST(IBServerOptionsTest, SettingNestedOptionsCopiesIntoTheOwnedObject) {
+    TIBServerOptions o;
+    TIBCompareOptions cmp;
+    cmp.SetUpdateDescriptionMode(udComment);
+    o.SetIBCompareOptions(cmp);
+    cmp.SetUpdateDescriptionMode(udDescribe);
+    EXPECT_EQ(o.GetIBCompareOptions().GetUpdateDescriptionMode(), udComment);
+
+    TIBDatabaseOptions db = FilledIBDatabaseOptions();
+    o.SetIBDatabaseOptions(db);
+    db.Clear();
+    EXPECT_EQ(o.GetIBDatabaseOptions(), FilledIBDatabaseOptions());
+}
+
+TEST(IBServerOptionsTest, DescendantsShareFieldsAndCopyRules) {
+    TIBExtractOptions extract;
+    static_cast<TIBServerOptions&>(extract) = FilledIBServerOptions();
+    TIBSQLExecOptions exec;
+    TIBTableDataComparerOptions data;
+    TIBEngineOptions engine;
+    exec.Assign(extract);
+    extract.AssignTo(data);
+    engine.Assign(data);
+    for (const TIBServerOptions* o :
+         std::vector<const TIBServerOptions*>{&exec, &data, &engine}) {
+        EXPECT_EQ(*o, FilledIBServerOptions());
+        EXPECT_EQ(o->GetDBCharSet(), "UTF8");
+    }
+    TIBEngineOptions fresh;
+    EXPECT_EQ(fresh.GetSQLServerVersion(), st_Firebird_25);
+    EXPECT_EQ(fresh.GetSQLDialect(), 3);
+}
+
+TEST(IBDatabaseOptionsTest, ClearZeroesEverything) {
+    TIBDatabaseOptions d = FilledIBDatabaseOptions();
+    EXPECT_NE(d, TIBDatabaseOptions());
+    d.Clear();
+    EXPECT_EQ(d, TIBDatabaseOptions());
+    EXPECT_EQ(d.GetServerImplementation(), "");
+    EXPECT_EQ(d.GetDBSQLDialect(), 0);
+    EXPECT_EQ(d.GetDBImplementationClass(), 0);
+}
+
+// ---------------------------------------------------------------------------
+// SQL Server options
+
+TEST(MSSQLServerOptionsTest, ClearAndAssign) {
+    TMSSQLServerOptions o;
+    EXPECT_EQ(o.GetCollation(), "");
+    EXPECT_EQ(o.GetDBCharSet(), "");
+    EXPECT_EQ(o.GetMSSQLCompareOptions(), TMSSQLCompareOptions());
+    EXPECT_EQ(o.GetMSSQLDatabaseOptions(), TMSSQLDatabaseOptions());
+
+    o.SetSQLServerVersion(st_MSSQL2016);
+    o.SetCollation("Latin1_General_CI_AS");
+    o.SetDBCharSet("cp1252");  // kept as given
+    o.GetMSSQLCompareOptions().SetIgnoreSysName(false);
+    o.GetMSSQLCompareOptions().SetUpdateColumnPosition(true);
+    TMSSQLDatabaseOptions& db = o.GetMSSQLDatabaseOptions();
+    db.SetCollation("SQL_Latin1_General_CP1_CI_AS");
+    db.SetAnsiNullDefault(true);
+    db.SetAnsiNullsEnabled(true);
+    db.SetQuotedIdentifiersEnabled(true);
+    db.SetRecursiveTriggersEnabled(true);
+    db.SetVersion(661);
+    db.SetCompatibilityLevel(150);
+    EXPECT_EQ(o.GetDBCharSet(), "cp1252");
+
+    TMSSQLServerOptions copy;
+    copy.Assign(o);
+    EXPECT_EQ(copy, o);
+    EXPECT_EQ(copy.GetMSSQLDatabaseOptions().GetCompatibilityLevel(), 150);
+
+    o.Clear();
+    EXPECT_EQ(o.GetSQLServerVersion(), st_MSSQL2000);
+    EXPECT_EQ(o.GetCollation(), "");
+    EXPECT_EQ(o.GetDBCharSet(), "");
+    EXPECT_TRUE(o.GetMSSQLCompareOptions().GetIgnoreSysName());
+    EXPECT_TRUE(o.GetMSSQLCompareOptions().GetUpdateColumnPosition());  // kept
+    const TMSSQLDatabaseOptions& c = o.GetMSSQLDatabaseOptions();
+    EXPECT_EQ(c.GetCollation(), "");
+    EXPECT_FALSE(c.GetAnsiNullDefault());
+    EXPECT_FALSE(c.GetAnsiNullsEnabled());
+    EXPECT_FALSE(c.GetQuotedIdentifiersEnabled());
+    EXPECT_FALSE(c.GetRecursiveTriggersEnabled());
+    EXPECT_EQ(c.GetVersion(), 0);
+    EXPECT_EQ(c.GetCompatibilityLevel(), 150);  // kept
+}
+
+// ---------------------------------------------------------------------------
+// MySQL, SQL Anywhere, ASE server options
+
+TEST(MySQLServerOptionsTest, ClearAndAssign) {
+    TMySQLServerOptions o;
+    EXPECT_EQ(o.GetCharSet(), "");
+    EXPECT_EQ(o.GetNames(), "");
+    o.SetSQLServerVersion(st_MySQL_8x);
+    o.SetCharSet("utf8mb4");
+    o.SetNames("utf8mb4");
+    o.GetMySQLCompareOptions().SetCaseSensitiveIdentifiers(false);
+    TMySQLServerOptions copy;
+    copy.Assign(o);
+    EXPECT_EQ(copy, o);
+    o.Clear();
+    EXPECT_EQ(o, TMySQLServerOptions());
+    EXPECT_TRUE(o.GetMySQLCompareOptions().GetCaseSensitiveIdentifiers());
+}
+
+TEST(ASAServerOptionsTest, DatabaseFlagsStartOnAndClearBackOn) {
+    TASAServerOptions o;
+    const TASADatabaseOptions& d = o.GetASADatabaseOptions();
+    EXPECT_TRUE(d.GetQuotedIdentifier());
+    EXPECT_TRUE(d.GetAnsiNull());
+    EXPECT_EQ(d.GetDefCollation(), "");
+    EXPECT_EQ(d.GetStatistics(), 0);
+    EXPECT_EQ(d.GetDate_Order(), "");
+
+    o.SetSQLServerVersion(st_ASA7);
+    o.GetASACompareOptions().SetCaseSensitiveIdentifiers(true);
+    TASADatabaseOptions db;
+    db.SetQuotedIdentifier(false);
+    db.SetAnsiNull(false);
+    db.SetDefCollation("1252LATIN1");
+    db.SetStatistics(3);
+    db.SetDate_Order("YMD");
+    o.SetASADatabaseOptions(db);
+
+    TASAServerOptions copy;
+    copy.Assign(o);
+    EXPECT_EQ(copy, o);
+    EXPECT_EQ(copy.GetASADatabaseOptions().GetDate_Order(), "YMD");
+
+    o.Clear();
+    EXPECT_EQ(o, TASAServerOptions());
+    EXPECT_TRUE(o.GetASADatabaseOptions().GetQuotedIdentifier());
+    EXPECT_TRUE(o.GetASADatabaseOptions().GetAnsiNull());
+}
+
+TASEDatabaseOptions FilledASEDatabaseOptions() {
+    TASEDatabaseOptions d;
+    d.SetServerVersion("Adaptive Server 12.5");
+    d.SetDbOptions("select into/bulkcopy/pllsort");
+    d.SetDb_Size("  100.0 MB");
+    d.SetDbOwner("sa");
+    d.SetDbCreated("Jan 01, 2020");
+    d.SetCollation("bin_iso_1");
+    d.SetDbSize(100);
+    d.SetLogSize(20);
+    d.SetVersion(12500);
+    d.SetAnsiNullDefault(true);
+    d.SetAnsiNullsEnabled(true);
+    d.SetQuotedIdentifiersEnabled(true);
+    d.SetRecursiveTriggersEnabled(true);
+    d.AbortTranOnLogFull = true;
+    d.SetASEDBOptions({asedboSelectIntoBulkCopyPllSort, asedboTruncLogOnChkpt});
+    return d;
+}
+
+TEST(ASEServerOptionsTest, AssignCopiesDatabaseOptionsAndThreeCompareSwitches) {
+    TASEServerOptions src;
+    src.SetASEDatabaseOptions(FilledASEDatabaseOptions());
+    src.GetASECompareOptions().SetIgnoreFileGroup(true);
+    src.GetASECompareOptions().SetCompareDBOptions(false);
+
+    TASEServerOptions dst;
+    dst.Assign(src);
+    EXPECT_EQ(dst.GetASEDatabaseOptions(), FilledASEDatabaseOptions());
+    EXPECT_TRUE(dst.GetASEDatabaseOptions().AbortTranOnLogFull);
+    EXPECT_TRUE(dst.GetASEDatabaseOptions().GetASEDBOptions().Contains(asedboTruncLogOnChkpt));
+    EXPECT_TRUE(dst.GetASECompareOptions().GetIgnoreFileGroup());
+    EXPECT_TRUE(dst.GetASECompareOptions().GetCompareDBOptions());
+
+    // Setting the compare options property follows the same rule.
+    TASEServerOptions viaSetter;
+    viaSetter.SetASECompareOptions(src.GetASECompareOptions());
+    EXPECT_TRUE(viaSetter.GetASECompareOptions().GetIgnoreFileGroup());
+    EXPECT_TRUE(viaSetter.GetASECompareOptions().GetCompareDBOptions());
+
+    // A plain C++ copy is a full copy.
+    const TASEServerOptions full = src;
+    EXPECT_FALSE(full.GetASECompareOptions().GetCompareDBOptions());
+
+    src.Clear();
+    EXPECT_EQ(src, TASEServerOptions());
+}
+
+TEST(ASEServerOptionsTest, DatabaseOptionsStartEmpty) {
+    const TASEDatabaseOptions d;
+    EXPECT_EQ(d.GetServerVersion(), "");
+    EXPECT_EQ(d.GetDbSize(), 0);
+    EXPECT_FALSE(d.AbortTranOnLogFull);
+    EXPECT_TRUE(d.GetASEDBOptions().IsEmpty());
+    TASEDatabaseOptions filled = FilledASEDatabaseOptions();
+    filled.Clear();
+    EXPECT_EQ(filled, d);
+}
+
 }  // namespace
 }  // namespace dbtwin
