@@ -108,6 +108,35 @@ void TIBCompareOptions::Clear() {
     fIgnoreIBEObjects = DefaultIgnoreIBEObjects;
 }
 
+namespace {
+
+// The text inside a /* */ comment: a "*/" in it would end the comment early and leave the
+// rest of the text as SQL in the script.
+std::string CommentText(const std::string& aText) { return ReplaceAll(aText, "*/", "* /"); }
+
+// A Firebird string literal: single quotes, embedded quotes doubled.
+std::string Q(const std::string& aText) { return ScriptQuotedStr(aText, dbInterBase); }
+
+}  // namespace
+
+std::string TIBDatabaseOptions::Def() const {
+    std::string r;
+    if (!fServerVersion.empty()) r += "   Server version: " + CommentText(fServerVersion) + " \r\n";
+    if (fODSMajorVersion > 0) {
+        // In 64 bits: buffers times page size passes 2^31 with caches of 2 GB and more.
+        const std::int64_t cacheKb = std::int64_t{fNumBuffers} * fPageSize / 1024;
+        r += "   SQLDialect: " + std::to_string(fDBSQLDialect) +
+             ". ODS: " + std::to_string(fODSMajorVersion) + "." + std::to_string(fODSMinorVersion) +
+             ". Forced writes: " + (fForcedWrites != 0 ? "On" : "Off") +
+             ". Sweep inteval: " + std::to_string(fSweepInterval) +
+             ".\r\n   Page size: " + std::to_string(fPageSize) +
+             ". Cache pages: " + std::to_string(fNumBuffers) + " (" + std::to_string(cacheKb) +
+             " Kb). Read-only: " + (fReadOnly != 0 ? "True" : "False") + ". ";
+    }
+    if (!r.empty()) r = "/*" + r.substr(2) + "*/";
+    return r;
+}
+
 void TIBServerOptions::SetSQLDialect(TIBSQLDialectType aValue) {
     if (aValue < 1 || aValue > 3)
         throw EKrvError("Invalid SQL dialect: " + std::to_string(aValue));
@@ -115,6 +144,69 @@ void TIBServerOptions::SetSQLDialect(TIBSQLDialectType aValue) {
 }
 
 void TIBServerOptions::SetDBCharSet(const std::string& aValue) { fDBCharSet = UpperCase(aValue); }
+
+bool TIBServerOptions::ODS_GE10() const {
+    return fIBDatabaseOptions.GetODSMajorVersion() >= 10 || fServerVersion >= st_InterBase_6x;
+}
+
+std::string TIBServerOptions::DBCharSetDef() const {
+    if (fDBCharSet.empty() || fDBCharSet == "NONE") return {};
+    return "SET NAMES " + fDBCharSet;
+}
+
+std::string TIBServerOptions::SQLDialectDef() const {
+    return fSQLDialect == 3 ? "SET SQL DIALECT 3" : std::string();
+}
+
+std::string TIBServerOptions::ConnectDatabaseDef(
+    const TConnectionOptions& aConnectionOptions) const {
+    const TConnectionOptions& c = aConnectionOptions;
+    if (c.GetDatabaseName().empty()) return {};
+    std::string r = "CONNECT " + Q(c.GetDatabaseName());
+    if (!c.GetUserName().empty()) r += " USER " + Q(c.GetUserName());
+    if (!c.GetPassword().empty()) r += " PASSWORD " + Q(c.GetPassword());
+    if (!c.GetRoleName().empty()) r += " ROLE " + Q(c.GetRoleName());
+    return r;
+}
+
+std::string TIBServerOptions::CreateDatabaseDef(
+    const TConnectionOptions& aConnectionOptions) const {
+    const TConnectionOptions& c = aConnectionOptions;
+    if (c.GetDatabaseName().empty()) return {};
+    std::string r = "CREATE DATABASE " + Q(c.GetDatabaseName());
+    if (!c.GetUserName().empty() || !c.GetPassword().empty()) {
+        r += "\r\n";
+        if (!c.GetUserName().empty()) r += " USER " + Q(c.GetUserName());
+        if (!c.GetPassword().empty()) r += " PASSWORD " + Q(c.GetPassword());
+    }
+    if (fIBDatabaseOptions.GetPageSize() > 0)
+        r += "\r\nPAGE_SIZE " + std::to_string(fIBDatabaseOptions.GetPageSize());
+    if (!fDBCharSet.empty()) r += "  DEFAULT CHARACTER SET " + fDBCharSet;
+    return r;
+}
+
+std::string TIBServerOptions::ConnectHeaderDef(const TConnectionOptions& aConnectionOptions) const {
+    std::string r = DBInfoDef();
+    for (const std::string& def :
+         {DBCharSetDef(), SQLDialectDef(), ConnectDatabaseDef(aConnectionOptions)})
+        if (!def.empty()) r += "\r\n" + def + ";";
+    return r;
+}
+
+void TIBServerOptions::ExtractDatabaseParams(const std::vector<std::string>& aParams,
+                                             TConnectionOptions& aConnectionOptions) {
+    aConnectionOptions.Clear();
+    for (const std::string& line : aParams) {
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string_view name(line.data(), eq);
+        const std::string value = line.substr(eq + 1);
+        if (SameText(name, "USER_NAME")) aConnectionOptions.SetUserName(value);
+        else if (SameText(name, "PASSWORD")) aConnectionOptions.SetPassword(value);
+        else if (SameText(name, "SQL_ROLE_NAME")) aConnectionOptions.SetRoleName(value);
+        else if (SameText(name, "LC_CTYPE")) SetDBCharSet(value);
+    }
+}
 
 void TIBServerOptions::Clear() {
     fSQLDialect = DefaultSQLDialect;

@@ -163,7 +163,9 @@ public:
     void SetFldCharsetCompare(bool aValue) { fFldCharsetCompare = aValue; }
     // How object descriptions are scripted.
     TUpdateDescriptionType GetUpdateDescriptionMode() const { return fUpdateDescriptionMode; }
-    void SetUpdateDescriptionMode(TUpdateDescriptionType aValue) { fUpdateDescriptionMode = aValue; }
+    void SetUpdateDescriptionMode(TUpdateDescriptionType aValue) {
+        fUpdateDescriptionMode = aValue;
+    }
     // Kept for stored settings; has no effect.
     bool GetModifySystemTables() const { return fModifySystemTables; }
     void SetModifySystemTables(bool aValue) { fModifySystemTables = aValue; }
@@ -235,6 +237,10 @@ public:
     std::int32_t GetDBSQLDialect() const { return fDBSQLDialect; }
     void SetDBSQLDialect(std::int32_t aValue) { fDBSQLDialect = aValue; }
 
+    // A comment describing the database ("/* Server version: ... */"); empty when nothing
+    // is known.
+    std::string Def() const;
+
     void Clear() { *this = TIBDatabaseOptions(); }
     void Assign(const TIBDatabaseOptions& Source) { *this = Source; }
     void AssignTo(TIBDatabaseOptions& Dest) const { Dest = *this; }
@@ -276,7 +282,36 @@ public:
     void SetIBCompareOptions(const TIBCompareOptions& aValue) { fIBCompareOptions.Assign(aValue); }
     TIBDatabaseOptions& GetIBDatabaseOptions() { return fIBDatabaseOptions; }
     const TIBDatabaseOptions& GetIBDatabaseOptions() const { return fIBDatabaseOptions; }
-    void SetIBDatabaseOptions(const TIBDatabaseOptions& aValue) { fIBDatabaseOptions.Assign(aValue); }
+    void SetIBDatabaseOptions(const TIBDatabaseOptions& aValue) {
+        fIBDatabaseOptions.Assign(aValue);
+    }
+
+    // True when the on-disk structure is version 10 or later, or, when it is older or not
+    // known, when the server is st_InterBase_6x or later.
+    bool ODS_GE10() const;
+
+    // Statements of a script header. Texts are quoted with single quotes, embedded quotes
+    // doubled; the character set is written as stored.
+    // "SET NAMES <charset>", or empty when there is no character set or it is NONE.
+    std::string DBCharSetDef() const;
+    // "SET SQL DIALECT 3" for dialect 3, else empty.
+    std::string SQLDialectDef() const;
+    // "CONNECT 'db' USER 'u' PASSWORD 'p' ROLE 'r'" on one line, each clause only when
+    // given; empty without a database name.
+    std::string ConnectDatabaseDef(const TConnectionOptions& aConnectionOptions) const;
+    // "CREATE DATABASE 'db'" with user and password, page size and default character set;
+    // empty without a database name.
+    std::string CreateDatabaseDef(const TConnectionOptions& aConnectionOptions) const;
+    std::string DBInfoDef() const { return fIBDatabaseOptions.Def(); }
+    // DBInfoDef, then each non-empty of DBCharSetDef, SQLDialectDef and ConnectDatabaseDef
+    // on a new line, followed by ";".
+    std::string ConnectHeaderDef(const TConnectionOptions& aConnectionOptions) const;
+    // Clears aConnectionOptions, then takes the name=value lines of a connection's parameter
+    // list (names in any case): USER_NAME, PASSWORD, SQL_ROLE_NAME into the connection
+    // options, LC_CTYPE into DBCharSet. The value is everything after the first "="; when a
+    // name occurs twice the last line wins; other lines are ignored.
+    void ExtractDatabaseParams(const std::vector<std::string>& aParams,
+                               TConnectionOptions& aConnectionOptions);
 
     // Dialect 3, no character set, both nested options cleared; the server version is kept.
     void Clear();
@@ -384,10 +419,14 @@ public:
     void SetDBCharSet(const std::string& aValue) { fDBCharSet = aValue; }
     TMSSQLCompareOptions& GetMSSQLCompareOptions() { return fCompareOptions; }
     const TMSSQLCompareOptions& GetMSSQLCompareOptions() const { return fCompareOptions; }
-    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& aValue) {
+        fCompareOptions.Assign(aValue);
+    }
     TMSSQLDatabaseOptions& GetMSSQLDatabaseOptions() { return fDatabaseOptions; }
     const TMSSQLDatabaseOptions& GetMSSQLDatabaseOptions() const { return fDatabaseOptions; }
-    void SetMSSQLDatabaseOptions(const TMSSQLDatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
+    void SetMSSQLDatabaseOptions(const TMSSQLDatabaseOptions& aValue) {
+        fDatabaseOptions.Assign(aValue);
+    }
 
     // Version st_MSSQL2000, no texts, both nested options cleared.
     void Clear();
@@ -437,7 +476,9 @@ public:
     void SetNames(const std::string& aValue) { fNames = aValue; }
     TMySQLCompareOptions& GetMySQLCompareOptions() { return fCompareOptions; }
     const TMySQLCompareOptions& GetMySQLCompareOptions() const { return fCompareOptions; }
-    void SetMySQLCompareOptions(const TMySQLCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+    void SetMySQLCompareOptions(const TMySQLCompareOptions& aValue) {
+        fCompareOptions.Assign(aValue);
+    }
 
     void Clear();
     void Assign(const TMySQLServerOptions& Source);
@@ -512,7 +553,9 @@ public:
     void SetASACompareOptions(const TASACompareOptions& aValue) { fCompareOptions.Assign(aValue); }
     TASADatabaseOptions& GetASADatabaseOptions() { return fDatabaseOptions; }
     const TASADatabaseOptions& GetASADatabaseOptions() const { return fDatabaseOptions; }
-    void SetASADatabaseOptions(const TASADatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
+    void SetASADatabaseOptions(const TASADatabaseOptions& aValue) {
+        fDatabaseOptions.Assign(aValue);
+    }
 
     void Clear();
     void Assign(const TASAServerOptions& Source);
@@ -561,7 +604,9 @@ public:
     void SetSQLServerVersion(TOracleServerVersionType aValue) { fServerVersion = aValue; }
     TOracleCompareOptions& GetOracleCompareOptions() { return fCompareOptions; }
     const TOracleCompareOptions& GetOracleCompareOptions() const { return fCompareOptions; }
-    void SetOracleCompareOptions(const TOracleCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+    void SetOracleCompareOptions(const TOracleCompareOptions& aValue) {
+        fCompareOptions.Assign(aValue);
+    }
 
     void Clear();
     void Assign(const TOracleServerOptions& Source);
@@ -583,7 +628,9 @@ public:
     void SetSQLServerVersion(TPGSQLServerVersionType aValue) { fServerVersion = aValue; }
     TPgSQLCompareOptions& GetPGSQLCompareOptions() { return fCompareOptions; }
     const TPgSQLCompareOptions& GetPGSQLCompareOptions() const { return fCompareOptions; }
-    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
+    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& aValue) {
+        fCompareOptions.Assign(aValue);
+    }
 
     // Version st_PostgreSQL_8x.
     void Clear();
@@ -723,7 +770,9 @@ public:
     void SetASECompareOptions(const TASECompareOptions& aValue) { fCompareOptions.Assign(aValue); }
     TASEDatabaseOptions& GetASEDatabaseOptions() { return fDatabaseOptions; }
     const TASEDatabaseOptions& GetASEDatabaseOptions() const { return fDatabaseOptions; }
-    void SetASEDatabaseOptions(const TASEDatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
+    void SetASEDatabaseOptions(const TASEDatabaseOptions& aValue) {
+        fDatabaseOptions.Assign(aValue);
+    }
 
     // Version st_ASE12, both nested options cleared.
     void Clear();

@@ -667,5 +667,196 @@ TEST(ASEServerOptionsTest, DatabaseOptionsStartEmpty) {
     EXPECT_EQ(filled, d);
 }
 
+// ---------------------------------------------------------------------------
+// InterBase / Firebird script texts
+
+TConnectionOptions Conn(const std::string& db, const std::string& user = "",
+                        const std::string& password = "", const std::string& role = "") {
+    TConnectionOptions c;
+    c.SetDatabaseName(db);
+    c.SetUserName(user);
+    c.SetPassword(password);
+    c.SetRoleName(role);
+    return c;
+}
+
+TEST(IBScriptTextTest, ConnectDatabaseDef) {
+    struct Case { TConnectionOptions conn; std::string expected; };
+    const std::vector<Case> cases = {
+        {Conn("C:\\DB\\A.FDB", "SYSDBA"), "CONNECT 'C:\\DB\\A.FDB' USER 'SYSDBA'"},
+        {Conn("srv/3051:/data/a.fdb", "SYSDBA", "pw", "ADMIN"),
+         "CONNECT 'srv/3051:/data/a.fdb' USER 'SYSDBA' PASSWORD 'pw' ROLE 'ADMIN'"},
+        {Conn("a.fdb"), "CONNECT 'a.fdb'"},
+        {Conn("a.fdb", "", "", "R"), "CONNECT 'a.fdb' ROLE 'R'"},
+        {Conn("a.fdb", "", "pw"), "CONNECT 'a.fdb' PASSWORD 'pw'"},
+        // Embedded quotes are doubled in every text.
+        {Conn("it's.fdb", "o'neil", "p'w", "r'x"),
+         "CONNECT 'it''s.fdb' USER 'o''neil' PASSWORD 'p''w' ROLE 'r''x'"},
+        // No database, no statement, whatever else is given.
+        {Conn("", "SYSDBA", "pw", "R"), ""},
+    };
+    const TIBServerOptions o;
+    for (const auto& c : cases)
+        EXPECT_EQ(o.ConnectDatabaseDef(c.conn), c.expected) << c.expected;
+}
+
+TEST(IBScriptTextTest, CreateDatabaseDef) {
+    struct Case {
+        TConnectionOptions conn;
+        std::int32_t pageSize;
+        std::string charSet;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {Conn("a.fdb"), 0, "", "CREATE DATABASE 'a.fdb'"},
+        {Conn("/data/a.fdb", "SYSDBA", "pw"), 8192, "utf8",
+         "CREATE DATABASE '/data/a.fdb'\r\n USER 'SYSDBA' PASSWORD 'pw'\r\nPAGE_SIZE 8192"
+         "  DEFAULT CHARACTER SET UTF8"},
+        {Conn("a.fdb", "SYSDBA"), 0, "", "CREATE DATABASE 'a.fdb'\r\n USER 'SYSDBA'"},
+        {Conn("a.fdb", "", "pw"), 0, "", "CREATE DATABASE 'a.fdb'\r\n PASSWORD 'pw'"},
+        {Conn("a.fdb"), 4096, "", "CREATE DATABASE 'a.fdb'\r\nPAGE_SIZE 4096"},
+        {Conn("a.fdb"), 0, "WIN1252", "CREATE DATABASE 'a.fdb'  DEFAULT CHARACTER SET WIN1252"},
+        // NONE is a real character set here (unlike SET NAMES).
+        {Conn("a.fdb"), 0, "NONE", "CREATE DATABASE 'a.fdb'  DEFAULT CHARACTER SET NONE"},
+        // The role is not part of CREATE DATABASE.
+        {Conn("it's.fdb", "u", "", "R"), 0, "", "CREATE DATABASE 'it''s.fdb'\r\n USER 'u'"},
+        {Conn("", "SYSDBA", "pw"), 8192, "UTF8", ""},
+    };
+    for (const auto& c : cases) {
+        TIBServerOptions o;
+        o.GetIBDatabaseOptions().SetPageSize(c.pageSize);
+        o.SetDBCharSet(c.charSet);
+        EXPECT_EQ(o.CreateDatabaseDef(c.conn), c.expected) << c.expected;
+    }
+}
+
+TEST(IBScriptTextTest, CharSetAndDialectStatements) {
+    struct CharSetCase { std::string charSet, expected; };
+    const CharSetCase charSets[] = {
+        {"", ""}, {"NONE", ""}, {"none", ""}, {"utf8", "SET NAMES UTF8"},
+        {"WIN1252", "SET NAMES WIN1252"},
+    };
+    for (const auto& c : charSets) {
+        TIBServerOptions o;
+        o.SetDBCharSet(c.charSet);
+        EXPECT_EQ(o.DBCharSetDef(), c.expected) << c.charSet;
+    }
+    struct DialectCase { int dialect; std::string expected; };
+    const DialectCase dialects[] = {{1, ""}, {2, ""}, {3, "SET SQL DIALECT 3"}};
+    for (const auto& c : dialects) {
+        TIBServerOptions o;
+        o.SetSQLDialect(c.dialect);
+        EXPECT_EQ(o.SQLDialectDef(), c.expected) << c.dialect;
+    }
+}
+
+TEST(IBScriptTextTest, ODS_GE10) {
+    struct Case { std::int32_t odsMajor; TIBSQLServerVersionType ver; bool expected; };
+    const Case cases[] = {
+        {0, st_InterBase_4x, false}, {0, st_InterBase_5x, false}, {0, st_InterBase_6x, true},
+        {0, st_Firebird_25, true},   {9, st_InterBase_5x, false}, {9, st_FireBird_1x, true},
+        {10, st_InterBase_4x, true}, {11, st_InterBase_5x, true}, {12, st_Firebird_30, true},
+    };
+    for (const auto& c : cases) {
+        TIBServerOptions o;
+        o.SetSQLServerVersion(c.ver);
+        o.GetIBDatabaseOptions().SetODSMajorVersion(c.odsMajor);
+        EXPECT_EQ(o.ODS_GE10(), c.expected) << c.odsMajor << " " << int(c.ver);
+    }
+}
+
+TEST(IBScriptTextTest, DatabaseInfoComment) {
+    struct Case {
+        std::string serverVersion;
+        std::int32_t odsMajor, odsMinor, dialect, forcedWrites, sweep, pageSize, buffers, readOnly;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"", 0, 0, 0, 0, 0, 0, 0, 0, ""},
+        // Without an ODS version only the server version is shown.
+        {"WI-V2.5.9", 0, 0, 3, 1, 20000, 4096, 2048, 0, "/* Server version: WI-V2.5.9 \r\n*/"},
+        {"LI-V3.0.11 Firebird 3.0", 12, 0, 3, 1, 20000, 4096, 2048, 0,
+         "/* Server version: LI-V3.0.11 Firebird 3.0 \r\n"
+         "   SQLDialect: 3. ODS: 12.0. Forced writes: On. Sweep inteval: 20000.\r\n"
+         "   Page size: 4096. Cache pages: 2048 (8192 Kb). Read-only: False. */"},
+        {"", 10, 1, 1, 0, 0, 1024, 75, 1,
+         "/* SQLDialect: 1. ODS: 10.1. Forced writes: Off. Sweep inteval: 0.\r\n"
+         "   Page size: 1024. Cache pages: 75 (75 Kb). Read-only: True. */"},
+        // 2,000,000 pages of 16 KB: the byte count does not fit 32 bits.
+        {"", 13, 0, 3, 1, 0, 16384, 2000000, 0,
+         "/* SQLDialect: 3. ODS: 13.0. Forced writes: On. Sweep inteval: 0.\r\n"
+         "   Page size: 16384. Cache pages: 2000000 (32000000 Kb). Read-only: False. */"},
+        {"", 13, 0, 3, 1, 0, 32768, 2147483647, 0,
+         "/* SQLDialect: 3. ODS: 13.0. Forced writes: On. Sweep inteval: 0.\r\n"
+         "   Page size: 32768. Cache pages: 2147483647 (68719476704 Kb). Read-only: False. */"},
+        // A comment closer inside the server text must not end the comment.
+        {"V1 */ DROP TABLE T", 0, 0, 0, 0, 0, 0, 0, 0,
+         "/* Server version: V1 * / DROP TABLE T \r\n*/"},
+    };
+    for (const auto& c : cases) {
+        TIBServerOptions o;
+        TIBDatabaseOptions& d = o.GetIBDatabaseOptions();
+        d.SetServerVersion(c.serverVersion);
+        d.SetODSMajorVersion(c.odsMajor);
+        d.SetODSMinorVersion(c.odsMinor);
+        d.SetDBSQLDialect(c.dialect);
+        d.SetForcedWrites(c.forcedWrites);
+        d.SetSweepInterval(c.sweep);
+        d.SetPageSize(c.pageSize);
+        d.SetNumBuffers(c.buffers);
+        d.SetReadOnly(c.readOnly);
+        EXPECT_EQ(d.Def(), c.expected);
+        EXPECT_EQ(o.DBInfoDef(), c.expected);
+    }
+}
+
+TEST(IBScriptTextTest, ConnectHeaderDef) {
+    {
+        TIBServerOptions o;
+        o.SetDBCharSet("utf8");
+        EXPECT_EQ(o.ConnectHeaderDef(Conn("a.fdb", "SYSDBA")),
+                  "\r\nSET NAMES UTF8;\r\nSET SQL DIALECT 3;\r\nCONNECT 'a.fdb' USER 'SYSDBA';");
+    }
+    {
+        TIBServerOptions o;
+        o.GetIBDatabaseOptions().SetServerVersion("V");
+        o.SetDBCharSet("NONE");
+        EXPECT_EQ(o.ConnectHeaderDef(Conn("")),
+                  "/* Server version: V \r\n*/\r\nSET SQL DIALECT 3;");
+    }
+    {
+        TIBServerOptions o;
+        o.SetSQLDialect(1);
+        EXPECT_EQ(o.ConnectHeaderDef(Conn("")), "");
+        EXPECT_EQ(o.ConnectHeaderDef(Conn("b.fdb")), "\r\nCONNECT 'b.fdb';");
+    }
+}
+
+TEST(IBScriptTextTest, ExtractDatabaseParams) {
+    TIBServerOptions o;
+    o.SetDBCharSet("UTF8");
+    TConnectionOptions c = FilledConnectionOptions();
+    o.ExtractDatabaseParams({"user_name=alice", "PASSWORD=p=q", "Sql_Role_Name=R",
+                             "lc_ctype=win1252", "num_buffers=100", "no value here", ""},
+                            c);
+    EXPECT_EQ(c.GetUserName(), "alice");
+    EXPECT_EQ(c.GetPassword(), "p=q");  // everything after the first "="
+    EXPECT_EQ(c.GetRoleName(), "R");
+    EXPECT_EQ(o.GetDBCharSet(), "WIN1252");
+    // The connection options were cleared first.
+    EXPECT_EQ(c.GetDatabaseName(), "");
+    EXPECT_EQ(c.GetHostName(), "");
+    EXPECT_EQ(c.GetPort(), 0);
+    EXPECT_EQ(c.GetDBUserName(), "");
+    EXPECT_EQ(c.GetProtocol(), ptLocal);
+
+    // Without LC_CTYPE the character set stays; the last of two lines wins.
+    TConnectionOptions c2;
+    o.ExtractDatabaseParams({"USER_NAME=first", "user_name=second", "password="}, c2);
+    EXPECT_EQ(c2.GetUserName(), "second");
+    EXPECT_EQ(c2.GetPassword(), "");
+    EXPECT_EQ(o.GetDBCharSet(), "WIN1252");
+}
+
 }  // namespace
 }  // namespace dbtwin
