@@ -325,6 +325,18 @@ void TASECompareOptions::Assign(const TASECompareOptions& Source) {
     fCaseSensitiveIdentifiers = Source.fCaseSensitiveIdentifiers;
 }
 
+std::string TASEDatabaseOptions::DBOptionStr(TASEDBOption aOption) {
+    static const char* const Names[] = {
+        "abort tran on log full", "allow nulls by default", "async log service",
+        "auto identity", "dbo use only", "ddl in tran", "disable alias access",
+        "identity in nonunique index", "no chkpt on recovery", "no free space acctg",
+        "read only", "select into/bulkcopy/pllsort", "single user", "trunc log on chkpt",
+        "unique auto_identity index"};
+    static_assert(std::size(Names) == EnumCount<TASEDBOption>);
+    if (static_cast<std::size_t>(aOption) >= std::size(Names)) return {};
+    return Names[aOption];
+}
+
 void TASEServerOptions::Clear() {
     fServerVersion = DefaultSQLServerVersion;
     fCompareOptions.Clear();
@@ -335,6 +347,42 @@ void TASEServerOptions::Assign(const TASEServerOptions& Source) {
     fServerVersion = Source.fServerVersion;
     fCompareOptions.Assign(Source.fCompareOptions);
     fDatabaseOptions.Assign(Source.fDatabaseOptions);
+}
+
+// ---------------------------------------------------------------------------
+// MySQL table options
+
+std::string TMySQLTableOptions::Def() const {
+    std::string r;
+    auto text = [&r](const char* name, const std::string& value) {
+        if (!value.empty()) r += "\r\n" + std::string(name) + value;
+    };
+    // Free texts are string literals. MySQL reads a backslash in a literal as an escape, so
+    // plain quote doubling would mangle a Windows path or a comment holding backslashes.
+    auto literal = [&r](const char* name, const std::string& value) {
+        if (!value.empty()) r += "\r\n" + std::string(name) + ScriptQuotedStr(value, dbMySQL);
+    };
+    auto number = [&r](const char* name, std::int32_t value) {
+        if (value > 0) r += "\r\n" + std::string(name) + std::to_string(value);
+    };
+    text("ENGINE=", Engine);
+    if (AvgRowLength != 0) r += "\r\nAVG_ROW_LENGTH=" + std::to_string(AvgRowLength);
+    text("DEFAULT CHARSET=", fDefCharSet);
+    number("CHECKSUM=", CheckSum);
+    text("DEFAULT COLLATE=", DefCollate);
+    literal("COMMENT=", Comment);
+    literal("CONNECTION=", Connection);
+    literal("DATA DIRECTORY=", DataDirectory);
+    number("DELAY_KEY_WRITE=", DelayKeyWrite);
+    literal("INDEX DIRECTORY=", IndexDirectory);
+    text("INSERT_METHOD=", InsertMethod);
+    number("KEY_BLOCK_SIZE=", KeyBlockSize);
+    number("MAX_ROWS=", MaxRows);
+    number("MIN_ROWS=", MinRows);
+    text("PACK_KEYS=", PackKeys);
+    literal("PASSWORD=", Password);
+    text("ROW_FORMAT=", RowFormat);
+    return r;
 }
 
 }  // namespace dbtwin

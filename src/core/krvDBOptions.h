@@ -735,6 +735,10 @@ public:
 
     bool AbortTranOnLogFull = false;
 
+    // The option's name as ASE writes it ("select into/bulkcopy/pllsort"); empty for a value
+    // outside the enumeration.
+    static std::string DBOptionStr(TASEDBOption aOption);
+
     // Resets every fact.
     void Clear() { *this = TASEDatabaseOptions(); }
     void Assign(const TASEDatabaseOptions& Source) { *this = Source; }
@@ -786,6 +790,50 @@ private:
     TASEServerVersionType fServerVersion = DefaultSQLServerVersion;
     TASECompareOptions fCompareOptions;
     TASEDatabaseOptions fDatabaseOptions;
+};
+
+// ---------------------------------------------------------------------------
+// MySQL table options
+
+// Table options of one MySQL table, as read from the source. Password is the table
+// definition's own PASSWORD option, nothing of the library's.
+class TMySQLTableOptions {
+public:
+    std::string Engine;
+    std::string DefCollate;
+    std::string Comment;
+    std::string Connection;
+    std::string DataDirectory;
+    std::string IndexDirectory;
+    std::string InsertMethod;
+    std::string PackKeys;
+    std::string Password;
+    std::string RowFormat;
+    std::string RaidType;
+    std::string Union;
+    std::int32_t AutoIncrement = 0;
+    std::int32_t AvgRowLength = 0;
+    std::int32_t CheckSum = 0;
+    std::int32_t DelayKeyWrite = 0;
+    std::int32_t KeyBlockSize = 0;
+    std::int32_t MaxRows = 0;
+    std::int32_t MinRows = 0;
+
+    const std::string& GetDefCharSet() const { return fDefCharSet; }
+    void SetDefCharSet(const std::string& aValue) { fDefCharSet = aValue; }
+
+    // The table option clause: each given option on its own line, each line preceded by
+    // "\r\n". Text values are MySQL string literals (backslashes and quotes escaped).
+    // AutoIncrement, RaidType and Union are not written.
+    std::string Def() const;
+
+    void Assign(const TMySQLTableOptions& Source) { *this = Source; }
+    void AssignTo(TMySQLTableOptions& Dest) const { Dest = *this; }
+
+    bool operator==(const TMySQLTableOptions&) const = default;
+
+private:
+    std::string fDefCharSet;
 };
 
 // ---------------------------------------------------------------------------

@@ -858,5 +858,143 @@ TEST(IBScriptTextTest, ExtractDatabaseParams) {
     EXPECT_EQ(o.GetDBCharSet(), "WIN1252");
 }
 
+// ---------------------------------------------------------------------------
+// ASE option names
+
+TEST(ASEDatabaseOptionsTest, DBOptionStr) {
+    const std::vector<std::string> names = {
+        "abort tran on log full", "allow nulls by default", "async log service",
+        "auto identity", "dbo use only", "ddl in tran", "disable alias access",
+        "identity in nonunique index", "no chkpt on recovery", "no free space acctg",
+        "read only", "select into/bulkcopy/pllsort", "single user", "trunc log on chkpt",
+        "unique auto_identity index"};
+    ASSERT_EQ(names.size(), EnumCount<TASEDBOption>);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(TASEDatabaseOptions::DBOptionStr(static_cast<TASEDBOption>(i)), names[i]);
+    EXPECT_EQ(TASEDatabaseOptions::DBOptionStr(asedboReadOnly), "read only");
+    EXPECT_EQ(TASEDatabaseOptions::DBOptionStr(static_cast<TASEDBOption>(15)), "");
+}
+
+// ---------------------------------------------------------------------------
+// MySQL table options
+
+TMySQLTableOptions FilledMySQLTableOptions() {
+    TMySQLTableOptions t;
+    t.Engine = "InnoDB";
+    t.SetDefCharSet("utf8mb4");
+    t.DefCollate = "utf8mb4_bin";
+    t.Comment = "Orders";
+    t.Connection = "mysql://u@h/db/t";
+    t.DataDirectory = "/var/data";
+    t.IndexDirectory = "/var/index";
+    t.InsertMethod = "LAST";
+    t.PackKeys = "DEFAULT";
+    t.Password = "pw";
+    t.RowFormat = "DYNAMIC";
+    t.RaidType = "STRIPED";
+    t.Union = "(t1,t2)";
+    t.AutoIncrement = 1000;
+    t.AvgRowLength = 200;
+    t.CheckSum = 1;
+    t.DelayKeyWrite = 1;
+    t.KeyBlockSize = 8;
+    t.MaxRows = 100000;
+    t.MinRows = 10;
+    return t;
+}
+
+TEST(MySQLTableOptionsTest, DefWritesGivenOptionsInOrder) {
+    EXPECT_EQ(TMySQLTableOptions().Def(), "");
+    EXPECT_EQ(TMySQLTableOptions().GetDefCharSet(), "");
+
+    TMySQLTableOptions engineOnly;
+    engineOnly.Engine = "InnoDB";
+    EXPECT_EQ(engineOnly.Def(), "\r\nENGINE=InnoDB");
+
+    // AutoIncrement, RaidType and Union are never written.
+    EXPECT_EQ(FilledMySQLTableOptions().Def(),
+              "\r\nENGINE=InnoDB"
+              "\r\nAVG_ROW_LENGTH=200"
+              "\r\nDEFAULT CHARSET=utf8mb4"
+              "\r\nCHECKSUM=1"
+              "\r\nDEFAULT COLLATE=utf8mb4_bin"
+              "\r\nCOMMENT='Orders'"
+              "\r\nCONNECTION='mysql://u@h/db/t'"
+              "\r\nDATA DIRECTORY='/var/data'"
+              "\r\nDELAY_KEY_WRITE=1"
+              "\r\nINDEX DIRECTORY='/var/index'"
+              "\r\nINSERT_METHOD=LAST"
+              "\r\nKEY_BLOCK_SIZE=8"
+              "\r\nMAX_ROWS=100000"
+              "\r\nMIN_ROWS=10"
+              "\r\nPACK_KEYS=DEFAULT"
+              "\r\nPASSWORD='pw'"
+              "\r\nROW_FORMAT=DYNAMIC");
+}
+
+TEST(MySQLTableOptionsTest, NumbersAreWrittenOnlyWhenPositive) {
+    struct Case {
+        std::int32_t TMySQLTableOptions::*field;
+        std::int32_t value;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {&TMySQLTableOptions::CheckSum, 0, ""},
+        {&TMySQLTableOptions::CheckSum, -1, ""},
+        {&TMySQLTableOptions::MaxRows, -5, ""},
+        {&TMySQLTableOptions::MinRows, 0, ""},
+        {&TMySQLTableOptions::KeyBlockSize, 0, ""},
+        {&TMySQLTableOptions::DelayKeyWrite, 0, ""},
+        {&TMySQLTableOptions::AutoIncrement, 5, ""},
+        {&TMySQLTableOptions::AvgRowLength, 0, ""},
+        // The average row length is written whenever it is not zero.
+        {&TMySQLTableOptions::AvgRowLength, -3, "\r\nAVG_ROW_LENGTH=-3"},
+        {&TMySQLTableOptions::MaxRows, 2147483647, "\r\nMAX_ROWS=2147483647"},
+    };
+    for (const auto& c : cases) {
+        TMySQLTableOptions t;
+        t.*c.field = c.value;
+        EXPECT_EQ(t.Def(), c.expected) << c.value;
+    }
+}
+
+TEST(MySQLTableOptionsTest, TextsAreMySQLLiterals) {
+    struct Case { std::string TMySQLTableOptions::*field; std::string value, expected; };
+    const std::vector<Case> cases = {
+        // Backslashes are escaped, else MySQL would read \t as a tab and \n as a line break.
+        {&TMySQLTableOptions::DataDirectory, "C:\\data\\tables",
+         "\r\nDATA DIRECTORY='C:\\\\data\\\\tables'"},
+        {&TMySQLTableOptions::IndexDirectory, "D:\\new\\idx",
+         "\r\nINDEX DIRECTORY='D:\\\\new\\\\idx'"},
+        {&TMySQLTableOptions::Comment, "it's a \\ test", "\r\nCOMMENT='it\\'s a \\\\ test'"},
+        {&TMySQLTableOptions::Comment, "line1\r\nline2", "\r\nCOMMENT='line1\\r\\nline2'"},
+        {&TMySQLTableOptions::Connection, "mysql://u:p'w@h/d/t",
+         "\r\nCONNECTION='mysql://u:p\\'w@h/d/t'"},
+        {&TMySQLTableOptions::Password, "a'b\\c", "\r\nPASSWORD='a\\'b\\\\c'"},
+        // Option words are written as they are.
+        {&TMySQLTableOptions::Engine, "MyISAM", "\r\nENGINE=MyISAM"},
+        {&TMySQLTableOptions::RaidType, "STRIPED", ""},
+        {&TMySQLTableOptions::Union, "(a,b)", ""},
+    };
+    for (const auto& c : cases) {
+        TMySQLTableOptions t;
+        t.*c.field = c.value;
+        EXPECT_EQ(t.Def(), c.expected) << c.value;
+    }
+}
+
+TEST(MySQLTableOptionsTest, AssignCopiesEveryField) {
+    const TMySQLTableOptions src = FilledMySQLTableOptions();
+    TMySQLTableOptions a;
+    a.Assign(src);
+    EXPECT_EQ(a, src);
+    EXPECT_EQ(a.GetDefCharSet(), "utf8mb4");
+    EXPECT_EQ(a.AutoIncrement, 1000);
+    EXPECT_EQ(a.Union, "(t1,t2)");
+    TMySQLTableOptions b;
+    src.AssignTo(b);
+    EXPECT_EQ(b, src);
+}
+
 }  // namespace
 }  // namespace dbtwin
