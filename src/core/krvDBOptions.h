@@ -68,15 +68,17 @@ using TASEDBOptions = TSet<TASEDBOption>;
 // version list or aVersion is out of range.
 std::string GetServerVerStr(TDatabaseType aDatabaseType, int aVersion);
 std::string GetIBServerVerStr(int aVersion);
-// Version ordinal suggested for a new database of a kind (0 for kinds without a list).
+// Version ordinal suggested for a new database of a kind; 0 for Sybase ASE and for kinds
+// without a version list.
 int GetDefServerVer(TDatabaseType aDatabaseType);
 
-// Option classes are value types: copying one copies everything it owns. Assign / AssignTo
-// follow the copy rules of the streaming layer, which for a few classes leave fields out.
-// The Default... constants are the declared defaults of the published properties: a value
-// equal to one of them is not stored. Some classes start with a different value than the
-// declared default (see their constructors), so a writer that skips defaults must not be
-// used with those properties.
+// Option classes are value types: a C++ copy copies everything they own. Assign / AssignTo
+// are the copy operations the owners use (setting a nested-options property assigns into
+// the owned object); TASECompareOptions::Assign leaves one switch out.
+// The Default... constants are the declared defaults of the published properties. The SQL
+// Server and PostgreSQL server options start at an older version than their declared
+// default, so a settings writer that leaves out values equal to the declared default would
+// lose those two versions on reload: write them always.
 
 // How to reach a database.
 class TConnectionOptions {
