@@ -11,7 +11,9 @@ const TKeyWordIndex& KeyWordIndex() {
     return index;
 }
 
-bool IsFirstChar(char c) { return c == '#' || c == '$' || IsUpperAZ(c) || c == '_' || IsLowerAZ(c); }
+bool IsFirstChar(char c) {
+    return c == '#' || c == '$' || IsUpperAZ(c) || c == '_' || IsLowerAZ(c);
+}
 
 // "@".."Z" holds "@" and the capital letters.
 bool IsNextChar(char c) {
