@@ -277,16 +277,16 @@ extern std::atomic<bool> DebugLog;
 
 // Callback types; Sender is the component that raises the event.
 using TLogProcedure = std::function<void(const std::string& aText)>;
-using TProgressUpdateEvent = std::function<void(TComponent* Sender, int Value, int MaxValue)>;
-using TProgressUpdateExEvent = std::function<void(TComponent* Sender, bool Detailed,
+using TProgressUpdateEvent = std::function<void(TObject* Sender, int Value, int MaxValue)>;
+using TProgressUpdateExEvent = std::function<void(TObject* Sender, bool Detailed,
                                                   const std::string& aText, int Value,
                                                   int MaxValue)>;
-using TLogNextLineEvent = std::function<void(TComponent* Sender, const std::string& LogText)>;
-using TErrorMessageEvent = std::function<void(TComponent* Sender, const std::string& ErrText)>;
-using TLoadScriptEvent = std::function<void(TComponent* Sender, const std::string& FileName,
+using TLogNextLineEvent = std::function<void(TObject* Sender, const std::string& LogText)>;
+using TErrorMessageEvent = std::function<void(TObject* Sender, const std::string& ErrText)>;
+using TLoadScriptEvent = std::function<void(TObject* Sender, const std::string& FileName,
                                             std::vector<std::string>& aScript, bool& Loaded)>;
 using TAddStatementEvent = std::function<void(
-    TComponent* Sender, const std::string& aText, TStatType aTyp, const std::string& aObjName,
+    TObject* Sender, const std::string& aText, TStatType aTyp, const std::string& aObjName,
     TDbObject aObjType, TDbOperation aOperation, const std::string& aOwnName,
     TStatement*& Statement)>;
 

@@ -44,9 +44,9 @@ public:
     std::string GetText() const;
 };
 
-using TStatementExecuteEvent = std::function<void(TComponent* Sender, int index)>;
+using TStatementExecuteEvent = std::function<void(TObject* Sender, int index)>;
 using TStatementCreateEvent =
-    std::function<void(TComponent* Sender, std::unique_ptr<TStatement>& Statement)>;
+    std::function<void(TObject* Sender, std::unique_ptr<TStatement>& Statement)>;
 using TStatementAddEvent = std::function<void(TStatement* st, bool& Accept)>;
 
 class TCustomSQLExec : public TComponent {

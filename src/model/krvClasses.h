@@ -1,14 +1,49 @@
-// Metadata object base of the object model. For now: the identifier quoting every object
-// uses for its database kind.
+// Metadata object base and one database's object set. TDbObj holds what every kind of
+// metadata object shares (names, quoting, definitions, dependency links, the created flag)
+// and the create/drop engine that writes an object together with what it needs; TCustomObjs
+// holds one sorted keyed list per object kind and links objects by their uses.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "core/krvDBOptions.h"
 #include "core/krvTypes.h"
+#include "model/krvObjList.h"
 
 namespace dbtwin {
+
+class TCustomObjs;
+class TCustomSQLExec;
+class TCustomDBStructure;
+class TDependObj;
+class TTblData;
+class TFldData;
+class TViwData;
+class TPrcData;
+class TTrgData;
+class TCtrData;
+class TDmnData;
+class TIdxData;
+class TGntData;
+class TUdfData;
+class TGnrData;
+class TExcData;
+class TDefData;
+class TRulData;
+class TPkgData;
+class TRolData;
+class TPblData;
+class TSchData;
+class TOprData;
+class TOpcData;
+class TCnvData;
+class TEvtData;
+class TCltData;
 
 // The identifier as written into a script of the given database kind:
 // - dbInterBase: IBQuoteIdent with the server version and SQL dialect (quoted in dialect 3
@@ -21,5 +56,272 @@ namespace dbtwin {
 // - every other kind: unchanged.
 std::string Quote_Ident(std::string_view aIdent, TDatabaseType aDatabaseType,
                         TIBSQLServerVersionType aServerVersion, TIBSQLDialectType aSQLDialect);
+
+// Links of an object to the objects it uses or that use it, in the order they were made.
+using TDependList = std::vector<std::unique_ptr<TDependObj>>;
+
+class TDbObj : public TObject {
+public:
+    explicit TDbObj(TCustomObjs* aObjs);
+    ~TDbObj() override;
+    TDbObj(const TDbObj&) = delete;
+    TDbObj& operator=(const TDbObj&) = delete;
+
+    // Class name as shown in drop comments and messages ("TTblData", ...).
+    virtual const char* ClassName() const { return "TDbObj"; }
+
+    TDbObj* fRefObj = nullptr;                    // matching object of the other set
+    std::vector<std::unique_ptr<TObject>> fCompRules;
+    std::vector<std::unique_ptr<TObject>> fPumpRules;
+    std::string fDescription;
+    std::string fBody;                            // routine/trigger/view body; column: computed-by
+    TCustomObjs* fObjs = nullptr;                 // owning set; not owned
+    bool fObjCreated = true;
+    TDependList fUseIn;                           // objects that use this one
+    TDependList fUseOf;                           // objects this one uses
+    std::string fSourceDefinition;
+    std::string fCurrentDefinition;
+    std::string fObjName;
+    std::string fSchema;
+    std::int32_t fImageIndex = -1;
+    TDbObject fObjType = dboUnknown;
+    std::string SysName;
+    std::int32_t ObjID = 0;
+    std::string Text;
+    std::int32_t Line = 0;
+    std::string OwnUser;
+    std::string SchemaPath;
+    bool MsQuotedIdent = false;
+    bool MsAnsiNulls = false;
+    bool CompExclude = false;
+
+    // Accessors.
+    const std::string& GetObjName() const { return fObjName; }
+    void SetObjName(const std::string& aName);
+    const std::string& GetSchema() const { return fSchema; }
+    void SetSchema(const std::string& aSchema);
+    const std::string& GetDescription() const { return fDescription; }
+    void SetDescription(const std::string& aText);
+    const std::string& GetBody() const { return fBody; }
+    void SetBody(const std::string& aText);
+    TDbObject GetObjType() const { return fObjType; }
+    void SetObjType(TDbObject aType) { fObjType = aType; }
+    TDbObj* GetRefObj() const { return fRefObj; }
+    void SetRefObj(TDbObj* aObj) { fRefObj = aObj; }
+    std::string GetObjFullName() const;
+    std::string GetShortObjName() const;
+    std::string GetRefObjName() const;
+    std::string GetDbPrefix() const;
+    TDatabaseType GetDatabaseType() const;
+    const TIBServerOptions* GetIBServerOptions() const;
+    TCmpObjSetType GetCompareObjects() const;
+    TCustomSQLExec* GetSQLExec() const;
+    TUpdateDescriptionType GetUpdateDescriptionType() const;
+
+    // Virtual operations.
+    virtual bool GetObjCreated() const { return fObjCreated; }
+    // Sets the flag here and on the matching object of the other set.
+    virtual void SetObjCreated(bool Value);
+    virtual std::string GetCaption() const;
+    virtual std::int32_t GetImageIndex() const { return fImageIndex; }
+    virtual std::string GetObjKeyDef() const;
+    virtual std::string Def() const { return std::string(); }
+    virtual std::string CompareDef() const;
+    virtual void CreateDependDef();
+    virtual void DropDependDef();
+    virtual void DoBeforeDrop();
+    virtual void DoAfterDrop() { SetObjCreated(false); }
+    virtual void DoBeforeCreate();
+    virtual void DoAfterCreate() { SetObjCreated(true); }
+    virtual std::string CreateDef() const;
+    virtual std::string DropDef() const;
+    virtual std::string AlterDef() const { return "/* Alter <...> */"; }
+    virtual std::string SourceDef() const;
+    virtual std::string GenComment(const std::string& aComment) const;
+    virtual std::string QuoteIdent(const std::string& aIdent) const;
+    // The description statement; the object kinds give theirs.
+    virtual std::string DescriptionDef() const { return std::string(); }
+
+    // Dependency state: some active user that is created / some active used object that is not.
+    bool UseInActive() const;
+    bool UseOfActive() const;
+
+    // Judges the name by the rule of the database kind and, when it is system-generated,
+    // moves it (a constraint's name to SysName, a domain's check constraint name away).
+    void CheckSysName();
+
+    // Appends a statement to the set's statement list (nothing without one).
+    TStatement* AddStatement(const std::string& aText, TStatType aTyp, const std::string& aObjName,
+                             TDbObject aObjType, TDbOperation aOperation,
+                             const std::string& aOwnName = std::string());
+    // Adds this object's description statement to the set's statement list.
+    void AddDescription();
+
+protected:
+    // Owner table or view name of a column, empty for other kinds.
+    std::string OwnerTableName() const;
+
+private:
+    bool fInCreate = false;  // guards against endless recursion through cyclic uses
+    bool fInDrop = false;
+};
+
+// One dependency link. Links come in pairs: a link in the user's fUseOf list and its
+// counterpart in the used object's fUseIn list; each knows the other, so either object
+// can remove both when it goes away.
+class TDependObj : public TDbObj {
+public:
+    explicit TDependObj(TCustomObjs* aObjs);
+    ~TDependObj() override;
+    const char* ClassName() const override { return "TDependObj"; }
+
+    std::string ObjField;       // column of the linked object, when linked by column name
+    TDbObj* Obj = nullptr;      // the linked object; not owned
+    bool Active = true;
+    bool ActiveSaved = true;    // Active as saved by TCustomObjs::SaveLinkStates
+    bool Computed = false;
+    TDbObj* tblObj = nullptr;
+    TDbObj* viwObj = nullptr;
+    std::int32_t PosX = -1;
+    std::int32_t PosY = -1;
+    TDependObj* Partner = nullptr;  // the counterpart link in the other object's list
+    TDbObj* Holder = nullptr;       // the object whose list holds this link
+    bool InUseIn = false;           // held in Holder's fUseIn (else in its fUseOf)
+
+    std::string GetCaption() const override;
+};
+
+// A routine that decides whether an object may be filed.
+using TAccept_ObjEvent = std::function<void(TCustomObjs* Sender, TDbObj* aObj, bool& Accept)>;
+
+// The metadata of one database.
+class TCustomObjs : public TObject {
+public:
+    TCustomObjs();
+    ~TCustomObjs() override;
+    TCustomObjs(const TCustomObjs&) = delete;
+    TCustomObjs& operator=(const TCustomObjs&) = delete;
+
+    TCustomDBStructure* fDBStructure = nullptr;
+    TCustomObjs* fLinkedObjs = nullptr;
+    std::string fTermString = ";";
+    TCmpObjSetType fCompareObjects = TCmpObjSetType::All();
+    TConnectionOptions fConnectionOptions;
+    TIBServerOptions fIBServerOptions;
+    TMSSQLServerOptions fMSSQLServerOptions;
+    TMySQLServerOptions fMySQLServerOptions;
+    TASAServerOptions fASAServerOptions;
+    TASEServerOptions fASEServerOptions;
+    TOracleServerOptions fOracleServerOptions;
+    TPGSQLServerOptions fPGSQLServerOptions;
+    TDB2ServerOptions fDB2ServerOptions;
+    TDatabaseType fDatabaseType = dbAbstract;
+    TCompareRoleType fCompareRole = crUnknownRole;
+    TCustomSQLExec* fSQLExec = nullptr;
+    TLogNextLineEvent fOnLogNextLine;
+    TIdentQuoteType fIdentQuote = iqAutoQuote;
+    TAccept_ObjEvent fOnAccept_Obj;
+    bool fGenTargetDef = false;
+
+    // Kind lists: filing key -> object; the set owns the objects.
+    TKeyedList<TSchData> Sch{true, true, true};
+    TKeyedList<TDmnData> Dmn{true, true, true};
+    TKeyedList<TUdfData> Udf{true, true, true};
+    TKeyedList<TTrgData> Trg{true, true, true};
+    TKeyedList<TPrcData> Prc{true, true, true};
+    TKeyedList<TTblData> Tbl{true, true, true};
+    TKeyedList<TExcData> Exc{true, true, true};
+    TKeyedList<TGnrData> Gnr{true, true, true};
+    TKeyedList<TIdxData> Idx{true, true, true};
+    TKeyedList<TViwData> Viw{true, true, true};
+    TKeyedList<TRolData> Rol{true, true, true};
+    TKeyedList<TGntData> Gnt{true, true, true};
+    TKeyedList<TCtrData> Ctr{true, true, true};
+    // Per-type constraint lists; never filled by AddObj.
+    TKeyedList<TCtrData> Prk{true, true, false};
+    TKeyedList<TCtrData> Frk{true, true, false};
+    TKeyedList<TCtrData> Unq{true, true, false};
+    TKeyedList<TCtrData> Chk{true, true, false};
+    TKeyedList<TCtrData> Ref{true, true, false};
+    TKeyedList<TCtrData> Cdf{true, true, false};
+    TKeyedList<TRulData> Rul{true, true, true};
+    TKeyedList<TDefData> Def{true, true, true};
+    TKeyedList<TPkgData> Pkg{true, true, true};
+    TKeyedList<TPblData> Pbl{true, true, true};
+    TKeyedList<TOprData> Opr{true, true, true};
+    TKeyedList<TOpcData> Opc{true, true, true};
+    TKeyedList<TCnvData> Cnv{true, true, true};
+    TKeyedList<TEvtData> Evt{true, true, true};
+    TKeyedList<TCltData> Clt{true, true, true};
+
+    std::vector<std::string> MetaData;
+    std::string CurrentSchema;
+    std::string CurrentSchemaPath;
+    std::string DBDescription;
+    TExtractFromType ExtractFrom = efUnknown;
+
+    virtual void Clear();
+    virtual void SetSourceDefinition() {}
+    virtual void ExtractMetadata() {}
+    virtual void ExtractMetadata(std::vector<std::string>& /*Script*/) {}
+
+    // Files an object under its key in the list of its kind; true when filed. Refused,
+    // filtered (IBE$) and unknown objects are freed when FreeNotAdded is set; an object
+    // whose key is already filed is kept alive by the set until Clear, so a caller that
+    // goes on filling it never touches freed memory.
+    bool AddObj(TDbObj* aObj, bool FreeNotAdded = true);
+    virtual bool Accept_Obj(TDbObj* aObj);
+    // Files a grant or merges it into an equal one; returns the grant when filed, nullptr
+    // when merged (the caller then frees it).
+    TGntData* AddGrant(TGntData* aGrant);
+    void SortGrants();
+
+    void LinkDepend(TDbObj* aUser, TDbObj* aUsed, const std::string& aFieldName = std::string(),
+                    std::int32_t PosX = -1, std::int32_t PosY = -1);
+    void InternalLinkDepend(TDbObj* aUser, TDbObj* aUsed,
+                            const std::string& aFieldName = std::string(), std::int32_t PosX = -1,
+                            std::int32_t PosY = -1);
+    // Removes every link of aObj whose linked object is aOther, with its counterpart.
+    void ClearDepend(TDbObj* aObj, TDbObj* aOther);
+    // Removes every link to or from aObj (and, for a table or view, its columns).
+    void RemoveDepend(TDbObj* aObj);
+    // Link Active flags are consumed while a script is generated; these keep and restore
+    // them so that a second generation over the same sets gives the same script.
+    void SaveLinkStates();
+    void RestoreLinkStates();
+
+    TCustomObjs* GetObjsMaster();
+    TCustomObjs* GetObjsTarget();
+    std::string GetDbPrefix() const;
+    std::string GetDefinedSQLVersion() const;
+    std::string DbConnectStr() const;
+    std::int32_t ODSMajorVersionOfTarget() const;
+    void ErrMsg(const std::string& aText);
+    void DoLogNextLine(const std::string& aText);
+
+    TDatabaseType GetDatabaseType() const { return fDatabaseType; }
+    void SetDatabaseType(TDatabaseType aType);
+    TCompareRoleType GetCompareRole() const { return fCompareRole; }
+    void SetCompareRole(TCompareRoleType aRole) { fCompareRole = aRole; }
+    TCustomObjs* GetLinkedObjs() const { return fLinkedObjs; }
+    void SetLinkedObjs(TCustomObjs* aObjs) { fLinkedObjs = aObjs; }
+    TCustomSQLExec* GetSQLExec() const { return fSQLExec; }
+    void SetSQLExec(TCustomSQLExec* aExec) { fSQLExec = aExec; }
+    TCmpObjSetType GetCompareObjects() const { return fCompareObjects; }
+    void SetCompareObjects(TCmpObjSetType aSet) { fCompareObjects = aSet; }
+
+    // Calls f(obj) for every filed object that can hold links, and for every column of a
+    // table or view, in the order domains, external functions, views, tables (each
+    // followed by its columns), procedures, triggers, constraints, exceptions, generators,
+    // indices, then the remaining kinds.
+    void ForEachObject(const std::function<void(TDbObj*)>& f) const;
+
+private:
+    void IndexGrant(TGntData* aGrant, const std::string& aKey);
+
+    std::vector<std::unique_ptr<TDbObj>> fNotFiled;  // duplicates kept alive until Clear
+    // Grants by (object, grantee, option) -> their filing keys, for merging without a scan.
+    std::unordered_map<std::string, std::vector<std::string>> fGrantIndex;
+};
 
 }  // namespace dbtwin

@@ -20,8 +20,8 @@ class TestExec : public TSQLExec {
 public:
     explicit TestExec(TDatabaseType db) {
         SetDatabaseType(db);
-        OnErrorMessage = [this](TComponent*, const std::string& t) { Errors.push_back(t); };
-        OnLogNextLine = [this](TComponent*, const std::string& t) { Log.push_back(t); };
+        OnErrorMessage = [this](TObject*, const std::string& t) { Errors.push_back(t); };
+        OnLogNextLine = [this](TObject*, const std::string& t) { Log.push_back(t); };
     }
     void LoadScript(const std::vector<std::string>& aScript) override {
         Loaded = aScript;
@@ -91,7 +91,7 @@ TEST(StatementListTest, HostCanRefuseOrSupplyStatements) {
         explicit HostStatement(int* c) : counter(c) { ++*counter; }
         ~HostStatement() override { --*counter; }
     };
-    ex.OnStatementCreate = [&](TComponent*, std::unique_ptr<TStatement>& st) {
+    ex.OnStatementCreate = [&](TObject*, std::unique_ptr<TStatement>& st) {
         st = std::make_unique<HostStatement>(&created);
     };
     ex.OnStatementAdd = [](TStatement* st, bool& accept) { accept = st->ObjName != "SECRET"; };
@@ -406,7 +406,7 @@ TEST_F(LoadTest, ReadsByteOrderMarksAndFallsBackToCodePage) {
 TEST_F(LoadTest, HostLoader) {
     TestExec ex(dbInterBase);
     std::string asked;
-    ex.OnLoadScript = [&](TComponent*, const std::string& f, std::vector<std::string>& s, bool& loaded) {
+    ex.OnLoadScript = [&](TObject*, const std::string& f, std::vector<std::string>& s, bool& loaded) {
         asked = f;
         s = {"SELECT 1;"};
         loaded = false;  // not consulted

@@ -1,0 +1,20 @@
+// Defaults and collations.
+#pragma once
+
+#include "model/krvClasses.h"
+
+namespace dbtwin {
+
+class TDefData : public TDbObj {
+public:
+    explicit TDefData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboDefault; }
+    const char* ClassName() const override { return "TDefData"; }
+};
+
+class TCltData : public TDbObj {
+public:
+    explicit TCltData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboCollation; }
+    const char* ClassName() const override { return "TCltData"; }
+};
+
+}  // namespace dbtwin

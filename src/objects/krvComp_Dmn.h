@@ -1,0 +1,20 @@
+// Domains and user types.
+#pragma once
+
+#include <memory>
+
+#include "objects/krvCompColumn.h"
+
+namespace dbtwin {
+
+class TDmnData : public TDbObj {
+public:
+    explicit TDmnData(TCustomObjs* aObjs);
+    const char* ClassName() const override { return "TDmnData"; }
+
+    std::unique_ptr<TFldData> fData;  // the type itself
+    std::string CheckName;            // name of the domain's check constraint
+    std::string CheckDef;             // the check expression
+};
+
+}  // namespace dbtwin

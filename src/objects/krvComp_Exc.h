@@ -1,0 +1,20 @@
+// Exceptions and events.
+#pragma once
+
+#include "model/krvClasses.h"
+
+namespace dbtwin {
+
+class TExcData : public TDbObj {
+public:
+    explicit TExcData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboException; }
+    const char* ClassName() const override { return "TExcData"; }
+};
+
+class TEvtData : public TDbObj {
+public:
+    explicit TEvtData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboEvent; }
+    const char* ClassName() const override { return "TEvtData"; }
+};
+
+}  // namespace dbtwin

@@ -1,0 +1,14 @@
+// External functions.
+#pragma once
+
+#include "model/krvClasses.h"
+
+namespace dbtwin {
+
+class TUdfData : public TDbObj {
+public:
+    explicit TUdfData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboFunction; }
+    const char* ClassName() const override { return "TUdfData"; }
+};
+
+}  // namespace dbtwin

@@ -1,0 +1,51 @@
+// Procedures and functions, operators, operator classes and conversions.
+#pragma once
+
+#include "objects/krvComp_Tbl.h"
+
+namespace dbtwin {
+
+class TPrcData : public TDbObj {
+public:
+    explicit TPrcData(TCustomObjs* aObjs);
+    const char* ClassName() const override { return "TPrcData"; }
+
+    bool fRestoreBody = false;
+    std::string SourceBody;
+    TFldList Params;
+    TFldList Returns;
+    bool ReturnsTable = false;
+    bool Func = false;
+
+    TFldData* AddParam(const std::string& aName);
+    TFldData* AddReturn(const std::string& aName);
+    bool GetHasReturnsTable() const { return ReturnsTable; }
+    // The body that keeps the routine valid while what it uses is rebuilt.
+    virtual std::string EmptyBody() const;
+    // The CREATE text with the empty body.
+    virtual std::string EmptyDef() const;
+    // Replaces the body by the empty body (once), deactivates the links to what the routine
+    // uses and asks the master routine to restore its body later; with GenSQL writes it.
+    virtual void AssignEmptyBody(bool GenSQL);
+    void SetRestoreBody(bool Value);
+};
+
+class TOprData : public TDbObj {
+public:
+    explicit TOprData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboOperator; }
+    const char* ClassName() const override { return "TOprData"; }
+};
+
+class TOpcData : public TDbObj {
+public:
+    explicit TOpcData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboOperatorClass; }
+    const char* ClassName() const override { return "TOpcData"; }
+};
+
+class TCnvData : public TDbObj {
+public:
+    explicit TCnvData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboConversion; }
+    const char* ClassName() const override { return "TCnvData"; }
+};
+
+}  // namespace dbtwin

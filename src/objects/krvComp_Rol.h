@@ -1,0 +1,33 @@
+// Roles, users and grants.
+#pragma once
+
+#include <vector>
+
+#include "model/krvClasses.h"
+
+namespace dbtwin {
+
+class TRolData : public TDbObj {
+public:
+    explicit TRolData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboRole; }
+    const char* ClassName() const override { return "TRolData"; }
+};
+
+class TGntData : public TDbObj {
+public:
+    explicit TGntData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboGrant; }
+    const char* ClassName() const override { return "TGntData"; }
+
+    TGrantPrivilegeSet Privilege;
+    std::string User;
+    TDbObject GntUserType = dboUser;
+    std::string GntObjName;
+    TDbObject GntObjType = dboUnknown;
+    std::int32_t Option = 0;
+    std::vector<std::string> Flds;  // columns of column privileges
+    TCmpObjType CmpGrantType = coGrant;
+
+    std::string GetObjKeyDef() const override;
+};
+
+}  // namespace dbtwin
