@@ -28,6 +28,17 @@ TTblData::TTblData(TCustomObjs* aObjs) : TDbObj(aObjs), Flds(false, true, true) 
     Flds.SetCaseSensitive(ColumnNamesCaseSensitive(aObjs));
 }
 
+void TTblData::DoBeforeCreate() {
+    TDbObj::DoBeforeCreate();
+    for (TFldData* f : Flds) {
+        if (f->IsComputed()) {
+            if (!fSkipComputedDef) f->DoBeforeCreate();
+            else continue;
+        }
+        f->SetObjCreated(true);
+    }
+}
+
 TFldData* TTblData::AddFld(const std::string& aName) { return AddOwnedFld(Flds, this, aName, dboField); }
 
 }  // namespace dbtwin

@@ -21,6 +21,10 @@ public:
     // Creates a column owned by this table and appends it.
     TFldData* AddFld(const std::string& aName);
     void SetSkipComputedDef(bool Value) { fSkipComputedDef = Value; }
+
+    // Pulls in what the table uses, then marks its columns created (they are created with
+    // the table), except computed ones left out while fSkipComputedDef is set.
+    void DoBeforeCreate() override;
 };
 
 class TSchData : public TDbObj {
