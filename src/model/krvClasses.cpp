@@ -320,15 +320,7 @@ TStatement* TDbObj::AddStatement(const std::string& aText, TStatType aTyp, const
 }
 
 void TDbObj::AddDescription() {
-    TCustomSQLExec* ex = GetSQLExec();
-    if (!ex) return;
-    std::string owner;
-    if (auto* f = dynamic_cast<const TFldData*>(this); f && (fObjType == dboField || fObjType == dboParam)) {
-        if (f->OwnObj && (dynamic_cast<TTblData*>(f->OwnObj) || dynamic_cast<TViwData*>(f->OwnObj) ||
-                          dynamic_cast<TPrcData*>(f->OwnObj)))
-            owner = f->OwnObj->fObjName;
-    }
-    ex->AddDescriptionDef(DescriptionDef(), fObjName, fObjType, owner, fDescription);
+    if (TCustomSQLExec* ex = GetSQLExec()) ex->AddDescription(this);
 }
 
 // Write a create with dependencies: what the object uses first, then the object.
