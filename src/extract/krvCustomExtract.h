@@ -1,27 +1,93 @@
-// Extractor base: fills a structure's object set from a database or scripts. This header
-// holds what the object set relies on: the name filter, error reporting and logging.
+// Extractor base: fills a structure's object set from a database or from scripts. It holds
+// the link to the structure, the include and exclude name masks, the accept decision with
+// its two events, progress, log, error and debug events, the messages of a run and the
+// categories to extract.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "core/krvComponent.h"
+#include "core/krvMsgMngr.h"
 #include "core/krvTypes.h"
 
 namespace dbtwin {
 
+class TCustomDBStructure;
+class TCustomObjs;
+class TDbObj;
+
+using TAcceptObjEvent =
+    std::function<void(TObject* Sender, const std::string& aObjName, TDbObject aObjType, bool& Accept)>;
+using TAcceptDbObjEvent = std::function<void(TObject* Sender, TDbObj* aObj, bool& Accept)>;
+
 class TCustomExtract : public TComponent {
 public:
-    using TComponent::TComponent;
+    explicit TCustomExtract(TComponent* aOwner = nullptr);
+    ~TCustomExtract() override;
 
+    TProgressUpdateEvent OnProgressUpdate;
+    TProgressUpdateExEvent OnProgressUpdateEx;
     TLogNextLineEvent OnLogNextLine;
     TErrorMessageEvent OnErrorMessage;
+    TLogNextLineEvent OnDebugMessage;
+    TAcceptObjEvent OnAcceptObj;
+    TAcceptDbObjEvent OnAccept_Obj;
 
-    // Whether an object of that name and kind is to be filed. Every object is accepted
-    // until include and exclude masks are set.
-    virtual bool AcceptObj(const std::string& aName, TDbObject aKind);
-    // Raises OnErrorMessage, or shows the text when no handler is assigned.
-    virtual void DoErrorMessage(const std::string& aText);
+    virtual void SetDBStructure(TCustomDBStructure* aStructure);
+    TCustomDBStructure* GetDBStructure() const { return fDBStructure; }
+    virtual TCmpObjSetType GetCompareObjects() const { return fExtractObjects; }
+    virtual void DoProgressUpdate(int Value, int MaxValue);
+    virtual void DoProgressUpdateEx(bool Detailed, const std::string& aText, int Value, int MaxValue);
+    virtual TMsgManager& GetMsgManager() { return fMsgMngr; }
+    virtual void DoDbgMsg(const std::string& aText);
     virtual void DoLogNextLine(const std::string& aText);
+    // Logs the user-defined server version of the structure's set, when there is one.
+    virtual void DoBeforeDatabaseExtract();
+    // Raises OnErrorMessage, or shows the text when no handler is assigned; always records
+    // the text as an error of the run.
+    virtual void DoErrorMessage(const std::string& aText);
+    // Clears the messages of the previous run; descendants extract after calling it.
+    virtual bool ExtractDatabase();
+
+    // Whether aName matches one mask: "PREFIX%" or "%SUFFIX" ("*" counts as "%"), or,
+    // for a mask without wildcard, the name itself. Case-sensitive.
+    static bool LikeObjName(const std::string& aName, const std::string& aMask);
+    bool IsInclObjName(const std::string& aName) const;
+    bool IsExclObjName(const std::string& aName) const;
+    // Name lists and database prefix, then the OnAcceptObj hook.
+    bool AcceptObj(const std::string& aName, TDbObject aObjType);
+    // Files the object in the structure's set when accepted; frees it otherwise.
+    bool AddObj(TDbObj* aObj);
+    // The accept decision for an object, by its class.
+    bool Accept_Obj(TDbObj* aObj);
+    void ObjsAccept_Obj(TObject* /*Sender*/, TDbObj* aObj, bool& Accept) { Accept = Accept_Obj(aObj); }
+
+    // One mask per line; the given text is trimmed first.
+    void SetIncludeObjsNames(const std::string& aText);
+    void SetExcludeObjsNames(const std::string& aText);
+    const std::vector<std::string>& GetIncludeObjsNames() const { return fIncludeObjsNames; }
+    const std::vector<std::string>& GetExcludeObjsNames() const { return fExcludeObjsNames; }
+    TCmpObjSetType GetExtractObjects() const { return fExtractObjects; }
+    void SetExtractObjects(TCmpObjSetType aSet) { fExtractObjects = aSet; }
+    bool GetShowFullLog() const { return fShowFullLog; }
+    void SetShowFullLog(bool aValue) { fShowFullLog = aValue; }
+    TDatabaseType GetDatabaseType() const { return fDatabaseType; }
+
+protected:
+    void Notification(TComponent* aComponent, TOperation aOperation) override;
+
+    int fProgressMax = 0;
+    int fProgressValue = 0;
+    bool fShowFullLog = true;
+    TCustomDBStructure* fDBStructure = nullptr;  // not owned
+    TDatabaseType fDatabaseType = dbAbstract;
+    TCmpObjSetType fExtractObjects = TCmpObjSetType::All();
+    TMsgManager fMsgMngr;
+    std::vector<std::string> fIncludeObjsNames;
+    std::vector<std::string> fExcludeObjsNames;
 };
 
 }  // namespace dbtwin

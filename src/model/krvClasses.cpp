@@ -163,6 +163,7 @@ TCmpObjSetType TDbObj::GetCompareObjects() const {
 TCustomSQLExec* TDbObj::GetSQLExec() const { return fObjs ? fObjs->fSQLExec : nullptr; }
 
 TUpdateDescriptionType TDbObj::GetUpdateDescriptionType() const {
+    if (GetDatabaseType() != dbInterBase) return udDescribe;
     const TIBServerOptions* ib = GetIBServerOptions();
     return ib ? ib->GetIBCompareOptions().GetUpdateDescriptionMode() : udSysTables;
 }

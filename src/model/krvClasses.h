@@ -116,6 +116,7 @@ public:
     const TIBServerOptions* GetIBServerOptions() const;
     TCmpObjSetType GetCompareObjects() const;
     TCustomSQLExec* GetSQLExec() const;
+    // How InterBase/Firebird descriptions are written; udDescribe for other kinds.
     TUpdateDescriptionType GetUpdateDescriptionType() const;
 
     // Virtual operations.
@@ -139,8 +140,15 @@ public:
     virtual std::string SourceDef() const;
     virtual std::string GenComment(const std::string& aComment) const;
     virtual std::string QuoteIdent(const std::string& aIdent) const;
-    // The description statement; the object kinds give theirs.
-    virtual std::string DescriptionDef() const { return std::string(); }
+    // The statement that sets the object's description in the object's dialect; empty
+    // when the object is excluded or descriptions are not compared.
+    virtual std::string DescriptionDef() const;
+    std::string IBDescriptionDef() const;
+    std::string ASADescriptionDef() const;
+    std::string MySQLDescriptionDef() const;
+    std::string OracleDescriptionDef() const;
+    std::string MSSQLDescriptionDef() const;
+    std::string PGSQLDescriptionDef() const;
 
     // Dependency state: some active user that is created / some active used object that is not.
     bool UseInActive() const;

@@ -22,6 +22,8 @@ public:
     bool GetHasReturnsTable() const { return ReturnsTable; }
     // The body that keeps the routine valid while what it uses is rebuilt.
     virtual std::string EmptyBody() const;
+    // The parameter list text, with the result part when ReturnsDef is set.
+    virtual std::string ParamDef(bool /*ReturnsDef*/) const { return std::string(); }
     // The CREATE text with the empty body.
     virtual std::string EmptyDef() const;
     // Replaces the body by the empty body (once), deactivates the links to what the routine
