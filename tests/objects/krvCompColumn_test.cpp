@@ -35,7 +35,7 @@ struct Ctx {
         cdm->fData->FieldType = iftVarchar;
         cdm->fData->CharLength = 10;
         cdm->fData->CharSet = "WIN1252";
-        cdm->fData->Collation = "PXW_CSY";
+        cdm->fData->Collation = "PXW_INTL";
         objs.AddObj(cdm);
     }
     TFldData& Col(const std::string& name = "C") { return *tbl->AddFld(name); }
@@ -114,8 +114,8 @@ const Case kCases[] = {
     {"ib_charset_collate", dbInterBase, [](Ctx& c) -> TFldData& {
          c.IB().GetIBCompareOptions().SetFldCharsetCompare(true);
          c.IB().SetDBCharSet("UTF8");
-         TFldData& f = Typed(c, iftVarchar, 10); f.CharSet = "WIN1252"; f.Collation = "PXW_CSY"; return f; },
-     "C VARCHAR(10) CHARACTER SET WIN1252 COLLATE PXW_CSY"},
+         TFldData& f = Typed(c, iftVarchar, 10); f.CharSet = "WIN1252"; f.Collation = "PXW_INTL"; return f; },
+     "C VARCHAR(10) CHARACTER SET WIN1252 COLLATE PXW_INTL"},
     {"ib_charset_of_database_left_out", dbInterBase, [](Ctx& c) -> TFldData& {
          c.IB().GetIBCompareOptions().SetFldCharsetCompare(true);
          c.IB().SetDBCharSet("UTF8");
@@ -127,7 +127,7 @@ const Case kCases[] = {
          TFldData& f = Typed(c, iftChar, 2); f.CharSet = "UTF8"; f.Collation = "UNICODE_CI"; return f; },
      "C CHAR(2) CHARACTER SET UTF8 COLLATE UNICODE_CI"},
     {"ib_charset_not_compared", dbInterBase, [](Ctx& c) -> TFldData& {
-         TFldData& f = Typed(c, iftVarchar, 10); f.CharSet = "WIN1252"; f.Collation = "PXW_CSY"; return f; },
+         TFldData& f = Typed(c, iftVarchar, 10); f.CharSet = "WIN1252"; f.Collation = "PXW_INTL"; return f; },
      "C VARCHAR(10)"},
     {"ib_default_nn_check", dbInterBase, [](Ctx& c) -> TFldData& {
          TFldData& f = NotNull(Default(Typed(c, iftInteger), "5")); f.CheckDef = " (C > 0)"; return f; },
@@ -343,12 +343,12 @@ TEST(CharsetCollation, KeepsOnlyWhatTheDatabaseDoesNotImply) {
     v.GetCharsetCollation(4, "UTF8", "UTF8", 4);  // database set, default collation
     EXPECT_EQ(v.CharSet, "");
     EXPECT_EQ(v.Collation, "");
-    v.GetCharsetCollation(53, "WIN1252", "PXW_CSY", 5);
+    v.GetCharsetCollation(53, "WIN1252", "PXW_INTL", 5);
     EXPECT_EQ(v.CharSet, "WIN1252");
-    EXPECT_EQ(v.Collation, "PXW_CSY");
+    EXPECT_EQ(v.Collation, "PXW_INTL");
     EXPECT_EQ(v.CharSetID, 53);
     v.SetBody("(A || B)");
-    v.GetCharsetCollation(53, "WIN1252", "PXW_CSY", 5);
+    v.GetCharsetCollation(53, "WIN1252", "PXW_INTL", 5);
     EXPECT_EQ(v.CharSet + v.Collation, "");
 
     TFldData& i = c.Col("I");
@@ -361,7 +361,7 @@ TEST(CharsetCollation, KeepsOnlyWhatTheDatabaseDoesNotImply) {
     d.DomainName = "CDM";
     EXPECT_TRUE(d.IsCharType());
     EXPECT_EQ(d.DefaultCharSet(), "WIN1252");
-    d.GetCharsetCollation(53, "WIN1252", "PXW_CSY", 5);
+    d.GetCharsetCollation(53, "WIN1252", "PXW_INTL", 5);
     EXPECT_EQ(d.Collation, "");  // the domain's own
     EXPECT_EQ(d.CharSet, "WIN1252");
 
