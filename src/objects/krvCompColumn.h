@@ -1,31 +1,175 @@
 // Columns and every other typed item (view columns, routine parameters and results,
-// external-function arguments, domain base types).
+// external-function arguments, domain base types), and the column type text per database
+// kind. Two columns have the same type exactly when their type texts are equal strings,
+// so spelling, spacing and clause order of these texts are fixed.
 #pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "model/krvClasses.h"
 
 namespace dbtwin {
 
+// Column types. The ordinals are stored by extractors and index FieldTypeNames: never
+// reorder.
+enum TDBFieldType : std::uint8_t {
+    iftUnknown, iftInteger, iftBigInt, iftFloat, iftDoublePrecision, iftFloat4, iftFloat8,
+    iftDecFloat, iftTinyInt, iftReal, iftDouble, iftNumber, iftLong, iftLongRaw, iftVarchar,
+    iftChar, iftLongVarchar, iftVarChar2, iftDate, iftTime, iftTimeStamp, iftTimeTZ,
+    iftTimeStampTZ, iftDateTime, iftDateTime2, iftSmallDateTime, iftDateTimeOffset, iftGraphic,
+    iftVarGraphic, iftGeometry, iftPoint, iftCurve, iftLineString, iftSurface, iftPolygon,
+    iftGeometryCollection, iftMultiPoint, iftMultiCurve, iftMultiLineString, iftMultiSurface,
+    iftMultiPolygon, iftBlob, iftClob, iftDbClob, iftBinary, iftLongBinary, iftNumeric,
+    iftDecimal, iftText, iftNChar, iftNVarChar, iftNVarChar2, iftNText, iftNClob, iftSmallInt,
+    iftQuad, iftCstring, iftNationalChar, iftRaw, iftRowID, iftURowID, iftMediumInt, iftYear,
+    iftTinyBlob, iftMediumBlob, iftLongBlob, iftTinyText, iftMediumText, iftLongText, iftEnum,
+    iftSet, iftBit, iftVarBit, iftMoney, iftSmallMoney, iftGuid, iftVarBinary, iftImage,
+    iftBFile, iftUniqueIdent, iftSysName, iftSqlVariant, iftCursor, iftCursorVarying, iftTable,
+    iftXml, iftIntervalYearToMonth, iftIntervalDayToSecond, iftSerial, iftBigSerial, iftByteA,
+    iftInterval, iftInt2, iftInt4, iftInt8, iftOID, iftBoolean, iftDomain
+};
+DBTWIN_ENUM_COUNT(TDBFieldType, 98);
+
+// Type keywords indexed iftUnknown..iftBoolean; iftDomain has no keyword.
+extern const std::array<const char*, 97> FieldTypeNames;
+
+// The first type whose keyword equals the upper-cased name; iftUnknown when none does.
+// Mixed-case keywords (the geometry names) never match.
+TDBFieldType FieldTypeByName(std::string_view aName);
+
+struct TDbArrayBound {
+    std::int32_t LowerBound = 0;
+    std::int32_t UpperBound = 0;
+    bool operator==(const TDbArrayBound&) const = default;
+};
+
 class TFldData : public TDbObj {
 public:
-    explicit TFldData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboField; }
+    explicit TFldData(TCustomObjs* aObjs);
+    ~TFldData() override;
     const char* ClassName() const override { return "TFldData"; }
 
+    std::string FDefValue;                    // read through GetDefValue
+    TDBFieldType FieldType = iftUnknown;
+    TDBFieldType NumericFieldType = iftUnknown;  // storage type behind NUMERIC/DECIMAL
+    std::int32_t FieldLength = 0;             // bytes
+    std::int32_t CharLength = 0;              // characters; -1 = MAX
+    std::int32_t FldType = 0;                 // raw type code of the source system
+    std::int32_t Precision = 0;
+    std::int32_t Scale = 0;
     bool Nullable = true;
     std::int32_t Position = 0;
     std::int32_t PositionTarget = -1;
+    std::int32_t DBPosition = 0;
+    bool Unsigned = false;
+    bool ZeroFill = false;
+    bool Binary = false;
+    bool AutoInc = false;
     bool Exists = false;
     bool Compare = false;
     std::string DomainName;
     std::string DomainSchema;
     std::string OwnName;          // owning table, view or routine
     TDbObj* OwnObj = nullptr;     // owning object; not owned
+    std::string CharSet;
+    std::int32_t CharSetID = 0;
+    std::string CheckDef;         // inline CHECK text, with its leading space and parentheses
+    std::string CtrName;
+    std::string Collation;
+    std::int32_t CollationID = 0;
+    std::int32_t BlobSubType = 0;
+    std::string BlobSubTypeIdent;
+    std::int32_t BlobSegSize = 0;
+    bool TypeOf = false;
+    std::string TypeOfTbl;
+    std::string TypeOfFld;
+    std::vector<TDbArrayBound> ArrayBounds;
     TParamInOutType InOut = ioUnknown;
+    bool FncByValue = false;
+    bool FncByDescriptor = false;
+    std::int32_t FncParameter = 0;
+    bool FncDeterministic = false;
+    std::int32_t IndexSortType = 0;
+    std::vector<std::string> EnumValues;  // MySQL ENUM/SET values as written (literals)
+    bool Identity = false;
+    std::int32_t IdentitySeed = 0;
+    std::int32_t IdentityIncrement = 0;
+    std::unique_ptr<TGnrData> SeqData;    // identity sequence options (DB2); made on demand
+    char Generated = '\0';                // DB2: 'A' always, 'D' by default
+    std::string GeneratedAs;
+    bool NotForReplication = false;
+    bool RowGuidCol = false;
+    std::string RuleName;
+    bool Persisted = false;
+    std::string XmlBody;
+    bool RefToType = false;
+    bool WithTimeZone = false;
+    bool WithLocalTimeZone = false;
+    std::string KeyName;
+    std::unique_ptr<TTblData> tblData;    // table type of a TABLE-typed parameter
+    std::int32_t Logged = -1;             // DB2 LOB options: -1 unset, 0 no, 1 yes
+    std::int32_t Compact = -1;
+    bool ForBitData = false;
+    bool JavaLang = false;
+    std::string JavaLangType;
 
     // A computed column: its computed-by expression is the body.
     bool IsComputed() const { return !fBody.empty(); }
     // The column name.
     std::string GetCaption() const override { return fObjName; }
+
+    // The default text; a default wholly enclosed in double quotes is re-written as a string
+    // literal of the column's database kind.
+    std::string GetDefValue() const;
+    void SetDefValue(const std::string& aValue) { FDefValue = aValue; }
+    // The identity sequence record, created on first use.
+    TGnrData* GetSeqData();
+
+    // Copies everything but the owner and the links (see the field list in the .cpp).
+    void Assign(const TFldData& Source);
+    // Copies only the type.
+    void AssignDataType(const TFldData& Source);
+    // True when the dimension counts or any bound differ.
+    bool ArrayBoundsDiff(const TFldData& aOther) const;
+
+    // Type of an InterBase/Firebird system-table type code.
+    TDBFieldType FldTypeFromIbType(std::int32_t IbType, std::int32_t IbSubType);
+
+    bool IsCharType() const;
+    // The domain of a domain-typed column in this column's set, else nullptr.
+    TDmnData* GetDmnData() const;
+    std::string DefaultCharSet() const;
+    // Stores character set and collation as read from an InterBase catalog, dropping what
+    // the database or the domain implies.
+    void GetCharsetCollation(std::int32_t CharsetID, const std::string& CharsetName,
+                             const std::string& CollationName, std::int32_t CollationID);
+    // Parameters of a routine with a language are written "in"/"out"/"inout" first.
+    bool InOutFirst() const;
+
+    // The bare type text: no name, no nullability, no default.
+    std::string FieldTypeDef() const;
+    // The column text after the name for the column's database kind.
+    std::string TypeDef() const;
+    // Name plus type text.
+    std::string Def() const override;
+
+    std::string IBTypeDef() const;
+    std::string MySQLTypeDef() const;
+    std::string PGSQLTypeDef() const;
+    std::string ASATypeDef() const;
+    std::string ASETypeDef() const;
+    std::string MSSQLTypeDef() const;
+    std::string OracleTypeDef() const;
+    std::string DB2TypeDef() const;
+
+private:
+    bool OwnerIsProcedure() const;
+    const TIBServerOptions& IBOptions() const;
 };
 
 }  // namespace dbtwin

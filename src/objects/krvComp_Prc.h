@@ -16,6 +16,7 @@ public:
     TFldList Returns;
     bool ReturnsTable = false;
     bool Func = false;
+    std::string Language;  // routine language (PostgreSQL; SQLJ routines)
 
     TFldData* AddParam(const std::string& aName);
     TFldData* AddReturn(const std::string& aName);

@@ -1,0 +1,662 @@
+#include "objects/krvCompColumn.h"
+
+#include "core/krvStrUtils.h"
+#include "objects/krvComp_Dmn.h"
+#include "objects/krvComp_Fnc.h"
+#include "objects/krvComp_Gnr.h"
+#include "objects/krvComp_Prc.h"
+#include "objects/krvComp_Tbl.h"
+
+namespace dbtwin {
+
+const std::array<const char*, 97> FieldTypeNames = {
+    "? DataType", "INTEGER", "BIGINT", "FLOAT", "DOUBLE PRECISION", "FLOAT4", "FLOAT8",
+    "DECFLOAT", "TINYINT", "REAL", "DOUBLE", "NUMBER", "LONG", "LONG RAW", "VARCHAR", "CHAR",
+    "LONG VARCHAR", "VARCHAR2", "DATE", "TIME", "TIMESTAMP", "TIME", "TIMESTAMP", "DATETIME",
+    "DATETIME2", "SMALLDATETIME", "DATETIMEOFFSET", "GRAPHIC", "VARGRAPHIC", "Geometry",
+    "Point", "Curve", "LineString", "Surface", "Polygon", "GeometryCollection", "MultiPoint",
+    "MultiCurve", "MultiLineString", "MultiSurface", "MultiPolygon", "BLOB", "CLOB", "DBCLOB",
+    "BINARY", "LONG BINARY", "NUMERIC", "DECIMAL", "TEXT", "NCHAR", "NVARCHAR", "NVARCHAR2",
+    "NTEXT", "NCLOB", "SMALLINT", "QUAD", "CSTRING", "NATIONAL CHAR", "RAW", "ROWID", "UROWID",
+    "MEDIUMINT", "YEAR", "TINYBLOB", "MEDIUMBLOB", "LONGBLOB", "TINYTEXT", "MEDIUMTEXT",
+    "LONGTEXT", "ENUM", "SET", "BIT", "VARBIT", "MONEY", "SMALLMONEY", "GUID", "VARBINARY",
+    "IMAGE", "BFILE", "UNIQUEIDENTIFIER", "SYSNAME", "SQL_VARIANT", "CURSOR", "CURSOR VARYING",
+    "TABLE", "XML", "INTERVAL YEAR TO MONTH", "INTERVAL DAY TO SECOND", "SERIAL", "BIGSERIAL",
+    "BYTEA", "INTERVAL", "INT2", "INT4", "INT8", "OID", "BOOLEAN"};
+
+TDBFieldType FieldTypeByName(std::string_view aName) {
+    const std::string name = UpperCase(aName);
+    for (std::size_t i = 0; i < FieldTypeNames.size(); ++i)
+        if (name == FieldTypeNames[i]) return static_cast<TDBFieldType>(i);
+    return iftUnknown;
+}
+
+namespace {
+
+std::string Num(std::int32_t n) { return std::to_string(n); }
+
+// "(p)" or "(p,s)" when a precision is set; nothing otherwise.
+std::string PrecScale(std::int32_t aPrecision, std::int32_t aScale) {
+    if (aPrecision == 0) return std::string();
+    std::string r = "(" + Num(aPrecision);
+    if (aScale != 0) r += "," + Num(aScale);
+    return r + ")";
+}
+
+// The value of a text that is exactly one string literal delimited by aQuote (a doubled
+// delimiter stands for one; with aBackslash, MySQL backslash escapes are decoded too).
+// False when the text is not one whole literal.
+bool DecodeLiteral(std::string_view s, char aQuote, bool aBackslash, std::string& aValue) {
+    aValue.clear();
+    if (s.size() < 2 || s.front() != aQuote) return false;
+    std::size_t i = 1;
+    while (i < s.size()) {
+        const char c = s[i];
+        if (c == aQuote) {
+            if (i + 1 < s.size() && s[i + 1] == aQuote) {
+                aValue += aQuote;
+                i += 2;
+                continue;
+            }
+            return i + 1 == s.size();
+        }
+        if (aBackslash && c == '\\' && i + 1 < s.size()) {
+            const char e = s[i + 1];
+            switch (e) {
+                case '0': aValue += '\0'; break;
+                case 'b': aValue += '\b'; break;
+                case 'n': aValue += '\n'; break;
+                case 'r': aValue += '\r'; break;
+                case 't': aValue += '\t'; break;
+                case 'Z': aValue += '\x1A'; break;
+                // The server keeps the backslash of these two (they are LIKE escapes).
+                case '%': aValue += "\\%"; break;
+                case '_': aValue += "\\_"; break;
+                default: aValue += e;
+            }
+            i += 2;
+            continue;
+        }
+        aValue += c;
+        ++i;
+    }
+    return false;
+}
+
+bool IsCharLengthType(TDBFieldType t) {
+    switch (t) {
+        case iftVarchar: case iftChar: case iftBinary: case iftNChar: case iftNVarChar:
+        case iftVarBinary:
+            return true;
+        default:
+            return false;
+    }
+}
+
+const char* InOutWord(TParamInOutType aInOut) {
+    switch (aInOut) {
+        case ioIn: return "in";
+        case ioOut: return "out";
+        case ioInout: return "inout";
+        default: return nullptr;
+    }
+}
+
+}  // namespace
+
+TFldData::TFldData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboField; }
+
+TFldData::~TFldData() = default;
+
+std::string TFldData::GetDefValue() const {
+    std::string value;
+    if (DecodeLiteral(FDefValue, '"', GetDatabaseType() == dbMySQL, value))
+        return ScriptQuotedStr(value, GetDatabaseType());
+    return FDefValue;
+}
+
+TGnrData* TFldData::GetSeqData() {
+    if (!SeqData) SeqData = std::make_unique<TGnrData>(fObjs);
+    return SeqData.get();
+}
+
+void TFldData::Assign(const TFldData& Source) {
+    fObjType = Source.fObjType;
+    SetObjName(Source.fObjName);
+    FieldType = Source.FieldType;
+    FieldLength = Source.FieldLength;
+    CharLength = Source.CharLength;
+    FldType = Source.FldType;
+    Precision = Source.Precision;
+    Scale = Source.Scale;
+    Nullable = Source.Nullable;
+    Position = Source.Position;
+    SetDefValue(Source.GetDefValue());
+    Exists = Source.Exists;
+    Compare = Source.Compare;
+    DomainName = Source.DomainName;
+    DomainSchema = Source.DomainSchema;
+    CharSet = Source.CharSet;
+    CharSetID = Source.CharSetID;
+    fBody = Source.fBody;
+    CheckDef = Source.CheckDef;
+    Collation = Source.Collation;
+    CollationID = Source.CollationID;
+    fDescription = Source.fDescription;
+    BlobSubType = Source.BlobSubType;
+    BlobSubTypeIdent = Source.BlobSubTypeIdent;
+    BlobSegSize = Source.BlobSegSize;
+    InOut = Source.InOut;
+    FncByValue = Source.FncByValue;
+    FncByDescriptor = Source.FncByDescriptor;
+    FncParameter = Source.FncParameter;
+    IndexSortType = Source.IndexSortType;
+    TypeOf = Source.TypeOf;
+    TypeOfTbl = Source.TypeOfTbl;
+    TypeOfFld = Source.TypeOfFld;
+    AutoInc = Source.AutoInc;
+    Binary = Source.Binary;
+    Compact = Source.Compact;
+    CtrName = Source.CtrName;
+    DBPosition = Source.DBPosition;
+    Identity = Source.Identity;
+    IdentitySeed = Source.IdentitySeed;
+    IdentityIncrement = Source.IdentityIncrement;
+    Generated = Source.Generated;
+    GeneratedAs = Source.GeneratedAs;
+    NotForReplication = Source.NotForReplication;
+    RowGuidCol = Source.RowGuidCol;
+    RuleName = Source.RuleName;
+    Persisted = Source.Persisted;
+    XmlBody = Source.XmlBody;
+    RefToType = Source.RefToType;
+    WithTimeZone = Source.WithTimeZone;
+    WithLocalTimeZone = Source.WithLocalTimeZone;
+    KeyName = Source.KeyName;
+    Logged = Source.Logged;
+    ForBitData = Source.ForBitData;
+    JavaLang = Source.JavaLang;
+    JavaLangType = Source.JavaLangType;
+}
+
+void TFldData::AssignDataType(const TFldData& Source) {
+    FieldType = Source.FieldType;
+    FieldLength = Source.FieldLength;
+    CharLength = Source.CharLength;
+    FldType = Source.FldType;
+    Precision = Source.Precision;
+    Scale = Source.Scale;
+    DomainName = Source.DomainName;
+    CharSet = Source.CharSet;
+    CharSetID = Source.CharSetID;
+    fBody = Source.fBody;
+    Collation = Source.Collation;
+    CollationID = Source.CollationID;
+    BlobSubType = Source.BlobSubType;
+    BlobSubTypeIdent = Source.BlobSubTypeIdent;
+    BlobSegSize = Source.BlobSegSize;
+    TypeOf = Source.TypeOf;
+    TypeOfTbl = Source.TypeOfTbl;
+    TypeOfFld = Source.TypeOfFld;
+}
+
+bool TFldData::ArrayBoundsDiff(const TFldData& aOther) const { return ArrayBounds != aOther.ArrayBounds; }
+
+TDBFieldType TFldData::FldTypeFromIbType(std::int32_t IbType, std::int32_t IbSubType) {
+    switch (IbType) {
+        case 7: return iftSmallInt;
+        case 8: return iftInteger;
+        case 9: return iftQuad;
+        case 10: return iftFloat;
+        case 12: return iftDate;
+        case 13: return iftTime;
+        case 14: return IbSubType == 1 ? iftBinary : iftChar;
+        case 16: return iftBigInt;
+        case 17: case 23: return iftBoolean;
+        case 24: case 25: return iftDecFloat;
+        case 26: return iftNumeric;
+        case 27: return iftDoublePrecision;
+        case 28: WithTimeZone = true; return iftTime;
+        case 29: WithTimeZone = true; return iftTimeStamp;
+        case 35: {
+            const TIBSQLDialectType dialect = fObjs ? fObjs->fIBServerOptions.GetSQLDialect() : 3;
+            return dialect == 3 ? iftTimeStamp : iftDate;
+        }
+        case 37: return IbSubType == 1 ? iftVarBinary : iftVarchar;
+        case 40: return iftCstring;
+        case 261: return iftBlob;
+        default: return iftUnknown;
+    }
+}
+
+bool TFldData::IsCharType() const {
+    switch (FieldType) {
+        case iftVarchar: case iftChar: case iftNChar: case iftCstring: return true;
+        case iftBlob: return BlobSubType == 1;
+        case iftDomain: {
+            const TDmnData* dmn = GetDmnData();
+            return dmn && dmn->fData && dmn->fData->FieldType != iftDomain && dmn->fData->IsCharType();
+        }
+        default: return false;
+    }
+}
+
+TDmnData* TFldData::GetDmnData() const {
+    if (FieldType != iftDomain || !fObjs || DomainName.empty()) return nullptr;
+    if (TDmnData* d = fObjs->Dmn.Find(DomainName)) return d;
+    if (!DomainSchema.empty()) return fObjs->Dmn.Find(SchObjName(DomainSchema, DomainName));
+    return nullptr;
+}
+
+std::string TFldData::DefaultCharSet() const {
+    if (!IsCharType()) return std::string();
+    if (!CharSet.empty()) return CharSet;
+    if (const TDmnData* dmn = GetDmnData(); dmn && dmn->fData && !dmn->fData->CharSet.empty())
+        return dmn->fData->CharSet;
+    if (GetDatabaseType() == dbInterBase) return IBOptions().GetDBCharSet();
+    return std::string();
+}
+
+void TFldData::GetCharsetCollation(std::int32_t aCharsetID, const std::string& aCharsetName,
+                                   const std::string& aCollationName, std::int32_t aCollationID) {
+    if (IsCharType()) {
+        CharSetID = aCharsetID;
+        CharSet = aCharsetName;
+        Collation = aCollationName;
+        CollationID = aCollationID;
+        bool dropCollation;
+        if (FieldType == iftDomain) {
+            const TDmnData* dmn = GetDmnData();
+            dropCollation = dmn && dmn->fData && SameText(Collation, dmn->fData->Collation);
+        } else {
+            dropCollation = SameText(Collation, DefaultCharSet());
+        }
+        if (dropCollation) {
+            Collation.clear();
+            CollationID = 0;
+        }
+        const std::string& dbCharSet = IBOptions().GetDBCharSet();
+        if (SameText(aCharsetName, dbCharSet) || (SameText(aCharsetName, "NONE") && dbCharSet.empty())) {
+            CharSet.clear();
+            CharSetID = 0;
+        }
+    } else {
+        Collation.clear();
+        CollationID = 0;
+    }
+    if (IsComputed()) {
+        CharSet.clear();
+        CharSetID = 0;
+        Collation.clear();
+        CollationID = 0;
+    }
+}
+
+bool TFldData::InOutFirst() const {
+    const auto* prc = dynamic_cast<const TPrcData*>(OwnObj);
+    return prc && !prc->Language.empty();
+}
+
+bool TFldData::OwnerIsProcedure() const { return dynamic_cast<const TPrcData*>(OwnObj) != nullptr; }
+
+const TIBServerOptions& TFldData::IBOptions() const {
+    static const TIBServerOptions defaults;
+    const TIBServerOptions* ib = GetIBServerOptions();
+    return ib ? *ib : defaults;
+}
+
+std::string TFldData::FieldTypeDef() const {
+    if (FncParameter != 0) return "PARAMETER " + Num(FncParameter);
+    const TDatabaseType db = GetDatabaseType();
+    if (FieldType == iftDomain) {
+        std::string r = TypeOf ? "TYPE OF " : "";
+        if (!TypeOfTbl.empty() && !TypeOfFld.empty())
+            return r + "COLUMN " + QuoteIdent(TypeOfTbl) + "." + QuoteIdent(TypeOfFld);
+        return r + QuoteIdent(DomainName);
+    }
+    if (IsComputed()) return (db == dbMSSQL ? "AS " : "COMPUTED BY ") + fBody;
+
+    const std::size_t ord = FieldType < FieldTypeNames.size() ? FieldType : iftUnknown;
+    std::string r = FieldTypeNames[ord];
+    const TIBServerOptions& ib = IBOptions();
+    const TIBSQLServerVersionType ver = ib.GetSQLServerVersion();
+
+    if (db == dbPostgreSQL) {
+        r = LowerCase(r);
+        if (FieldType == iftTimeTZ || FieldType == iftTimeStampTZ) {
+            if (Precision != 0) r += "(" + Num(Precision) + ")";
+            r += " with time zone";
+        }
+    }
+    if (db == dbInterBase) {
+        if (FieldType == iftBigInt && ver == st_InterBase_2020) r = FieldTypeNames[iftInteger];
+        if ((FieldType == iftChar || FieldType == iftNChar) && CharLength > 1)
+            r += "(" + Num(CharLength) + ")";
+        if ((FieldType == iftVarchar || FieldType == iftNVarChar || FieldType == iftCstring) && CharLength > 0)
+            r += "(" + Num(CharLength) + ")";
+        if (ver == st_Firebird_40) {
+            if (FieldType == iftBinary || FieldType == iftVarBinary) r += "(" + Num(CharLength) + ")";
+            if ((FieldType == iftTime || FieldType == iftTimeStamp) && WithTimeZone) r += " WITH TIME ZONE";
+        }
+    } else if (IsCharLengthType(FieldType) || FieldType == iftVarChar2 || FieldType == iftCstring) {
+        if (CharLength > 1) r += "(" + Num(CharLength) + ")";
+        else if (CharLength == -1) r += "(MAX)";
+    }
+    if (db == dbInterBase && !ArrayBounds.empty()) {
+        r += " [";
+        for (std::size_t i = 0; i < ArrayBounds.size(); ++i) {
+            if (i) r += ", ";
+            r += Num(ArrayBounds[i].LowerBound) + ":" + Num(ArrayBounds[i].UpperBound);
+        }
+        r += "]";
+    }
+    if (FieldType == iftBlob) {
+        if (BlobSubType != 0) r += " SUB_TYPE " + Num(BlobSubType);
+        if (BlobSegSize != 0 && BlobSegSize != 80 && !dynamic_cast<const TUdfData*>(OwnObj))
+            r += " SEGMENT SIZE " + Num(BlobSegSize);
+    }
+    if (FieldType == iftNumber || FieldType == iftNumeric || FieldType == iftDecimal)
+        r += PrecScale(Precision, Scale);
+    if (FieldType == iftDecFloat && Precision != 0 && Precision != 34) r += "(" + Num(Precision) + ")";
+    if (db == dbInterBase && ib.GetSQLDialect() != 3 && (FieldType == iftTime || FieldType == iftTimeStamp))
+        r = "DATE";
+    return r;
+}
+
+std::string TFldData::TypeDef() const {
+    switch (GetDatabaseType()) {
+        case dbSybaseASA: return ASATypeDef();
+        case dbMySQL: return MySQLTypeDef();
+        case dbOracle: return OracleTypeDef();
+        case dbMSSQL: return MSSQLTypeDef();
+        case dbPostgreSQL: return PGSQLTypeDef();
+        case dbDB2: return DB2TypeDef();
+        case dbSybaseASE: return ASETypeDef();
+        default: return IBTypeDef();
+    }
+}
+
+std::string TFldData::Def() const {
+    std::string r;
+    const bool inOutFirst = InOutFirst();
+    if (inOutFirst)
+        if (const char* w = InOutWord(InOut)) r += std::string(w) + " ";
+    const TDatabaseType db = GetDatabaseType();
+    if (!fObjName.empty()) {
+        r += (db == dbMSSQL && OwnerIsProcedure()) ? fObjName : GetObjFullName();
+        r += " ";
+    }
+    r += TypeDef();
+    if (db == dbSybaseASE && !inOutFirst)
+        if (const char* w = InOutWord(InOut)) r += std::string(" ") + w;
+    return r;
+}
+
+std::string TFldData::IBTypeDef() const {
+    std::string r = FieldTypeDef();
+    if (FncParameter != 0) return r;
+    if (FncByDescriptor) r += " BY DESCRIPTOR";
+    if (FncByValue) r += " BY VALUE";
+
+    const TIBServerOptions& ib = IBOptions();
+    const TIBSQLServerVersionType ver = ib.GetSQLServerVersion();
+    const bool charSetCompare = ib.GetIBCompareOptions().GetFldCharsetCompare();
+    if (!CharSet.empty() && DomainName.empty() && !IsComputed() && charSetCompare &&
+        (!SameText(CharSet, ib.GetDBCharSet()) || !Collation.empty()))
+        r += " CHARACTER SET " + CharSet;
+
+    // Identity columns exist from Firebird 3.0 on.
+    const bool identity = Identity && (ver == st_Firebird_30 || ver == st_Firebird_40);
+    if (identity) r += " GENERATED BY DEFAULT AS IDENTITY";
+
+    const std::string d = GetDefValue();
+    bool writeDefault = !d.empty();
+    if (writeDefault && FieldType == iftDomain)
+        if (const TDmnData* dmn = GetDmnData(); dmn && dmn->fData)
+            writeDefault = TypeOf || d != dmn->fData->GetDefValue();
+    if (writeDefault) {
+        if (OwnerIsProcedure()) {
+            // Parameter defaults exist from Firebird 2.0 and InterBase 7 on; column defaults
+            // in every version.
+            const bool paramDefaults = ver == st_InterBase_7x || ver == st_InterBase_75 ||
+                                       ver >= st_Firebird_20;
+            if (paramDefaults && InOut != ioOut) r += " = " + d;
+        } else {
+            r += " DEFAULT " + d;
+        }
+    }
+    // An identity column is NOT NULL by itself; without the identity clause the constraint
+    // must stay.
+    if (!Nullable && !identity) r += " NOT NULL";
+    if (!CheckDef.empty()) r += " CHECK" + CheckDef;
+    if (charSetCompare && !Collation.empty()) r += " COLLATE " + Collation;
+    return r;
+}
+
+std::string TFldData::MySQLTypeDef() const {
+    std::string r = FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown];
+    const bool lengthType = FieldType == iftVarchar || FieldType == iftChar || FieldType == iftBinary ||
+                            FieldType == iftNationalChar || FieldType == iftVarBinary;
+    if (lengthType && CharLength != 0) {
+        r += "(" + Num(CharLength) + ")";
+    } else if (FieldType == iftEnum || FieldType == iftSet) {
+        r += "(";
+        for (std::size_t i = 0; i < EnumValues.size(); ++i) r += (i ? ", " : "") + EnumValues[i];
+        r += ")";
+    } else if (FieldType == iftFloat || FieldType == iftDouble || FieldType == iftNumeric ||
+               FieldType == iftDecimal) {
+        r += PrecScale(Precision, Scale);
+    } else if (Precision != 0) {
+        r += "(" + Num(Precision) + ")";
+    }
+    if (!CharSet.empty()) r += " CHARACTER SET " + CharSet;
+    if (!Collation.empty()) r += " COLLATE " + Collation;
+    if (Unsigned) r += " UNSIGNED";
+    if (ZeroFill) r += " ZEROFILL";
+    if (Binary) r += " BINARY";
+    if (!Nullable) r += " NOT NULL";
+    const std::string d = GetDefValue();
+    if (!d.empty()) {
+        std::string value;
+        // A literal is decoded by the server's own rules and written again, so backslashes
+        // and quotes keep their meaning.
+        if (d.front() == '\'' && DecodeLiteral(d, '\'', true, value))
+            r += " DEFAULT " + ScriptQuotedStr(value, dbMySQL);
+        else
+            r += " DEFAULT " + d;
+    }
+    if (AutoInc) r += " AUTO_INCREMENT";
+    return r;
+}
+
+std::string TFldData::PGSQLTypeDef() const {
+    std::string r;
+    if (FieldType == iftDomain) {
+        r = DomainName;
+    } else {
+        r = LowerCase(FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown]);
+        if ((FieldType == iftVarchar || FieldType == iftChar) && CharLength != 0)
+            r += "(" + Num(CharLength) + ")";
+        if (FieldType == iftNumeric || FieldType == iftDecimal) r += PrecScale(Precision, Scale);
+        if (FieldType == iftTimeTZ || FieldType == iftTimeStampTZ) r += " with time zone";
+        if (!CharSet.empty()) r += " character set " + CharSet;
+        // Collation names are identifiers: "C" unquoted would fold to c.
+        if (!Collation.empty())
+            r += " collate " + (Collation.front() == '"' ? Collation : QuoteIdent(Collation));
+    }
+    for (const TDbArrayBound& b : ArrayBounds) r += "[" + (b.UpperBound != 0 ? Num(b.UpperBound) : "") + "]";
+    if (!Nullable) r += " not null";
+    const std::string d = GetDefValue();
+    if (!d.empty()) r += " default " + d;
+    if (!CheckDef.empty()) {
+        if (!CtrName.empty()) r += " CONSTRAINT " + QuoteIdent(CtrName);
+        r += " CHECK" + CheckDef;
+    }
+    return r;
+}
+
+std::string TFldData::ASATypeDef() const {
+    std::string r;
+    if (!DomainName.empty()) {
+        r = QuoteIdent(DomainName);
+    } else {
+        r = FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown];
+        if (IsCharLengthType(FieldType) && CharLength >= 2) r += "(" + Num(CharLength) + ")";
+        // Without its precision a NUMERIC column would be created with the server's default.
+        if (FieldType == iftNumeric || FieldType == iftDecimal) r += PrecScale(Precision, Scale);
+    }
+    const bool prc = OwnerIsProcedure();
+    const std::string d = GetDefValue();
+    if (!d.empty()) r += (prc ? " = " : " DEFAULT ") + d;
+    if (InOut == ioOut) r += " OUTPUT";
+    if (!Collation.empty()) r += " COLLATE " + Collation;
+    if (Identity) r += " IDENTITY (" + Num(IdentitySeed) + ", " + Num(IdentityIncrement) + ")";
+    if (RowGuidCol) r += " ROWGUIDCOL";
+    if (!prc) r += Nullable ? " NULL" : " NOT NULL";
+    return r;
+}
+
+std::string TFldData::ASETypeDef() const {
+    std::string r;
+    if (JavaLang) {
+        r = "java.lang." + JavaLangType + PrecScale(Precision, Scale);
+    } else if (FieldType == iftDomain) {
+        r = QuoteIdent(DomainName);
+    } else if (IsComputed()) {
+        return "AS " + fBody;
+    } else if (FieldType == iftTable) {
+        r = "TABLE";
+    } else {
+        r = FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown];
+        if (IsCharLengthType(FieldType)) {
+            if (CharLength > 0) r += "(" + Num(CharLength) + ")";
+            else if (CharLength == -1) r += "(MAX)";
+        }
+        if (FieldType == iftFloat || FieldType == iftNumeric || FieldType == iftDecimal)
+            r += PrecScale(Precision, Scale);
+    }
+    const bool prc = OwnerIsProcedure();
+    const std::string d = GetDefValue();
+    if (!d.empty()) r += (prc ? " = " : " DEFAULT ") + d;
+    if (!Collation.empty()) r += " COLLATE " + Collation;
+    if (Identity) r += " IDENTITY";
+    if (!prc) r += Nullable ? " NULL" : " NOT NULL";
+    return r;
+}
+
+std::string TFldData::MSSQLTypeDef() const {
+    std::string r;
+    const bool computed = IsComputed();
+    if (FieldType == iftDomain) {
+        if (!DomainSchema.empty()) r = QuoteIdent(DomainSchema) + ".";
+        r += QuoteIdent(DomainName);
+    } else if (computed) {
+        r = "AS " + fBody;
+        if (Persisted) r += " PERSISTED";
+    } else if (FieldType == iftXml) {
+        r = "XML";
+        if (!XmlBody.empty()) r += " " + XmlBody;
+    } else if (FieldType == iftTable) {
+        return "TABLE";
+    } else {
+        r = FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown];
+        if (IsCharLengthType(FieldType)) {
+            if (CharLength > 0) r += "(" + Num(CharLength) + ")";
+            else if (CharLength == -1) r += "(MAX)";
+        }
+        if (FieldType == iftFloat || FieldType == iftNumeric || FieldType == iftDecimal)
+            r += PrecScale(Precision, Scale);
+        if ((FieldType == iftTime || FieldType == iftDateTime2 || FieldType == iftDateTimeOffset) &&
+            !(Precision == 7 && Scale == 0)) {
+            r += "(" + Num(Precision);
+            if (Scale != 0) r += "," + Num(Scale);
+            r += ")";
+        }
+    }
+    const bool prc = OwnerIsProcedure();
+    const std::string d = GetDefValue();
+    if (!d.empty()) r += (prc ? " = " : " DEFAULT ") + d;
+    if (InOut == ioOut) r += " OUTPUT";
+    if (!Collation.empty() && !dynamic_cast<const TDmnData*>(OwnObj)) r += " COLLATE " + Collation;
+    if (Identity) {
+        r += " IDENTITY";
+        if (IdentityIncrement != 0) r += " (" + Num(IdentitySeed) + ", " + Num(IdentityIncrement) + ")";
+    }
+    if (RowGuidCol) r += " ROWGUIDCOL";
+    if (!computed && !prc) r += Nullable ? " NULL" : " NOT NULL";
+    return r;
+}
+
+std::string TFldData::OracleTypeDef() const {
+    const std::string ref = RefToType ? "REF " : "";
+    std::string r = ref;
+    if (!DomainName.empty()) r += DomainName;
+    else if (FieldType != iftUnknown) r += FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown];
+    switch (FieldType) {
+        case iftVarchar: case iftChar: case iftVarChar2: case iftNChar: case iftNVarChar:
+        case iftNVarChar2: case iftRaw:
+            r += "(" + Num(CharLength) + ")";
+            break;
+        case iftIntervalYearToMonth:
+            if (Precision != 0) r = ref + "INTERVAL YEAR(" + Num(Precision) + ") TO MONTH";
+            break;
+        case iftIntervalDayToSecond:
+            if (Precision != 0 || Scale != 0) {
+                r = ref + "INTERVAL DAY";
+                if (Precision != 0) r += "(" + Num(Precision) + ")";
+                r += " TO SECOND";
+                if (Scale != 0) r += "(" + Num(Scale) + ")";
+            }
+            break;
+        case iftFloat: case iftNumber: case iftNumeric: case iftDecimal: case iftURowID:
+            r += PrecScale(Precision, Scale);
+            break;
+        case iftTimeStamp:
+            if (Precision != 0) r += "(" + Num(Precision) + ")";
+            if (WithTimeZone) r += " WITH TIME ZONE";
+            else if (WithLocalTimeZone) r += " WITH LOCAL TIME ZONE";
+            break;
+        default:
+            break;
+    }
+    const std::string d = GetDefValue();
+    if (!d.empty()) r += (r.empty() ? "" : " ") + std::string("DEFAULT ") + d;
+    if (!Nullable) r += " NOT NULL";
+    return r;
+}
+
+std::string TFldData::DB2TypeDef() const {
+    std::string r;
+    if (FieldType == iftDomain) {
+        r = DomainName;
+    } else {
+        if (FieldType != iftUnknown) r = FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown];
+        if ((FieldType == iftVarchar || FieldType == iftChar || FieldType == iftBlob || FieldType == iftClob ||
+             FieldType == iftDbClob) && CharLength > 0)
+            r += "(" + Num(CharLength) + ")";
+        if ((FieldType == iftNumeric || FieldType == iftDecimal) && Precision != 0)
+            r += "(" + Num(Precision) + "," + Num(Scale) + ")";
+    }
+    if (ForBitData) r += " FOR BIT DATA";
+    if (Logged == 0) r += " NOT LOGGED";
+    else if (Logged == 1) r += " LOGGED";
+    if (Compact == 0) r += " NOT COMPACT";
+    else if (Compact == 1) r += " COMPACT";
+    if (!Nullable) r += " NOT NULL";
+    if (Generated != '\0' && Generated != ' ') {
+        r += " GENERATED ";
+        if (Generated == 'A') r += "ALWAYS ";
+        else if (Generated == 'D') r += "BY DEFAULT ";
+        if (Identity) {
+            r += "AS IDENTITY";
+            if (SeqData) r += SeqData->ParamDef();
+        } else {
+            r += "AS(" + GeneratedAs + ")";
+        }
+    }
+    const std::string d = GetDefValue();
+    if (!d.empty()) r += " WITH DEFAULT " + d;
+    return r;
+}
+
+}  // namespace dbtwin
