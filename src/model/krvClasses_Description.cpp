@@ -197,8 +197,9 @@ std::string TDbObj::MySQLDescriptionDef() const {
     if (dynamic_cast<const TTblData*>(this))
         return "ALTER TABLE " + QuoteIdent(fObjName) + " COMMENT = " + ScriptQuotedStr(fDescription, dbMySQL);
     const FieldRole role = RoleOf(this);
-    // MYSQL_COLUMN_TYPE_PENDING: column descriptions need the column type text.
-    (void)role;
+    if (role.column && !role.ofView)
+        return "ALTER TABLE " + QuoteIdent(role.fld->OwnName) + " MODIFY COLUMN " + QuoteIdent(fObjName) + " " +
+               role.fld->TypeDef() + " COMMENT " + ScriptQuotedStr(fDescription, dbMySQL);
     return std::string();
 }
 

@@ -121,6 +121,9 @@ TEST(DescriptionTest, OtherDialects) {
     {
         Set s(dbMySQL);
         EXPECT_EQ(s.tbl->DescriptionDef(), "ALTER TABLE `orders` COMMENT = 'it\\'s a \\\\path\\\\\\r\\nsecond line'");
+        s.col->FieldType = iftInteger;
+        EXPECT_EQ(s.col->DescriptionDef(),
+                  "ALTER TABLE `orders` MODIFY COLUMN `amount` INTEGER COMMENT 'it\\'s a \\\\path\\\\\\r\\nsecond line'");
         TViwData v(&s.objs);
         v.SetObjName("v");
         v.fDescription = "d";
