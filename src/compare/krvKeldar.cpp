@@ -1,0 +1,631 @@
+#include "compare/krvKeldar.h"
+
+#include <exception>
+
+#include "core/krvMsg.h"
+#include "core/krvStrUtils.h"
+#include "exec/krvSQL_Exec.h"
+#include "extract/krvCustomExtract.h"
+#include "model/krvDBStructure.h"
+#include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Def.h"
+#include "objects/krvComp_Dmn.h"
+#include "objects/krvComp_Exc.h"
+#include "objects/krvComp_Fnc.h"
+#include "objects/krvComp_Gnr.h"
+#include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Pkg.h"
+#include "objects/krvComp_Prc.h"
+#include "objects/krvComp_Rol.h"
+#include "objects/krvComp_Rul.h"
+#include "objects/krvComp_Tbl.h"
+#include "objects/krvComp_Trg.h"
+#include "objects/krvComp_Viw.h"
+
+namespace dbtwin {
+
+// ---------------------------------------------------------------------------
+// Phase order
+
+namespace {
+
+void RunHeader(TKeldar& k) { k.MakeScriptHeader(); }
+void RunDBCharSet(TKeldar& k) { k.GenScriptDBCharSet(); }
+
+const TCmpObjSetType kAlways;
+const TCmpObjSetType kConstraints{coPrimaryKey, coForeignKey, coUnique, coCheck};
+const TDatabaseSetType kAnyKind;
+
+TKeldarPhase P(int n, TCmpObjSetType gate, TDatabaseSetType only, std::vector<TKeldarStep> steps,
+               bool reportErrors = false) {
+    return TKeldarPhase{n, gate, only, std::move(steps), reportErrors};
+}
+
+}  // namespace
+
+// Each step names the generator of its object kind; a null Run is a generator that its
+// object kind does not provide yet.
+const std::vector<TKeldarPhase>& KeldarPhases() {
+    static const std::vector<TKeldarPhase> phases = {
+        P(1, kAlways, kAnyKind, {{"CompareTables", nullptr}}),
+        P(2, kAlways, kAnyKind, {{"MakeScriptHeader", RunHeader}}),
+        P(3, kAlways, kAnyKind, {{"GenScriptDBCharSet", RunDBCharSet}}),
+        P(4, kAlways, kAnyKind, {{"GenScriptCltCreate", nullptr}, {"GenScriptCltAlter", nullptr}}),
+        P(5, kAlways, kAnyKind, {{"GenScriptSchCreate", nullptr}, {"GenScriptSchAlter", nullptr}}),
+        P(6, kAlways, {dbPostgreSQL},
+          {{"GenScriptCnvCreate", nullptr}, {"GenScriptCnvAlter", nullptr}, {"GenScriptOprCreate", nullptr},
+           {"GenScriptOprAlter", nullptr}, {"GenScriptOpcCreate", nullptr}, {"GenScriptOpcAlter", nullptr}}),
+        P(7, kAlways, {dbMSSQL},
+          {{"GenScriptRulCreate", nullptr}, {"GenScriptDefCreate", nullptr}, {"GenScriptRulAlter", nullptr},
+           {"GenScriptDefAlter", nullptr}}),
+        P(8, kConstraints, kAnyKind, {{"GenScriptCtrDrop", nullptr}}),
+        P(9, {coDomain}, kAnyKind, {{"GenScriptDmnCreate", nullptr}}),
+        P(10, {coFunction}, kAnyKind, {{"GenScriptUdfCreate", nullptr}}),
+        P(11, {coTrigger}, kAnyKind, {{"GenScriptDropTrgEmpty", nullptr}}),
+        P(12, {coProcedure}, kAnyKind, {{"GenScriptProcDrop", nullptr}}),
+        P(13, {coTrigger}, kAnyKind, {{"GenScriptTrigDrop", nullptr}}),
+        P(14, {coIndex}, kAnyKind, {{"GenScriptIdxDrop", nullptr}}),
+        P(15, {coView}, kAnyKind, {{"GenScriptViewDrop", nullptr}}),
+        P(16, {coFunction}, kAnyKind, {{"GenScriptUdfAlter", nullptr}}),
+        P(17, {coException}, kAnyKind, {{"GenScriptExptDrop", nullptr}}),
+        P(18, {coFunction}, kAnyKind, {{"GenScriptUdfDrop", nullptr}}),
+        P(19, {coDomain}, kAnyKind, {{"GenScriptDmnAlter", nullptr}}),
+        P(20, {coTable}, kAnyKind, {{"GenScriptTablCreate", nullptr}}),
+        P(21, {coTable}, kAnyKind, {{"GenScriptTblFldCreate", nullptr}, {"GenScriptTablAlter", nullptr}}),
+        P(22, {coTable}, kAnyKind, {{"GenScriptTablDrop", nullptr}}),
+        P(23, {coProcedure}, kAnyKind, {{"GenScriptProcCreate", nullptr}}),
+        P(24, {coDomain}, kAnyKind, {{"GenScriptDmnDrop", nullptr}}),
+        P(25, {coView}, kAnyKind, {{"GenScriptViewCreate", nullptr}}, true),
+        P(26, {coView}, kAnyKind, {{"GenScriptViewAlter", nullptr}}),
+        P(27, {coRule}, kAnyKind, {{"GenScriptRulCreate", nullptr}}),
+        P(28, {coIndex}, kAnyKind, {{"GenScriptIdxCreate", nullptr}}),
+        P(29, {coIndex}, kAnyKind, {{"GenScriptIdxAlter", nullptr}}),
+        P(30, {coGenerator}, kAnyKind, {{"GenScriptGenrCreate", nullptr}}),
+        P(31, {coException}, kAnyKind, {{"GenScriptExptCreate", nullptr}}),
+        P(32, {coException}, kAnyKind, {{"GenScriptExptAlter", nullptr}}),
+        P(33, kConstraints, kAnyKind, {{"GenScriptCtrCreate (all but ctDefault)", nullptr}}),
+        P(34, {coProcedure}, kAnyKind, {{"GenScriptProcAlter", nullptr}}),
+        P(35, kConstraints, kAnyKind, {{"GenScriptCtrCreate (ctDefault)", nullptr}}),
+        P(36, {coTrigger}, kAnyKind, {{"GenScriptTrigCreate", nullptr}}),
+        P(37, {coView}, kAnyKind, {{"GenScriptViewCreate", nullptr}}),
+        P(38, {coTrigger}, kAnyKind, {{"GenScriptTrigAlter", nullptr}}),
+        P(39, {coGenerator}, kAnyKind, {{"GenScriptGenrAlter", nullptr}, {"GenScriptGenrDrop", nullptr}}),
+        P(40, {coProcedure}, kAnyKind, {{"GenScriptProcAlter", nullptr}}),
+        P(41, kAlways, {dbMSSQL}, {{"GenScriptDefDrop", nullptr}, {"GenScriptRulDrop", nullptr}}),
+        P(42, kAlways, {dbInterBase, dbOracle},
+          {{"GenScriptPkgDrop", nullptr}, {"GenScriptPkgAlter", nullptr}, {"GenScriptPkgCreate", nullptr}}),
+        P(43, {coTable}, kAnyKind, {{"GenScriptTblFldPosition", nullptr}}),
+        P(44, {coTable}, kAnyKind,
+          {{"GenScriptPblDrop", nullptr}, {"GenScriptPblAlter", nullptr}, {"GenScriptPblCreate", nullptr}}),
+        P(45, {coRole}, kAnyKind, {{"GenScriptRoleCreate", nullptr}, {"GenScriptRoleAlter", nullptr}}),
+        P(46, kAlways, {dbPostgreSQL},
+          {{"GenScriptOpcDrop", nullptr}, {"GenScriptOprDrop", nullptr}, {"GenScriptCnvDrop", nullptr},
+           {"GenScriptRulAlter", nullptr}, {"GenScriptRulDrop", nullptr}}),
+        P(47, kAlways, kAnyKind,
+          {{"GenScriptEvtCreate", nullptr}, {"GenScriptEvtAlter", nullptr}, {"GenScriptEvtDrop", nullptr},
+           {"GenScriptSchDrop", nullptr}, {"GenScriptCltDrop", nullptr}}),
+        P(48, {coGrant, coRoleGrant, coUserGrant}, kAnyKind,
+          {{"GenScriptGntDrop", nullptr}, {"GenScriptGntCreate", nullptr}}),
+        P(49, {coRole}, kAnyKind, {{"GenScriptRoleDrop", nullptr}}),
+    };
+    return phases;
+}
+
+bool PhaseRuns(const TKeldarPhase& aPhase, TCmpObjSetType aCompareObjects, TDatabaseType aTargetType) {
+    if (!aPhase.AnyOf.IsEmpty() && (aPhase.AnyOf * aCompareObjects).IsEmpty()) return false;
+    if (!aPhase.OnlyFor.IsEmpty() && !aPhase.OnlyFor.Contains(aTargetType)) return false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// TCustomKeldar
+
+TCustomKeldar::TCustomKeldar(TComponent* aOwner) : TComponent(aOwner) {}
+
+TCustomKeldar::~TCustomKeldar() {
+    // Leave the linked sets without a statement list that dies with this comparer.
+    for (TCustomObjs* objs : {GetMObjs(), GetTObjs()})
+        if (objs && fInternalSQLExec && objs->GetSQLExec() == fInternalSQLExec.get()) objs->SetSQLExec(nullptr);
+}
+
+bool TCustomKeldar::ExtractAndCompareDatabases() {
+    if (!ExtractDatabases()) return false;
+    CompareDatabases();
+    return true;
+}
+
+void TCustomKeldar::SetDBStructureMaster(TCustomDBStructure* aStructure) {
+    if (fDBMaster == aStructure) return;
+    if (fDBMaster) {
+        if (fDBMaster->GetObjs()) fDBMaster->GetObjs()->SetLinkedObjs(nullptr);
+        RemoveFreeNotification(fDBMaster);
+    }
+    fDBMaster = aStructure;
+    if (fDBMaster) {
+        FreeNotification(fDBMaster);
+        if (fDBMaster->GetExtractor()) fDBMaster->GetExtractor()->SetShowFullLog(fShowFullLog);
+        if (fDBMaster->GetObjs()) fDBMaster->GetObjs()->SetCompareRole(crMasterRole);
+    }
+    LinkDB();
+}
+
+void TCustomKeldar::SetDBStructureTarget(TCustomDBStructure* aStructure) {
+    if (fDBTarget == aStructure) return;
+    if (fDBTarget) {
+        if (fDBTarget->GetObjs()) fDBTarget->GetObjs()->SetLinkedObjs(nullptr);
+        RemoveFreeNotification(fDBTarget);
+    }
+    fDBTarget = aStructure;
+    if (fDBTarget) {
+        FreeNotification(fDBTarget);
+        if (fDBTarget->GetExtractor()) fDBTarget->GetExtractor()->SetShowFullLog(fShowFullLog);
+        if (fDBTarget->GetObjs()) fDBTarget->GetObjs()->SetCompareRole(crTargetRole);
+    }
+    LinkDB();
+}
+
+void TCustomKeldar::LinkDB() {
+    TCustomObjs* m = GetMObjs();
+    TCustomObjs* t = GetTObjs();
+    if (!m || !t) return;
+    m->SetCompareRole(crMasterRole);
+    t->SetCompareRole(crTargetRole);
+    m->SetLinkedObjs(t);
+    t->SetLinkedObjs(m);
+}
+
+void TCustomKeldar::SetExtractorMaster(TCustomExtract* aExtractor) {
+    if (fExtractorMaster) RemoveFreeNotification(fExtractorMaster);
+    fExtractorMaster = aExtractor;
+    if (fExtractorMaster) FreeNotification(fExtractorMaster);
+}
+
+void TCustomKeldar::SetExtractorTarget(TCustomExtract* aExtractor) {
+    if (fExtractorTarget) RemoveFreeNotification(fExtractorTarget);
+    fExtractorTarget = aExtractor;
+    if (fExtractorTarget) FreeNotification(fExtractorTarget);
+}
+
+void TCustomKeldar::SetSQLExec(TCustomSQLExec* aExec) {
+    if (fSQLExec) RemoveFreeNotification(fSQLExec);
+    if (fInternalSQLExec && aExec && aExec != fInternalSQLExec.get()) {
+        for (TCustomObjs* objs : {GetMObjs(), GetTObjs()})
+            if (objs && objs->GetSQLExec() == fInternalSQLExec.get()) objs->SetSQLExec(nullptr);
+        fInternalSQLExec.reset();
+    }
+    fSQLExec = aExec;
+    if (fSQLExec) FreeNotification(fSQLExec);
+}
+
+TCustomSQLExec* TCustomKeldar::GetSQLExec() const { return fSQLExec ? fSQLExec : fInternalSQLExec.get(); }
+
+TCustomObjs* TCustomKeldar::GetMObjs() const { return fDBMaster ? fDBMaster->GetObjs() : nullptr; }
+TCustomObjs* TCustomKeldar::GetTObjs() const { return fDBTarget ? fDBTarget->GetObjs() : nullptr; }
+
+void TCustomKeldar::SetShowFullLog(bool aValue) {
+    fShowFullLog = aValue;
+    for (TCustomDBStructure* s : {fDBMaster, fDBTarget})
+        if (s && s->GetExtractor()) s->GetExtractor()->SetShowFullLog(aValue);
+}
+
+void TCustomKeldar::Notification(TComponent* aComponent, TOperation aOperation) {
+    TComponent::Notification(aComponent, aOperation);
+    if (aOperation != opRemove) return;
+    if (aComponent == fDBMaster) fDBMaster = nullptr;
+    if (aComponent == fDBTarget) fDBTarget = nullptr;
+    if (aComponent == fSQLExec) {
+        for (TCustomObjs* objs : {GetMObjs(), GetTObjs()})
+            if (objs && objs->GetSQLExec() == fSQLExec) objs->SetSQLExec(nullptr);
+        fSQLExec = nullptr;
+    }
+    if (aComponent == fExtractorMaster) fExtractorMaster = nullptr;
+    if (aComponent == fExtractorTarget) fExtractorTarget = nullptr;
+}
+
+std::string TCustomKeldar::QuoteIdent(const std::string& aIdent) const {
+    TCustomObjs* t = GetTObjs();
+    if (!t) return aIdent;
+    return Quote_Ident(aIdent, t->GetDatabaseType(), t->fIBServerOptions.GetSQLServerVersion(),
+                       t->fIBServerOptions.GetSQLDialect());
+}
+
+void TCustomKeldar::DoLogNextLine(const std::string& aText) {
+    if (OnLogNextLine) OnLogNextLine(this, aText);
+}
+
+void TCustomKeldar::DoProgressUpdate(int Value, int MaxValue) {
+    if (OnProgressUpdate) OnProgressUpdate(this, Value, MaxValue);
+}
+
+void TCustomKeldar::DoErrorMessage(const std::string& aText) {
+    if (OnErrorMessage) OnErrorMessage(this, aText);
+    else ShowMessage(aText);
+}
+
+void TCustomKeldar::CopyCompareOptions(TCustomObjs* aObjs) const {
+    aObjs->fIBServerOptions.SetIBCompareOptions(fIBCompareOptions);
+    aObjs->fMSSQLServerOptions.SetMSSQLCompareOptions(fMSSQLCompareOptions);
+    aObjs->fMySQLServerOptions.GetMySQLCompareOptions().Assign(fMySQLCompareOptions);
+    aObjs->fASAServerOptions.GetASACompareOptions().Assign(fASACompareOptions);
+    aObjs->fASEServerOptions.SetASECompareOptions(fASECompareOptions);
+    aObjs->fOracleServerOptions.GetOracleCompareOptions().Assign(fOracleCompareOptions);
+    aObjs->fPGSQLServerOptions.GetPGSQLCompareOptions().Assign(fPGSQLCompareOptions);
+    aObjs->fDB2ServerOptions.GetDB2CompareOptions().Assign(fDB2CompareOptions);
+}
+
+std::string TCustomKeldar::PropertyError(const char* aProperty) const {
+    return std::string("TKeldar(") + GetName() + "): property " + aProperty + " not assigned.";
+}
+
+// ---------------------------------------------------------------------------
+// TKeldar
+
+TKeldar::TKeldar(TComponent* aOwner) : TCustomKeldar(aOwner) {}
+
+bool TKeldar::ExtractOne(TCustomDBStructure* aStructure, TCustomExtract* aExtractor, bool aTarget) {
+    aExtractor->SetDBStructure(aStructure);
+    aExtractor->SetShowFullLog(fShowFullLog);
+    TCustomObjs* objs = aStructure->GetObjs();
+    CopyCompareOptions(objs);
+    aExtractor->SetExtractObjects(fIBCompareOptions.GetExtractOnlyComparedObjects() ? fCompareObjects
+                                                                                   : TCmpObjSetType::All());
+    objs->SetCompareObjects(fCompareObjects);
+    aExtractor->ExtractDatabase();
+    if (aTarget) fConnectionOptions.Assign(objs->fConnectionOptions);
+    fMsgMngr.CopyFrom(&aExtractor->GetMsgManager());
+    return true;
+}
+
+bool TKeldar::ExtractDatabases() {
+    fMsgMngr.Clear();
+    fAllowExtractMaster = fAllowExtractTarget = fAllowCompare = true;
+    fWrnScript.clear();
+    if (OnBeforeExtract) OnBeforeExtract(this);
+
+    bool targetDone = false, masterDone = false;
+    if (fAllowExtractTarget) {
+        if (OnBeforeExtractTarget) OnBeforeExtractTarget(this);
+        bool missing = false;
+        if (!fExtractorTarget) DoErrorMessage(PropertyError("ExtractorTarget")), missing = true;
+        if (!fDBTarget) DoErrorMessage(PropertyError("DBStructureTarget")), missing = true;
+        if (missing) {
+            fAllowCompare = false;
+            return false;
+        }
+        targetDone = ExtractOne(fDBTarget, fExtractorTarget, true);
+        if (OnAfterExtractTarget) OnAfterExtractTarget(this);
+    }
+    if (fAllowExtractMaster) {
+        if (OnBeforeExtractMaster) OnBeforeExtractMaster(this);
+        bool missing = false;
+        if (!fExtractorMaster) DoErrorMessage(PropertyError("ExtractorMaster")), missing = true;
+        if (!fDBMaster) DoErrorMessage(PropertyError("DBStructureMaster")), missing = true;
+        if (missing) {
+            fAllowCompare = false;
+            return false;
+        }
+        if (fMsgMngr.GetIsErr()) {
+            fAllowCompare = false;
+        } else {
+            masterDone = ExtractOne(fDBMaster, fExtractorMaster, false);
+            if (OnAfterExtractMaster) OnAfterExtractMaster(this);
+        }
+    }
+    const bool failed = fMsgMngr.GetIsErr();
+    if (failed) fAllowCompare = false;
+    if (targetDone && GetTObjs()) fConnectionOptions.Assign(GetTObjs()->fConnectionOptions);
+    else if (masterDone && GetMObjs()) fConnectionOptions.Assign(GetMObjs()->fConnectionOptions);
+
+    TCustomObjs* m = GetMObjs();
+    TCustomObjs* t = GetTObjs();
+    if (!failed && m && t && m->GetDatabaseType() != t->GetDatabaseType()) {
+        // Converting a master of another database kind is not available: comparing the
+        // sets as they are would write a script in the wrong dialect.
+        DoErrorMessage("Master and target are of different database kinds; conversion between them is not supported.");
+        fMsgMngr.AddMsg("Master and target are of different database kinds.", mt_Err);
+        fAllowCompare = false;
+        return false;
+    }
+    if (m && t) {
+        LinkRefs();
+        m->SetSourceDefinition();
+        t->SetSourceDefinition();
+        SetObjsCreated();
+        // Remember the links as extracted: every comparison starts from them.
+        m->SaveLinkStates();
+        t->SaveLinkStates();
+    }
+    if (OnAfterExtract) OnAfterExtract(this);
+    return !failed;
+}
+
+namespace {
+
+template <typename List>
+void LinkList(List& a, List& b) {
+    for (auto* obj : a) {
+        auto* other = b.Find(obj->GetObjKeyDef());
+        if (!other) continue;
+        obj->SetRefObj(other);
+        other->SetRefObj(obj);
+    }
+}
+
+template <typename Owner>
+void LinkColumns(Owner* a, Owner* b) {
+    for (TFldData* f : a->Flds) {
+        TFldData* g = b->Flds.Find(f->GetObjKeyDef());
+        if (!g) continue;
+        f->SetRefObj(g);
+        g->SetRefObj(f);
+    }
+}
+
+void LinkReferences(TCustomObjs& A, TCustomObjs& B) {
+    LinkList(A.Sch, B.Sch);
+    LinkList(A.Dmn, B.Dmn);
+    LinkList(A.Tbl, B.Tbl);
+    for (TTblData* t : A.Tbl)
+        if (auto* o = dynamic_cast<TTblData*>(t->GetRefObj())) LinkColumns(t, o);
+    LinkList(A.Prc, B.Prc);
+    LinkList(A.Trg, B.Trg);
+    LinkList(A.Gnr, B.Gnr);
+    LinkList(A.Exc, B.Exc);
+    LinkList(A.Udf, B.Udf);
+    LinkList(A.Viw, B.Viw);
+    for (TViwData* v : A.Viw)
+        if (auto* o = dynamic_cast<TViwData*>(v->GetRefObj())) LinkColumns(v, o);
+    LinkList(A.Idx, B.Idx);
+    LinkList(A.Rol, B.Rol);
+    LinkList(A.Gnt, B.Gnt);
+    LinkList(A.Ctr, B.Ctr);
+    LinkList(A.Pkg, B.Pkg);
+    LinkList(A.Def, B.Def);
+    LinkList(A.Rul, B.Rul);
+    LinkList(A.Pbl, B.Pbl);
+    LinkList(A.Opr, B.Opr);
+    LinkList(A.Opc, B.Opc);
+    LinkList(A.Cnv, B.Cnv);
+    LinkList(A.Evt, B.Evt);
+    LinkList(A.Clt, B.Clt);
+}
+
+// Calls f for every object of the compared kind lists, columns of tables included.
+template <typename F>
+void ForEachListed(TCustomObjs& o, F f) {
+    auto each = [&f](auto& list) {
+        for (auto* x : list) f(x);
+    };
+    each(o.Sch); each(o.Dmn);
+    for (TTblData* t : o.Tbl) {
+        f(t);
+        for (TFldData* c : t->Flds) f(c);
+    }
+    each(o.Prc); each(o.Trg); each(o.Gnr); each(o.Exc); each(o.Udf); each(o.Viw); each(o.Idx);
+    each(o.Rol); each(o.Gnt); each(o.Ctr); each(o.Pkg); each(o.Def); each(o.Rul); each(o.Pbl);
+    each(o.Opr); each(o.Opc); each(o.Cnv); each(o.Evt); each(o.Clt);
+}
+
+}  // namespace
+
+void TKeldar::LinkRefs() {
+    TCustomObjs* m = GetMObjs();
+    TCustomObjs* t = GetTObjs();
+    if (!m || !t) return;
+    // Matching starts afresh: links of an earlier run must not survive.
+    ForEachListed(*m, [](TDbObj* o) { o->SetRefObj(nullptr); });
+    ForEachListed(*t, [](TDbObj* o) { o->SetRefObj(nullptr); });
+    LinkReferences(*m, *t);
+    LinkReferences(*t, *m);
+    if (m->GetDatabaseType() == dbInterBase && t->GetDatabaseType() == dbInterBase) {
+        // The letter case of a closing WITH CHECK OPTION never counts as a difference.
+        static const std::string kClause = "WITH CHECK OPTION";
+        for (TViwData* mv : m->Viw) {
+            auto* tv = dynamic_cast<TViwData*>(mv->GetRefObj());
+            if (!tv || mv->fBody.size() < kClause.size() || tv->fBody.size() < kClause.size()) continue;
+            const std::string mt = mv->fBody.substr(mv->fBody.size() - kClause.size());
+            const std::string tt = tv->fBody.substr(tv->fBody.size() - kClause.size());
+            if (SameText(mt, kClause) && SameText(tt, kClause) && mt != tt)
+                tv->fBody.replace(tv->fBody.size() - kClause.size(), kClause.size(), mt);
+        }
+    }
+}
+
+void TKeldar::SetObjsCreated() {
+    TCustomObjs* m = GetMObjs();
+    TCustomObjs* t = GetTObjs();
+    if (!m || !t) return;
+    ForEachListed(*m, [](TDbObj* o) { o->SetObjCreated(o->GetRefObj() != nullptr); });
+    ForEachListed(*t, [](TDbObj* o) { o->SetObjCreated(true); });
+}
+
+void TKeldar::CompareDatabases() {
+    if (!fAllowCompare) return;
+    if (!fDBTarget) {
+        DoErrorMessage(PropertyError("DBStructureTarget"));
+        return;
+    }
+    if (!fDBMaster) {
+        DoErrorMessage(PropertyError("DBStructureMaster"));
+        return;
+    }
+    TCustomObjs* m = GetMObjs();
+    TCustomObjs* t = GetTObjs();
+
+    fWrnScript.clear();
+    fMsgMngr.Clear();
+    for (TCustomObjs* o : {m, t}) {
+        o->CurrentSchema.clear();
+        o->CurrentSchemaPath.clear();
+    }
+    // Every run starts from the extracted state: links re-activated, objects re-matched.
+    m->RestoreLinkStates();
+    t->RestoreLinkStates();
+    LinkRefs();
+    m->SetSourceDefinition();
+    t->SetSourceDefinition();
+    SetObjsCreated();
+    if (OnBeforeCompare) OnBeforeCompare(this);
+
+    if (!GetSQLExec()) {
+        auto exec = std::make_unique<TSQLExec>();
+        exec->OnErrorMessage = [this](TObject*, const std::string& s) { DoErrorMessage(s); };
+        exec->OnLogNextLine = [this](TObject*, const std::string& s) { DoLogNextLine(s); };
+        exec->OnProgressUpdate = [this](TObject*, int v, int mx) { DoProgressUpdate(v, mx); };
+        fInternalSQLExec = std::move(exec);
+    }
+    TCustomSQLExec* ex = GetSQLExec();
+    ex->Clear();
+    ex->SetDatabaseType(t->GetDatabaseType());
+    if (auto* sqlExec = dynamic_cast<TSQLExec*>(ex)) {
+        sqlExec->SetIBServerOptions(t->fIBServerOptions);
+        sqlExec->GetMSSQLServerOptions().Assign(t->fMSSQLServerOptions);
+        sqlExec->GetMySQLServerOptions().Assign(t->fMySQLServerOptions);
+        sqlExec->SetConnectionOptions(t->fConnectionOptions);
+    }
+    m->fIBServerOptions.SetIBCompareOptions(fIBCompareOptions);
+    t->fIBServerOptions.SetIBCompareOptions(fIBCompareOptions);
+    if (auto* sqlExec = dynamic_cast<TSQLExec*>(ex)) sqlExec->GetIBServerOptions().SetIBCompareOptions(fIBCompareOptions);
+    m->SetSQLExec(ex);
+    t->SetSQLExec(ex);
+    fConnectionOptions.Assign(t->fConnectionOptions);
+    m->fGenTargetDef = true;
+
+    DoLogNextLine("Comparing databases...");
+    struct GenTargetReset {
+        TCustomObjs* m;
+        ~GenTargetReset() { m->fGenTargetDef = false; }
+    } reset{m};
+    for (const TKeldarPhase& phase : KeldarPhases()) {
+        if (!PhaseRuns(phase, fCompareObjects, t->GetDatabaseType())) continue;
+        for (const TKeldarStep& step : phase.Steps) {
+            if (!step.Run) continue;
+            if (!phase.ReportErrors) {
+                step.Run(*this);
+                continue;
+            }
+            try {
+                step.Run(*this);
+            } catch (const std::exception& e) {
+                DoErrorMessage(e.what());
+            }
+        }
+    }
+    if (OnAfterCompare) OnAfterCompare(this);
+}
+
+void TKeldar::MakeScriptHeader() {
+    TCustomObjs* t = GetTObjs();
+    TCustomSQLExec* ex = GetSQLExec();
+    if (!t || !ex) return;
+    switch (t->GetDatabaseType()) {
+        case dbInterBase: {
+            const TIBServerOptions& ib = t->fIBServerOptions;
+            const std::string info = ib.DBInfoDef();
+            if (!Trim(info).empty()) ex->Add(info + "\r\n", stComment);
+            const std::string names = ib.DBCharSetDef();
+            if (!names.empty()) ex->Add(names, stSetNames, ib.GetDBCharSet());
+            if (ib.GetSQLDialect() == 3) ex->Add("SET SQL DIALECT 3", stSqlDialect, "3");
+            const std::string connect = ib.ConnectDatabaseDef(t->fConnectionOptions);
+            if (!connect.empty()) ex->Add(connect, stConnect);
+            if (!fIBCompareOptions.GetGenerateCOMMIT()) ex->Add("SET AUTODDL ON", stSet);
+            break;
+        }
+        case dbMySQL: {
+            const TMySQLServerOptions& my = t->fMySQLServerOptions;
+            if (!my.GetCharSet().empty()) ex->Add("SET CHARACTER SET " + my.GetCharSet(), stCharSet);
+            if (!my.GetNames().empty()) ex->Add("SET NAMES " + my.GetNames(), stSetNames);
+            if (!fConnectionOptions.GetDatabaseName().empty())
+                ex->Add("USE " + QuoteIdent(fConnectionOptions.GetDatabaseName()), stConnect);
+            break;
+        }
+        case dbMSSQL: {
+            const TMSSQLServerOptions& ms = t->fMSSQLServerOptions;
+            if (!ms.GetDBCharSet().empty()) ex->Add("-- Default character set: " + ms.GetDBCharSet() + "\r\n", stComment);
+            if (!ms.GetCollation().empty()) ex->Add("-- Default collation: " + ms.GetCollation() + "\r\n", stComment);
+            const std::string& db = fConnectionOptions.GetDatabaseName();
+            if (!db.empty()) ex->Add("USE " + QuoteIdent(db), stConnect);
+            TCustomObjs* m = GetMObjs();
+            if (m && m->fMSSQLServerOptions.GetMSSQLDatabaseOptions().GetRecursiveTriggersEnabled() &&
+                !ms.GetMSSQLDatabaseOptions().GetRecursiveTriggersEnabled())
+                ex->Add("ALTER DATABASE " + QuoteIdent(db) + " SET RECURSIVE_TRIGGERS ON", stStatement, db,
+                        dboDatabase, odbAlter);
+            break;
+        }
+        case dbSybaseASE: {
+            const TASEDatabaseOptions& o = t->fASEServerOptions.GetASEDatabaseOptions();
+            const std::string& db = fConnectionOptions.GetDatabaseName();
+            auto comment = [ex](const std::string& label, const std::string& value) {
+                if (!value.empty()) ex->Add(label + value, stComment);
+            };
+            comment("-- ", o.GetServerVersion());
+            comment("-- Database: ", db);
+            comment("-- Size    : ", o.GetDb_Size());
+            comment("-- Owner   : ", o.GetDbOwner());
+            comment("-- Created : ", o.GetDbCreated());
+            comment("-- Options : ", o.GetDbOptions());
+            if (!o.GetServerVersion().empty()) ex->Add("\r\n", stComment);
+            if (!db.empty()) ex->Add("use " + QuoteIdent(db), stConnect);
+            TCustomObjs* m = GetMObjs();
+            if (m && fASECompareOptions.GetCompareDBOptions() && !db.empty()) {
+                const TASEDBOptions& mo = m->fASEServerOptions.GetASEDatabaseOptions().GetASEDBOptions();
+                const TASEDBOptions& to = o.GetASEDBOptions();
+                if (!(mo == to)) {
+                    for (std::size_t i = 0; i < EnumCount<TASEDBOption>; ++i) {
+                        auto opt = static_cast<TASEDBOption>(i);
+                        if (mo.Contains(opt) == to.Contains(opt)) continue;
+                        ex->Add("exec master.dbo.sp_dboption " + db + ", " +
+                                    ScriptQuotedStr(TASEDatabaseOptions::DBOptionStr(opt), dbSybaseASE) + ", " +
+                                    (mo.Contains(opt) ? "True" : "False"),
+                                stStatement, db, dboDatabase, odbAlter);
+                    }
+                    ex->Add("checkpoint", stStatement, db, dboDatabase);
+                }
+            }
+            break;
+        }
+        case dbOracle: {
+            const std::string& user = fConnectionOptions.GetUserName();
+            const std::string& db = fConnectionOptions.GetDatabaseName();
+            if (!user.empty()) ex->Add("-- CONNECT " + user + "/*****" + "@" + db + ";", stComment);
+            if (!db.empty() && db != fConnectionOptions.GetHostName())
+                ex->Add("ALTER SESSION SET CURRENT_SCHEMA = " + QuoteIdent(db), stSet);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void TKeldar::GenScriptDBCharSet() {
+    TCustomObjs* m = GetMObjs();
+    TCustomObjs* t = GetTObjs();
+    TCustomSQLExec* ex = GetSQLExec();
+    if (!m || !t || !ex || t->GetDatabaseType() != dbInterBase || !fIBCompareOptions.GetDbCharsetCompare()) return;
+    const std::string c = m->fIBServerOptions.GetDBCharSet();
+    if (c == t->fIBServerOptions.GetDBCharSet()) return;
+    const TIBSQLServerVersionType ver = t->fIBServerOptions.GetSQLServerVersion();
+    const bool fb3 = ver == st_Firebird_30 || ver == st_Firebird_40;
+    std::string n;
+    if (!c.empty()) {
+        if (!fb3) {
+            ex->Add("UPDATE RDB$DATABASE SET RDB$CHARACTER_SET_NAME = " + ScriptQuotedStr(c, dbInterBase), stStatement);
+        } else {
+            ex->Add("ALTER DATABASE SET DEFAULT CHARACTER SET " + c, stStatement);
+            ex->Add("/* Database charset: " + c + " */" + "\r\n", stComment);
+        }
+        n = c;
+    } else {
+        if (fb3) {
+            ex->Add("ALTER DATABASE SET DEFAULT CHARACTER SET NONE", stStatement);
+            ex->Add("/* Database charset: <none> */\r\n", stComment);
+        } else {
+            ex->Add("UPDATE RDB$DATABASE SET RDB$CHARACTER_SET_NAME = Null", stStatement);
+        }
+        n = "NONE";
+    }
+    ex->Add("SET NAMES " + n, stCharSet);
+    ex->AddReConnect();
+}
+
+}  // namespace dbtwin

@@ -1,0 +1,180 @@
+// The comparer: has two extractors fill a master and a target structure, matches their
+// objects, and runs the per-kind script generators in a fixed phase order so that its
+// statement list holds the script that turns the target into the master.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/krvComponent.h"
+#include "core/krvDBOptions.h"
+#include "core/krvMsgMngr.h"
+#include "core/krvTypes.h"
+
+namespace dbtwin {
+
+class TCustomDBStructure;
+class TCustomExtract;
+class TCustomObjs;
+class TCustomSQLExec;
+class TCustomKeldar;
+class TKeldar;
+
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// One generator of the phase order. Run is null for object kinds whose generators do not
+// exist yet; the run skips such steps.
+struct TKeldarStep {
+    const char* Name;
+    void (*Run)(TKeldar& Keldar);
+};
+
+// One phase of the run: the categories that open its gate (any of them; empty = always),
+// the target kinds it is limited to (empty = every kind), and its generators in order.
+struct TKeldarPhase {
+    int Number;
+    TCmpObjSetType AnyOf;
+    TDatabaseSetType OnlyFor;
+    std::vector<TKeldarStep> Steps;
+    bool ReportErrors = false;  // an error inside is reported and the run goes on
+};
+
+// The phase order, 1 to 49.
+const std::vector<TKeldarPhase>& KeldarPhases();
+// Whether a phase runs for the compared categories and target kind.
+bool PhaseRuns(const TKeldarPhase& aPhase, TCmpObjSetType aCompareObjects, TDatabaseType aTargetType);
+
+class TCustomKeldar : public TComponent {
+public:
+    explicit TCustomKeldar(TComponent* aOwner = nullptr);
+    ~TCustomKeldar() override;
+
+    TLogNextLineEvent OnLogNextLine;
+    TProgressUpdateEvent OnProgressUpdate;
+    TErrorMessageEvent OnErrorMessage;
+
+    virtual bool ExtractDatabases() { return false; }
+    virtual void CompareDatabases() {}
+    virtual bool ExtractAndCompareDatabases();
+
+    void SetDBStructureMaster(TCustomDBStructure* aStructure);
+    void SetDBStructureTarget(TCustomDBStructure* aStructure);
+    TCustomDBStructure* GetDBStructureMaster() const { return fDBMaster; }
+    TCustomDBStructure* GetDBStructureTarget() const { return fDBTarget; }
+    void SetExtractorMaster(TCustomExtract* aExtractor);
+    void SetExtractorTarget(TCustomExtract* aExtractor);
+    TCustomExtract* GetExtractorMaster() const { return fExtractorMaster; }
+    TCustomExtract* GetExtractorTarget() const { return fExtractorTarget; }
+    void SetSQLExec(TCustomSQLExec* aExec);
+    // The linked statement list, else the comparer's own.
+    TCustomSQLExec* GetSQLExec() const;
+    TCustomObjs* GetMObjs() const;
+    TCustomObjs* GetTObjs() const;
+    TCmpObjSetType GetCompareObjects() const { return fCompareObjects; }
+    void SetCompareObjects(TCmpObjSetType aSet) { fCompareObjects = aSet; }
+    bool GetShowFullLog() const { return fShowFullLog; }
+    void SetShowFullLog(bool aValue);
+    std::vector<std::string>& GetWrnScript() { return fWrnScript; }
+    const TConnectionOptions& GetConnectionOptions() const { return fConnectionOptions; }
+    TkrvEncode GetEncode() const { return fEncode; }
+    void SetEncode(TkrvEncode aValue) { fEncode = aValue; }
+
+    TIBCompareOptions& GetIBCompareOptions() { return fIBCompareOptions; }
+    void SetIBCompareOptions(const TIBCompareOptions& v) { fIBCompareOptions.Assign(v); }
+    TMSSQLCompareOptions& GetMSSQLCompareOptions() { return fMSSQLCompareOptions; }
+    void SetMSSQLCompareOptions(const TMSSQLCompareOptions& v) { fMSSQLCompareOptions.Assign(v); }
+    TMySQLCompareOptions& GetMySQLCompareOptions() { return fMySQLCompareOptions; }
+    TASACompareOptions& GetASACompareOptions() { return fASACompareOptions; }
+    TASECompareOptions& GetASECompareOptions() { return fASECompareOptions; }
+    TOracleCompareOptions& GetOracleCompareOptions() { return fOracleCompareOptions; }
+    TPgSQLCompareOptions& GetPGSQLCompareOptions() { return fPGSQLCompareOptions; }
+    TDB2CompareOptions& GetDB2CompareOptions() { return fDB2CompareOptions; }
+
+    // Identifier quoted for the target's dialect.
+    std::string QuoteIdent(const std::string& aIdent) const;
+    void DoLogNextLine(const std::string& aText);
+    void DoProgressUpdate(int Value, int MaxValue);
+    void DoErrorMessage(const std::string& aText);
+
+    bool fAllowExtractMaster = true;
+    bool fAllowExtractTarget = true;
+    bool fAllowCompare = true;
+
+protected:
+    void Notification(TComponent* aComponent, TOperation aOperation) override;
+    void LinkDB();
+    // Copies the comparer's compare options into a set's server options.
+    void CopyCompareOptions(TCustomObjs* aObjs) const;
+    std::string PropertyError(const char* aProperty) const;
+
+    int fProgressMaxValue = 0;
+    int fProgressValue = 0;
+    std::unique_ptr<TCustomSQLExec> fInternalSQLExec;
+    TCustomSQLExec* fSQLExec = nullptr;
+    TCmpObjSetType fCompareObjects = TCmpObjSetType::All();
+    TCustomDBStructure* fDBMaster = nullptr;
+    TCustomDBStructure* fDBTarget = nullptr;
+    bool fShowFullLog = true;
+    std::vector<std::string> fWrnScript;
+    TConnectionOptions fConnectionOptions;
+    TIBCompareOptions fIBCompareOptions;
+    TMSSQLCompareOptions fMSSQLCompareOptions;
+    TMySQLCompareOptions fMySQLCompareOptions;
+    TASACompareOptions fASACompareOptions;
+    TASECompareOptions fASECompareOptions;
+    TOracleCompareOptions fOracleCompareOptions;
+    TPgSQLCompareOptions fPGSQLCompareOptions;
+    TDB2CompareOptions fDB2CompareOptions;
+    TCustomExtract* fExtractorMaster = nullptr;
+    TCustomExtract* fExtractorTarget = nullptr;
+    TkrvEncode fEncode = encDefault;
+};
+
+class TKeldar : public TCustomKeldar {
+public:
+    explicit TKeldar(TComponent* aOwner = nullptr);
+    const char* ClassName() const { return "TKeldar"; }
+
+    TNotifyEvent OnBeforeExtract, OnAfterExtract;
+    TNotifyEvent OnBeforeExtractTarget, OnAfterExtractTarget;
+    TNotifyEvent OnBeforeExtractMaster, OnAfterExtractMaster;
+    TNotifyEvent OnBeforeCompare, OnAfterCompare;
+
+    bool ExtractDatabases() override;
+    void CompareDatabases() override;
+    // The statements that open a script for the target's database kind.
+    void MakeScriptHeader();
+    // The database character set change of an InterBase/Firebird target.
+    void GenScriptDBCharSet();
+    // Matches the objects of the two sets by kind and key.
+    void LinkRefs();
+    // Target objects and matched master objects exist; unmatched master objects do not.
+    void SetObjsCreated();
+    TMsgManager& GetMsgMngr() { return fMsgMngr; }
+
+private:
+    bool ExtractOne(TCustomDBStructure* aStructure, TCustomExtract* aExtractor, bool aTarget);
+    TMsgManager fMsgMngr;
+};
+
+// Removes every object of a list from the set: links first, then the object.
+template <typename List>
+void ClearDbObjs(TCustomObjs& aObjs, List& aList);
+
+}  // namespace dbtwin
+
+#include "model/krvClasses.h"
+
+namespace dbtwin {
+
+template <typename List>
+void ClearDbObjs(TCustomObjs& aObjs, List& aList) {
+    for (std::size_t i = aList.Count(); i-- > 0;) {
+        aObjs.RemoveDepend(aList.Objects(i));
+        aList.Delete(i);
+    }
+}
+
+}  // namespace dbtwin

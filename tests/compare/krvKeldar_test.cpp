@@ -1,0 +1,283 @@
+#include "compare/krvKeldar.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "exec/krvSQL_Exec.h"
+#include "extract/krvCustomExtract.h"
+#include "model/krvDBStructure.h"
+#include "objects/krvComp_Tbl.h"
+#include "objects/krvComp_Viw.h"
+
+namespace dbtwin {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// An extractor that fills its structure's set in memory.
+class MemoryExtract : public TCustomExtract {
+public:
+    std::function<void(TCustomObjs&)> Fill;
+    std::string Error;
+    bool ExtractDatabase() override {
+        TCustomExtract::ExtractDatabase();
+        if (Fill) Fill(*GetDBStructure()->GetObjs());
+        if (!Error.empty()) DoErrorMessage(Error);
+        return Error.empty();
+    }
+};
+
+struct Rig {
+    TDBStructure master, target;
+    MemoryExtract mex, tex;
+    TKeldar keldar;
+    TSQLExec exec;
+    Lines events, errors;
+
+    explicit Rig(TDatabaseType db) {
+        master.SetDatabaseType(db);
+        target.SetDatabaseType(db);
+        keldar.SetName("Cmp");
+        keldar.SetDBStructureMaster(&master);
+        keldar.SetDBStructureTarget(&target);
+        keldar.SetExtractorMaster(&mex);
+        keldar.SetExtractorTarget(&tex);
+        keldar.SetSQLExec(&exec);
+        exec.SetDatabaseType(db);
+        auto ev = [this](const char* n) { return [this, n](TObject*) { events.push_back(n); }; };
+        keldar.OnBeforeExtract = ev("BeforeExtract");
+        keldar.OnBeforeExtractTarget = ev("BeforeExtractTarget");
+        keldar.OnAfterExtractTarget = ev("AfterExtractTarget");
+        keldar.OnBeforeExtractMaster = ev("BeforeExtractMaster");
+        keldar.OnAfterExtractMaster = ev("AfterExtractMaster");
+        keldar.OnAfterExtract = ev("AfterExtract");
+        keldar.OnBeforeCompare = ev("BeforeCompare");
+        keldar.OnAfterCompare = ev("AfterCompare");
+        keldar.OnErrorMessage = [this](TObject*, const std::string& e) { errors.push_back(e); };
+        mex.OnErrorMessage = tex.OnErrorMessage = [this](TObject*, const std::string& e) { errors.push_back(e); };
+    }
+    Lines Script() {
+        Lines out;
+        exec.GetScript(out, false);
+        return out;
+    }
+};
+
+TTblData* AddTable(TCustomObjs& objs, const std::string& name, const std::string& schema = "") {
+    auto* t = new TTblData(&objs);
+    t->SetObjName(name);
+    t->SetSchema(schema);
+    t->AddFld("ID");
+    objs.AddObj(t);
+    return t;
+}
+
+TEST(KeldarTest, EventOrderAndMatching) {
+    Rig r(dbMSSQL);
+    r.keldar.GetMSSQLCompareOptions().SetCaseSensitiveIdentifiers(true);
+    r.tex.Fill = [](TCustomObjs& o) {
+        AddTable(o, "Orders", "dbo");
+        AddTable(o, "Items", "dbo");
+    };
+    r.mex.Fill = [](TCustomObjs& o) {
+        AddTable(o, "Orders", "sales");  // another schema: not the same table
+        AddTable(o, "Items", "dbo");
+    };
+    ASSERT_TRUE(r.keldar.ExtractAndCompareDatabases());
+    EXPECT_EQ(r.events, (Lines{"BeforeExtract", "BeforeExtractTarget", "AfterExtractTarget", "BeforeExtractMaster",
+                               "AfterExtractMaster", "AfterExtract", "BeforeCompare", "AfterCompare"}));
+    TCustomObjs& m = *r.master.GetObjs();
+    TTblData* items = m.Tbl.Find("dbo.Items");
+    ASSERT_NE(items, nullptr);
+    EXPECT_NE(items->GetRefObj(), nullptr);
+    EXPECT_TRUE(items->GetObjCreated());
+    EXPECT_TRUE(items->FindFld("ID")->GetObjCreated());
+    EXPECT_EQ(items->FindFld("ID")->GetRefObj(), dynamic_cast<TTblData*>(items->GetRefObj())->FindFld("ID"));
+    TTblData* orders = m.Tbl.Find("sales.Orders");
+    EXPECT_EQ(orders->GetRefObj(), nullptr);
+    EXPECT_FALSE(orders->GetObjCreated());
+    EXPECT_TRUE(r.target.GetObjs()->Tbl.Find("dbo.Orders")->GetObjCreated());
+    EXPECT_TRUE(r.errors.empty());
+}
+
+TEST(KeldarTest, MissingPartsAndExtractionErrors) {
+    {
+        Rig r(dbInterBase);
+        r.keldar.SetExtractorTarget(nullptr);
+        EXPECT_FALSE(r.keldar.ExtractDatabases());
+        EXPECT_EQ(r.errors, Lines{"TKeldar(Cmp): property ExtractorTarget not assigned."});
+        EXPECT_EQ(r.events, (Lines{"BeforeExtract", "BeforeExtractTarget"}));
+    }
+    {
+        Rig r(dbInterBase);
+        bool masterRead = false;
+        r.tex.Error = "cannot read target";
+        r.mex.Fill = [&](TCustomObjs&) { masterRead = true; };
+        EXPECT_FALSE(r.keldar.ExtractDatabases());
+        EXPECT_FALSE(masterRead);
+        EXPECT_EQ(r.keldar.GetMsgMngr().ErrSummary(), "cannot read target");
+        r.keldar.CompareDatabases();  // forbidden: nothing happens
+        EXPECT_EQ(r.exec.GetStatementsCount(), 0);
+        EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "BeforeCompare"), 0);
+    }
+    {
+        Rig r(dbInterBase);
+        r.keldar.SetDBStructureTarget(nullptr);
+        r.keldar.CompareDatabases();
+        EXPECT_EQ(r.errors, Lines{"TKeldar(Cmp): property DBStructureTarget not assigned."});
+    }
+    {
+        Rig r(dbInterBase);
+        r.target.SetDatabaseType(dbPostgreSQL);
+        EXPECT_FALSE(r.keldar.ExtractDatabases());
+        ASSERT_EQ(r.errors.size(), 1u);
+    }
+}
+
+TEST(KeldarTest, ScriptHeaders) {
+    struct Case {
+        TDatabaseType db;
+        std::function<void(Rig&)> setup;
+        Lines script;
+    };
+    const std::vector<Case> cases = {
+        {dbInterBase,
+         [](Rig& r) {
+             auto& ib = r.target.GetObjs()->fIBServerOptions;
+             ib.SetDBCharSet("utf8");
+             r.target.GetObjs()->fConnectionOptions.SetDatabaseName("/db/t.fdb");
+             r.target.GetObjs()->fConnectionOptions.SetPassword("");
+         },
+         {"SET NAMES UTF8;", "", "SET SQL DIALECT 3;", "", "CONNECT '/db/t.fdb' USER 'SYSDBA';", "",
+          "SET AUTODDL ON;", ""}},
+        {dbMySQL,
+         [](Rig& r) {
+             r.target.GetObjs()->fMySQLServerOptions.SetCharSet("utf8mb4");
+             r.target.GetObjs()->fMySQLServerOptions.SetNames("utf8mb4");
+             r.target.GetObjs()->fConnectionOptions.SetDatabaseName("shop");
+         },
+         {"SET CHARACTER SET utf8mb4;", "", "SET NAMES utf8mb4;", "", "USE `shop`;", ""}},
+        {dbMSSQL,
+         [](Rig& r) {
+             r.target.GetObjs()->fMSSQLServerOptions.SetCollation("Latin1_General_CI_AS");
+         },
+         {"-- Default collation: Latin1_General_CI_AS"}},
+        {dbMSSQL,
+         [](Rig& r) {
+             r.target.GetObjs()->fConnectionOptions.SetDatabaseName("Shop DB");
+             r.master.GetObjs()->fMSSQLServerOptions.GetMSSQLDatabaseOptions().SetRecursiveTriggersEnabled(true);
+         },
+         {"USE [Shop DB]", "GO", "", "ALTER DATABASE [Shop DB] SET RECURSIVE_TRIGGERS ON", "GO", ""}},
+        {dbSybaseASE,
+         [](Rig& r) {
+             r.target.GetObjs()->fConnectionOptions.SetDatabaseName("shop");
+             r.master.GetObjs()->fASEServerOptions.GetASEDatabaseOptions().GetASEDBOptions().Include(asedboSingleUser);
+         },
+         {"-- Database: shop", "use shop", "go", "",
+          "exec master.dbo.sp_dboption shop, 'single user', True", "go", "", "checkpoint", "go", ""}},
+        {dbOracle,
+         [](Rig& r) {
+             auto& c = r.target.GetObjs()->fConnectionOptions;
+             c.SetUserName("scott");
+             c.SetDatabaseName("HR");
+             c.SetHostName("dbhost");
+         },
+         {"-- CONNECT scott/*****@HR;", "ALTER SESSION SET CURRENT_SCHEMA = HR;", ""}},
+        {dbPostgreSQL, [](Rig&) {}, {}},
+    };
+    for (const auto& c : cases) {
+        Rig r(c.db);
+        if (c.db != dbInterBase) r.target.GetObjs()->fConnectionOptions.SetUserName("");
+        c.setup(r);
+        ASSERT_TRUE(r.keldar.ExtractDatabases());
+        r.keldar.CompareDatabases();
+        EXPECT_EQ(r.Script(), c.script) << int(c.db);
+    }
+}
+
+TEST(KeldarTest, DatabaseCharacterSetChange) {
+    for (TIBSQLServerVersionType ver : {st_Firebird_25, st_Firebird_30}) {
+        Rig r(dbInterBase);
+        r.keldar.GetIBCompareOptions().SetDbCharsetCompare(true);
+        r.keldar.GetIBCompareOptions().SetGenerateCOMMIT(true);  // no SET AUTODDL line
+        r.master.GetObjs()->fIBServerOptions.SetDBCharSet("UTF8");
+        r.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(ver);
+        r.target.GetObjs()->fIBServerOptions.SetSQLDialect(1);
+        ASSERT_TRUE(r.keldar.ExtractDatabases());
+        r.keldar.CompareDatabases();
+        const Lines expected =
+            ver == st_Firebird_25
+                ? Lines{"UPDATE RDB$DATABASE SET RDB$CHARACTER_SET_NAME = 'UTF8';", "", "COMMIT WORK;",
+                        "SET NAMES UTF8;", "", "RECONNECT;", ""}
+                : Lines{"ALTER DATABASE SET DEFAULT CHARACTER SET UTF8;", "", "COMMIT WORK;",
+                        "/* Database charset: UTF8 */", "SET NAMES UTF8;", "", "RECONNECT;", ""};
+        EXPECT_EQ(r.Script(), expected) << int(ver);
+    }
+}
+
+TEST(KeldarTest, PhaseGates) {
+    auto run = [](TCmpObjSetType set, TDatabaseType db) {
+        std::vector<int> phases;
+        for (const auto& p : KeldarPhases())
+            if (PhaseRuns(p, set, db)) phases.push_back(p.Number);
+        return phases;
+    };
+    EXPECT_EQ(KeldarPhases().size(), 49u);
+    EXPECT_EQ(run({coTable}, dbInterBase), (std::vector<int>{1, 2, 3, 4, 5, 20, 21, 22, 42, 43, 44, 47}));
+    EXPECT_EQ(run({coTable}, dbPostgreSQL), (std::vector<int>{1, 2, 3, 4, 5, 6, 20, 21, 22, 43, 44, 46, 47}));
+    EXPECT_EQ(run({coTable}, dbMSSQL), (std::vector<int>{1, 2, 3, 4, 5, 7, 20, 21, 22, 41, 43, 44, 47}));
+    EXPECT_EQ(run({coCheck}, dbMySQL), (std::vector<int>{1, 2, 3, 4, 5, 8, 33, 35, 47}));
+    EXPECT_EQ(run(TCmpObjSetType::All(), dbInterBase).size(), 45u);  // all but the phases of other kinds
+}
+
+TEST(KeldarTest, RepeatedComparisonGivesTheSameScript) {
+    Rig r(dbInterBase);
+    r.keldar.GetIBCompareOptions().SetDbCharsetCompare(true);
+    r.master.GetObjs()->fIBServerOptions.SetDBCharSet("UTF8");
+    r.mex.Fill = [](TCustomObjs& o) {
+        auto* t = AddTable(o, "T");
+        auto* v = new TViwData(&o);
+        v->SetObjName("V");
+        o.AddObj(v);
+        o.LinkDepend(v, t);
+    };
+    ASSERT_TRUE(r.keldar.ExtractDatabases());
+    TViwData* v = r.master.GetObjs()->Viw.Find("V");
+    r.keldar.CompareDatabases();
+    const Lines first = r.Script();
+    v->fUseOf.front()->Active = false;  // consumed as a generator would
+    v->SetObjCreated(true);
+    r.keldar.CompareDatabases();
+    EXPECT_EQ(r.Script(), first);
+    EXPECT_TRUE(v->fUseOf.front()->Active);
+    EXPECT_FALSE(v->GetObjCreated());
+    EXPECT_FALSE(r.master.GetObjs()->fGenTargetDef);
+}
+
+TEST(KeldarTest, ForgetsDestroyedPartsAndBuildsItsOwnList) {
+    TDBStructure master, target;
+    master.SetDatabaseType(dbInterBase);
+    target.SetDatabaseType(dbInterBase);
+    TKeldar keldar;
+    keldar.SetDBStructureMaster(&master);
+    keldar.SetDBStructureTarget(&target);
+    {
+        MemoryExtract m, t;
+        keldar.SetExtractorMaster(&m);
+        keldar.SetExtractorTarget(&t);
+        ASSERT_TRUE(keldar.ExtractDatabases());
+    }
+    EXPECT_EQ(keldar.GetExtractorMaster(), nullptr);
+    EXPECT_EQ(keldar.GetExtractorTarget(), nullptr);
+    keldar.CompareDatabases();
+    ASSERT_NE(keldar.GetSQLExec(), nullptr);  // the comparer's own list
+    EXPECT_EQ(master.GetObjs()->GetSQLExec(), keldar.GetSQLExec());
+    EXPECT_EQ(master.GetObjs()->GetLinkedObjs(), target.GetObjs());
+    EXPECT_EQ(keldar.QuoteIdent("order"), "\"order\"");
+}
+
+}  // namespace
+}  // namespace dbtwin
