@@ -320,7 +320,8 @@ std::string DecodeBlock(std::string_view aBlock, TSourceCoding aCoding) {
 
 // The text of a script file for pb_File. A UTF-8 file is read through a mapping of the file
 // itself; any other file is converted block by block into an unnamed temporary file (gone
-// when it is closed), which is then mapped. Memory stays flat whatever the file size.
+// when it is closed), which is then mapped. Memory stays flat whatever the file size. The
+// file must not be truncated by another process while it is parsed.
 std::unique_ptr<TParseStream> MapScriptFile(const std::string& aFileName) {
     const int fd = ::open(aFileName.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) throw EKrvError(OpenErrorText(aFileName, errno));

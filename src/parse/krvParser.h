@@ -261,7 +261,9 @@ public:
     // character.
     void AssignTxt(std::string aText);
     // Loads the bytes of a script (UTF-8 or UTF-16 by byte-order mark; without one UTF-8
-    // when valid, else the ANSI code page) and reads the first character.
+    // when valid, else the ANSI code page) and reads the first character. UTF-16 without a
+    // mark cannot be recognised: it is valid UTF-8 holding NUL characters, and read as such.
+    // ParseFile reads files the same way.
     void AssignBytes(std::string_view aBytes);
     // aCount bytes from the 1-based byte index aStart, cut to the text.
     std::string CopyTxt(std::int64_t aStart, std::int64_t aCount) const;
