@@ -13,14 +13,12 @@
 
 #include "core/krvDBOptions.h"
 #include "core/krvTypes.h"
+#include "parse/krvParser.h"
 
 namespace dbtwin {
 
-// A symbol code of a parser: 0..29 are the core symbols, dialect keywords use 30 and above.
-using TSymbol = std::uint8_t;
-
-// The code of a plain identifier; keyword lookups answer it for a word that is no keyword.
-inline constexpr TSymbol syIdent = 1;
+// TSymbol and the core symbol codes (syIdent, the answer of a lookup for a word that is no
+// keyword) come from the parser core.
 
 // One entry of a keyword table: a keyword, or the display word of a dialect symbol.
 struct TKeyWord {

@@ -1,0 +1,4 @@
+ CREATE TABLE T (ID BIGINT DEFAULT 9223372036854775807, A NUMERIC(18,2) CHECK (A <> ')' AND A > -1.5E-3),
+ "Name" VARCHAR(10) DEFAULT 'it''s');
+/* comment ( */ -- line )
+SELECT 1..5, x.y, a!=b, a<>b, a>=b, -9223372036854775808 FROM t;
