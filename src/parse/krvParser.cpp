@@ -19,6 +19,10 @@
 
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
+#include "extract/krvCustomExtract.h"
+#include "model/krvClasses.h"
+#include "model/krvDBStructure.h"
+#include "objects/krvCompColumn.h"
 
 namespace dbtwin {
 
@@ -493,7 +497,7 @@ TCustomParser::TCustomParser(TCustomExtract* aExtractor)
       fExtractor(aExtractor),
       fMsgMngr(std::make_unique<TMsgManager>()),
       fResWordList(std::make_unique<TResWordList>()) {
-    // MODEL: when the extractor has a structure, Objs := that structure's object set.
+    if (fExtractor && fExtractor->GetDBStructure()) Objs = fExtractor->GetDBStructure()->GetObjs();
     // The dialect's own BuildResWords is not reachable from here; dialects call it from their
     // constructors.
     TCustomParser::BuildResWords();
@@ -524,7 +528,7 @@ std::string TCustomParser::ClassName() const {
 
 void TCustomParser::SetDatabaseType(TDatabaseType aDatabaseType) {
     fDatabaseType = aDatabaseType;
-    // MODEL: also set the database kind of Objs.
+    if (Objs) Objs->SetDatabaseType(aDatabaseType);
 }
 
 void TCustomParser::SetTermStr(std::string_view aTermStr) {
@@ -533,8 +537,7 @@ void TCustomParser::SetTermStr(std::string_view aTermStr) {
 }
 
 std::string TCustomParser::GetDbPrefix() const {
-    // MODEL: the prefix configured on the structure of Objs; empty without one.
-    return {};
+    return Objs ? Objs->GetDbPrefix() : std::string();
 }
 
 void TCustomParser::BuildResWords() {
@@ -1103,11 +1106,13 @@ void TCustomParser::GetNumDec(std::int32_t& aPrecision, std::int32_t& aScale) {
     TestAndGetSy(syRParent);
 }
 
-void TCustomParser::GetNumDec(TFldData* /*aFld*/) {
-    // MODEL: store into aFld->Precision and aFld->Scale. Until then the clause is read
-    // (and its errors reported) without being kept.
+void TCustomParser::GetNumDec(TFldData* aFld) {
     std::int32_t precision = 0, scale = 0;
     GetNumDec(precision, scale);
+    if (aFld) {
+        aFld->Precision = precision;
+        aFld->Scale = scale;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -1266,9 +1271,15 @@ void TCustomParser::DoAddStatement(TStatType aTyp, const std::string& aObjName, 
     DoAddStatement(text, aTyp, aObjName, aObjType, aOperation, aOwnName, Statement);
 }
 
-void TCustomParser::AddObj(TDbObj* /*aObj*/, bool /*FreeNotAdded*/) {
-    // MODEL: with an extractor, TCustomExtract::AddObj (include/exclude filters); else with
-    // Objs, TCustomObjs::AddObj(aObj, FreeNotAdded); else, when FreeNotAdded, free aObj.
+void TCustomParser::AddObj(TDbObj* aObj, bool FreeNotAdded) {
+    if (!aObj) return;
+    // The extractor's filters decide first; without one the set files the object directly.
+    if (fExtractor && fExtractor->GetDBStructure() && fExtractor->GetDBStructure()->GetObjs() == Objs)
+        fExtractor->AddObj(aObj);
+    else if (Objs)
+        Objs->AddObj(aObj, FreeNotAdded);
+    else if (FreeNotAdded)
+        delete aObj;
 }
 
 void TCustomParser::ErrMsg(const std::string& aText) {
@@ -1293,9 +1304,13 @@ void TCustomParser::DoErrorMessage(const std::string& aText) {
         ShowMessage("Error: " + aText);
 }
 
+TCustomExtract* TCustomParser::ObjsExtractor() const {
+    return Objs && Objs->fDBStructure ? Objs->fDBStructure->GetExtractor() : nullptr;
+}
+
 void TCustomParser::DoLogNextLine(const std::string& aText) {
     if (OnLogNextLine) OnLogNextLine(this, aText);
-    // MODEL: else the OnLogNextLine of the extractor of Objs' structure, if any.
+    else if (TCustomExtract* ex = ObjsExtractor()) ex->DoLogNextLine(aText);
 }
 
 void TCustomParser::DoDbgMsg(const std::string& aText) {
@@ -1305,7 +1320,7 @@ void TCustomParser::DoDbgMsg(const std::string& aText) {
 void TCustomParser::DoProgressUpdate() {
     if (!fUpdateProgress) return;
     if (OnProgressUpdate) OnProgressUpdate(this, Line, fLinesCount);
-    // MODEL: else the OnProgressUpdate of the extractor of Objs' structure, if any.
+    else if (TCustomExtract* ex = ObjsExtractor()) ex->DoProgressUpdate(Line, fLinesCount);
 }
 
 }  // namespace dbtwin

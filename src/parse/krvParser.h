@@ -310,6 +310,8 @@ protected:
     // True for the blanks the scanner skips: tab, LF, CR, space (character 26 reads as one).
     static bool IsBlank(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+    // The extractor of the structure that owns Objs, when there is one.
+    TCustomExtract* ObjsExtractor() const;
     TCustomExtract* fExtractor = nullptr;
     std::string fTermStr;
     std::int32_t fTermStrLen = 0;

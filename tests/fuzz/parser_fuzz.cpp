@@ -26,8 +26,8 @@ class TFuzzParser : public TCustomParser {
 public:
     TFuzzParser() {
         BuildResWords();
-        OnErrorMessage = [](TComponent*, const std::string&) {};
-        OnDebugMessage = [](TComponent*, const std::string&) {};
+        OnErrorMessage = [](TObject*, const std::string&) {};
+        OnDebugMessage = [](TObject*, const std::string&) {};
     }
     void BuildResWords() override {
         TCustomParser::BuildResWords();

@@ -32,7 +32,7 @@ public:
     explicit TTestParser(TDatabaseType aDatabaseType = dbAbstract) {
         BuildResWords();
         SetDatabaseType(aDatabaseType);
-        OnErrorMessage = [this](TComponent* Sender, const std::string& aText) {
+        OnErrorMessage = [this](TObject* Sender, const std::string& aText) {
             EXPECT_EQ(Sender, this);
             Shown.push_back(aText);
         };
@@ -709,7 +709,7 @@ TEST(ParserTest, GetExprSkipsStringsQuotedNamesAndComments) {
     // Positions go on counting through the expression; dlExpr logs it.
     TTestParser p;
     std::vector<std::string> dbg;
-    p.OnDebugMessage = [&](TComponent*, const std::string& t) { dbg.push_back(t); };
+    p.OnDebugMessage = [&](TObject*, const std::string& t) { dbg.push_back(t); };
     p.DebugLogOptions.Include(dlExpr);
     p.AssignTxt("CHECK (a <> ')'\r\n  or b)\n #");
     p.GetSy();
@@ -804,7 +804,7 @@ TEST(ParserTest, StatementTextRunsToTheCurrentSymbol) {
     TTestParser p;
     std::vector<std::string> texts;
     TStatement made;
-    p.OnAddStatement = [&](TComponent* Sender, const std::string& aText, TStatType aTyp,
+    p.OnAddStatement = [&](TObject* Sender, const std::string& aText, TStatType aTyp,
                            const std::string& aObjName, TDbObject aObjType, TDbOperation aOperation,
                            const std::string& aOwnName, TStatement*& Statement) {
         EXPECT_EQ(Sender, &p);
@@ -856,8 +856,8 @@ TEST(ParserTest, ParseScriptNormalisesLineBreaksAndReportsProgress) {
     p.SetScriptFileName("s.sql");
     std::vector<std::string> log;
     std::vector<std::pair<int, int>> progress;
-    p.OnLogNextLine = [&](TComponent*, const std::string& t) { log.push_back(t); };
-    p.OnProgressUpdate = [&](TComponent*, int v, int m) { progress.emplace_back(v, m); };
+    p.OnLogNextLine = [&](TObject*, const std::string& t) { log.push_back(t); };
+    p.OnProgressUpdate = [&](TObject*, int v, int m) { progress.emplace_back(v, m); };
     p.ParseScript({"a", "b\nc\rd", "e"}, nullptr);
     EXPECT_EQ(p.Text, "a\r\nb\r\nc\r\nd\r\ne\r\n");
     EXPECT_EQ(p.Toks.size(), 5u);
@@ -875,7 +875,7 @@ TEST(ParserTest, ParseScriptNormalisesLineBreaksAndReportsProgress) {
 TEST(ParserTest, DebugLogOfSymbols) {
     TTestParser p;
     std::vector<std::string> dbg;
-    p.OnDebugMessage = [&](TComponent*, const std::string& t) { dbg.push_back(t); };
+    p.OnDebugMessage = [&](TObject*, const std::string& t) { dbg.push_back(t); };
     p.DebugLogOptions.Include(dlSymbol);
     p.AssignTxt("ab 12 'x' create");
     ScanAll(p);
@@ -945,7 +945,7 @@ TEST(ParserTest, ParseFileWithEveryBufferType) {
             TRecordingParser p;
             p.SetParseBuffer(b);
             std::vector<std::string> log;
-            p.OnLogNextLine = [&](TComponent*, const std::string& t) { log.push_back(t); };
+            p.OnLogNextLine = [&](TObject*, const std::string& t) { log.push_back(t); };
             p.ParseFile(f.Path(), nullptr);
             EXPECT_EQ(p.Text, c.decoded) << c.name << " buffer " << int(b);
             EXPECT_EQ(log, std::vector<std::string>{"Parse file: " + f.Path()});
@@ -993,6 +993,36 @@ TEST(ParserTest, LargeFilesDecodeAcrossBlocks) {
         EXPECT_TRUE(IsValidUtf8(m.Text));
     }
     EXPECT_EQ(TkrvEncoding::DecodeFileBytes("\xFF\xFE" + Utf16(pairs, false)), pairs);
+}
+
+}  // namespace
+}  // namespace dbtwin
+
+#include "extract/krvCustomExtract.h"
+#include "model/krvDBStructure.h"
+#include "objects/krvComp_Tbl.h"
+
+namespace dbtwin {
+namespace {
+
+TEST(ParserObjectsTest, ObjectsGoThroughTheExtractorsFilter) {
+    TDBStructure structure;
+    structure.SetDatabaseType(dbInterBase);
+    TCustomExtract extractor;
+    extractor.SetDBStructure(&structure);
+    extractor.SetExcludeObjsNames("SECRET");
+    TCustomParser parser(&extractor);
+    ASSERT_EQ(parser.Objs, structure.GetObjs());
+    for (const char* name : {"SECRET", "PUBLIC_T"}) {
+        auto* t = new TTblData(parser.Objs);
+        t->SetObjName(name);
+        parser.AddObj(t, true);
+    }
+    EXPECT_EQ(structure.GetObjs()->Tbl.Count(), 1u);
+    EXPECT_NE(structure.GetObjs()->Tbl.Find("PUBLIC_T"), nullptr);
+
+    TCustomParser bare;  // no set: the object is freed, not leaked
+    bare.AddObj(new TTblData(nullptr), true);
 }
 
 }  // namespace
