@@ -281,3 +281,39 @@ TEST(KeldarTest, ForgetsDestroyedPartsAndBuildsItsOwnList) {
 
 }  // namespace
 }  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+TEST(KeldarTest, CheckOptionCaseNeverCounts) {
+    struct Case {
+        TDatabaseType db;
+        const char* target;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {dbInterBase, "SELECT A FROM T with check option", "SELECT A FROM T WITH CHECK OPTION"},
+        {dbInterBase, "SELECT A FROM T", "SELECT A FROM T"},
+        {dbPostgreSQL, "SELECT A FROM T with check option", "SELECT A FROM T with check option"},
+    };
+    for (const auto& c : cases) {
+        Rig r(c.db);
+        r.mex.Fill = [](TCustomObjs& o) {
+            auto* v = new TViwData(&o);
+            v->SetObjName("V");
+            v->fBody = "SELECT A FROM T WITH CHECK OPTION";
+            o.AddObj(v);
+        };
+        r.tex.Fill = [&c](TCustomObjs& o) {
+            auto* v = new TViwData(&o);
+            v->SetObjName("V");
+            v->fBody = c.target;
+            o.AddObj(v);
+        };
+        ASSERT_TRUE(r.keldar.ExtractDatabases());
+        EXPECT_EQ(r.target.GetObjs()->Viw.Find("V")->fBody, c.expected) << int(c.db);
+    }
+}
+
+}  // namespace
+}  // namespace dbtwin
