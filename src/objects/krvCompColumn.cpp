@@ -1,6 +1,7 @@
 #include "objects/krvCompColumn.h"
 
 #include "core/krvStrUtils.h"
+#include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Fnc.h"
 #include "objects/krvComp_Gnr.h"
@@ -390,6 +391,49 @@ std::string TFldData::Def() const {
     if (db == dbSybaseASE && !inOutFirst)
         if (const char* w = InOutWord(InOut)) r += std::string(" ") + w;
     return r;
+}
+
+std::string TFldData::CreateDef() const {
+    const TDatabaseType db = GetDatabaseType();
+    std::string r = "ALTER TABLE ";
+    if (!OwnObj) {
+        r += QuoteIdent(OwnName);
+    } else if ((db == dbOracle || db == dbMSSQL || db == dbPostgreSQL) && !OwnObj->fSchema.empty()) {
+        r += QuoteIdent(OwnObj->fSchema) + "." + QuoteIdent(OwnObj->GetRefObjName());
+    } else if (db == dbSybaseASA) {
+        r += QuoteIdent(OwnObj->OwnUser) + "." + QuoteIdent(OwnObj->GetRefObjName());
+    } else {
+        r += QuoteIdent(OwnObj->GetRefObjName());
+    }
+    r += " ADD " + Def();
+    // A new NOT NULL column needs its default in the same statement.
+    if (db == dbMSSQL && !Nullable)
+        for (const auto& l : fUseIn) {
+            auto* c = dynamic_cast<TCtrData*>(l->Obj);
+            if (!c || c->fCtType != ctDefault || c->Flds.Count() != 1) continue;
+            if (!SameText(c->Flds.Objects(0)->fObjName, fObjName)) continue;
+            const std::string text = c->Def();
+            if (!text.empty()) r += " " + text;
+            c->SetObjCreated(true);
+        }
+    return r;
+}
+
+std::string TFldData::DropDef() const {
+    const TDatabaseType db = GetDatabaseType();
+    const std::string name = QuoteIdent(fObjName);
+    switch (db) {
+        case dbMSSQL:
+            return "ALTER TABLE " + (OwnObj ? OwnObj->GetObjFullName() : QuoteIdent(OwnName)) + " DROP COLUMN " + name;
+        case dbSybaseASA:
+            if (auto* t = dynamic_cast<const TTblData*>(OwnObj))
+                return "ALTER TABLE " + QuoteIdent(t->OwnUser) + "." + QuoteIdent(t->fObjName) + " DROP " + name;
+            return "ALTER TABLE " + QuoteIdent(OwnName) + " DROP " + name;
+        case dbOracle:
+            return "ALTER TABLE " + QuoteIdent(OwnName) + " DROP (" + name + ")";
+        default:
+            return "ALTER TABLE " + QuoteIdent(OwnName) + " DROP " + name;
+    }
 }
 
 std::string TFldData::IBTypeDef() const {

@@ -157,6 +157,10 @@ public:
     std::string TypeDef() const;
     // Name plus type text.
     std::string Def() const override;
+    // ALTER TABLE ... ADD column.
+    std::string CreateDef() const override;
+    // ALTER TABLE ... DROP column.
+    std::string DropDef() const override;
 
     std::string IBTypeDef() const;
     std::string MySQLTypeDef() const;

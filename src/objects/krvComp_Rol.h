@@ -7,10 +7,16 @@
 
 namespace dbtwin {
 
+// What a roles-list entry stands for.
+enum TUserType : std::uint8_t { usrRol, usrLgn, usrUsr };
+DBTWIN_ENUM_COUNT(TUserType, 3);
+
 class TRolData : public TDbObj {
 public:
     explicit TRolData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboRole; }
     const char* ClassName() const override { return "TRolData"; }
+
+    TUserType UserType = usrRol;
 };
 
 class TGntData : public TDbObj {

@@ -1,5 +1,10 @@
 #include "objects/krvComp_Tbl.h"
 
+#include "core/krvStrUtils.h"
+#include "exec/krvSQL_Exec.h"
+#include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Idx.h"
+
 namespace dbtwin {
 
 namespace {
@@ -40,5 +45,123 @@ void TTblData::DoBeforeCreate() {
 }
 
 TFldData* TTblData::AddFld(const std::string& aName) { return AddOwnedFld(Flds, this, aName, dboField); }
+
+void TTblData::SetUpdFldPos(bool Value) {
+    fUpdFldPos = Value;
+    if (auto* ref = dynamic_cast<TTblData*>(fRefObj)) ref->fUpdFldPos = Value;
+}
+
+namespace {
+
+// Cuts the separator after the last item of a list ("," + CRLF) and closes it. A list
+// with no item keeps its text: cutting blindly would eat into the table name.
+void CloseList(std::string& r) {
+    if (r.size() >= 3 && r.compare(r.size() - 3, 3, ",\r\n") == 0) r.erase(r.size() - 3);
+    r += ")";
+}
+
+// Quoted column names joined by ", " (constraint column list).
+std::string CtrColumns(const TCtrData* c) {
+    std::string r;
+    for (TFldData* f : c->Flds) {
+        if (!r.empty()) r += ", ";
+        r += c->QuoteIdent(f->fObjName);
+    }
+    return r;
+}
+
+// Index column list: quoted name, " DESC" for descending entries, and for MySQL the
+// prefix length when the entry carries one.
+std::string IdxColumns(const TIdxData* x) {
+    std::string r;
+    for (TFldData* f : x->Flds) {
+        if (!r.empty()) r += ", ";
+        r += x->QuoteIdent(f->fObjName);
+        if (f->IndexSortType == 2) r += " DESC";
+        if (x->GetDatabaseType() == dbMySQL && f->CharLength > 0) r += "(" + std::to_string(f->CharLength) + ")";
+    }
+    return r;
+}
+
+}  // namespace
+
+std::string TTblData::TypeDef() const {
+    const TDatabaseType db = GetDatabaseType();
+    std::string r = GlobalTemporary ? "GLOBAL TEMPORARY " : "";
+    r += "TABLE " + GetObjFullName();
+    if (db == dbInterBase && !ExternalFile.empty())
+        r += "\r\nEXTERNAL FILE '" + ReplaceAll(ExternalFile, "'", "''") + "'\r\n";
+    if (db == dbOracle) {
+        if (!OfType.empty()) r += " OF " + OfType;
+        if (!NestedTable.empty()) r += "\r\nNESTED TABLE " + NestedTable;
+    }
+    if (!Flds.Empty()) {
+        r += "(";
+        for (TFldData* f : Flds) {
+            if (fSkipComputedDef && f->IsComputed()) continue;
+            r += f->Def() + ",\r\n";
+        }
+        if (db == dbMySQL)
+            for (TFldData* f : Flds)
+                if (!f->KeyName.empty())
+                    r += "KEY " + QuoteIdent(f->KeyName) + "(" + QuoteIdent(f->fObjName) + "),\r\n";
+        CloseList(r);
+    }
+    if (!AsSelect.empty()) r += "\r\nAS " + AsSelect;
+    if (WithOids) r += " WITH OIDS";
+    if (TblOnCommit == tocDelete && db != dbSybaseASA) r += "\r\n ON COMMIT DELETE ROWS";
+    if (TblOnCommit == tocPreserve) r += "\r\n ON COMMIT PRESERVE ROWS";
+    if (db == dbOracle) {
+        const std::string space = fTblSpace.Def();
+        if (!space.empty()) r += "\r\n" + space;
+        if (!TableSpace.empty()) r += "\r\nTABLESPACE " + TableSpace;
+        if (Compress) r += "\r\nCOMPRESS";
+        if (NoLogging) r += "\r\nNOLOGGING";
+        if (!Storage.empty()) r += "\r\nSTORAGE" + Storage;
+        if (!ClusterName.empty()) r += "\r\nCLUSTER " + ClusterName + ClusterFlds;
+        if (!Lob.empty()) r += "\r\nLOB" + Lob;
+        if (!StoreAs.empty()) r += "\r\nSTORE AS " + StoreAs;
+        if (!NestedTableExpr.empty()) r += "\r\n" + NestedTableExpr;
+        if (!Partition1.empty()) r += "\r\nPARTITION BY RANGE " + Partition1 + " " + Partition2;
+    }
+    return r;
+}
+
+std::string TTblData::MySQLCreateDef() const {
+    std::string r = "CREATE TABLE " + QuoteIdent(GetRefObjName());
+    if (!Flds.Empty()) {
+        r += "(";
+        for (TFldData* f : Flds) r += f->Def() + ",\r\n";
+        if (fObjs) {
+            for (TConstraintType kind : {ctPKey, ctUnique})
+                for (TCtrData* c : fObjs->Ctr) {
+                    if (c->fCtType != kind || c->fTblName != fObjName) continue;
+                    const char* what = kind == ctPKey ? "PRIMARY KEY" : "UNIQUE";
+                    if (!c->fObjName.empty())
+                        r += "CONSTRAINT " + QuoteIdent(c->fObjName) + " " + what;
+                    else
+                        r += what;
+                    r += "(" + CtrColumns(c) + "),\r\n";
+                    c->SetObjCreated(true);
+                }
+            for (TIdxData* x : fObjs->Idx) {
+                if (x->TblName != fObjName) continue;
+                if (x->Unique) r += "UNIQUE ";
+                r += "KEY " + QuoteIdent(x->fObjName) + " (" + IdxColumns(x) + "),\r\n";
+                x->SetObjCreated(true);
+            }
+        }
+        CloseList(r);
+    }
+    return r + fMySQLOptions.Def();
+}
+
+std::string TTblData::CreateDef() const {
+    if (TCustomSQLExec* ex = GetSQLExec()) ex->SetCurrentSchema(fSchema);
+    if (GetDatabaseType() == dbMySQL) return MySQLCreateDef();
+    return "CREATE " + TypeDef();
+}
+
+std::string TTblData::DropDef() const { return "DROP TABLE " + GetObjFullName(); }
 
 }  // namespace dbtwin

@@ -15,12 +15,46 @@ public:
     const char* ClassName() const override { return "TTblData"; }
 
     bool fSkipComputedDef = false;  // while set, the table text leaves out computed columns
+    bool fUpdFldPos = false;        // the column order must be rewritten
+    TTableSpace fTblSpace;          // Oracle physical attributes
+    TMySQLTableOptions fMySQLOptions;
     TFldList Flds;
+    bool Exists = false;            // master table found in the target
+    bool Compare = false;           // master table equals its target counterpart
+    TGrantPrivilegeSet Grant;       // privileges noted by parsers
+    std::string ExternalFile;       // InterBase external file
+    bool GlobalTemporary = false;
+    bool LocalTemporary = false;
+    TTblOnCommit TblOnCommit = tocUnknown;
+    bool Temporary = false;
+    std::string FileGroup;          // SQL Server file group
+    std::string OfType;             // Oracle object-table type
+    std::string AsSelect;           // query of CREATE TABLE ... AS
+    // Oracle clauses, kept as text.
+    std::string NestedTable, NestedTableExpr, StoreAs, Storage, ClusterName, ClusterFlds, Lob;
+    bool NoLogging = false;
+    bool Compress = false;
+    std::string TableSpace;
+    std::string Partition1;         // Oracle range partitioning: column list
+    std::string Partition2;         // and partition list
+    bool VolatileCardinality = false;  // DB2
+    bool WithOids = false;          // PostgreSQL WITH OIDS
 
     TFldData* FindFld(std::string_view aName) const { return Flds.Find(aName); }
     // Creates a column owned by this table and appends it.
     TFldData* AddFld(const std::string& aName);
     void SetSkipComputedDef(bool Value) { fSkipComputedDef = Value; }
+    // Stores the flag here and on the matching table of the other set.
+    void SetUpdFldPos(bool Value);
+
+    // "TABLE name(columns)" with the clauses of the table's dialect, without CREATE.
+    std::string TypeDef() const;
+    // CREATE TABLE for MySQL: columns, then the table's primary key, unique constraints and
+    // indices inline (each marked created), then the table options.
+    std::string MySQLCreateDef() const;
+    std::string CreateDef() const override;
+    std::string Def() const override { return CreateDef(); }
+    std::string DropDef() const override;
 
     // Pulls in what the table uses, then marks its columns created (they are created with
     // the table), except computed ones left out while fSkipComputedDef is set.

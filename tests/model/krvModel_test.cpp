@@ -25,7 +25,7 @@ namespace {
 class Tbl : public TTblData {
 public:
     using TTblData::TTblData;
-    std::string Def() const override {
+    std::string CreateDef() const override {
         std::string cols;
         for (TFldData* f : Flds)
             if (!(fSkipComputedDef && f->IsComputed())) cols += (cols.empty() ? "" : ", ") + f->fObjName;
@@ -589,7 +589,8 @@ TEST(DbObjTest, DropDefsAndCompareDef) {
     TFldData f(&ib);
     f.SetObjName("order");
     f.OwnName = "T";
-    EXPECT_EQ(f.DropDef(), "/* Drop: order (TFldData) */\r\nALTER TABLE T DROP \"order\"");
+    EXPECT_EQ(f.TDbObj::DropDef(), "/* Drop: order (TFldData) */\r\nALTER TABLE T DROP \"order\"");
+    EXPECT_EQ(f.DropDef(), "ALTER TABLE T DROP \"order\"");
 
     struct PgView : TViwData {
         using TViwData::TViwData;

@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Live check of the DDL export: the exported script of a set of tables holding every
+# column type the server supports runs through the server's command-line client without
+# an error, and afterwards the catalog holds every table.
+#   export_live.sh <firebird|postgres|mysql> <export_probe> <work folder>
+#
+# Connection parameters: DBTWIN_TEST_FIREBIRD, DBTWIN_TEST_POSTGRES, DBTWIN_TEST_MYSQL
+# ("key=value" pairs: host, port, user, password, dbname, dir). A missing variable skips
+# (exit 77), or fails when CI=true.
+set -euo pipefail
+export LC_ALL=C
+
+server=${1:?server}
+probe=${2:?export_probe}
+work=${3:?work folder}
+
+case $server in
+  firebird) var=DBTWIN_TEST_FIREBIRD client=isql-fb ;;
+  postgres) var=DBTWIN_TEST_POSTGRES client=psql ;;
+  mysql) var=DBTWIN_TEST_MYSQL client=mariadb ;;
+  *) echo "unknown server $server" >&2; exit 2 ;;
+esac
+
+if [[ -z ${!var:-} ]]; then
+  msg="$var is not set (run scripts/test-servers start and source build/test-servers/env.sh)"
+  if [[ ${CI:-} == true ]]; then
+    echo "FAILED: $msg" >&2
+    exit 1
+  fi
+  echo "SKIPPED: $msg"
+  exit 77
+fi
+command -v "$client" >/dev/null || { echo "FAILED: $client is not installed" >&2; exit 1; }
+
+host=127.0.0.1 port="" user="" password="" dbname="" dir=""
+for kv in ${!var}; do
+  case ${kv%%=*} in
+    host) host=${kv#*=} ;;
+    port) port=${kv#*=} ;;
+    user) user=${kv#*=} ;;
+    password) password=${kv#*=} ;;
+    dbname) dbname=${kv#*=} ;;
+    dir) dir=${kv#*=} ;;
+  esac
+done
+
+rm -rf "$work"
+mkdir -p "$work"
+script=$work/script.sql
+tables=$work/tables.txt
+actual=$work/actual.txt
+log=$work/client.log
+db=dbtwin_export_$$
+
+cleanup() { :; }
+trap 'cleanup' EXIT
+
+fail() {
+  echo "FAILED: $server: $1"
+  echo "Client messages (first 40 lines of $log):"
+  head -n 40 "$log"
+  exit 1
+}
+
+case $server in
+  firebird)
+    [[ -n $dir ]] || { echo "FAILED: $var has no dir=" >&2; exit 1; }
+    fbdb="$host/$port:$dir/$db.fdb"
+    isql() { isql-fb -q -ch UTF8 -user "$user" -password "$password" "$@"; }
+    cleanup() { printf 'DROP DATABASE;\n' | isql "$fbdb" >/dev/null 2>&1 || true; }
+    # The export's own header creates the database.
+    "$probe" firebird "$fbdb" "$user" "$password" >"$script" 2>"$tables"
+    { cat "$script"; printf 'COMMIT;\n'; } | isql-fb -q -ch UTF8 -bail >"$log" 2>&1 || fail "the script stopped with an error"
+    isql "$fbdb" >"$actual.raw" 2>>"$log" <<'EOF2'
+SET HEADING OFF;
+SELECT TRIM(TRAILING FROM RDB$RELATION_NAME) || '|' FROM RDB$RELATIONS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0;
+SELECT 'commented:' || COUNT(*) || '|' FROM RDB$RELATIONS WHERE RDB$DESCRIPTION IS NOT NULL AND COALESCE(RDB$SYSTEM_FLAG, 0) = 0;
+EOF2
+    sed -n 's/ *|.*$//p' "$actual.raw" | grep -v '^commented:' >"$actual" || true
+    commented=$(sed -n 's/^commented:\([0-9]*\).*/\1/p' "$actual.raw")
+    ;;
+  postgres)
+    pg() { PGPASSWORD=$password psql -X -q -h "$host" -p "$port" -U "$user" -v ON_ERROR_STOP=1 "$@"; }
+    pg -d "$dbname" -c "CREATE DATABASE $db ENCODING 'UTF8' TEMPLATE template0" >/dev/null
+    cleanup() { pg -d "$dbname" -c "DROP DATABASE IF EXISTS $db" >/dev/null 2>&1 || true; }
+    "$probe" postgres "$db" "$user" >"$script" 2>"$tables"
+    pg -d "$db" -f "$script" >"$log" 2>&1 || fail "the script stopped with an error"
+    pg -d "$db" -At -c "SELECT tablename FROM pg_tables WHERE schemaname = 'public' AND tableowner = '$user'" >"$actual"
+    commented=$(pg -d "$db" -At -c "SELECT COUNT(*) FROM pg_description d JOIN pg_class c ON c.oid = d.objoid WHERE d.objsubid = 0 AND c.relkind = 'r' AND c.relnamespace = 'public'::regnamespace")
+    ;;
+  mysql)
+    my() { MYSQL_PWD=$password mariadb --no-defaults -h "$host" -P "$port" -u "$user" "$@"; }
+    my -e "CREATE DATABASE $db CHARACTER SET utf8mb4"
+    cleanup() { my -e "DROP DATABASE IF EXISTS $db" >/dev/null 2>&1 || true; }
+    # The export's own header selects the database.
+    "$probe" mysql "$db" >"$script" 2>"$tables"
+    my <"$script" >"$log" 2>&1 || fail "the script stopped with an error"
+    my -N -B -e "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = '$db'" >"$actual"
+    commented=$(my -N -B -e "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '$db' AND TABLE_COMMENT <> ''")
+    ;;
+esac
+
+if grep -qiE 'error|warning' "$log"; then fail "the client reported errors"; fi
+missing=$(comm -23 <(sort -u "$tables") <(sort -u "$actual"))
+[[ -z $missing ]] || fail "tables not in the catalog: $(tr '\n' ' ' <<<"$missing")"
+count=$(grep -c . "$tables")
+[[ $commented == "$count" ]] || fail "$commented of $count tables carry their description"
+echo "$server: exported script ran; all $count tables created with their descriptions."
