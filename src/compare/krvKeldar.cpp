@@ -331,6 +331,7 @@ bool TKeldar::ExtractDatabases() {
         m->SetSourceDefinition();
         t->SetSourceDefinition();
         SetObjsCreated();
+        AssignDiffs();
         // Remember the links as extracted: every comparison starts from them.
         m->SaveLinkStates();
         t->SaveLinkStates();
@@ -437,6 +438,54 @@ void TKeldar::SetObjsCreated() {
     if (!m || !t) return;
     ForEachListed(*m, [](TDbObj* o) { o->SetObjCreated(o->GetRefObj() != nullptr); });
     ForEachListed(*t, [](TDbObj* o) { o->SetObjCreated(true); });
+}
+
+void TKeldar::AssignDiffs() {
+    TCustomObjs* m = GetMObjs();
+    TCustomObjs* t = GetTObjs();
+    if (!m || !t) return;
+    auto fill = [](std::string& a, std::string& b) {
+        if (a.empty()) a = b;
+        if (b.empty()) b = a;
+    };
+    if (t->GetDatabaseType() == dbMySQL) {
+        for (TTblData* mt : m->Tbl) {
+            auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
+            if (!tt) continue;
+            fill(mt->fMySQLOptions.Engine, tt->fMySQLOptions.Engine);
+            std::string mc = mt->fMySQLOptions.GetDefCharSet(), tc = tt->fMySQLOptions.GetDefCharSet();
+            fill(mc, tc);
+            mt->fMySQLOptions.SetDefCharSet(mc);
+            tt->fMySQLOptions.SetDefCharSet(tc);
+            fill(mt->fMySQLOptions.DefCollate, tt->fMySQLOptions.DefCollate);
+        }
+    } else if (t->GetDatabaseType() == dbOracle) {
+        const std::string& db = t->fConnectionOptions.GetDatabaseName();
+        const std::string schema = db != t->fConnectionOptions.GetHostName() ? db : std::string();
+        if (!schema.empty()) {
+            // The target connection's schema becomes the schema of the master objects.
+            auto setSchema = [&schema](auto& list) {
+                for (auto* o : list) o->fSchema = schema;
+                list.ReKey([](auto* o) { return o->GetObjKeyDef(); });
+            };
+            setSchema(m->Gnr);
+            setSchema(m->Tbl);
+            setSchema(m->Viw);
+            setSchema(m->Ctr);
+            setSchema(m->Idx);
+            setSchema(m->Trg);
+            // The keys changed: match again, so that the tables below find their counterparts.
+            LinkRefs();
+            SetObjsCreated();
+        }
+        for (TTblData* mt : m->Tbl) {
+            auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
+            if (!tt) continue;
+            mt->fTblSpace.AssignDiffs(tt->fTblSpace);
+            if (mt->Storage.empty() || tt->Storage.empty()) mt->Storage.clear(), tt->Storage.clear();
+            if (mt->TableSpace.empty() || tt->TableSpace.empty()) mt->TableSpace.clear(), tt->TableSpace.clear();
+        }
+    }
 }
 
 void TKeldar::CompareDatabases() {

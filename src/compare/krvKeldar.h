@@ -152,6 +152,8 @@ public:
     void LinkRefs();
     // Target objects and matched master objects exist; unmatched master objects do not.
     void SetObjsCreated();
+    // Makes optional table attributes comparable: each side fills its gaps from the other.
+    void AssignDiffs();
     TMsgManager& GetMsgMngr() { return fMsgMngr; }
 
 private:

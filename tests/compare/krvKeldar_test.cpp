@@ -317,3 +317,43 @@ TEST(KeldarTest, CheckOptionCaseNeverCounts) {
 
 }  // namespace
 }  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+TEST(KeldarTest, ReconcilesOptionalTableAttributes) {
+    {
+        Rig r(dbMySQL);
+        r.mex.Fill = [](TCustomObjs& o) { AddTable(o, "t")->fMySQLOptions.Engine = "InnoDB"; };
+        r.tex.Fill = [](TCustomObjs& o) { AddTable(o, "t")->fMySQLOptions.SetDefCharSet("utf8mb4"); };
+        ASSERT_TRUE(r.keldar.ExtractDatabases());
+        TTblData* m = r.master.GetObjs()->Tbl.Find("t");
+        TTblData* t = r.target.GetObjs()->Tbl.Find("t");
+        EXPECT_EQ(t->fMySQLOptions.Engine, "InnoDB");
+        EXPECT_EQ(m->fMySQLOptions.GetDefCharSet(), "utf8mb4");
+    }
+    {
+        Rig r(dbOracle);
+        r.mex.Fill = [](TCustomObjs& o) {
+            TTblData* t = AddTable(o, "EMP");
+            t->fTblSpace.PctFree = 10;
+            t->Storage = "(INITIAL 64K)";
+        };
+        r.tex.Fill = [](TCustomObjs& o) {
+            o.fConnectionOptions.SetDatabaseName("HR");
+            o.fConnectionOptions.SetHostName("dbhost");
+            AddTable(o, "EMP", "HR");
+        };
+        ASSERT_TRUE(r.keldar.ExtractDatabases());
+        TTblData* m = r.master.GetObjs()->Tbl.Find("HR.EMP");
+        ASSERT_NE(m, nullptr);  // the master took the target connection's schema
+        r.keldar.CompareDatabases();
+        auto* t = dynamic_cast<TTblData*>(m->GetRefObj());
+        ASSERT_NE(t, nullptr);
+        EXPECT_EQ(t->fTblSpace.PctFree, 10);
+        EXPECT_EQ(m->Storage, "");  // one side without storage clause: not compared
+    }
+}
+
+}  // namespace
+}  // namespace dbtwin
