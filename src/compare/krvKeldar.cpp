@@ -47,7 +47,7 @@ TKeldarPhase P(int n, TCmpObjSetType gate, TDatabaseSetType only, std::vector<TK
 // object kind does not provide yet.
 const std::vector<TKeldarPhase>& KeldarPhases() {
     static const std::vector<TKeldarPhase> phases = {
-        P(1, kAlways, kAnyKind, {{"CompareTables", nullptr}}),
+        P(1, kAlways, kAnyKind, {{"CompareTables", CompareTables}}),
         P(2, kAlways, kAnyKind, {{"MakeScriptHeader", RunHeader}}),
         P(3, kAlways, kAnyKind, {{"GenScriptDBCharSet", RunDBCharSet}}),
         P(4, kAlways, kAnyKind, {{"GenScriptCltCreate", nullptr}, {"GenScriptCltAlter", nullptr}}),
@@ -70,9 +70,9 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(17, {coException}, kAnyKind, {{"GenScriptExptDrop", nullptr}}),
         P(18, {coFunction}, kAnyKind, {{"GenScriptUdfDrop", nullptr}}),
         P(19, {coDomain}, kAnyKind, {{"GenScriptDmnAlter", nullptr}}),
-        P(20, {coTable}, kAnyKind, {{"GenScriptTablCreate", nullptr}}),
-        P(21, {coTable}, kAnyKind, {{"GenScriptTblFldCreate", nullptr}, {"GenScriptTablAlter", nullptr}}),
-        P(22, {coTable}, kAnyKind, {{"GenScriptTablDrop", nullptr}}),
+        P(20, {coTable}, kAnyKind, {{"GenScriptTablCreate", GenScriptTablCreate}}),
+        P(21, {coTable}, kAnyKind, {{"GenScriptTblFldCreate", GenScriptTblFldCreate}, {"GenScriptTablAlter", GenScriptTablAlter}}),
+        P(22, {coTable}, kAnyKind, {{"GenScriptTablDrop", GenScriptTablDrop}}),
         P(23, {coProcedure}, kAnyKind, {{"GenScriptProcCreate", nullptr}}),
         P(24, {coDomain}, kAnyKind, {{"GenScriptDmnDrop", nullptr}}),
         P(25, {coView}, kAnyKind, {{"GenScriptViewCreate", nullptr}}, true),
@@ -94,7 +94,7 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(41, kAlways, {dbMSSQL}, {{"GenScriptDefDrop", nullptr}, {"GenScriptRulDrop", nullptr}}),
         P(42, kAlways, {dbInterBase, dbOracle},
           {{"GenScriptPkgDrop", nullptr}, {"GenScriptPkgAlter", nullptr}, {"GenScriptPkgCreate", nullptr}}),
-        P(43, {coTable}, kAnyKind, {{"GenScriptTblFldPosition", nullptr}}),
+        P(43, {coTable}, kAnyKind, {{"GenScriptTblFldPosition", GenScriptTblFldPosition}}),
         P(44, {coTable}, kAnyKind,
           {{"GenScriptPblDrop", nullptr}, {"GenScriptPblAlter", nullptr}, {"GenScriptPblCreate", nullptr}}),
         P(45, {coRole}, kAnyKind, {{"GenScriptRoleCreate", nullptr}, {"GenScriptRoleAlter", nullptr}}),

@@ -120,6 +120,13 @@ public:
 
     // A computed column: its computed-by expression is the body.
     bool IsComputed() const { return !fBody.empty(); }
+    // Creates the column's domain and the external functions a computed column uses first.
+    void DoBeforeCreate() override;
+    // Empties routines and drops computed columns, indices, constraints and views that use
+    // the column before it is dropped.
+    void DoBeforeDrop() override;
+    // The owning table's column order must be rewritten after a drop.
+    void DoAfterDrop() override;
     // The column name.
     std::string GetCaption() const override { return fObjName; }
 

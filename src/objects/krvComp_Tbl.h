@@ -59,6 +59,11 @@ public:
     // Pulls in what the table uses, then marks its columns created (they are created with
     // the table), except computed ones left out while fSkipComputedDef is set.
     void DoBeforeCreate() override;
+    // Not created: the table with what it uses. Created: the computed columns left out of
+    // its CREATE TABLE whose inputs now exist.
+    void CreateDependDef() override;
+    // Drops the target's triggers and indices of the table and what uses it, then the base step.
+    void DoBeforeDrop() override;
 };
 
 class TSchData : public TDbObj {
@@ -72,5 +77,15 @@ public:
     explicit TPblData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboPublication; }
     const char* ClassName() const override { return "TPblData"; }
 };
+
+class TKeldar;
+
+// Comparer generators for tables and columns.
+void CompareTables(TKeldar& Keldar);
+void GenScriptTablCreate(TKeldar& Keldar);
+void GenScriptTblFldCreate(TKeldar& Keldar);
+void GenScriptTablAlter(TKeldar& Keldar);
+void GenScriptTablDrop(TKeldar& Keldar);
+void GenScriptTblFldPosition(TKeldar& Keldar);
 
 }  // namespace dbtwin

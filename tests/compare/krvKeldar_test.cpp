@@ -98,8 +98,13 @@ TEST(KeldarTest, EventOrderAndMatching) {
     EXPECT_EQ(items->FindFld("ID")->GetRefObj(), dynamic_cast<TTblData*>(items->GetRefObj())->FindFld("ID"));
     TTblData* orders = m.Tbl.Find("sales.Orders");
     EXPECT_EQ(orders->GetRefObj(), nullptr);
-    EXPECT_FALSE(orders->GetObjCreated());
-    EXPECT_TRUE(r.target.GetObjs()->Tbl.Find("dbo.Orders")->GetObjCreated());
+    // Not matched across schemas: the master's table is created, the target's dropped.
+    EXPECT_TRUE(orders->GetObjCreated());
+    EXPECT_FALSE(r.target.GetObjs()->Tbl.Find("dbo.Orders")->GetObjCreated());
+    const std::string script = r.exec.GetScriptText();
+    EXPECT_NE(script.find("CREATE TABLE sales.Orders"), std::string::npos) << script;
+    EXPECT_NE(script.find("DROP TABLE dbo.Orders"), std::string::npos) << script;
+    EXPECT_EQ(script.find("Items"), std::string::npos) << script;
     EXPECT_TRUE(r.errors.empty());
 }
 

@@ -129,6 +129,7 @@ TEST(CreateDependTest, ViewPullsInTableAndColumn) {
         s.master.LinkDepend(v, t, "A");
         v->CreateDependDef();
         EXPECT_EQ(s.Rows(), (std::vector<StatementRow>{{stStatement, "T", dboTable, odbCreate},
+                                                      {stComment, "/*  */", dboUnknown, odbComment},
                                                       {stStatement, "V", dboView, odbCreate}}));
         EXPECT_EQ(s.Text(0), "CREATE TABLE T (A, B)\r\n");
         EXPECT_TRUE(a->GetObjCreated());

@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "compare/krvKeldar.h"
+#include "exec/krvSQL_Exec.h"
+#include "model/krvDBStructure.h"
+#include "objects/krvComp_Tbl.h"
+
+namespace dbtwin {
+namespace {
+
+TTblData* Table(TCustomObjs& o, const char* name, std::initializer_list<const char*> cols) {
+    auto* t = new TTblData(&o);
+    t->SetObjName(name);
+    for (const char* c : cols) t->AddFld(c)->FieldType = iftInteger;
+    o.AddObj(t);
+    return t;
+}
+
+struct Compare {
+    TDBStructure master, target;
+    TKeldar keldar;
+    TSQLExec exec;
+    explicit Compare(TDatabaseType db) {
+        master.SetDatabaseType(db);
+        target.SetDatabaseType(db);
+        keldar.SetDBStructureMaster(&master);
+        keldar.SetDBStructureTarget(&target);
+        keldar.SetSQLExec(&exec);
+    }
+    std::string Run() {
+        keldar.CompareDatabases();
+        return exec.GetScriptText();
+    }
+};
+
+TEST(TableGeneratorsTest, CreateAddDropAndPositions) {
+    Compare c(dbInterBase);
+    Table(*c.master.GetObjs(), "T1", {"A", "B"});
+    Table(*c.master.GetObjs(), "T2", {"X"});
+    Table(*c.master.GetObjs(), "T4", {"Q", "P"});
+    Table(*c.target.GetObjs(), "T1", {"A", "C"});
+    Table(*c.target.GetObjs(), "T3", {"Y"});
+    Table(*c.target.GetObjs(), "T4", {"P", "Q"});
+    const std::string expected =
+        "SET SQL DIALECT 3;\r\n\r\nSET AUTODDL ON;\r\n\r\n"
+        "/* Create Table... */\r\nCREATE TABLE T2(X INTEGER);\r\n\r\n\r\n\r\n"
+        "ALTER TABLE T1 ADD B INTEGER;\r\n\r\n"
+        "/* Drop table-fields... */\r\nALTER TABLE T1 DROP C;\r\n\r\n\r\n"
+        "RECONNECT;\r\n\r\n/* Drop tables... */\r\nDROP TABLE T3;\r\n\r\n\r\n"
+        "ALTER TABLE T1 ALTER COLUMN A POSITION 1;\r\n\r\nALTER TABLE T1 ALTER COLUMN B POSITION 2;\r\n\r\n"
+        "ALTER TABLE T4 ALTER COLUMN Q POSITION 1;\r\n\r\nALTER TABLE T4 ALTER COLUMN P POSITION 2;\r\n";
+    EXPECT_EQ(c.Run(), expected);
+    // The same sets compared again give the same script.
+    EXPECT_EQ(c.Run(), expected);
+}
+
+TEST(TableGeneratorsTest, EqualTablesGiveOnlyTheHeaderAndOldServersUpdateSystemTables) {
+    Compare same(dbPostgreSQL);
+    Table(*same.master.GetObjs(), "t", {"a"});
+    Table(*same.target.GetObjs(), "t", {"a"});
+    EXPECT_EQ(same.Run(), "");
+
+    Compare ib5(dbInterBase);
+    ib5.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_InterBase_5x);
+    ib5.target.GetObjs()->fIBServerOptions.SetSQLDialect(1);
+    ib5.keldar.GetIBCompareOptions().SetGenerateCOMMIT(true);
+    Table(*ib5.master.GetObjs(), "T", {"B", "A"});
+    Table(*ib5.target.GetObjs(), "T", {"A", "B"});
+    EXPECT_EQ(ib5.Run(),
+              "UPDATE RDB$RELATION_FIELDS SET RDB$FIELD_POSITION = 1\r\n WHERE RDB$RELATION_NAME = 'T' AND "
+              "RDB$FIELD_NAME = 'B';\r\n\r\nCOMMIT WORK;\r\n"
+              "UPDATE RDB$RELATION_FIELDS SET RDB$FIELD_POSITION = 2\r\n WHERE RDB$RELATION_NAME = 'T' AND "
+              "RDB$FIELD_NAME = 'A';\r\n\r\nCOMMIT WORK;");
+
+    Compare off(dbInterBase);
+    off.keldar.GetIBCompareOptions().SetUpdateFieldPosition(false);
+    off.keldar.GetIBCompareOptions().SetGenerateCOMMIT(true);
+    Table(*off.master.GetObjs(), "T", {"B", "A"});
+    Table(*off.target.GetObjs(), "T", {"A", "B"});
+    EXPECT_EQ(off.Run(), "SET SQL DIALECT 3;\r\n");
+}
+
+}  // namespace
+}  // namespace dbtwin
