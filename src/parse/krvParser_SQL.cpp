@@ -158,7 +158,18 @@ bool TCustomSQLParser::TermAt(std::int64_t aPos, const std::vector<std::string>&
             if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 'a' + 'A');
             match = c == static_cast<unsigned char>(term[i]);
         }
-        if (!ascii) match = UpperCase(TxtView(aPos, LengthTxt())).starts_with(term);
+        if (!ascii) {
+            // As many characters as the terminator has, upper-cased.
+            std::size_t chars = Utf8Length(term);
+            const std::string_view rest = TxtView(aPos, LengthTxt());
+            std::size_t n = 0;
+            while (n < rest.size() && chars > 0) {
+                ++n;
+                while (n < rest.size() && (static_cast<unsigned char>(rest[n]) & 0xC0) == 0x80) ++n;
+                --chars;
+            }
+            match = chars == 0 && UpperCase(rest.substr(0, n)) == term;
+        }
         if (!match) continue;
         if (term == "\r\n/" &&
             TxtView(aPos + static_cast<std::int64_t>(term.size()), 1) == "*")

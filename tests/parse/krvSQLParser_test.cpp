@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/krvStrUtils.h"
 #include "model/krvCompObj.h"
 #include "objects/krvCompColumn.h"
 #include "objects/krvComp_Ctr.h"
@@ -222,6 +223,8 @@ TEST(TCustomSQLParserTest, ExtractToTermKeepsEveryCharacter) {
         {"\xC3\xA4\xC3\xB6\r\nGO", go, "\xC3\xA4\xC3\xB6", "\r\nGO"},
         {"x end\xC3\xA4 y", {"END\xC3\x84"}, "x ", "end\xC3\xA4 y"},
         {"body\r\nG", go, "body\r\nG", ""},     // a cut-off terminator is text
+        {"\xC3\xA4x \xC5\xBF\r\nGO", go, "\xC3\xA4x \xC5\xBF", "\r\nGO"},
+        {"a \xC3\xA4nd", {"\xC3\x84ND"}, "a ", "\xC3\xA4nd"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Visible(c.text));
@@ -232,7 +235,7 @@ TEST(TCustomSQLParserTest, ExtractToTermKeepsEveryCharacter) {
         EXPECT_EQ(Visible(body), Visible(c.body));
         EXPECT_EQ(Visible(p.CopyTxt(p.chIx, p.LengthTxt())), Visible(c.rest));
         // ch is the first character of the terminator, 0 at the end of the text.
-        EXPECT_EQ(p.ch, c.rest.empty() ? U'\0' : static_cast<char32_t>(c.rest[0]));
+        EXPECT_EQ(p.ch, c.rest.empty() ? U'\0' : Utf8Decode(c.rest)[0]);
     }
 }
 
