@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/krvComponent.h"
+#include "core/krvDBOptions.h"
 #include "core/krvMsgMngr.h"
 #include "core/krvTypes.h"
 
@@ -335,6 +336,75 @@ private:
 
     // The text being read: fStringBuffer or the stream's text.
     std::string_view fText;
+};
+
+// What every SQL dialect shares: comments, the terminator as a symbol, "||", skipping and
+// copying statements, object keys, and the dependencies between metadata objects, both those
+// that follow from definitions (Link_Depend) and those found in routine and view bodies
+// (AddLinkDepend). Usable on its own: a plain instance splits a script into statements.
+class TCustomSQLParser : public TCustomParser {
+public:
+    explicit TCustomSQLParser(TCustomExtract* aExtractor = nullptr);
+    ~TCustomSQLParser() override;
+
+    // Filled by the dialects from CONNECT and CREATE DATABASE; copied to Objs after a parse.
+    TConnectionOptions fConnectionOptions;
+    // Text of the last comment skipped, without its delimiters.
+    std::string Comment;
+    // Scratch column for the data types of local variables; owned.
+    std::unique_ptr<TFldData> TempVar;
+    // Local variables and parameters of the body being read; never taken for objects.
+    // Compared ignoring case.
+    std::vector<std::string> LocalVariables;
+
+    // --- virtual operations ---
+    // Skips one comment at ch ("/* */" or "--"); true when one was skipped.
+    virtual bool SkipComment();
+    // Reads symbols until one in the stop set (or the end of the text) stands; returns it.
+    virtual TSymbol SkipStatement(const TSymSet& aStopSet);
+    // The trimmed text from the 1-based byte index aPos up to the current symbol.
+    virtual std::string CopyTxtFrom(std::int64_t aPos) const;
+    // Links aObj to what an identifier of a body names; aQualifier is the part before ".",
+    // aName the identifier or "*".
+    virtual void AddLinkDepend(TDbObj* aObj, const std::string& aQualifier,
+                               const std::string& aName);
+    virtual std::string QuoteIdent(const std::string& aIdent) const { return aIdent; }
+    virtual void ParseObjBody(TDbObj* /*aObj*/) {}
+    virtual void ParseObjTxt(TDbObj* /*aObj*/) {}
+
+    bool SkipText() override;
+    void DoGetSy() override;
+    void ParseScript(const std::vector<std::string>& aScript, TCustomObjs* aObjs) override;
+    void Link_Depend() override;
+
+    // --- non-virtual operations ---
+    // An optionally signed integer constant as text ("-5"); empty (with an error) when
+    // none stands here.
+    std::string GetIntConst();
+    // The lookup key: owner + "." + name, or the name alone. With aUseDefaultOwner an empty
+    // owner becomes the default schema of the database kind ("dbo", "DBA", "public").
+    std::string ObjKeyName(const std::string& aName, const std::string& aOwner,
+                           bool aUseDefaultOwner) const;
+    // The raw text from ch up to the first of the terminators (given in upper case,
+    // compared with the upper-cased text), or to the end of the text. Afterwards ch is the
+    // first character of the terminator (0 at the end). CR LF "/" does not match before
+    // "*" (a comment starts there).
+    void ExtractToTerm(const std::vector<std::string>& aTerms, std::string& aText);
+
+    // Links aObj to aDepObj (a column of it when aFieldName is given), at the current
+    // position. A view reading a table column also depends on the domains of that table.
+    void LinkDepend(TDbObj* aObj, TDbObj* aDepObj, const std::string& aFieldName);
+    // Links aObj to the object named aName of the first kind in aKinds that has one (rules
+    // and defaults win over the others); an unknown name links nothing.
+    void LinkDepend(TDbObj* aObj, const std::string& aName, TDbObjectSet aKinds);
+
+private:
+    // True when one of the terminators starts at byte index aPos.
+    bool TermAt(std::int64_t aPos, const std::vector<std::string>& aTerms) const;
+    // The table name that a qualifier (alias or table) stands for in the open scopes.
+    std::string ResolveQualifier(const std::string& aQualifier) const;
+    // The table, view or procedure of that key.
+    TDbObj* FindSelectSource(const std::string& aName) const;
 };
 
 // Every line stripped of trailing blanks and control characters, the whole of leading and
