@@ -17,6 +17,7 @@ public:
     const char* ClassName() const override { return "TRolData"; }
 
     TUserType UserType = usrRol;
+    std::string LoginName;  // login that a database user maps to
 };
 
 class TGntData : public TDbObj {

@@ -406,6 +406,10 @@ void TCustomSQLParser::Link_Depend() {
         LinkDepend(g, byKind(g->GntObjType, g->GntObjName), std::string());
         if (g->GntUserType != dboTable) LinkDepend(g, byKind(g->GntUserType, g->User), std::string());
     }
+
+    // Database users depend on their logins.
+    for (TRolData* r : Objs->Rol)
+        if (r->UserType == usrUsr && !r->LoginName.empty()) LinkDepend(r, role(r->LoginName, usrLgn), std::string());
 }
 
 }  // namespace dbtwin

@@ -630,7 +630,12 @@ TEST(TCustomSQLParserLinkTest, DefinitionsLinkIndicesConstraintsAndGrants) {
     auto* user = new TRolData(&s.objs);
     user->SetObjName("BOB");
     user->UserType = usrUsr;
+    user->LoginName = "BOB_LOGIN";
     s.objs.AddObj(user);
+    auto* login = new TRolData(&s.objs);
+    login->SetObjName("BOB_LOGIN");
+    login->UserType = usrLgn;
+    s.objs.AddObj(login);
     auto* gnt = new TGntData(&s.objs);
     gnt->SetObjName("G");
     gnt->GntObjType = dboTable;
@@ -655,6 +660,7 @@ TEST(TCustomSQLParserLinkTest, DefinitionsLinkIndicesConstraintsAndGrants) {
     EXPECT_EQ(DepSet::Uses(fk), (Names{"PK_T3", "T1", "T1.ID", "T1.NAME", "T3", "T3.A", "T3.B"}));
     EXPECT_EQ(DepSet::Uses(gnt), (Names{"BOB", "T3"}));
     EXPECT_EQ(DepSet::Uses(gntP), (Names{"Q", "W"}));
+    EXPECT_EQ(DepSet::Uses(user), (Names{"BOB_LOGIN"}));  // a database user uses its login
     EXPECT_EQ(t3->fUseIn.size(), 5u);  // index, both keys, the foreign key and the grant
 
     // Run twice: nothing is linked a second time.
