@@ -332,9 +332,8 @@ void TDbObj::CreateDependDef() {
     if (GetDatabaseType() == dbPostgreSQL)
         if (TCustomSQLExec* ex = GetSQLExec()) ex->SetCurrentSchema(fSchema);
     if (!GetObjCreated()) {
-        if (auto* prc = dynamic_cast<TPrcData*>(this)) {
+        if (dynamic_cast<TPrcData*>(this)) {
             AddStatement(CreateDef(), stProcedure, fObjName, dboProcedure, odbCreate);
-            (void)prc;
         } else if (auto* trg = dynamic_cast<TTrgData*>(this)) {
             AddStatement(CreateDef(), stTrigger, fObjName, dboTrigger, odbCreate);
             trg->CreateBody = fBody;
