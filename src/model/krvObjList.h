@@ -40,36 +40,37 @@ public:
         if (aValue == fCaseSensitive) return;
         fCaseSensitive = aValue;
         for (auto& it : fItems) it.Norm = Normalize(it.Key);
-        if (fSorted)
-            std::stable_sort(fItems.begin(), fItems.end(),
-                             [](const Entry& a, const Entry& b) { return a.Norm < b.Norm; });
-        RebuildIndex();
+        Reindex();
     }
 
     std::size_t Count() const { return fItems.size(); }
     bool Empty() const { return fItems.empty(); }
-    T* Objects(std::size_t i) const { return fItems[i].Obj; }
-    const std::string& Keys(std::size_t i) const { return fItems[i].Key; }
+    T* Objects(std::size_t i) const { return Items()[i].Obj; }
+    const std::string& Keys(std::size_t i) const { return Items()[i].Key; }
 
-    // Index of the first entry under aKey, or -1.
+    // Position of the first entry under aKey, or -1.
     int IndexOf(std::string_view aKey) const {
-        std::string norm = Normalize(aKey);
+        const std::string norm = Normalize(aKey);
+        const auto& items = Items();
         if (fSorted) {
-            auto it = std::lower_bound(fItems.begin(), fItems.end(), norm,
+            auto it = std::lower_bound(items.begin(), items.end(), norm,
                                        [](const Entry& e, const std::string& k) { return e.Norm < k; });
-            if (it != fItems.end() && it->Norm == norm) return static_cast<int>(it - fItems.begin());
+            if (it != items.end() && it->Norm == norm) return static_cast<int>(it - items.begin());
             return -1;
         }
-        auto it = fIndex.find(norm);
-        return it == fIndex.end() ? -1 : static_cast<int>(it->second);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (items[i].Norm == norm) return static_cast<int>(i);
+        return -1;
     }
+    // The first object filed under aKey, or nullptr. O(1).
     T* Find(std::string_view aKey) const {
-        int i = IndexOf(aKey);
-        return i < 0 ? nullptr : fItems[static_cast<std::size_t>(i)].Obj;
+        auto it = fFirst.find(Normalize(aKey));
+        return it == fFirst.end() ? nullptr : it->second;
     }
     int IndexOfObject(const T* aObj) const {
-        for (std::size_t i = 0; i < fItems.size(); ++i)
-            if (fItems[i].Obj == aObj) return static_cast<int>(i);
+        const auto& items = Items();
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (items[i].Obj == aObj) return static_cast<int>(i);
         return -1;
     }
 
@@ -77,30 +78,25 @@ public:
     // the object stays with the caller); an unsorted list appends.
     bool Add(const std::string& aKey, T* aObj) {
         Entry e{aKey, Normalize(aKey), aObj};
-        if (fSorted) {
-            auto it = std::lower_bound(fItems.begin(), fItems.end(), e.Norm,
-                                       [](const Entry& x, const std::string& k) { return x.Norm < k; });
-            if (it != fItems.end() && it->Norm == e.Norm) return false;
-            fItems.insert(it, std::move(e));
-            return true;
-        }
-        fIndex.emplace(e.Norm, fItems.size());
+        if (fSorted && fFirst.count(e.Norm)) return false;
+        fFirst.emplace(e.Norm, aObj);
+        // Sorted lists are ordered on first positional access, so filing stays O(1).
+        if (fSorted && !fItems.empty() && !(fItems.back().Norm < e.Norm)) fUnsorted = true;
         fItems.push_back(std::move(e));
         return true;
     }
 
     // Removes entry i; frees its object when the list owns its objects.
     void Delete(std::size_t i) {
-        T* obj = fItems[i].Obj;
-        fItems.erase(fItems.begin() + static_cast<std::ptrdiff_t>(i));
-        if (!fSorted) RebuildIndex();
+        T* obj = Extract(i);
         if (fOwnsObjects) delete obj;
     }
     // Removes entry i without freeing its object; returns the object.
     T* Extract(std::size_t i) {
+        Items();
         T* obj = fItems[i].Obj;
         fItems.erase(fItems.begin() + static_cast<std::ptrdiff_t>(i));
-        if (!fSorted) RebuildIndex();
+        RebuildFirst();
         return obj;
     }
 
@@ -108,14 +104,12 @@ public:
     // object of each key; later duplicates stay in the list after it).
     template <typename KeyOf>
     void ReKey(KeyOf keyOf) {
+        Items();
         for (auto& it : fItems) {
             it.Key = keyOf(it.Obj);
             it.Norm = Normalize(it.Key);
         }
-        if (fSorted)
-            std::stable_sort(fItems.begin(), fItems.end(),
-                             [](const Entry& a, const Entry& b) { return a.Norm < b.Norm; });
-        RebuildIndex();
+        Reindex();
     }
 
     // Empties the list; frees the objects when the list owns them. Objects are taken out
@@ -123,7 +117,8 @@ public:
     void Clear() {
         std::vector<Entry> items;
         items.swap(fItems);
-        fIndex.clear();
+        fFirst.clear();
+        fUnsorted = false;
         if (fOwnsObjects)
             for (auto it = items.rbegin(); it != items.rend(); ++it) delete it->Obj;
     }
@@ -144,24 +139,41 @@ public:
     private:
         Inner fI;
     };
-    iterator begin() const { return iterator(fItems.begin()); }
-    iterator end() const { return iterator(fItems.end()); }
+    iterator begin() const { return iterator(Items().begin()); }
+    iterator end() const { return iterator(Items().end()); }
 
 private:
     std::string Normalize(std::string_view aKey) const {
         return fCaseSensitive ? std::string(aKey) : UpperCase(aKey);
     }
-    void RebuildIndex() {
-        fIndex.clear();
-        if (fSorted) return;
-        for (std::size_t i = 0; i < fItems.size(); ++i) fIndex.emplace(fItems[i].Norm, i);
+    // The entries in list order; a sorted list filed out of order is sorted first (stable,
+    // so equal keys keep their filing order).
+    const std::vector<Entry>& Items() const {
+        if (fUnsorted) {
+            std::stable_sort(fItems.begin(), fItems.end(),
+                             [](const Entry& a, const Entry& b) { return a.Norm < b.Norm; });
+            fUnsorted = false;
+        }
+        return fItems;
+    }
+    void RebuildFirst() {
+        fFirst.clear();
+        for (const auto& e : fItems) fFirst.emplace(e.Norm, e.Obj);
+    }
+    void Reindex() {
+        if (fSorted) {
+            fUnsorted = true;
+            Items();
+        }
+        RebuildFirst();
     }
 
     bool fSorted;
     bool fCaseSensitive;
     bool fOwnsObjects;
-    std::vector<Entry> fItems;
-    std::unordered_map<std::string, std::size_t> fIndex;  // unsorted lists: first index of a key
+    mutable std::vector<Entry> fItems;
+    mutable bool fUnsorted = false;               // sorted list with entries out of order
+    std::unordered_map<std::string, T*> fFirst;  // first object under each compared key
 };
 
 }  // namespace dbtwin
