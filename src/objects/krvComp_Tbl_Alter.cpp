@@ -99,6 +99,19 @@ struct TIBRoutine {
         return "WHERE RDB$FIELD_NAME=" + c.Lit(c.Column()) + " AND RDB$RELATION_NAME=" + c.Lit(c.Table());
     }
 
+    // The character set the new collation must belong to. Without a known name the column's
+    // present character set is used: matching an empty name would find no collation and
+    // clear the column's instead.
+    std::string CharSetIdText() const {
+        const std::string cs = c.m->DefaultCharSet();
+        if (!cs.empty())
+            return "(select Rdb$Character_Set_ID from Rdb$character_Sets where Rdb$character_set_name = " +
+                   c.Lit(cs) + ")";
+        return "(select F.Rdb$Character_Set_ID from Rdb$Fields F where F.Rdb$Field_Name =" + std::string(kCRLF) +
+               " (select R.Rdb$Field_Source from Rdb$Relation_Fields R where R.Rdb$Field_Name = " +
+               c.Lit(c.Column()) + " and R.Rdb$Relation_Name = " + c.Lit(c.Table()) + "))";
+    }
+
     void AlterTypePath() {
         if (TypeM() == TypeT()) return;
         const TFldData& md = DataOf(*c.m);
@@ -167,7 +180,8 @@ struct TIBRoutine {
         c.Comment(m, note);
         const bool oldNum = In(t->FieldType, {iftNumeric, iftDecimal});
         const bool newNum = In(m->FieldType, {iftNumeric, iftDecimal});
-        const std::string R = oldNum && !newNum ? std::string(" RDB$FIELD_PRECISION=Null, RDB$FIELD_SCALE=Null") + kCRLF
+        // Precision and scale of a former NUMERIC are cleared in the same SET list.
+        const std::string R = oldNum && !newNum ? std::string(" RDB$FIELD_PRECISION=Null, RDB$FIELD_SCALE=Null,") + kCRLF
                                                 : std::string();
         const std::string T = SourceOf(c.Owner());
         std::string text;
@@ -191,7 +205,7 @@ struct TIBRoutine {
                            "," + kCRLF + (nt == iftVarchar ? " RDB$FIELD_TYPE=37" : " RDB$FIELD_TYPE=14") + T;
                 break;
             case iftBlob:
-                text = "UPDATE RDB$FIELDS" + std::string(kCRLF) + R + " SET RDB$FIELD_LENGTH=8," + kCRLF +
+                text = "UPDATE RDB$FIELDS SET" + std::string(kCRLF) + R + " RDB$FIELD_LENGTH=8," + kCRLF +
                        " RDB$FIELD_TYPE=261, RDB$FIELD_SUB_TYPE=" + std::to_string(m->BlobSubType) + T;
                 break;
             case iftDate: simple(4, 12); break;
@@ -324,8 +338,7 @@ struct TIBRoutine {
                 c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$Collation_ID =" + std::string(kCRLF) +
                        "(Select C.Rdb$Collation_ID from Rdb$Collations C" + kCRLF +
                        "where C.Rdb$Collation_Name=" + c.Lit(m->Collation) + kCRLF +
-                       " and C.Rdb$Character_Set_ID = (select Rdb$Character_Set_ID from Rdb$character_Sets where "
-                       "Rdb$character_set_name = " + c.Lit(m->DefaultCharSet()) + "))" + kCRLF + "  " + WhereRel());
+                       " and C.Rdb$Character_Set_ID = " + CharSetIdText() + ")" + kCRLF + "  " + WhereRel());
                 c.Warn("DataType conversion: Collation difference (replace) /" + c.Table() + "(" + c.Column() + ")/");
             } else {
                 c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$Collation_ID = Null" + std::string(kCRLF) + "  " + WhereRel());
