@@ -731,7 +731,12 @@ void MSSQLUpdateColumnPositionRecreateTable(TKeldar& k) {
         mt->SetObjName(name);
         CopyRows(k, *mt, scratch, real);
         if (auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj())) {
-            tt->DropDependDef();
+            // DropDependDef keeps a table the master still has, so the drop is written here:
+            // its rows are safe in the scratch copy by now.
+            tt->DoBeforeDrop();
+            ex->Add(tt->DropDef(), stStatement, tt->fObjName, dboTable, odbDrop);
+            for (TFldData* f : tt->Flds) f->SetObjCreated(false);
+            tt->SetObjCreated(false);
             mt->SetObjCreated(false);
             mt->CreateDependDef();
         }

@@ -326,5 +326,141 @@ TEST_P(ColumnAlterTest, WholeScriptAndWarnings) {
 INSTANTIATE_TEST_SUITE_P(Dialects, ColumnAlterTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& i) { return std::string(i.param.name); });
 
+TEST(ColumnAlterOrderTest, SqlServerRebuildsATableWithAnIdentityColumnThroughAScratchCopy) {
+    Compare c(dbMSSQL);
+    c.keldar.GetMSSQLCompareOptions().SetUpdateColumnPosition(true);
+    TTblData* mt = c.Table(c.master, "T");
+    TFldData* id = mt->AddFld("ID");
+    id->FieldType = iftInteger;
+    id->Identity = true;
+    id->Nullable = false;
+    mt->AddFld("B")->FieldType = iftInteger;
+    mt->AddFld("A")->FieldType = iftInteger;
+    TTblData* tt = c.Table(c.target, "T");
+    TFldData* tid = tt->AddFld("ID");
+    tid->Assign(*id);
+    tt->AddFld("A")->FieldType = iftInteger;
+    tt->AddFld("B")->FieldType = iftInteger;
+    // The rows go to the scratch copy before the table is dropped, and come back after.
+    EXPECT_EQ(c.Run(),
+              "CREATE TABLE KRV$T(ID INTEGER IDENTITY NOT NULL,\r\nB INTEGER NULL,\r\nA INTEGER NULL)\r\nGO\r\n\r\n"
+              "SET IDENTITY_INSERT KRV$T ON\r\nGO\r\n\r\n"
+              "insert into KRV$T(ID, B, A)\r\nselect ID, B, A from T\r\nGO\r\n\r\n"
+              "SET IDENTITY_INSERT KRV$T OFF\r\nGO\r\n\r\n"
+              "DROP TABLE T\r\nGO\r\n\r\n"
+              "CREATE TABLE T(ID INTEGER IDENTITY NOT NULL,\r\nB INTEGER NULL,\r\nA INTEGER NULL)\r\nGO\r\n\r\n\r\n"
+              "SET IDENTITY_INSERT T ON\r\nGO\r\n\r\n"
+              "insert into T(ID, B, A)\r\nselect ID, B, A from KRV$T\r\nGO\r\n\r\n"
+              "SET IDENTITY_INSERT T OFF\r\nGO\r\n\r\n"
+              "DROP TABLE KRV$T\r\nGO\r\n");
+    EXPECT_FALSE(mt->fUpdFldPos);
+}
+
+TEST(ColumnAlterOrderTest, SqlServerLeavesTheOrderAloneWhenTheOptionIsOff) {
+    Compare c(dbMSSQL);
+    TTblData* mt = c.Table(c.master, "T");
+    mt->AddFld("B")->FieldType = iftInteger;
+    mt->AddFld("A")->FieldType = iftInteger;
+    TTblData* tt = c.Table(c.target, "T");
+    tt->AddFld("A")->FieldType = iftInteger;
+    tt->AddFld("B")->FieldType = iftInteger;
+    EXPECT_EQ(c.Run(), "");
+}
+
+TEST(ColumnAlterOrderTest, MySqlMovesColumnsWithQuotedNames) {
+    Compare c(dbMySQL);
+    TTblData* mt = c.Table(c.master, "order");
+    mt->AddFld("select")->FieldType = iftInteger;
+    mt->AddFld("A")->FieldType = iftInteger;
+    TTblData* tt = c.Table(c.target, "order");
+    tt->AddFld("A")->FieldType = iftInteger;
+    tt->AddFld("select")->FieldType = iftInteger;
+    EXPECT_EQ(c.Run(),
+              "ALTER TABLE `order` MODIFY COLUMN `select` INTEGER FIRST;\r\n\r\n"
+              "ALTER TABLE `order` MODIFY COLUMN A INTEGER AFTER `select`;\r\n");
+}
+
+TEST(ColumnAlterTest, CatalogStatementsDoubleQuotesInNames) {
+    Compare c(dbInterBase);
+    c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_InterBase_5x);
+    c.keldar.GetIBCompareOptions().SetAllowDataTypeConversion(true);
+    for (TDBStructure* s : {&c.master, &c.target}) {
+        TTblData* t = c.Table(*s, "O'T");
+        TFldData* f = t->AddFld("C'1");
+        f->FieldType = iftInteger;
+        f->Nullable = s == &c.target;
+    }
+    EXPECT_EQ(c.Run(),
+              "SET SQL DIALECT 3;\r\n\r\nSET AUTODDL ON;\r\n\r\n/* Alter Field (Null / Not Null)... */\r\n"
+              "UPDATE RDB$RELATION_FIELDS SET RDB$NULL_FLAG = 1 WHERE RDB$FIELD_NAME='C''1' AND "
+              "RDB$RELATION_NAME='O''T';\r\n\r\n");
+}
+
+TEST(ColumnAlterTest, DescriptionsAreWrittenAndDb2AltersNoColumn) {
+    struct Row {
+        TDatabaseType db;
+        std::string script;
+    };
+    const Row rows[] = {
+        {dbPostgreSQL, "COMMENT ON COLUMN \"T\".\"C\" IS 'new';\r\n"},
+        {dbDB2, ""},
+    };
+    for (const Row& r : rows) {
+        Compare c(r.db);
+        for (TDBStructure* s : {&c.master, &c.target}) {
+            TTblData* t = c.Table(*s, "T");
+            TFldData* f = t->AddFld("C");
+            f->FieldType = r.db == dbDB2 && s == &c.master ? iftBigInt : iftInteger;
+            f->SetDescription(s == &c.master ? "new" : "old");
+        }
+        EXPECT_EQ(c.Run(), r.script) << r.db;
+    }
+}
+
+TEST(ColumnAlterTest, IbAllowDataTypeAlterRules) {
+    struct Row {
+        TDBFieldType from, to;
+        int fromLen, toLen;
+        int expected;
+    };
+    const Row rows[] = {
+        {iftVarchar, iftVarchar, 10, 20, 1},  {iftVarchar, iftVarchar, 20, 10, -1},
+        {iftVarchar, iftVarchar, 10, 10, 0},  {iftInteger, iftInteger, 0, 0, 0},
+        {iftInteger, iftSmallInt, 0, 0, -1},  {iftInteger, iftBigInt, 0, 0, 1},
+        {iftInteger, iftFloat, 0, 0, -1},     {iftBigInt, iftInteger, 0, 0, -1},
+        {iftSmallInt, iftInteger, 0, 0, 1},   {iftFloat, iftDoublePrecision, 0, 0, 1},
+        {iftDoublePrecision, iftFloat, 0, 0, -1}, {iftBlob, iftVarchar, 0, 10, -1},
+        {iftVarchar, iftInteger, 10, 0, -1},  {iftChar, iftVarchar, 10, 10, 1},
+        {iftDate, iftTimeStamp, 0, 0, 1},
+    };
+    TDBStructure s;
+    s.SetDatabaseType(dbInterBase);
+    for (const Row& r : rows) {
+        TFldData o(s.GetObjs()), n(s.GetObjs());
+        o.FieldType = r.from;
+        o.CharLength = r.fromLen;
+        n.FieldType = r.to;
+        n.CharLength = r.toLen;
+        EXPECT_EQ(IBAllowDataTypeAlter(n, o), r.expected) << FieldTypeNames[r.from] << " -> " << FieldTypeNames[r.to];
+    }
+    TFldData o(s.GetObjs()), n(s.GetObjs());
+    o.FieldType = n.FieldType = iftInteger;
+    n.ArrayBounds.push_back({1, 5});
+    EXPECT_EQ(IBAllowDataTypeAlter(n, o), -1);
+}
+
+TEST(ColumnAlterTest, SqlServerConversionTable) {
+    EXPECT_TRUE(MSSQLConversionAllowed(iftInteger, iftVarchar));
+    EXPECT_TRUE(MSSQLConversionAllowed(iftInteger, iftTimeStamp));
+    EXPECT_FALSE(MSSQLConversionAllowed(iftFloat, iftTimeStamp));
+    EXPECT_TRUE(MSSQLConversionAllowed(iftVarchar, iftImage));
+    EXPECT_FALSE(MSSQLConversionAllowed(iftNVarChar, iftImage));
+    EXPECT_FALSE(MSSQLConversionAllowed(iftInteger, iftDateTime2));
+    EXPECT_TRUE(MSSQLConversionAllowed(iftDateTime2, iftDateTime2));
+    EXPECT_FALSE(MSSQLConversionAllowed(iftText, iftInteger));
+    EXPECT_TRUE(MSSQLConversionAllowed(iftImage, iftVarBinary));
+    EXPECT_FALSE(MSSQLConversionAllowed(iftDateTime, iftInteger));
+}
+
 }  // namespace
 }  // namespace dbtwin
