@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ struct Case {
     bool allowConv = false;
     bool charsetCompare = false;
 };
+
+// Failures name the case rather than dumping its bytes.
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 void Fill(TFldData* f, const Col& c) {
     f->FieldType = c.type;
