@@ -306,6 +306,50 @@ const std::vector<Case> kCases = {
     {"PgNumericScaleReduced", dbPostgreSQL, {iftNumeric, 0, true, "", "", 10, 1}, {iftNumeric, 0, true, "", "", 10, 2},
      "ALTER TABLE \"T\" ALTER COLUMN \"C\" TYPE numeric(10,1);\r\n",
      {"DataType conversion (values may be cut or refused): numeric(10,2) -> numeric(10,1) /T(C)/"}},
+    {"OraIntegerWidenedAndDefaultAdded", dbOracle, {iftBigInt, 0, true, "5"}, {iftInteger},
+     "-- CONNECT SYSDBA/*****@;\r\n"
+     "ALTER TABLE T MODIFY(C BIGINT);\r\n"
+     "\r\n"
+     "ALTER TABLE T MODIFY(C DEFAULT 5);\r\n",
+     {}},
+    {"AsaDefaultChanged", dbSybaseASA, {iftInteger, 0, true, "6"}, {iftInteger, 0, true, "5"},
+     "ALTER TABLE T MODIFY C DEFAULT 6\r\n"
+     "go\r\n",
+     {}},
+    {"AsaNotNullAddedAndDefaultAdded", dbSybaseASA, {iftInteger, 0, false, "5"}, {iftInteger},
+     "ALTER TABLE T MODIFY C NOT NULL\r\n"
+     "go\r\n"
+     "\r\n"
+     "ALTER TABLE T ALTER C SET DEFAULT 5\r\n"
+     "go\r\n",
+     {}},
+    {"AseTypeChangeIsNotMade", dbSybaseASE, {iftBigInt, 0, true, "1"}, {iftInteger},
+     "ALTER TABLE T REPLACE C DEFAULT 1\r\n"
+     "go\r\n"
+     "\r\n"
+     "/* Column change not supported: T.C (INTEGER NULL -> BIGINT DEFAULT 1 NULL) */",
+     {"Column change not supported: T.C (INTEGER NULL -> BIGINT DEFAULT 1 NULL)"}},
+    {"IbDefaultChangedOnInterBase5", dbInterBase, {iftInteger, 0, true, "6"}, {iftInteger, 0, true, "5"},
+     "SET SQL DIALECT 3;\r\n"
+     "\r\n"
+     "SET AUTODDL ON;\r\n"
+     "\r\n"
+     "CREATE DOMAIN QZTXXX INTEGER DEFAULT 6;\r\n"
+     "\r\n"
+     "UPDATE RDB$RELATION_FIELDS SET RDB$DEFAULT_SOURCE=\r\n"
+     "(SELECT RDB$DEFAULT_SOURCE FROM RDB$FIELDS where RDB$FIELD_NAME='QZTXXX'),\r\n"
+     "RDB$DEFAULT_VALUE=\r\n"
+     "(SELECT RDB$DEFAULT_VALUE FROM RDB$FIELDS where RDB$FIELD_NAME='QZTXXX')\r\n"
+     "WHERE RDB$FIELD_NAME='C' AND RDB$RELATION_NAME='T';\r\n"
+     "\r\n"
+     "DROP DOMAIN QZTXXX;\r\n"
+     "\r\n"
+     "UPDATE RDB$FIELDS SET RDB$DEFAULT_VALUE = NULL,\r\n"
+     "RDB$DEFAULT_SOURCE = '' WHERE RDB$FIELD_NAME =\r\n"
+     "(SELECT RDB$FIELD_SOURCE FROM RDB$RELATION_FIELDS\r\n"
+     "WHERE RDB$FIELD_NAME = 'C' AND RDB$RELATION_NAME = 'T');\r\n",
+     {"DataType conversion: DEFAULT difference /T(C)/"},
+     st_InterBase_5x, true},
 };
 
 class ColumnAlterTest : public ::testing::TestWithParam<Case> {};
