@@ -264,7 +264,7 @@ struct TIBRoutine {
         TFldData* t = c.t;
         const std::string tm = TypeM(), ttp = TypeT();
         // 1 to 3: at most one type action.
-        if (tm != ttp && !m->IsComputed() && m->DomainName.empty() && t->DomainName.empty()) {
+        if (tm != ttp && !m->IsComputed() && m->DomainName.empty()) {
             const int allow = IBAllowDataTypeAlter(*m, *t);
             if (oldIB) {
                 if (allowConv || allow >= 0) SystemTablePath();

@@ -21,6 +21,7 @@ struct Col {
     const char* coll = "";
     int prec = 0;
     int scale = 0;
+    const char* body = "";  // computed-by expression
 };
 
 struct Case {
@@ -46,6 +47,7 @@ void Fill(TFldData* f, const Col& c) {
     f->Collation = c.coll;
     f->Precision = c.prec;
     f->Scale = c.scale;
+    if (*c.body) f->SetBody(c.body);
 }
 
 struct Compare {
@@ -350,6 +352,29 @@ const std::vector<Case> kCases = {
      "WHERE RDB$FIELD_NAME = 'C' AND RDB$RELATION_NAME = 'T');\r\n",
      {"DataType conversion: DEFAULT difference /T(C)/"},
      st_InterBase_5x, true},
+    {"IbComputedExpressionChanged", dbInterBase, {iftInteger, 0, true, "", "", 0, 0, "(ID * 2)"},
+     {iftInteger, 0, true, "", "", 0, 0, "(ID * 3)"},
+     "SET SQL DIALECT 3;\r\n"
+     "\r\n"
+     "SET AUTODDL ON;\r\n"
+     "\r\n"
+     "/* Alter Field (Computed)... */\r\n"
+     "ALTER TABLE T DROP C;\r\n"
+     "\r\n"
+     "ALTER TABLE T ADD C COMPUTED BY (ID * 2);\r\n"
+     "\r\n"
+     "\r\n"
+     "ALTER TABLE T ALTER COLUMN ID POSITION 1;\r\n"
+     "\r\n"
+     "ALTER TABLE T ALTER COLUMN C POSITION 2;\r\n",
+     {}},
+    {"IbDomainReplacedBySimpleType", dbInterBase, {iftBigInt}, {iftDomain},
+     "SET SQL DIALECT 3;\r\n"
+     "\r\n"
+     "SET AUTODDL ON;\r\n"
+     "\r\n"
+     "ALTER TABLE T ALTER COLUMN C TYPE BIGINT;\r\n",
+     {"DataType conversion: D_INT -> BIGINT /T(C)/"}},
 };
 
 class ColumnAlterTest : public ::testing::TestWithParam<Case> {};
@@ -364,7 +389,9 @@ TEST_P(ColumnAlterTest, WholeScriptAndWarnings) {
     for (TDBStructure* s : {&c.master, &c.target}) {
         TTblData* t = c.Table(*s, "T");
         t->AddFld("ID")->FieldType = iftInteger;
-        Fill(t->AddFld("C"), s == &c.master ? tc.master : tc.target);
+        TFldData* f = t->AddFld("C");
+        Fill(f, s == &c.master ? tc.master : tc.target);
+        if (f->FieldType == iftDomain) f->DomainName = "D_INT";
     }
     const std::string script = c.Run();
     EXPECT_EQ(script, tc.script);
