@@ -88,4 +88,16 @@ void GenScriptTablAlter(TKeldar& Keldar);
 void GenScriptTablDrop(TKeldar& Keldar);
 void GenScriptTblFldPosition(TKeldar& Keldar);
 
+// Column alteration: every column found on both sides whose text differs is changed by the
+// routine of the target's database kind; what a server cannot change becomes a comment line
+// and a warning.
+void GenScriptColumnsAlter(TKeldar& Keldar);
+// 1 when an InterBase/Firebird column of type Old can take type New, 0 when the types are
+// the same, -1 when the change cannot be made safely.
+int IBAllowDataTypeAlter(const TFldData& New, const TFldData& Old);
+// Whether SQL Server's ALTER COLUMN converts type Old to type New.
+bool MSSQLConversionAllowed(TDBFieldType Old, TDBFieldType New);
+// SQL Server: tables whose column order changed are rebuilt through a scratch copy.
+void MSSQLUpdateColumnPositionRecreateTable(TKeldar& Keldar);
+
 }  // namespace dbtwin

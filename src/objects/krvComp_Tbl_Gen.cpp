@@ -243,6 +243,7 @@ void GenScriptTablAlter(TKeldar& k) {
                         stStatement, mt->fObjName, dboTable, odbAlter);
         }
     }
+    GenScriptColumnsAlter(k);
     // Position check: same column count, every master column present, some position differs.
     for (TTblData* mt : m->Tbl) {
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
@@ -295,6 +296,10 @@ void GenScriptTblFldPosition(TKeldar& k) {
     TCustomObjs* m = k.GetMObjs();
     TCustomObjs* t = k.GetTObjs();
     TCustomSQLExec* ex = k.GetSQLExec();
+    if (m && t && ex && t->GetDatabaseType() == dbMSSQL) {
+        MSSQLUpdateColumnPositionRecreateTable(k);
+        return;
+    }
     if (!m || !t || !ex || t->GetDatabaseType() != dbInterBase ||
         !k.GetIBCompareOptions().GetUpdateFieldPosition())
         return;
