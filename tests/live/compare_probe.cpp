@@ -24,6 +24,7 @@ struct Col {
     TDBFieldType type;
     std::int32_t length = 0;
     bool notNull = false;
+    const char* def = "";
 };
 
 void Table(TCustomObjs& o, std::string name, const std::vector<Col>& cols, bool lower) {
@@ -34,21 +35,25 @@ void Table(TCustomObjs& o, std::string name, const std::vector<Col>& cols, bool 
         f->FieldType = c.type;
         f->CharLength = c.length;
         f->Nullable = !c.notNull;
+        f->SetDefValue(c.def);
     }
     o.AddObj(t);
 }
 
-// Kept, added and dropped tables and columns; on Firebird also a table whose columns move.
+// Kept, added and dropped tables and columns, changed columns (widened, default added,
+// nullability dropped); on Firebird also a table whose columns move.
 void Fill(TCustomObjs& o, bool master, TDatabaseType db) {
     const bool lower = db != dbInterBase;
     if (master) {
         Table(o, "T_KEEP", {{"ID", iftInteger, 0, true}, {"NAME", iftVarchar, 20}, {"ADDED", iftInteger}}, lower);
         Table(o, "T_NEW", {{"X", iftInteger}, {"Y", iftVarchar, 10}}, lower);
         if (db == dbInterBase) Table(o, "T_MOVE", {{"B", iftInteger}, {"A", iftInteger}}, lower);
+        Table(o, "T_CHANGE", {{"W", iftVarchar, 40}, {"D", iftInteger, 0, false, "7"}, {"N", iftInteger}}, lower);
     } else {
         Table(o, "T_KEEP", {{"ID", iftInteger, 0, true}, {"NAME", iftVarchar, 20}, {"OLD", iftInteger}}, lower);
         Table(o, "T_GONE", {{"Z", iftInteger}}, lower);
         if (db == dbInterBase) Table(o, "T_MOVE", {{"A", iftInteger}, {"B", iftInteger}}, lower);
+        Table(o, "T_CHANGE", {{"W", iftVarchar, 20}, {"D", iftInteger}, {"N", iftInteger, 0, true}}, lower);
     }
 }
 
