@@ -281,7 +281,8 @@ void GenScriptTablDrop(TKeldar& k) {
     if (anyColumn) ex->AddComment("\r\n");
     bool anyTable = false;
     for (TTblData* tt : t->Tbl) {
-        if (!tt->GetObjCreated() || tt->GetRefObj()) continue;
+        // A table the host excluded from the comparison is never dropped.
+        if (!tt->GetObjCreated() || tt->GetRefObj() || tt->CompExclude) continue;
         if (!anyTable) {
             ex->AddReConnect();
             ex->AddComment(tt->GenComment("Drop tables..."));

@@ -83,5 +83,14 @@ TEST(TableGeneratorsTest, EqualTablesGiveOnlyTheHeaderAndOldServersUpdateSystemT
     EXPECT_EQ(off.Run(), "SET SQL DIALECT 3;\r\n");
 }
 
+TEST(TableGeneratorsTest, ExcludedTargetTablesAreNeverDropped) {
+    Compare c(dbPostgreSQL);
+    Table(*c.target.GetObjs(), "payroll", {"a"})->CompExclude = true;
+    Table(*c.target.GetObjs(), "scratch", {"a"});
+    const std::string script = c.Run();
+    EXPECT_EQ(script.find("payroll"), std::string::npos) << script;
+    EXPECT_NE(script.find("DROP TABLE scratch"), std::string::npos) << script;
+}
+
 }  // namespace
 }  // namespace dbtwin
