@@ -12,26 +12,8 @@ server=${1:?server}
 probe=${2:?compare_probe}
 work=${3:?work folder}
 
-case $server in
-  firebird) var=DBTWIN_TEST_FIREBIRD ;;
-  postgres) var=DBTWIN_TEST_POSTGRES ;;
-  mysql) var=DBTWIN_TEST_MYSQL ;;
-  *) echo "unknown server $server" >&2; exit 2 ;;
-esac
-if [[ -z ${!var:-} ]]; then
-  msg="$var is not set (run scripts/test-servers start and source build/test-servers/env.sh)"
-  if [[ ${CI:-} == true ]]; then echo "FAILED: $msg" >&2; exit 1; fi
-  echo "SKIPPED: $msg"
-  exit 77
-fi
-
-host=127.0.0.1 port="" user="" password="" dbname="" dir=""
-for kv in ${!var}; do
-  case ${kv%%=*} in
-    host) host=${kv#*=} ;; port) port=${kv#*=} ;; user) user=${kv#*=} ;;
-    password) password=${kv#*=} ;; dbname) dbname=${kv#*=} ;; dir) dir=${kv#*=} ;;
-  esac
-done
+# shellcheck source=tests/live/live_env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/live_env.sh"
 
 rm -rf "$work"
 mkdir -p "$work"
