@@ -32,15 +32,11 @@ std::string MapCase(std::string_view s, Map map) {
             continue;
         }
         // Decode one multi-byte character; keep malformed bytes as they are.
-        std::size_t j = i + 1;
-        while (j < s.size() && (static_cast<unsigned char>(s[j]) & 0xC0) == 0x80 && j - i < 4) ++j;
-        std::u32string cs = Utf8Decode(s.substr(i, j - i));
-        if (cs.size() == 1 && cs[0] != 0xFFFD) {
-            Utf8Append(out, map(cs[0]));
-        } else {
-            out.append(s.substr(i, j - i));
-        }
-        i = j;
+        std::size_t n;
+        char32_t cp = Utf8DecodeAt(s, i, n);
+        if (n > 1) Utf8Append(out, map(cp));
+        else out.push_back(s[i]);
+        i += n;
     }
     return out;
 }
@@ -141,50 +137,39 @@ std::string JoinLines(const std::vector<std::string>& lines) {
     return out;
 }
 
+char32_t Utf8DecodeMultiByte(std::string_view s, std::size_t i, std::size_t& n) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    n = 1;
+    char32_t cp;
+    std::size_t len;
+    if ((c & 0xE0) == 0xC0) {
+        cp = c & 0x1F;
+        len = 2;
+    } else if ((c & 0xF0) == 0xE0) {
+        cp = c & 0x0F;
+        len = 3;
+    } else if ((c & 0xF8) == 0xF0) {
+        cp = c & 0x07;
+        len = 4;
+    } else {
+        return 0xFFFD;
+    }
+    if (i + len > s.size()) return 0xFFFD;
+    for (std::size_t k = 1; k < len; ++k) {
+        const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+        if ((cc & 0xC0) != 0x80) return 0xFFFD;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    static constexpr char32_t kMinByLen[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < kMinByLen[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0xFFFD;
+    n = len;
+    return cp;
+}
+
 std::u32string Utf8Decode(std::string_view s) {
     std::u32string out;
     out.reserve(s.size());
-    std::size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        char32_t cp;
-        std::size_t len;
-        if (c < 0x80) {
-            cp = c;
-            len = 1;
-        } else if ((c & 0xE0) == 0xC0) {
-            cp = c & 0x1F;
-            len = 2;
-        } else if ((c & 0xF0) == 0xE0) {
-            cp = c & 0x0F;
-            len = 3;
-        } else if ((c & 0xF8) == 0xF0) {
-            cp = c & 0x07;
-            len = 4;
-        } else {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        bool ok = i + len <= s.size();
-        for (std::size_t k = 1; ok && k < len; ++k) {
-            unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) ok = false;
-            else cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Reject overlong forms, surrogates and values past U+10FFFF.
-        if (ok) {
-            static const char32_t minByLen[5] = {0, 0, 0x80, 0x800, 0x10000};
-            if (cp < minByLen[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) ok = false;
-        }
-        if (!ok) {
-            out.push_back(0xFFFD);
-            ++i;
-            continue;
-        }
-        out.push_back(cp);
-        i += len;
-    }
+    for (std::size_t i = 0, n = 0; i < s.size(); i += n) out.push_back(Utf8DecodeAt(s, i, n));
     return out;
 }
 
@@ -214,9 +199,13 @@ std::string Utf8Encode(std::u32string_view s) {
 }
 
 bool IsValidUtf8(std::string_view s) {
-    std::u32string d = Utf8Decode(s);
-    // U+FFFD may be genuine; re-encoding gives back the same bytes only for valid input.
-    return Utf8Encode(d) == s;
+    // Only a valid multi-byte sequence decodes to more than one byte.
+    for (std::size_t i = 0, n = 0; i < s.size(); i += n)
+        {
+        Utf8DecodeAt(s, i, n);
+        if (n == 1 && static_cast<unsigned char>(s[i]) >= 0x80) return false;
+    }
+    return true;
 }
 
 std::size_t Utf8Length(std::string_view s) {

@@ -33,7 +33,19 @@ std::vector<std::string> SplitString(std::string_view s, std::string_view sep);
 // Each line followed by "\r\n".
 std::string JoinLines(const std::vector<std::string>& lines);
 
-// UTF-8 decoding and encoding. Malformed sequences decode to U+FFFD, one byte at a time.
+// UTF-8 decoding and encoding. Malformed sequences (truncated, overlong, surrogates, past
+// U+10FFFF) decode to U+FFFD, one byte at a time.
+// The character at byte i of s; n receives the number of bytes it takes. ASCII is decoded
+// inline: scanners call this for every character.
+char32_t Utf8DecodeMultiByte(std::string_view s, std::size_t i, std::size_t& n);
+inline char32_t Utf8DecodeAt(std::string_view s, std::size_t i, std::size_t& n) {
+    const unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+        n = 1;
+        return c;
+    }
+    return Utf8DecodeMultiByte(s, i, n);
+}
 std::u32string Utf8Decode(std::string_view s);
 void Utf8Append(std::string& out, char32_t c);
 std::string Utf8Encode(std::u32string_view s);

@@ -36,73 +36,6 @@ constexpr bool IsAsciiLetter(char32_t c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// Decodes the multi-byte character at byte i of s; n receives its length. Malformed
-// sequences (truncated, overlong, surrogates, past U+10FFFF) decode to U+FFFD one byte at
-// a time, as Utf8Decode does.
-char32_t DecodeMultiByte(std::string_view s, std::size_t i, std::size_t& n) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    char32_t cp;
-    std::size_t len;
-    if ((c & 0xE0) == 0xC0) {
-        cp = c & 0x1F;
-        len = 2;
-    } else if ((c & 0xF0) == 0xE0) {
-        cp = c & 0x0F;
-        len = 3;
-    } else if ((c & 0xF8) == 0xF0) {
-        cp = c & 0x07;
-        len = 4;
-    } else {
-        n = 1;
-        return 0xFFFD;
-    }
-    if (i + len > s.size()) {
-        n = 1;
-        return 0xFFFD;
-    }
-    for (std::size_t k = 1; k < len; ++k) {
-        const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-        if ((cc & 0xC0) != 0x80) {
-            n = 1;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    static constexpr char32_t kMinByLen[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kMinByLen[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        n = 1;
-        return 0xFFFD;
-    }
-    n = len;
-    return cp;
-}
-
-inline char32_t DecodeAt(std::string_view s, std::size_t i, std::size_t& n) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-        n = 1;
-        return c;
-    }
-    return DecodeMultiByte(s, i, n);
-}
-
-// True when s is valid UTF-8 (by the rules of Utf8Decode), without allocating.
-bool IsValidUtf8Text(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t n;
-        DecodeMultiByte(s, i, n);
-        if (n == 1) return false;  // malformed: only a valid sequence is longer than one byte
-        i += n;
-    }
-    return true;
-}
-
 // Line breaks of a text: CR LF, LF and a lone CR count one each.
 std::int32_t CountLineBreaks(std::string_view s) {
     std::int64_t n = 0;
@@ -180,7 +113,7 @@ TSourceCoding DetectCoding(std::string_view aBytes, std::size_t& aSkip) {
     aSkip = 0;
     if (aBytes.starts_with(kUtf8Bom)) {
         aSkip = 3;
-        return IsValidUtf8Text(aBytes.substr(3)) ? TSourceCoding::Utf8 : TSourceCoding::Utf8Repair;
+        return IsValidUtf8(aBytes.substr(3)) ? TSourceCoding::Utf8 : TSourceCoding::Utf8Repair;
     }
     if (aBytes.starts_with(kUtf16LeBom)) {
         aSkip = 2;
@@ -190,7 +123,7 @@ TSourceCoding DetectCoding(std::string_view aBytes, std::size_t& aSkip) {
         aSkip = 2;
         return TSourceCoding::Utf16BE;
     }
-    return IsValidUtf8Text(aBytes) ? TSourceCoding::Utf8 : TSourceCoding::Ansi;
+    return IsValidUtf8(aBytes) ? TSourceCoding::Utf8 : TSourceCoding::Ansi;
 }
 
 // The bytes of a script as UTF-8 text. Valid UTF-8 without a mark is taken as it is.
@@ -686,7 +619,7 @@ char32_t TCustomParser::GetChar() {
         return ch;
     }
     std::size_t n;
-    char32_t c = DecodeAt(fText, static_cast<std::size_t>(ix - 1), n);
+    char32_t c = Utf8DecodeAt(fText, static_cast<std::size_t>(ix - 1), n);
     chIx = ix;
     ix += static_cast<std::int64_t>(n);
     bool newLine = false;
@@ -706,17 +639,17 @@ char32_t TCustomParser::GetChar() {
 char32_t TCustomParser::CurCh() const {
     if (ix > LengthTxt()) return 0;
     std::size_t n;
-    return DecodeAt(fText, static_cast<std::size_t>(ix - 1), n);
+    return Utf8DecodeAt(fText, static_cast<std::size_t>(ix - 1), n);
 }
 
 char32_t TCustomParser::NextCh() const {
     const std::int64_t len = LengthTxt();
     if (ix > len) return 0;
     std::size_t n;
-    DecodeAt(fText, static_cast<std::size_t>(ix - 1), n);
+    Utf8DecodeAt(fText, static_cast<std::size_t>(ix - 1), n);
     const std::int64_t j = ix + static_cast<std::int64_t>(n);
     if (j > len) return 0;
-    return DecodeAt(fText, static_cast<std::size_t>(j - 1), n);
+    return Utf8DecodeAt(fText, static_cast<std::size_t>(j - 1), n);
 }
 
 void TCustomParser::SkipLine() {
