@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "compare_rig.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -50,28 +52,7 @@ void Fill(TFldData* f, const Col& c) {
     if (*c.body) f->SetBody(c.body);
 }
 
-struct Compare {
-    TDBStructure master, target;
-    TKeldar keldar;
-    TSQLExec exec;
-    explicit Compare(TDatabaseType db) {
-        master.SetDatabaseType(db);
-        target.SetDatabaseType(db);
-        keldar.SetDBStructureMaster(&master);
-        keldar.SetDBStructureTarget(&target);
-        keldar.SetSQLExec(&exec);
-    }
-    TTblData* Table(TDBStructure& s, const char* name) {
-        auto* t = new TTblData(s.GetObjs());
-        t->SetObjName(name);
-        s.GetObjs()->AddObj(t);
-        return t;
-    }
-    std::string Run() {
-        keldar.CompareDatabases();
-        return exec.GetScriptText();
-    }
-};
+using testing::Compare;
 
 const std::vector<Case> kCases = {
     {"IbVarcharWidened", dbInterBase, {iftVarchar, 40}, {iftVarchar, 20},

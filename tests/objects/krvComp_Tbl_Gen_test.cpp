@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "compare_rig.h"
+
 #include <initializer_list>
 #include <string>
 
@@ -19,22 +21,7 @@ TTblData* Table(TCustomObjs& o, const char* name, std::initializer_list<const ch
     return t;
 }
 
-struct Compare {
-    TDBStructure master, target;
-    TKeldar keldar;
-    TSQLExec exec;
-    explicit Compare(TDatabaseType db) {
-        master.SetDatabaseType(db);
-        target.SetDatabaseType(db);
-        keldar.SetDBStructureMaster(&master);
-        keldar.SetDBStructureTarget(&target);
-        keldar.SetSQLExec(&exec);
-    }
-    std::string Run() {
-        keldar.CompareDatabases();
-        return exec.GetScriptText();
-    }
-};
+using testing::Compare;
 
 TEST(TableGeneratorsTest, CreateAddDropAndPositions) {
     Compare c(dbInterBase);
