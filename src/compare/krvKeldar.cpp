@@ -31,6 +31,10 @@ namespace {
 
 void RunHeader(TKeldar& k) { k.MakeScriptHeader(); }
 void RunDBCharSet(TKeldar& k) { k.GenScriptDBCharSet(); }
+void RunCtrCreateAllButDefault(TKeldar& k) {
+    GenScriptCtrCreate(k, TConstraintTypeSet{ctPKey, ctUnique, ctFKey, ctCheck, ctKey, ctNotNull, ctReferences});
+}
+void RunCtrCreateDefault(TKeldar& k) { GenScriptCtrCreate(k, TConstraintTypeSet{ctDefault}); }
 
 const TCmpObjSetType kAlways;
 const TCmpObjSetType kConstraints{coPrimaryKey, coForeignKey, coUnique, coCheck};
@@ -58,13 +62,13 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(7, kAlways, {dbMSSQL},
           {{"GenScriptRulCreate", nullptr}, {"GenScriptDefCreate", nullptr}, {"GenScriptRulAlter", nullptr},
            {"GenScriptDefAlter", nullptr}}),
-        P(8, kConstraints, kAnyKind, {{"GenScriptCtrDrop", nullptr}}),
+        P(8, kConstraints, kAnyKind, {{"GenScriptCtrDrop", GenScriptCtrDrop}}),
         P(9, {coDomain}, kAnyKind, {{"GenScriptDmnCreate", nullptr}}),
         P(10, {coFunction}, kAnyKind, {{"GenScriptUdfCreate", nullptr}}),
         P(11, {coTrigger}, kAnyKind, {{"GenScriptDropTrgEmpty", nullptr}}),
         P(12, {coProcedure}, kAnyKind, {{"GenScriptProcDrop", nullptr}}),
         P(13, {coTrigger}, kAnyKind, {{"GenScriptTrigDrop", nullptr}}),
-        P(14, {coIndex}, kAnyKind, {{"GenScriptIdxDrop", nullptr}}),
+        P(14, {coIndex}, kAnyKind, {{"GenScriptIdxDrop", GenScriptIdxDrop}}),
         P(15, {coView}, kAnyKind, {{"GenScriptViewDrop", nullptr}}),
         P(16, {coFunction}, kAnyKind, {{"GenScriptUdfAlter", nullptr}}),
         P(17, {coException}, kAnyKind, {{"GenScriptExptDrop", nullptr}}),
@@ -78,14 +82,14 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(25, {coView}, kAnyKind, {{"GenScriptViewCreate", nullptr}}, true),
         P(26, {coView}, kAnyKind, {{"GenScriptViewAlter", nullptr}}),
         P(27, {coRule}, kAnyKind, {{"GenScriptRulCreate", nullptr}}),
-        P(28, {coIndex}, kAnyKind, {{"GenScriptIdxCreate", nullptr}}),
-        P(29, {coIndex}, kAnyKind, {{"GenScriptIdxAlter", nullptr}}),
+        P(28, {coIndex}, kAnyKind, {{"GenScriptIdxCreate", GenScriptIdxCreate}}),
+        P(29, {coIndex}, kAnyKind, {{"GenScriptIdxAlter", GenScriptIdxAlter}}),
         P(30, {coGenerator}, kAnyKind, {{"GenScriptGenrCreate", nullptr}}),
         P(31, {coException}, kAnyKind, {{"GenScriptExptCreate", nullptr}}),
         P(32, {coException}, kAnyKind, {{"GenScriptExptAlter", nullptr}}),
-        P(33, kConstraints, kAnyKind, {{"GenScriptCtrCreate (all but ctDefault)", nullptr}}),
+        P(33, kConstraints, kAnyKind, {{"GenScriptCtrCreate (all but ctDefault)", RunCtrCreateAllButDefault}}),
         P(34, {coProcedure}, kAnyKind, {{"GenScriptProcAlter", nullptr}}),
-        P(35, kConstraints, kAnyKind, {{"GenScriptCtrCreate (ctDefault)", nullptr}}),
+        P(35, kConstraints, kAnyKind, {{"GenScriptCtrCreate (ctDefault)", RunCtrCreateDefault}}),
         P(36, {coTrigger}, kAnyKind, {{"GenScriptTrigCreate", nullptr}}),
         P(37, {coView}, kAnyKind, {{"GenScriptViewCreate", nullptr}}),
         P(38, {coTrigger}, kAnyKind, {{"GenScriptTrigAlter", nullptr}}),

@@ -412,7 +412,7 @@ std::string TFldData::CreateDef() const {
             auto* c = dynamic_cast<TCtrData*>(l->Obj);
             if (!c || c->fCtType != ctDefault || c->Flds.Count() != 1) continue;
             if (!SameText(c->Flds.Objects(0)->fObjName, fObjName)) continue;
-            const std::string text = c->Def();
+            const std::string text = c->ConstraintDef(true);
             if (!text.empty()) r += " " + text;
             c->SetObjCreated(true);
         }

@@ -1,9 +1,12 @@
-// Constraints.
+// Constraints: primary keys, unique constraints, foreign keys, checks, named NOT NULL
+// constraints, default constraints and column-level references.
 #pragma once
 
 #include "objects/krvComp_Tbl.h"
 
 namespace dbtwin {
+
+class TKeldar;
 
 enum TConstraintType : std::uint8_t {
     ctPKey, ctUnique, ctFKey, ctCheck, ctKey, ctDefault, ctNotNull, ctReferences
@@ -11,23 +14,86 @@ enum TConstraintType : std::uint8_t {
 DBTWIN_ENUM_COUNT(TConstraintType, 8);
 using TConstraintTypeSet = TSet<TConstraintType>;
 
+// Referential action.
+enum TUDAction : std::uint8_t { udaNoAction, udaRestrict, udaCascade, udaDefault, udaNull };
+DBTWIN_ENUM_COUNT(TUDAction, 5);
+
+enum TMatchAction : std::uint8_t { maSimple, maFull, maPartial };
+DBTWIN_ENUM_COUNT(TMatchAction, 3);
+
 class TCtrData : public TDbObj {
 public:
     explicit TCtrData(TCustomObjs* aObjs);
     const char* ClassName() const override { return "TCtrData"; }
 
     TConstraintType fCtType = ctFKey;
-    std::string fTblName;
-    std::string fRefTblName;
-    std::string fRefSchema;
-    TFldList Flds;       // constrained columns
-    TFldList RefFlds;    // referenced columns
+    TTableSpace fTblSpace;           // physical attributes written after the text
+    std::string fTblName;            // constrained table
+    std::string fRefTblName;         // referenced table
+    std::string fRefSchema;          // referenced schema
+    TFldList Flds;                   // constrained columns
+    std::string RefUser;             // ASA: owner of the referenced table
+    std::string FkRoleName;          // ASA foreign key role name
+    TFldList RefFlds;                // referenced columns
+    TMatchAction Match = maSimple;   // PostgreSQL MATCH
+    TUDAction OnUpdate = udaNoAction;
+    TUDAction OnDelete = udaNoAction;
+    bool UsingDescIndex = false;     // InterBase USING DESC INDEX
+    // The index clause: the index name for InterBase and MySQL, the raw clause otherwise.
+    std::string UsingIndex;
+    bool CheckOnCommit = false;      // ASA CHECK ON COMMIT
+    bool Clustered = false;
+    bool WithCheck = false;          // SQL Server WITH CHECK / NOCHECK (parsers)
+    bool WithNoCheck = false;
+    std::int32_t FillFactor = 0;
+    std::string FileGroup;
+    bool NotForReplication = false;
+    bool Deferrable = false;
+    bool InitiallyDeferred = false;
+    bool DeferrableInitiallyDeferred = false;
+    TIndexOptions IndexOptions;
 
     // Stores the type and sets the object kind that goes with it.
     void SetCtType(TConstraintType aType);
-    void SetTblName(const std::string& aName) { fTblName = aName; }
-    void SetRefTblName(const std::string& aName) { fRefTblName = aName; }
+    // Table names are stored upper-cased for SQL Server unless identifiers are case-sensitive.
+    void SetTblName(const std::string& aName);
+    void SetRefTblName(const std::string& aName);
+    void SetRefSchema(const std::string& aSchema);
+    // Appends a constrained / referenced column (owned) and returns it; nullptr when listed.
     TFldData* AddFld(const std::string& aName);
+    TFldData* AddRefFld(const std::string& aName);
+
+    // Quoted constrained / referenced column names joined by ", ".
+    std::string GetFields() const;
+    std::string GetRefFlds() const;
+    // The index clause of a key.
+    std::string UsingIndexDef() const;
+    // The constraint clause; ForField: written inside a column definition.
+    std::string ConstraintDef(bool ForField) const;
+    // Oracle named NOT NULL: " MODIFY (column CONSTRAINT name NOT NULL)".
+    std::string OracleNotNullDef() const;
+    // Whether DropDef holds a statement that removes the constraint, not only a comment.
+    bool CanDrop() const;
+
+    std::string GetCaption() const override;
+    std::string GetObjKeyDef() const override;
+    std::string Def() const override;
+    std::string DropDef() const override;
+    // Creates the tables and table columns the constraint uses first.
+    void DoBeforeCreate() override;
+    // Keys: the foreign keys that reference them are dropped first.
+    void DoBeforeDrop() override;
+    // A constraint that cannot be dropped (no name known) stays in place: its drop is
+    // written as a comment and a warning, and the constraint is still counted as present.
+    void DropDependDef() override;
+
+private:
+    // "ALTER TABLE " + the table; Quoted: schema and name quoted apart.
+    std::string TableText() const;
 };
+
+// Comparer generators for constraints.
+void GenScriptCtrDrop(TKeldar& Keldar);
+void GenScriptCtrCreate(TKeldar& Keldar, TConstraintTypeSet Filter);
 
 }  // namespace dbtwin

@@ -5,16 +5,71 @@
 
 namespace dbtwin {
 
+class TKeldar;
+
 class TIdxData : public TDbObj {
 public:
     explicit TIdxData(TCustomObjs* aObjs);
     const char* ClassName() const override { return "TIdxData"; }
 
+    TTableSpace fTblSpace;          // physical attributes, written after the index text
     bool Unique = false;
-    std::string TblName;
+    bool Bitmap = false;
+    bool Desc = false;              // descending index
+    std::string TblName;            // indexed table
+    // Indexed columns; an entry's IndexSortType 2 means descending, its CharLength a MySQL
+    // prefix length.
     TFldList Flds;
+    bool Active = true;             // InterBase/Firebird: index active
+    std::int32_t SegmentCount = 0;
+    bool Clustered = false;         // SQL Server CLUSTERED
+    bool Primary = false;           // SQL Server PRIMARY XML
+    bool Xml = false;               // SQL Server XML index
+    std::string FileGroup;          // SQL Server file group
+    TFldList IncludeCols;           // SQL Server INCLUDE columns
+    std::string UsingIndex;         // SQL Server clause text written after the column list
+    TIndexOptions XmlIndexOptions;
+    std::string WhereCond;          // filtered (partial) index condition
+    std::string IndexType;          // Oracle domain index type
+    std::string Parameters;         // and its parameters
+    std::string ClusterName;        // Oracle cluster
+    bool NoLogging = false;
+    bool Compress = false;
+    bool NoCompress = false;
+    std::string TableSpace;
+    std::int32_t FillFactor = 0;
+    TIndexOptions IndexOptions;     // its Using is the index method (MySQL, PostgreSQL)
+    bool FullText = false;
+    std::string KeyIndex;           // SQL Server full-text key index
+    std::string CatalogName;        // and catalog
+    std::string CatalogFileGroup;
+    TFullTextIndexOptions FullTextIndexOptions;
+    bool Spatial = false;
+    bool AllowReverseScans = false; // DB2
+
+    // Appends an indexed column (owned by the index) and returns it; nullptr when the
+    // name is already listed.
+    TFldData* AddFld(const std::string& aName);
+    TFldData* AddIncludeCol(const std::string& aName);
+    // Frees the records attached to both column lists and empties them.
+    void ClearFlds();
+
+    // Indexed columns: quoted name, for MySQL the prefix length, " DESC" for descending
+    // entries; joined by ", ".
+    std::string GetFlds() const;
+    // Quoted INCLUDE column names joined by ", ".
+    std::string GetIncludeCols() const;
 
     std::string GetObjKeyDef() const override;
+    std::string Def() const override;
+    std::string DropDef() const override;
+    // The base step; InterBase/Firebird then reconnects before every index drop.
+    void DoBeforeDrop() override;
 };
+
+// Comparer generators for indices.
+void GenScriptIdxDrop(TKeldar& Keldar);
+void GenScriptIdxCreate(TKeldar& Keldar);
+void GenScriptIdxAlter(TKeldar& Keldar);
 
 }  // namespace dbtwin
