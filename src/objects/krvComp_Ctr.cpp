@@ -144,7 +144,7 @@ std::string TCtrData::ConstraintDef(bool ForField) const {
         case ctUnique:
             r += "UNIQUE ";
             if (db == dbMSSQL && Clustered) r += "CLUSTERED ";
-            if (db == dbMySQL && !UsingIndex.empty()) r += UsingIndex + " ";
+            if (db == dbMySQL && !UsingIndex.empty()) r += QuoteIdent(UsingIndex) + " ";  // the index name
             r += "(" + GetFields() + ")" + UsingIndexDef();
             break;
         case ctReferences:

@@ -208,7 +208,8 @@ void GenScriptIdxAlter(TKeldar& k) {
             open();
             ex->Add("ALTER INDEX " + mx->GetObjFullName() + (mx->Active ? " ACTIVE" : " INACTIVE"), stStatement,
                     mx->fObjName, dboIndex, odbAlter);
-            tx->Active = mx->Active;
+            // The target's own record keeps its extracted state, so that comparing the same
+            // sets again gives the same script.
         }
         if (descriptions && mx->fDescription != tx->fDescription) ex->AddDescription(mx);
     }

@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include "compare_rig.h"
+#include "idx_ctr_rig.h"
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace dbtwin {
+namespace {
+
+using testing::AddConstraint;
+using testing::AddForeignKey;
+using testing::AddIndex;
+using testing::AddTable;
+using testing::Compare;
+using testing::LinkAll;
+
+struct Case {
+    const char* name;
+    TDatabaseType db;
+    std::function<void(Compare&)> build;
+    std::string script;
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+class ConstraintGeneratorsTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ConstraintGeneratorsTest, WritesTheScript) {
+    const Case& tc = GetParam();
+    Compare c(tc.db);
+    tc.build(c);
+    LinkAll(*c.master.GetObjs());
+    LinkAll(*c.target.GetObjs());
+    const std::string script = c.Run();
+    EXPECT_EQ(script, tc.script) << script;
+    EXPECT_EQ(c.Run(), script);
+}
+
+void BothSides(Compare& c, const std::function<void(TCustomObjs&)>& f) {
+    f(*c.master.GetObjs());
+    f(*c.target.GetObjs());
+}
+
+// Every constraint type added, dropped and changed; a system-named key on both sides.
+void PgConstraints(Compare& c) {
+    BothSides(c, [](TCustomObjs& o) {
+        AddTable(o, "parent", {"id", "code"});
+        AddTable(o, "child", {"id", "pid", "n"});
+        AddConstraint(o, ctPKey, "parent_pkey", "parent", {"id"});
+    });
+    TCustomObjs& m = *c.master.GetObjs();
+    TCustomObjs& t = *c.target.GetObjs();
+    AddConstraint(m, ctUnique, "uq_code", "parent", {"code"});
+    AddConstraint(t, ctUnique, "uq_gone", "child", {"n"});
+    AddConstraint(m, ctPKey, "child_pk", "child", {"id"});
+    AddConstraint(t, ctCheck, "ck_gone", "child", {}, [](TCtrData& x) { x.SetBody("(n <> 7)"); });
+    AddConstraint(m, ctCheck, "ck_n", "child", {}, [](TCtrData& x) { x.SetBody("(n > 0)"); });
+    AddConstraint(t, ctCheck, "ck_n", "child", {}, [](TCtrData& x) { x.SetBody("(n >= 0)"); });
+    AddForeignKey(m, "fk_child", "child", {"pid"}, "parent", {"id"}, [](TCtrData& x) {
+        x.OnDelete = udaCascade;
+        x.OnUpdate = udaRestrict;
+        x.Match = maFull;
+        x.Deferrable = true;
+        x.InitiallyDeferred = true;
+    });
+    AddForeignKey(t, "fk_child", "child", {"pid"}, "parent", {"id"});
+}
+
+// The key's columns change: the foreign key that references it goes first and comes back last.
+void PgPrimaryKeyChange(Compare& c) {
+    BothSides(c, [](TCustomObjs& o) {
+        AddTable(o, "p", {"id", "code"});
+        AddTable(o, "q", {"pid"});
+        AddForeignKey(o, "fk_q", "q", {"pid"}, "p", {"id"});
+    });
+    TCustomObjs& m = *c.master.GetObjs();
+    TCustomObjs& t = *c.target.GetObjs();
+    AddConstraint(m, ctPKey, "pk_p", "p", {"id", "code"});
+    AddConstraint(m, ctUnique, "uq_p", "p", {"id"});
+    AddConstraint(t, ctPKey, "pk_p", "p", {"id"});
+}
+
+// The referenced column changes type: its index and key, and the foreign key that uses the
+// key, are dropped before the change and written again after it.
+void PgReferencedColumnRetyped(Compare& c) {
+    BothSides(c, [](TCustomObjs& o) {
+        AddTable(o, "p", {"id"});
+        AddTable(o, "q", {"pid"});
+        AddConstraint(o, ctPKey, "pk_p", "p", {"id"});
+        AddForeignKey(o, "fk_q", "q", {"pid"}, "p", {"id"});
+        AddIndex(o, "ix_p", "p", {"id DESC"});
+    });
+    c.master.GetObjs()->Tbl.Find("p")->FindFld("id")->FieldType = iftBigInt;
+}
+
+// A key to a table of another schema names that schema; names are quoted as needed.
+void PgCrossSchema(Compare& c) {
+    BothSides(c, [](TCustomObjs& o) {
+        AddTable(o, "Order", {"id"}, "ref");
+        AddTable(o, "line", {"oid"}, "app");
+    });
+    AddForeignKey(*c.master.GetObjs(), "fk_line", "line", {"oid"}, "Order", {"id"}, [](TCtrData& x) {
+        x.SetSchema("app");
+        x.SetRefSchema("ref");
+    });
+}
+
+void IbConstraints(Compare& c) {
+    BothSides(c, [](TCustomObjs& o) {
+        AddTable(o, "T", {"A", "B"});
+        AddTable(o, "D", {"TA"});
+    });
+    TCustomObjs& m = *c.master.GetObjs();
+    TCustomObjs& t = *c.target.GetObjs();
+    // Unnamed key without a system name: removed from the system table.
+    AddConstraint(t, ctPKey, "", "T", {"B"});
+    AddConstraint(m, ctPKey, "PK_T", "T", {"A"});
+    // On-disk structure 8 knows no referential actions.
+    t.fIBServerOptions.GetIBDatabaseOptions().SetODSMajorVersion(8);
+    AddForeignKey(m, "FK_D", "D", {"TA"}, "T", {"A"}, [](TCtrData& x) {
+        x.OnDelete = udaCascade;
+        x.UsingIndex = "IX_FK_D";
+        x.UsingDescIndex = true;
+    });
+    AddConstraint(m, ctCheck, "CK_B", "T", {}, [](TCtrData& x) { x.SetBody("(B > 0)"); });
+}
+
+void MySQLConstraints(Compare& c) {
+    BothSides(c, [](TCustomObjs& o) {
+        AddTable(o, "p", {"id", "code"});
+        AddTable(o, "q", {"pid"});
+    });
+    TCustomObjs& m = *c.master.GetObjs();
+    TCustomObjs& t = *c.target.GetObjs();
+    AddConstraint(m, ctPKey, "", "p", {"id"});
+    AddConstraint(t, ctPKey, "", "p", {"code"});
+    AddConstraint(t, ctUnique, "uq_code", "p", {"code"});
+    AddConstraint(m, ctUnique, "", "p", {"code"}, [](TCtrData& x) { x.UsingIndex = "uq_code_ix"; });
+    AddForeignKey(t, "fk_q", "q", {"pid"}, "p", {"code"});
+    AddForeignKey(m, "fk_q", "q", {"pid"}, "p", {"id"}, [](TCtrData& x) { x.OnDelete = udaNull; });
+    AddConstraint(t, ctCheck, "ck_q", "q", {}, [](TCtrData& x) { x.SetBody("(pid > 0)"); });
+}
+
+// System names that differ only in their generated part are the same constraint; a default
+// constraint is written in the second constraint pass.
+void MSSQLConstraints(Compare& c) {
+    BothSides(c, [](TCustomObjs& o) {
+        AddTable(o, "T", {"A", "B"}, "dbo");
+        AddTable(o, "R", {"TA"}, "dbo");
+    });
+    TCustomObjs& m = *c.master.GetObjs();
+    TCustomObjs& t = *c.target.GetObjs();
+    AddConstraint(m, ctPKey, "PK__T__1A2B3C4D", "T", {"A"}, [](TCtrData& x) { x.SetSchema("dbo"); });
+    AddConstraint(t, ctPKey, "PK__T__5E6F7A8B", "T", {"A"}, [](TCtrData& x) { x.SetSchema("dbo"); });
+    AddConstraint(m, ctDefault, "DF__T__B__0C0D0E0F", "T", {"B"}, [](TCtrData& x) {
+        x.SetSchema("dbo");
+        x.SetBody("((0))");
+    });
+    AddConstraint(t, ctDefault, "DF__T__B__AAAABBBB", "T", {"B"}, [](TCtrData& x) {
+        x.SetSchema("dbo");
+        x.SetBody("((0))");
+    });
+    AddConstraint(m, ctDefault, "DF_T_A", "T", {"A"}, [](TCtrData& x) {
+        x.SetSchema("dbo");
+        x.SetBody("((1))");
+    });
+    AddForeignKey(m, "FK_R", "R", {"TA"}, "T", {"A"}, [](TCtrData& x) {
+        x.SetSchema("dbo");
+        x.SetRefSchema("dbo");
+        x.NotForReplication = true;
+    });
+    AddForeignKey(t, "FK__R__TA__0011AABB", "R", {"TA"}, "T", {"A"}, [](TCtrData& x) { x.SetSchema("dbo"); });
+}
+
+const Case kCases[] = {
+    {"PostgreSQL", dbPostgreSQL, PgConstraints,
+     "ALTER TABLE child DROP CONSTRAINT uq_gone;\r\n"
+     "\r\n"
+     "ALTER TABLE child DROP CONSTRAINT fk_child;\r\n"
+     "\r\n"
+     "ALTER TABLE child DROP CONSTRAINT ck_n;\r\n"
+     "\r\n"
+     "ALTER TABLE child DROP CONSTRAINT ck_gone;\r\n"
+     "\r\n"
+     "/* Create Primary Key... */\r\n"
+     "ALTER TABLE child ADD CONSTRAINT child_pk PRIMARY KEY (id);\r\n"
+     "\r\n"
+     "/* Create Unique... */\r\n"
+     "ALTER TABLE parent ADD CONSTRAINT uq_code UNIQUE (code);\r\n"
+     "\r\n"
+     "/* Create Foreign Key... */\r\n"
+     "ALTER TABLE child ADD CONSTRAINT fk_child FOREIGN KEY (pid) REFERENCES parent (id) MATCH FULL ON UPDATE RESTRICT ON DELETE CASCADE DEFERRABLE INITIALLY DEFERRED;\r\n"
+     "\r\n"
+     "/* Create Check... */\r\n"
+     "ALTER TABLE child ADD CONSTRAINT ck_n CHECK (n > 0);\r\n"},
+    {"PostgreSQLPrimaryKeyChange", dbPostgreSQL, PgPrimaryKeyChange,
+     "ALTER TABLE q DROP CONSTRAINT fk_q;\r\n"
+     "\r\n"
+     "ALTER TABLE p DROP CONSTRAINT pk_p;\r\n"
+     "\r\n"
+     "/* Create Primary Key... */\r\n"
+     "ALTER TABLE p ADD CONSTRAINT pk_p PRIMARY KEY (id, code);\r\n"
+     "\r\n"
+     "/* Create Unique... */\r\n"
+     "ALTER TABLE p ADD CONSTRAINT uq_p UNIQUE (id);\r\n"
+     "\r\n"
+     "/* Create Foreign Key... */\r\n"
+     "ALTER TABLE q ADD CONSTRAINT fk_q FOREIGN KEY (pid) REFERENCES p (id);\r\n"},
+    {"PostgreSQLReferencedColumnRetyped", dbPostgreSQL, PgReferencedColumnRetyped,
+     "DROP INDEX ix_p;\r\n"
+     "\r\n"
+     "ALTER TABLE q DROP CONSTRAINT fk_q;\r\n"
+     "\r\n"
+     "ALTER TABLE p DROP CONSTRAINT pk_p;\r\n"
+     "\r\n"
+     "ALTER TABLE p ALTER COLUMN id TYPE bigint;\r\n"
+     "\r\n"
+     "/* Create index... */\r\n"
+     "CREATE INDEX ix_p ON p(id DESC);\r\n"
+     "\r\n"
+     "\r\n"
+     "/* Create Primary Key... */\r\n"
+     "ALTER TABLE p ADD CONSTRAINT pk_p PRIMARY KEY (id);\r\n"
+     "\r\n"
+     "/* Create Foreign Key... */\r\n"
+     "ALTER TABLE q ADD CONSTRAINT fk_q FOREIGN KEY (pid) REFERENCES p (id);\r\n"},
+    {"PostgreSQLCrossSchema", dbPostgreSQL, PgCrossSchema,
+     "/* Create Foreign Key... */\r\n"
+     "ALTER TABLE app.line ADD CONSTRAINT fk_line FOREIGN KEY (oid) REFERENCES ref.\"Order\" (id);\r\n"},
+    {"Firebird", dbInterBase, IbConstraints,
+     "/* SQLDialect: 0. ODS: 8.0. Forced writes: Off. Sweep inteval: 0.\r\n"
+     "   Page size: 0. Cache pages: 0 (0 Kb). Read-only: False. */\r\n"
+     "SET SQL DIALECT 3;\r\n"
+     "\r\n"
+     "SET AUTODDL ON;\r\n"
+     "\r\n"
+     "RECONNECT;\r\n"
+     "\r\n"
+     "/* drop constraint: ALTER TABLE T ADD PRIMARY KEY (B) */\r\n"
+     "Delete from Rdb$Relation_Constraints\r\n"
+     "where Rdb$Relation_Name = 'T'\r\n"
+     "and Rdb$Constraint_Type = 'PRIMARY KEY';\r\n"
+     "\r\n"
+     "/* Create Primary Key... */\r\n"
+     "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (A);\r\n"
+     "\r\n"
+     "/* Create Foreign Key... */\r\n"
+     "RECONNECT;\r\n"
+     "\r\n"
+     "ALTER TABLE D ADD CONSTRAINT FK_D FOREIGN KEY (TA) REFERENCES T (A)\r\n"
+     "USING DESC INDEX IX_FK_D;\r\n"
+     "\r\n"
+     "/* Create Check... */\r\n"
+     "ALTER TABLE T ADD CONSTRAINT CK_B CHECK (B > 0);\r\n"},
+    {"MySQL", dbMySQL, MySQLConstraints,
+     "ALTER TABLE `q` DROP FOREIGN KEY `fk_q`;\r\n"
+     "\r\n"
+     "ALTER TABLE `p` DROP CONSTRAINT `uq_code`;\r\n"
+     "\r\n"
+     "ALTER TABLE `q` DROP CONSTRAINT `ck_q`;\r\n"
+     "\r\n"
+     "ALTER TABLE `p` DROP PRIMARY KEY;\r\n"
+     "\r\n"
+     "/* Create Primary Key... */\r\n"
+     "ALTER TABLE `p` ADD PRIMARY KEY (`id`);\r\n"
+     "\r\n"
+     "/* Create Unique... */\r\n"
+     "ALTER TABLE `p` ADD UNIQUE `uq_code_ix` (`code`);\r\n"
+     "\r\n"
+     "/* Create Foreign Key... */\r\n"
+     "ALTER TABLE `q` ADD CONSTRAINT `fk_q` FOREIGN KEY (`pid`) REFERENCES `p` (`id`) ON DELETE SET NULL;\r\n"},
+    {"SQLServer", dbMSSQL, MSSQLConstraints,
+     "ALTER TABLE DBO.R DROP CONSTRAINT FK__R__TA__0011AABB\r\n"
+     "GO\r\n"
+     "\r\n"
+     "/* Create Foreign Key... */\r\n"
+     "ALTER TABLE DBO.R ADD CONSTRAINT FK_R FOREIGN KEY (TA) REFERENCES DBO.T (A) NOT FOR REPLICATION\r\n"
+     "GO\r\n"
+     "\r\n"
+     "/* Create Default... */\r\n"
+     "ALTER TABLE DBO.T ADD CONSTRAINT DF_T_A DEFAULT ((1)) FOR A\r\n"
+     "GO\r\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Dialects, ConstraintGeneratorsTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace dbtwin
