@@ -291,3 +291,168 @@ INSTANTIATE_TEST_SUITE_P(Dialects, ConstraintGeneratorsTest, ::testing::ValuesIn
 
 }  // namespace
 }  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+using testing::AddConstraint;
+using testing::AddForeignKey;
+using testing::AddIndex;
+using testing::AddTable;
+using testing::Compare;
+using testing::LinkAll;
+
+struct TextCase {
+    const char* name;
+    TDatabaseType db;
+    std::function<TDbObj*(TCustomObjs&)> make;
+    std::string def, drop;
+};
+
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
+
+class ObjectTextTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(ObjectTextTest, DefAndDropDef) {
+    const TextCase& tc = GetParam();
+    TCustomObjs o;
+    o.SetDatabaseType(tc.db);
+    TDbObj* x = tc.make(o);
+    EXPECT_EQ(x->Def(), tc.def);
+    EXPECT_EQ(x->DropDef(), tc.drop);
+}
+
+const TextCase kTexts[] = {
+    {"OracleIndex", dbOracle,
+     [](TCustomObjs& o) {
+         return AddIndex(o, "IX", "T", {}, [](TIdxData& x) {
+             x.SetSchema("HR");
+             x.Bitmap = true;
+             x.SetBody("(UPPER(A))");
+             x.Compress = true;
+             x.TableSpace = "USERS";
+             x.fTblSpace.PctFree = 10;
+         });
+     },
+     "CREATE BITMAP INDEX HR.IX ON HR.T(UPPER(A))\r\nCOMPRESS\r\nTABLESPACE USERS\r\npctfree 10",
+     "/* Drop: IX (TIdxData) */\r\nDROP INDEX IX"},
+    {"AnywhereIndex", dbSybaseASA,
+     [](TCustomObjs& o) { return AddIndex(o, "ix", "t", {"a", "b DESC"}, [](TIdxData& x) { x.OwnUser = "DBA"; }); },
+     "CREATE INDEX ix ON DBA.t(a, b DESC)", "DROP INDEX DBA.t.ix"},
+    {"AseIndex", dbSybaseASE, [](TCustomObjs& o) { return AddIndex(o, "ix", "t", {"a"}); },
+     "CREATE INDEX ix ON t(a)", "DROP INDEX t.ix"},
+    {"Db2Index", dbDB2,
+     [](TCustomObjs& o) { return AddIndex(o, "IX", "T", {"A"}, [](TIdxData& x) { x.AllowReverseScans = true; }); },
+     "CREATE INDEX IX ON T(A)\r\n  ALLOW REVERSE SCANS", "/* Drop: IX (TIdxData) */\r\nDROP INDEX IX"},
+    {"OracleNotNull", dbOracle,
+     [](TCustomObjs& o) { return AddConstraint(o, ctNotNull, "NN_A", "T", {"A"}); },
+     "ALTER TABLE T MODIFY (A CONSTRAINT NN_A NOT NULL)", "ALTER TABLE T DROP CONSTRAINT NN_A"},
+    {"AnywhereUnnamedForeignKey", dbSybaseASA,
+     [](TCustomObjs& o) {
+         return AddForeignKey(o, "", "t", {"a"}, "r", {"id"}, [](TCtrData& x) {
+             x.OwnUser = "DBA";
+             x.RefUser = "DBA";
+             x.CheckOnCommit = true;
+         });
+     },
+     "ALTER TABLE DBA.t ADD FOREIGN KEY (a) REFERENCES DBA.r (id) CHECK ON COMMIT",
+     "/* drop constraint: ALTER TABLE DBA.t ADD FOREIGN KEY (a) REFERENCES DBA.r (id) CHECK ON COMMIT */\r\n"
+     "ALTER TABLE DBA.t DROP FOREIGN KEY r"},
+    {"SqlServerClusteredUnique", dbMSSQL,
+     [](TCustomObjs& o) {
+         return AddConstraint(o, ctUnique, "UQ_A", "T", {"A"}, [](TCtrData& x) {
+             x.Clustered = true;
+             x.UsingIndex = "WITH (FILLFACTOR = 80)";
+         });
+     },
+     "ALTER TABLE T ADD CONSTRAINT UQ_A UNIQUE CLUSTERED (A) WITH (FILLFACTOR = 80)",
+     "ALTER TABLE T DROP CONSTRAINT UQ_A"},
+    {"PostgreSQLSystemNamedCheck", dbPostgreSQL,
+     [](TCustomObjs& o) {
+         return AddConstraint(o, ctCheck, "t_check", "t", {}, [](TCtrData& x) { x.SetBody("(a > 0)"); });
+     },
+     "ALTER TABLE t ADD CHECK (a > 0)", "ALTER TABLE t DROP CONSTRAINT t_check"},
+    {"FirebirdReferences", dbInterBase,
+     [](TCustomObjs& o) {
+         return AddConstraint(o, ctReferences, "", "T", {"A"}, [](TCtrData& x) {
+             x.SetRefTblName("R");
+             x.AddRefFld("ID");
+             x.DeferrableInitiallyDeferred = true;
+         });
+     },
+     "ALTER TABLE T ADD REFERENCES R(ID)\r\nDEFERRABLE INITIALLY DEFERRED",
+     "/* drop constraint: ALTER TABLE T ADD REFERENCES R(ID)\r\nDEFERRABLE INITIALLY DEFERRED */\r\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Kinds, ObjectTextTest, ::testing::ValuesIn(kTexts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ConstraintTest, KeysAndCaptions) {
+    TCustomObjs ib;
+    ib.SetDatabaseType(dbInterBase);
+    ib.fIBServerOptions.SetSQLDialect(3);
+    TCtrData* unnamed = AddConstraint(ib, ctUnique, "", "ORDER", {"A"});
+    // Keyed by its text without dialect 3 quoting, and the dialect is restored.
+    EXPECT_EQ(unnamed->GetObjKeyDef(), "ALTER TABLE ORDER ADD UNIQUE (A)");
+    EXPECT_EQ(unnamed->Def(), "ALTER TABLE \"ORDER\" ADD UNIQUE (A)");
+    EXPECT_EQ(unnamed->GetCaption(), unnamed->Def());
+    TCtrData* named = AddConstraint(ib, ctUnique, "UQ", "T", {"A"});
+    EXPECT_EQ(named->GetObjKeyDef(), "UQ");
+
+    TCustomObjs pg;
+    pg.SetDatabaseType(dbPostgreSQL);
+    TCtrData* sys = AddConstraint(pg, ctPKey, "t_pkey", "t", {"a"});
+    EXPECT_EQ(sys->GetCaption(), "t_pkey");
+    EXPECT_EQ(sys->GetObjKeyDef(), "ALTER TABLE t ADD PRIMARY KEY (a)");
+
+    TCustomObjs ms;
+    ms.SetDatabaseType(dbMSSQL);
+    TCtrData* df = AddConstraint(ms, ctDefault, "DF_A", "Orders", {"A"}, [](TCtrData& x) {
+        x.SetBody("((0))");
+        x.SetRefTblName("Ref");
+        x.SetRefSchema("Sales");
+    });
+    EXPECT_EQ(df->fTblName, "ORDERS");
+    EXPECT_EQ(df->fRefTblName, "REF");
+    EXPECT_EQ(df->fRefSchema, "SALES");
+    // Inside a column definition the single column is implied.
+    EXPECT_EQ(df->ConstraintDef(true), "CONSTRAINT DF_A DEFAULT ((0))");
+    EXPECT_EQ(df->ConstraintDef(false), "CONSTRAINT DF_A DEFAULT ((0)) FOR A");
+
+    TCustomObjs my;
+    my.SetDatabaseType(dbMySQL);
+    EXPECT_EQ(AddIndex(my, "ix", "t1", {"a"})->GetObjKeyDef(), "t1.ix");
+    EXPECT_NE(my.Idx.Find("t1.ix"), nullptr);
+}
+
+// A constraint the script cannot drop (no name known) is left in place and reported,
+// instead of being counted as dropped.
+TEST(ConstraintTest, UndroppableConstraintIsReportedAndKept) {
+    Compare c(dbPostgreSQL);
+    BothSides(c, [](TCustomObjs& o) { AddTable(o, "t", {"a"}); });
+    TCtrData* old = AddConstraint(*c.target.GetObjs(), ctCheck, "", "t", {}, [](TCtrData& x) { x.SetBody("(a > 0)"); });
+    AddConstraint(*c.master.GetObjs(), ctCheck, "", "t", {}, [](TCtrData& x) { x.SetBody("(a > 1)"); });
+    LinkAll(*c.master.GetObjs());
+    LinkAll(*c.target.GetObjs());
+    EXPECT_EQ(c.Run(),
+              "/* drop constraint: ALTER TABLE t ADD CHECK (a > 0) */\r\n"
+              "/* Create Check... */\r\n"
+              "ALTER TABLE t ADD CHECK (a > 1);\r\n");
+    EXPECT_TRUE(old->GetObjCreated());
+    ASSERT_EQ(c.keldar.GetWrnScript().size(), 1u);
+    EXPECT_EQ(c.keldar.GetWrnScript()[0], "Cannot drop a constraint without a name: ALTER TABLE t ADD CHECK (a > 0)");
+}
+
+// Compare options leave out the constraint types they do not name.
+TEST(ConstraintTest, CompareOptionsSelectTypes) {
+    Compare c(dbPostgreSQL);
+    BothSides(c, [](TCustomObjs& o) { AddTable(o, "t", {"a", "b"}); });
+    AddConstraint(*c.master.GetObjs(), ctPKey, "pk", "t", {"a"});
+    AddConstraint(*c.master.GetObjs(), ctUnique, "uq", "t", {"b"});
+    AddConstraint(*c.target.GetObjs(), ctCheck, "ck", "t", {}, [](TCtrData& x) { x.SetBody("(a > 0)"); });
+    c.keldar.SetCompareObjects(TCmpObjSetType{coTable, coUnique});
+    EXPECT_EQ(c.Run(), "/* Create Unique... */\r\nALTER TABLE t ADD CONSTRAINT uq UNIQUE (b);\r\n");
+}
+
+}  // namespace
+}  // namespace dbtwin
