@@ -123,6 +123,10 @@ void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
     if (db == dbInterBase) {
         TTblData* t = x.Table("T_TEMP", {C("ID"), v("TXT", m ? 30 : 10)});
         t->GlobalTemporary = true;
+        // 21. a table that becomes temporary is dropped and created again
+        TTblData* u = x.Table("T_TO_TEMP", {C("ID"), v("TXT", 10)});
+        u->GlobalTemporary = m;
+        if (m) u->TblOnCommit = tocPreserve;
     }
     // 19. NOT NULL column with a default added to a table with rows
     if (m) x.Table("T_FILL", {C("ID"), NotNull(Default(C("F"), "5"))});

@@ -81,3 +81,38 @@ TEST(TableGeneratorsTest, ExcludedTargetTablesAreNeverDropped) {
 
 }  // namespace
 }  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+// A table that turns temporary (or back) is dropped and created whole: no column statements
+// for it, and a warning because its rows are lost.
+TEST(TableGeneratorsTest, TemporaryStateChangeReCreatesTheTableWithAWarning) {
+    Compare c(dbInterBase);
+    TTblData* m = Table(*c.master.GetObjs(), "T", {"B", "A", "C"});
+    m->GlobalTemporary = true;
+    m->TblOnCommit = tocPreserve;
+    m->FindFld("A")->FieldType = iftBigInt;
+    Table(*c.target.GetObjs(), "T", {"A", "B"});
+    const std::string expected =
+        "SET SQL DIALECT 3;\r\n\r\nSET AUTODDL ON;\r\n\r\n"
+        "ALTER TABLE T ADD C INTEGER;\r\n\r\n"
+        "/* Re-create table (temporary state changed): T */\r\n"
+        "DROP TABLE T;\r\n\r\n"
+        "CREATE GLOBAL TEMPORARY TABLE T(B INTEGER,\r\nA BIGINT,\r\nC INTEGER)\r\n ON COMMIT PRESERVE ROWS;\r\n\r\n";
+    EXPECT_EQ(c.Run(), expected);
+    EXPECT_EQ(c.keldar.GetWrnScript(),
+              std::vector<std::string>{"Table is dropped and created again, its rows are lost: T"});
+    // Only the commit action of a temporary table differs: the same.
+    Compare onCommit(dbInterBase);
+    for (TDBStructure* s : {&onCommit.master, &onCommit.target}) {
+        TTblData* t = Table(*s->GetObjs(), "T", {"A"});
+        t->GlobalTemporary = true;
+        t->TblOnCommit = s == &onCommit.master ? tocPreserve : tocDelete;
+    }
+    EXPECT_NE(onCommit.Run().find("DROP TABLE T;\r\n\r\nCREATE GLOBAL TEMPORARY TABLE T(A INTEGER)\r\n ON COMMIT PRESERVE ROWS"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace dbtwin
