@@ -116,3 +116,43 @@ TEST(TableGeneratorsTest, TemporaryStateChangeReCreatesTheTableWithAWarning) {
 
 }  // namespace
 }  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+// New and dropped tables, added and dropped columns in the other dialects' scripts.
+TEST(TableGeneratorsTest, CreateAddDropPerDialect) {
+    struct Case {
+        TDatabaseType db;
+        std::string script;
+    };
+    const Case cases[] = {
+        {dbPostgreSQL,
+         "/* Create Table... */\r\nCREATE TABLE \"T2\"(\"X\" integer);\r\n\r\n\r\n\r\n"
+         "ALTER TABLE \"T1\" ADD \"B\" integer;\r\n\r\n"
+         "/* Drop table-fields... */\r\nALTER TABLE \"T1\" DROP \"C\";\r\n\r\n\r\n"
+         "/* Drop tables... */\r\nDROP TABLE \"T3\";\r\n\r\n"},
+        // The added column is put in place while the dropped one still holds its position.
+        {dbMySQL,
+         "/* Create Table... */\r\nCREATE TABLE T2(X INTEGER);\r\n\r\n\r\n\r\n"
+         "ALTER TABLE T1 ADD B INTEGER;\r\n\r\nALTER TABLE T1 MODIFY COLUMN B INTEGER AFTER A;\r\n\r\n"
+         "/* Drop table-fields... */\r\nALTER TABLE T1 DROP C;\r\n\r\n\r\n"
+         "/* Drop tables... */\r\nDROP TABLE T3;\r\n\r\n"},
+        {dbMSSQL,
+         "/* Create Table... */\r\nCREATE TABLE T2(X INTEGER NULL)\r\nGO\r\n\r\n\r\n\r\n"
+         "ALTER TABLE T1 ADD B INTEGER NULL\r\nGO\r\n\r\n"
+         "/* Drop table-fields... */\r\nALTER TABLE T1 DROP COLUMN C\r\nGO\r\n\r\n\r\n"
+         "/* Drop tables... */\r\nDROP TABLE T3\r\nGO\r\n\r\n"},
+    };
+    for (const Case& k : cases) {
+        Compare c(k.db);
+        Table(*c.master.GetObjs(), "T1", {"A", "B"});
+        Table(*c.master.GetObjs(), "T2", {"X"});
+        Table(*c.target.GetObjs(), "T1", {"A", "C"});
+        Table(*c.target.GetObjs(), "T3", {"Y"});
+        EXPECT_EQ(c.Run(), k.script) << k.db;
+    }
+}
+
+}  // namespace
+}  // namespace dbtwin
