@@ -278,8 +278,25 @@ void TObjs::ExtractDmn() {
 void TObjs::ExtractTbl() {
     for (TTblData* o : Tbl) ExtractObj(o, o->Def(), true, true);
 }
+namespace {
+// MySQL's CREATE TABLE holds the table's primary key, unique constraints and indices; they
+// are not written again after it.
+bool InMySQLCreateTable(const TObjs& s, const std::string& aTable) {
+    return s.GetDatabaseType() == dbMySQL && s.Tbl.Find(aTable) != nullptr;
+}
+bool InMySQLCreateTable(const TObjs& s, const TCtrData* c) {
+    return (c->fCtType == ctPKey || c->fCtType == ctUnique) && InMySQLCreateTable(s, c->fTblName);
+}
+}  // namespace
+
 void TObjs::ExtractIdx() {
-    for (TIdxData* o : Idx) ExtractObj(o, o->Def(), true, false);
+    for (TIdxData* o : Idx) {
+        if (InMySQLCreateTable(*this, o->TblName)) {
+            DoSaveObj(o);
+            continue;
+        }
+        ExtractObj(o, o->Def(), true, false);
+    }
 }
 void TObjs::ExtractExc() {
     for (TExcData* o : Exc) ExtractObj(o, o->Def(), true, true);
@@ -315,6 +332,7 @@ void TObjs::ExtractCtr() {
         for (TCtrData* c : Ctr) {
             if (c->fCtType != aType) continue;
             DoSaveObj(c);
+            if (InMySQLCreateTable(*this, c)) continue;
             const std::string def = c->Def();
             if (def.empty()) continue;
             if (!c->fObjName.empty()) MetaData.push_back("/* " + c->fObjName + " */");
@@ -539,7 +557,7 @@ void TObjs::ExtractTable(std::vector<std::string>& aScript, const std::string& a
         if (!aObjects.Contains(category)) continue;
         bool first = true;
         for (TCtrData* c : Ctr) {
-            if (c->fCtType != type || c->fTblName != aTableName) continue;
+            if (c->fCtType != type || c->fTblName != aTableName || InMySQLCreateTable(*this, c)) continue;
             const std::string def = c->Def();
             if (def.empty()) continue;
             if (first) aScript.emplace_back();
@@ -550,7 +568,7 @@ void TObjs::ExtractTable(std::vector<std::string>& aScript, const std::string& a
     if (aObjects.Contains(coIndex)) {
         bool first = true;
         for (TIdxData* x : Idx) {
-            if (x->TblName != aTableName) continue;
+            if (x->TblName != aTableName || InMySQLCreateTable(*this, x->TblName)) continue;
             const std::string def = x->Def();
             if (def.empty()) continue;
             if (first) aScript.emplace_back();

@@ -60,29 +60,6 @@ void CloseList(std::string& r) {
     r += ")";
 }
 
-// Quoted column names joined by ", " (constraint column list).
-std::string CtrColumns(const TCtrData* c) {
-    std::string r;
-    for (TFldData* f : c->Flds) {
-        if (!r.empty()) r += ", ";
-        r += c->QuoteIdent(f->fObjName);
-    }
-    return r;
-}
-
-// Index column list: quoted name, " DESC" for descending entries, and for MySQL the
-// prefix length when the entry carries one.
-std::string IdxColumns(const TIdxData* x) {
-    std::string r;
-    for (TFldData* f : x->Flds) {
-        if (!r.empty()) r += ", ";
-        r += x->QuoteIdent(f->fObjName);
-        if (f->IndexSortType == 2) r += " DESC";
-        if (x->GetDatabaseType() == dbMySQL && f->CharLength > 0) r += "(" + std::to_string(f->CharLength) + ")";
-    }
-    return r;
-}
-
 }  // namespace
 
 std::string TTblData::TypeDef() const {
@@ -141,13 +118,15 @@ std::string TTblData::MySQLCreateDef() const {
                         r += "CONSTRAINT " + QuoteIdent(c->fObjName) + " " + what;
                     else
                         r += what;
-                    r += "(" + CtrColumns(c) + "),\r\n";
+                    r += "(" + c->GetFields() + "),\r\n";
                     c->SetObjCreated(true);
                 }
             for (TIdxData* x : fObjs->Idx) {
                 if (x->TblName != fObjName) continue;
                 if (x->Unique) r += "UNIQUE ";
-                r += "KEY " + QuoteIdent(x->fObjName) + " (" + IdxColumns(x) + "),\r\n";
+                r += "KEY " + QuoteIdent(x->fObjName);
+                if (!x->IndexOptions.Using.empty()) r += " USING " + x->IndexOptions.Using;
+                r += " (" + x->GetFlds() + "),\r\n";
                 x->SetObjCreated(true);
             }
         }

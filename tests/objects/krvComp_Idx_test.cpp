@@ -3,6 +3,8 @@
 #include "compare_rig.h"
 #include "idx_ctr_rig.h"
 
+#include "model/krvCompObj.h"
+
 #include <functional>
 #include <ostream>
 #include <string>
@@ -123,6 +125,16 @@ void MSSQLIndices(Compare& c) {
     AddIndex(t, "IX_INC", "T", {"A"}, [](TIdxData& x) { x.SetSchema("dbo"); });
 }
 
+// A new MySQL table carries its key and indices in CREATE TABLE; only the foreign key follows.
+void MySQLNewTable(Compare& c) {
+    for (TCustomObjs* o : {c.master.GetObjs(), c.target.GetObjs()}) AddTable(*o, "p", {"id"});
+    TCustomObjs& m = *c.master.GetObjs();
+    AddTable(m, "n", {"id", "pid"});
+    testing::AddConstraint(m, ctPKey, "", "n", {"id"});
+    AddIndex(m, "ix_pid", "n", {"pid"}, [](TIdxData& x) { x.IndexOptions.Using = "BTREE"; });
+    testing::AddForeignKey(m, "fk_n", "n", {"pid"}, "p", {"id"});
+}
+
 const Case kCases[] = {
     {"PostgreSQL", dbPostgreSQL, PgIndices,
      "/* Drop Index... */\r\n"
@@ -207,6 +219,17 @@ const Case kCases[] = {
      "\r\n"
      "CREATE INDEX `ix` USING HASH ON `t2`(`a`);\r\n"
      "\r\n"},
+    {"MySQLNewTable", dbMySQL, MySQLNewTable,
+     "/* Create Table... */\r\n"
+     "CREATE TABLE `n`(`id` INTEGER,\r\n"
+     "`pid` INTEGER,\r\n"
+     "PRIMARY KEY(`id`),\r\n"
+     "KEY `ix_pid` USING BTREE (`pid`));\r\n"
+     "\r\n"
+     "\r\n"
+     "\r\n"
+     "/* Create Foreign Key... */\r\n"
+     "ALTER TABLE `n` ADD CONSTRAINT `fk_n` FOREIGN KEY (`pid`) REFERENCES `p` (`id`);\r\n"},
     {"SQLServer", dbMSSQL, MSSQLIndices,
      "/* Alter index (Drop, Create)... */\r\n"
      "DROP INDEX DBO.T.IX_INC\r\n"
@@ -218,6 +241,26 @@ const Case kCases[] = {
      "GO\r\n"
      "\r\n"},
 };
+
+// The MySQL export writes keys and indices inside CREATE TABLE, and nowhere else.
+TEST(IndexExportTest, MySQLKeysAndIndicesOnlyInsideCreateTable) {
+    TObjs o;
+    o.SetDatabaseType(dbMySQL);
+    AddTable(o, "t", {"a", "b"});
+    testing::AddConstraint(o, ctPKey, "", "t", {"a"});
+    AddIndex(o, "ix", "t", {"b DESC"});
+    testing::AddConstraint(o, ctCheck, "ck", "t", {}, [](TCtrData& x) { x.SetBody("(b > 0)"); });
+    std::vector<std::string> script;
+    o.ExtractMetadata(script);
+    std::string text;
+    for (const std::string& l : script) text += l + "\n";
+    EXPECT_NE(text.find("CREATE TABLE `t`(`a` INTEGER,\r\n`b` INTEGER,\r\nPRIMARY KEY(`a`),\r\nKEY `ix` (`b` DESC))"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("ADD PRIMARY KEY"), std::string::npos) << text;
+    EXPECT_EQ(text.find("CREATE INDEX"), std::string::npos) << text;
+    EXPECT_NE(text.find("ALTER TABLE `t` ADD CONSTRAINT `ck` CHECK (b > 0);"), std::string::npos) << text;
+}
 
 INSTANTIATE_TEST_SUITE_P(Dialects, IndexGeneratorsTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
