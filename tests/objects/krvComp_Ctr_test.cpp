@@ -456,3 +456,22 @@ TEST(ConstraintTest, CompareOptionsSelectTypes) {
 
 }  // namespace
 }  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+// A NOT NULL column added on SQL Server carries its default constraint in the same
+// statement, as a column constraint, and the constraint is not added again.
+TEST(ConstraintTest, SqlServerNotNullColumnAddedWithItsDefault) {
+    Compare c(dbMSSQL);
+    testing::AddTable(*c.target.GetObjs(), "T", {"A"});
+    TTblData* t = testing::AddTable(*c.master.GetObjs(), "T", {"A", "B"});
+    t->FindFld("B")->Nullable = false;
+    testing::AddConstraint(*c.master.GetObjs(), ctDefault, "DF_T_B", "T", {"B"},
+                           [](TCtrData& x) { x.SetBody("((0))"); });
+    testing::LinkAll(*c.master.GetObjs());
+    EXPECT_EQ(c.Run(), "ALTER TABLE T ADD B INTEGER NOT NULL CONSTRAINT DF_T_B DEFAULT ((0))\r\nGO\r\n");
+}
+
+}  // namespace
+}  // namespace dbtwin
