@@ -176,6 +176,18 @@ void MSSQLConstraints(Compare& c) {
     AddForeignKey(t, "FK__R__TA__0011AABB", "R", {"TA"}, "T", {"A"}, [](TCtrData& x) { x.SetSchema("dbo"); });
 }
 
+// The referenced table is dropped and created again (its temporary state changes): its key
+// and the foreign key that references it go first and are created again afterwards.
+void IbReferencedTableRecreated(Compare& c) {
+    BothSides(c, [](TCustomObjs& o) {
+        AddTable(o, "T", {"ID"});
+        AddTable(o, "R", {"TID"})->GlobalTemporary = true;
+        AddConstraint(o, ctPKey, "PK_T", "T", {"ID"});
+        AddForeignKey(o, "FK_R", "R", {"TID"}, "T", {"ID"});
+    });
+    c.master.GetObjs()->Tbl.Find("T")->GlobalTemporary = true;
+}
+
 const Case kCases[] = {
     {"PostgreSQL", dbPostgreSQL, PgConstraints,
      "ALTER TABLE child DROP CONSTRAINT uq_gone;\r\n"
@@ -256,6 +268,30 @@ const Case kCases[] = {
      "\r\n"
      "/* Create Check... */\r\n"
      "ALTER TABLE T ADD CONSTRAINT CK_B CHECK (B > 0);\r\n"},
+    {"FirebirdReferencedTableRecreated", dbInterBase, IbReferencedTableRecreated,
+     "SET SQL DIALECT 3;\r\n"
+     "\r\n"
+     "SET AUTODDL ON;\r\n"
+     "\r\n"
+     "/* Re-create table (temporary state changed): T */\r\n"
+     "ALTER TABLE R DROP CONSTRAINT FK_R;\r\n"
+     "\r\n"
+     "RECONNECT;\r\n"
+     "\r\n"
+     "ALTER TABLE T DROP CONSTRAINT PK_T;\r\n"
+     "\r\n"
+     "DROP TABLE T;\r\n"
+     "\r\n"
+     "CREATE GLOBAL TEMPORARY TABLE T(ID INTEGER);\r\n"
+     "\r\n"
+     "\r\n"
+     "/* Create Primary Key... */\r\n"
+     "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (ID);\r\n"
+     "\r\n"
+     "/* Create Foreign Key... */\r\n"
+     "RECONNECT;\r\n"
+     "\r\n"
+     "ALTER TABLE R ADD CONSTRAINT FK_R FOREIGN KEY (TID) REFERENCES T (ID);\r\n"},
     {"MySQL", dbMySQL, MySQLConstraints,
      "ALTER TABLE `q` DROP FOREIGN KEY `fk_q`;\r\n"
      "\r\n"
