@@ -486,7 +486,7 @@ void TDbObj::DoBeforeDrop() {
             if (!trg->CanAlterBody()) {
                 trg->DropDependDef();
             } else if (trg->fBody != trg->EmptyBody()) {
-                trg->fBody = trg->EmptyBody();
+                trg->SetEmptyBody();
                 trg->AddStatement(trg->AlterDef(), stTrigger, trg->fObjName, dboTrigger, odbEmpty);
             }
         } else if (dynamic_cast<TGntData*>(user)) {

@@ -132,6 +132,18 @@ std::string TTrgData::EmptyBody() const {
     }
 }
 
+void TTrgData::SetEmptyBody() {
+    if (!fEmptied) fBodyBeforeEmpty = fBody;
+    fEmptied = true;
+    fBody = EmptyBody();
+}
+
+void TTrgData::UndoEmptyBody() {
+    if (!fEmptied) return;
+    fBody = fBodyBeforeEmpty;
+    fEmptied = false;
+}
+
 std::string TTrgData::EmptyDef() const { return DefWithBody(EmptyBody()); }
 
 bool TTrgData::CanAlterBody() const {
@@ -149,7 +161,7 @@ void TTrgData::AssignEmptyBody() {
         DropDependDef();
         return;
     }
-    fBody = EmptyBody();
+    SetEmptyBody();
     for (auto& l : fUseOf) l->Active = false;
     AddStatement(AlterDef(), stTrigger, fObjName, dboTrigger, odbAlter);
 }
@@ -359,7 +371,7 @@ void GenScriptDropTrgEmpty(TCustomObjs* /*MObjs*/, TCustomObjs* TObjs, TCustomSQ
         if (t->CompExclude || t->GetRefObj() || !dynamic_cast<TViwData*>(t->fOwnObj)) continue;
         // Where a body cannot be replaced the trigger is simply dropped in the next step.
         if (!t->CanAlterBody() || Trim(t->fBody) == Trim(t->EmptyBody())) continue;
-        t->fBody = t->EmptyBody();
+        t->SetEmptyBody();
         SQLExec->AddComment(t->GenComment("Empty trigger body before drop..."));
         t->AddStatement(t->AlterDef(), stTrigger, t->fObjName, dboTrigger, odbEmptyDrop);
     }

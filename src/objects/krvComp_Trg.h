@@ -87,6 +87,11 @@ public:
     // or, where a body cannot be replaced, the trigger is dropped. Either way the master
     // trigger is asked to write its own body again later.
     void AssignEmptyBody();
+    // Replaces the body by the empty body, keeping the body it had for UndoEmptyBody.
+    void SetEmptyBody();
+    // Gives back the body SetEmptyBody replaced: every comparison starts from the bodies
+    // as they were read, not as an earlier script left them.
+    void UndoEmptyBody();
     // SQL Server and ASE header: CREATE or ALTER TRIGGER ... AS.
     std::string MSSQLHeaderDef(bool aCreate) const;
 
@@ -100,6 +105,9 @@ private:
     // The header of the trigger's dialect followed by aBody.
     std::string DefWithBody(const std::string& aBody) const;
     std::string OwnerFullName() const;
+
+    std::string fBodyBeforeEmpty;
+    bool fEmptied = false;
 };
 
 class TKeldar;
