@@ -186,7 +186,9 @@ std::string TTrgData::MSSQLHeaderDef(bool aCreate) const {
         case baAfter: r += std::string(kCRLF) + " AFTER "; break;
         case baFor: r += std::string(kCRLF) + " FOR "; break;
         case baInsteadOf: r += std::string(kCRLF) + " INSTEAD OF "; break;
-        default: break;
+        // These servers have no other timing; without one the events would run into the
+        // owner's name.
+        default: r += std::string(kCRLF) + " FOR "; break;
     }
     r += events + kCRLF;
     if (WithAppend) r += std::string(" WITH APPEND") + kCRLF;

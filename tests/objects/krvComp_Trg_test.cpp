@@ -169,6 +169,15 @@ const TextCase kTextCases[] = {
      },
      "CREATE TRIGGER TR ON DATABASE\r\n FOR DDL_TABLE_EVENTS\r\n AS\r\nPRINT 'x'", "DROP TRIGGER TR ON DATABASE",
      "ALTER TRIGGER TR ON DATABASE\r\n FOR DDL_TABLE_EVENTS\r\n AS\r\nPRINT 'x'"},
+    {"SqlServerWithoutTimingFiresFor", dbMSSQL,
+     [](TCustomObjs&, TTrgData& t) {
+         t.SetObjName("TR");
+         t.SetOwnName("T");
+         t.SetEvents(baUnknown, {iudUpdate});
+         t.SetBody("RETURN");
+     },
+     "CREATE TRIGGER TR ON T\r\n FOR UPDATE\r\n AS\r\nRETURN", "DROP TRIGGER TR",
+     "ALTER TRIGGER TR ON T\r\n FOR UPDATE\r\n AS\r\nRETURN"},
     {"SqlAnywhereWatcomDialect", dbSybaseASA,
      [](TCustomObjs&, TTrgData& t) {
          t.SetObjName("TR");
