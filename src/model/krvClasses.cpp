@@ -428,11 +428,15 @@ void TDbObj::DoBeforeCreate() {
 
 // Write a drop with dependencies: what uses the object is dropped or emptied first.
 void TDbObj::DropDependDef() {
-    if (!GetObjCreated() || fInDrop) return;
     if (TCustomObjs* master = fObjs ? fObjs->GetObjsMaster() : nullptr) {
         if (dynamic_cast<TTblData*>(this) && master->Tbl.Find(GetObjKeyDef())) return;
         if (dynamic_cast<TGnrData*>(this) && master->Gnr.Find(GetObjKeyDef())) return;
     }
+    DropDependDefKeptByMaster();
+}
+
+void TDbObj::DropDependDefKeptByMaster() {
+    if (!GetObjCreated() || fInDrop) return;
     fInDrop = true;
     DoBeforeDrop();
     if (GetObjCreated()) {

@@ -130,6 +130,9 @@ public:
     virtual std::string CompareDef() const;
     virtual void CreateDependDef();
     virtual void DropDependDef();
+    // DropDependDef for a target table or generator that the master also holds: used where
+    // such an object must be dropped to be created again.
+    void DropDependDefKeptByMaster();
     virtual void DoBeforeDrop();
     virtual void DoAfterDrop() { SetObjCreated(false); }
     virtual void DoBeforeCreate();

@@ -21,6 +21,7 @@ public:
     TFldList Flds;
     bool Exists = false;            // master table found in the target
     bool Compare = false;           // master table equals its target counterpart
+    bool ReCreated = false;         // dropped and created again by this script: no column changes
     TGrantPrivilegeSet Grant;       // privileges noted by parsers
     std::string ExternalFile;       // InterBase external file
     bool GlobalTemporary = false;

@@ -660,7 +660,7 @@ void GenScriptColumnsAlter(TKeldar& k) {
     bool visible = false;
     for (TTblData* mt : mo->Tbl) {
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
-        if (!tt || mt->CompExclude) continue;
+        if (!tt || mt->CompExclude || mt->ReCreated) continue;
         if (db == dbMySQL && mt->Flds.Count() == tt->Flds.Count()) MySQLColumnOrder(k, mt, tt);
         for (TFldData* m : mt->Flds) {
             TFldData* t = tt->FindFld(m->fObjName);

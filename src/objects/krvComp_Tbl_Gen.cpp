@@ -128,6 +128,7 @@ void CompareTables(TKeldar& k) {
     if (!m || !t) return;
     const TDatabaseType db = t->GetDatabaseType();
     for (TTblData* mt : m->Tbl) {
+        mt->ReCreated = false;
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
         if (!tt) continue;
         mt->Exists = true;
@@ -225,9 +226,18 @@ void GenScriptTablAlter(TKeldar& k) {
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
         if (!mt->Exists || mt->Compare || !tt) continue;
         if (mt->fDescription != tt->fDescription && descriptions) ex->AddDescription(mt);
-        if (mt->GlobalTemporary != tt->GlobalTemporary) {
-            ex->Add(tt->DropDef(), stStatement, mt->fObjName, dboTable, odbDrop);
-            ex->Add(mt->Def(), stStatement, mt->fObjName, dboTable, odbCreate);
+        // Whether a table is temporary, and what a temporary table does on commit, cannot be
+        // altered: the table is dropped and created again. The drop goes through the
+        // dependency engine so that views, triggers, indices and keys on it go first and are
+        // created again by their own phases; the rows are lost, hence the warning.
+        if (mt->GlobalTemporary != tt->GlobalTemporary ||
+            (mt->GlobalTemporary && mt->TblOnCommit != tt->TblOnCommit)) {
+            k.GetWrnScript().push_back("Table is dropped and created again, its rows are lost: " + mt->fObjName);
+            ex->AddComment(mt->GenComment("Re-create table (temporary state changed): " + mt->fObjName));
+            tt->DropDependDefKeptByMaster();
+            mt->SetObjCreated(false);
+            mt->CreateDependDef();
+            mt->ReCreated = true;
             if (descriptions)
                 for (TFldData* f : mt->Flds)
                     if (!f->fDescription.empty()) ex->AddDescription(f);
@@ -247,7 +257,7 @@ void GenScriptTablAlter(TKeldar& k) {
     // Position check: same column count, every master column present, some position differs.
     for (TTblData* mt : m->Tbl) {
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
-        if (!tt || mt->Flds.Count() != tt->Flds.Count()) continue;
+        if (!tt || mt->ReCreated || mt->Flds.Count() != tt->Flds.Count()) continue;
         bool differs = false, missing = false;
         for (TFldData* f : mt->Flds) {
             TFldData* g = tt->FindFld(f->fObjName);
@@ -307,6 +317,7 @@ void GenScriptTblFldPosition(TKeldar& k) {
     const TIBSQLServerVersionType ver = t->fIBServerOptions.GetSQLServerVersion();
     const bool oldIB = ver == st_InterBase_4x || ver == st_InterBase_5x;
     for (TTblData* mt : m->Tbl) {
+        if (mt->ReCreated) mt->SetUpdFldPos(false);
         if (mt->CompExclude || !mt->fUpdFldPos) continue;
         int i = 0;
         for (TFldData* f : mt->Flds) {

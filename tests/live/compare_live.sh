@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# End-to-end check of a comparison on a real server: the target schema is created in a
-# fresh database from the library's export and the generated comparison script is run on
-# it; the master schema is created in another fresh database; the server's own dump tool
-# must then describe both databases alike.
-#   compare_live.sh <firebird|postgres|mysql> <compare_probe> <work folder>
+# End-to-end check of one comparison scenario on a real server:
+#  1. the scenario's setup statements run in two fresh databases A and B;
+#  2. the target schema is created in A from the library's export and the scenario's rows
+#     are inserted;
+#  3. the generated comparison script runs on A;
+#  4. the master schema is created in B from the library's export;
+#  5. the server's own dump tool must describe A and B alike, every row check must return 1
+#     on A, and comparing the master with a copy of itself must give an empty script.
+#   compare_live.sh <scenario> <firebird|postgres|mysql> <compare_probe> <work folder>
 # Connection parameters as for the other live tests (DBTWIN_TEST_FIREBIRD, ...).
 set -euo pipefail
 export LC_ALL=C
 
-server=${1:?server}
-probe=${2:?compare_probe}
-work=${3:?work folder}
+scenario=${1:?scenario}
+server=${2:?server}
+probe=${3:?compare_probe}
+work=${4:?work folder}
 
 # shellcheck source=tests/live/live_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/live_env.sh"
@@ -18,71 +23,85 @@ source "$(dirname "${BASH_SOURCE[0]}")/live_env.sh"
 rm -rf "$work"
 mkdir -p "$work"
 log=$work/client.log
-a=dbtwin_cmp_a_$$ b=dbtwin_cmp_b_$$
+: >"$log"
+a=dbtwin_${scenario}_a_$$ b=dbtwin_${scenario}_b_$$
 cleanup() { :; }
 trap 'cleanup' EXIT
 fail() {
-  echo "FAILED: $server: $1"
+  echo "FAILED: $scenario on $server: $1"
   echo "--- client messages:"; head -n 40 "$log"
   exit 1
 }
-# Runs one script file through the client, stopping at the first error.
-run() { "$@" >>"$log" 2>&1 || fail "a script stopped with an error (see below)"; }
 
+# Per server: probe <mode> <db> writes a script of the scenario for database <db>;
+# runsql <db> <file> runs a script, stopping at its first error; query <db> <sql> prints the
+# value of a one-value query; dump <db> writes the schema as the server's tool sees it.
 case $server in
   firebird)
-    dba="$host/$port:$dir/$a.fdb" dbb="$host/$port:$dir/$b.fdb"
-    isql() { isql-fb -q -ch UTF8 -bail "$@"; }
-    cleanup() {
-      for d in "$dba" "$dbb"; do
-        printf 'DROP DATABASE;\n' | isql-fb -q -user "$user" -password "$password" "$d" >/dev/null 2>&1 || true
-      done
-    }
-    "$probe" firebird target "$dba" "$user" "$password" >"$work/target.sql"
-    "$probe" firebird diff "$dba" "$user" "$password" >"$work/diff.sql"
-    "$probe" firebird master "$dbb" "$user" "$password" >"$work/master.sql"
-    run isql -i "$work/target.sql"
-    run isql -i "$work/diff.sql"
-    run isql -i "$work/master.sql"
-    refa=$dba refb=$dbb
-    dump() { isql-fb -x -user "$user" -password "$password" "$1" | grep -v -e 'CREATE DATABASE' -e '^/\*' -e 'PAGE_SIZE' -e 'DEFAULT CHARACTER SET'; }
+    path() { echo "$host/$port:$dir/$1.fdb"; }
+    probe() { "$probe" "$scenario" firebird "$1" "$(path "$2")" "$user" "$password"; }
+    isql() { isql-fb -q -ch UTF8 -user "$user" -password "$password" "$@"; }
+    runsql() { isql -bail -i "$2" "$(path "$1")"; }
+    query() { printf 'SET HEADING OFF;\n%s;\n' "$2" | isql "$(path "$1")"; }
+    create() { printf "CREATE DATABASE '%s' DEFAULT CHARACTER SET UTF8;\n" "$(path "$1")" | isql; }
+    cleanup() { for d in "$a" "$b"; do printf 'DROP DATABASE;\n' | isql "$(path "$d")" >/dev/null 2>&1 || true; done; }
+    dump() { isql-fb -x -user "$user" -password "$password" "$(path "$1")" | grep -v -e 'CREATE DATABASE' -e '^/\*' -e 'PAGE_SIZE' -e 'DEFAULT CHARACTER SET'; }
     ;;
   postgres)
+    probe() { "$probe" "$scenario" postgres "$1" "$2"; }
     pg() { PGPASSWORD=$password psql -X -q -h "$host" -p "$port" -U "$user" -v ON_ERROR_STOP=1 "$@"; }
-    for d in "$a" "$b"; do pg -d "$dbname" -c "CREATE DATABASE $d ENCODING 'UTF8' TEMPLATE template0" >/dev/null; done
+    runsql() { pg -d "$1" -f "$2"; }
+    query() { pg -d "$1" -At -c "$2"; }
+    create() { pg -d "$dbname" -c "CREATE DATABASE $1 ENCODING 'UTF8' TEMPLATE template0" >/dev/null; }
     cleanup() { for d in "$a" "$b"; do pg -d "$dbname" -c "DROP DATABASE IF EXISTS $d" >/dev/null 2>&1 || true; done; }
-    "$probe" postgres target "$a" >"$work/target.sql"
-    "$probe" postgres diff "$a" >"$work/diff.sql"
-    "$probe" postgres master "$b" >"$work/master.sql"
-    run pg -d "$a" -f "$work/target.sql"
-    run pg -d "$a" -f "$work/diff.sql"
-    run pg -d "$b" -f "$work/master.sql"
-    refa=$a refb=$b
     # \restrict lines carry a random key per dump.
     dump() { PGPASSWORD=$password pg_dump -h "$host" -p "$port" -U "$user" --schema-only --no-owner "$1" | grep -v -e '^--' -e '^$' -e '^\\restrict' -e '^\\unrestrict'; }
     ;;
   mysql)
+    probe() { "$probe" "$scenario" mysql "$1" "$2"; }
     my() { MYSQL_PWD=$password mariadb --no-defaults -h "$host" -P "$port" -u "$user" "$@"; }
-    for d in "$a" "$b"; do my -e "CREATE DATABASE $d CHARACTER SET utf8mb4"; done
+    runsql() { my "$1" <"$2"; }
+    query() { my -N -B "$1" -e "$2"; }
+    create() { my -e "CREATE DATABASE $1 CHARACTER SET utf8mb4"; }
     cleanup() { for d in "$a" "$b"; do my -e "DROP DATABASE IF EXISTS $d" >/dev/null 2>&1 || true; done; }
-    "$probe" mysql target "$a" >"$work/target.sql"
-    "$probe" mysql diff "$a" >"$work/diff.sql"
-    "$probe" mysql master "$b" >"$work/master.sql"
-    run my "$a" <"$work/target.sql"
-    run my "$a" <"$work/diff.sql"
-    run my "$b" <"$work/master.sql"
-    refa=$a refb=$b
     dump() { MYSQL_PWD=$password mariadb-dump --no-defaults -h "$host" -P "$port" -u "$user" --no-data --skip-comments --skip-dump-date "$1"; }
     ;;
 esac
 
+step() { # step <db> <mode>: writes the probe's script for <db> and runs it there
+  probe "$2" "$1" >"$work/$2.sql" || fail "compare_probe $2 failed"
+  runsql "$1" "$work/$2.sql" >>"$log" 2>&1 || fail "the $2 script stopped with an error (see below)"
+}
+
+create "$a" >>"$log" 2>&1 || fail "cannot create database $a"
+create "$b" >>"$log" 2>&1 || fail "cannot create database $b"
+step "$a" setup
+step "$b" setup
+step "$a" target
+step "$a" rows
+step "$a" diff
+step "$b" master
+
 if grep -qiE 'error' "$log"; then fail "the client reported errors"; fi
-dump "$refa" >"$work/changed.dump"
-dump "$refb" >"$work/master.dump"
-grep -q 'T_KEEP\|t_keep' "$work/master.dump" || fail "the dump holds no table (dump tool failed?)"
+dump "$a" >"$work/changed.dump"
+dump "$b" >"$work/master.dump"
+grep -qi 'CREATE TABLE' "$work/master.dump" || fail "the dump holds no table (dump tool failed?)"
 if ! diff -u "$work/master.dump" "$work/changed.dump" >"$work/dump.diff"; then
-  echo "FAILED: $server: the changed target differs from the master:"
+  echo "FAILED: $scenario on $server: the changed target differs from the master:"
   cat "$work/dump.diff"
   exit 1
 fi
-echo "$server: the comparison script turned the target into the master."
+
+probe checks "$a" >"$work/checks.txt" || fail "compare_probe checks failed"
+while IFS= read -r q; do
+  [[ -z $q ]] && continue
+  got=$(query "$a" "$q" 2>&1 | tr -d ' \t\r' | grep -v '^$' || true)
+  [[ $got == 1 ]] || fail "row check returned '${got//$'\n'/ }' instead of 1: $q"
+done <"$work/checks.txt"
+
+if ! probe same "$a" >"$work/same.sql"; then
+  echo "FAILED: $scenario on $server: comparing the master with itself gives a script:"
+  cat "$work/same.sql"
+  exit 1
+fi
+echo "$scenario on $server: the comparison script turned the target into the master ($(wc -l <"$work/checks.txt") row checks held)."

@@ -1,9 +1,13 @@
-// Writes the scripts of one comparison scenario for a server (compare_live.sh runs them):
-//   compare_probe <firebird|postgres|mysql> target <database> [user password]   target schema
-//   compare_probe <firebird|postgres|mysql> master <database> [user password]   master schema
-//   compare_probe <firebird|postgres|mysql> diff <database> [user password]     the script that
-//                                                                               turns target into master
-// The schemas are built in memory; target and master are written by the library's export.
+// Writes the scripts of one live comparison scenario for a server (compare_live.sh runs them):
+//   compare_probe <scenario> <firebird|postgres|mysql> <mode> <database> [user password]
+// modes: setup   statements run first in both databases
+//        target  the target schema (the library's export)
+//        rows    rows inserted into the target
+//        diff    the script that turns the target into the master
+//        master  the master schema (the library's export)
+//        checks  queries on the changed target, one a line, each returning 1
+//        same    compares the master with a second copy of itself; prints the script and
+//                exits 1 when it holds more than the header of an empty comparison
 #include <iostream>
 #include <string>
 #include <vector>
@@ -13,88 +17,44 @@
 #include "exec/krvSQL_Exec.h"
 #include "model/krvCompObj.h"
 #include "model/krvDBStructure.h"
-#include "objects/krvComp_Tbl.h"
+#include "scenario.h"
 
 using namespace dbtwin;
+using namespace dbtwin::live;
+
+namespace dbtwin::live {
+std::vector<TLiveScenario>& LiveScenarios() {
+    static std::vector<TLiveScenario> all;
+    return all;
+}
+}  // namespace dbtwin::live
 
 namespace {
 
-struct Col {
-    const char* name;
-    TDBFieldType type;
-    std::int32_t length = 0;
-    bool notNull = false;
-    const char* def = "";
+struct Connection {
+    TDatabaseType Db;
+    std::string Database, User, Password;
 };
 
-void Table(TCustomObjs& o, std::string name, const std::vector<Col>& cols, bool lower) {
-    auto* t = new TTblData(&o);
-    t->SetObjName(lower ? LowerCase(name) : name);
-    for (const Col& c : cols) {
-        TFldData* f = t->AddFld(lower ? LowerCase(c.name) : c.name);
-        f->FieldType = c.type;
-        f->CharLength = c.length;
-        f->Nullable = !c.notNull;
-        f->SetDefValue(c.def);
-    }
-    o.AddObj(t);
-}
-
-// Kept, added and dropped tables and columns, changed columns (widened, default added,
-// nullability dropped); on Firebird also a table whose columns move.
-void Fill(TCustomObjs& o, bool master, TDatabaseType db) {
-    const bool lower = db != dbInterBase;
-    if (master) {
-        Table(o, "T_KEEP", {{"ID", iftInteger, 0, true}, {"NAME", iftVarchar, 20}, {"ADDED", iftInteger}}, lower);
-        Table(o, "T_NEW", {{"X", iftInteger}, {"Y", iftVarchar, 10}}, lower);
-        if (db == dbInterBase) Table(o, "T_MOVE", {{"B", iftInteger}, {"A", iftInteger}}, lower);
-        Table(o, "T_CHANGE", {{"W", iftVarchar, 40}, {"D", iftInteger, 0, false, "7"}, {"N", iftInteger}}, lower);
-    } else {
-        Table(o, "T_KEEP", {{"ID", iftInteger, 0, true}, {"NAME", iftVarchar, 20}, {"OLD", iftInteger}}, lower);
-        Table(o, "T_GONE", {{"Z", iftInteger}}, lower);
-        if (db == dbInterBase) Table(o, "T_MOVE", {{"A", iftInteger}, {"B", iftInteger}}, lower);
-        Table(o, "T_CHANGE", {{"W", iftVarchar, 20}, {"D", iftInteger}, {"N", iftInteger, 0, true}}, lower);
-    }
-}
-
-void Setup(TCustomObjs& o, TDatabaseType db, const std::string& database, const std::string& user,
-           const std::string& password) {
-    o.SetDatabaseType(db);
-    if (db == dbInterBase) {
+void Setup(TCustomObjs& o, const Connection& c) {
+    o.SetDatabaseType(c.Db);
+    if (c.Db == dbInterBase) {
         o.fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
         o.fIBServerOptions.SetDBCharSet("UTF8");
     }
-    o.fConnectionOptions.SetDatabaseName(database);
-    o.fConnectionOptions.SetUserName(user);
-    o.fConnectionOptions.SetPassword(password);
+    o.fConnectionOptions.SetDatabaseName(c.Database);
+    o.fConnectionOptions.SetUserName(c.User);
+    o.fConnectionOptions.SetPassword(c.Password);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> a(argv + 1, argv + argc);
-    if (a.size() < 3) {
-        std::cerr << "usage: compare_probe <firebird|postgres|mysql> <target|master|diff> <database> [user password]\n";
-        return 2;
-    }
-    const TDatabaseType db = a[0] == "firebird" ? dbInterBase : a[0] == "postgres" ? dbPostgreSQL : dbMySQL;
-    const std::string user = a.size() > 3 ? a[3] : "";
-    const std::string password = a.size() > 4 ? a[4] : "";
-
-    if (a[1] == "target" || a[1] == "master") {
-        TObjs objs;
-        Setup(objs, db, a[2], user, password);
-        Fill(objs, a[1] == "master", db);
-        std::vector<std::string> script;
-        objs.ExtractMetadata(script);
-        std::cout << JoinLines(script);
-        return 0;
-    }
+// Compares two sets filled by the given fills and returns the script text.
+template <typename FillMaster, typename FillTarget>
+std::string Compare(const Connection& c, FillMaster fillMaster, FillTarget fillTarget) {
     TDBStructure master, target;
-    Setup(*master.GetObjs(), db, a[2], user, password);
-    Setup(*target.GetObjs(), db, a[2], user, password);
-    Fill(*master.GetObjs(), true, db);
-    Fill(*target.GetObjs(), false, db);
+    Setup(*master.GetObjs(), c);
+    Setup(*target.GetObjs(), c);
+    fillMaster(*master.GetObjs());
+    fillTarget(*target.GetObjs());
     TKeldar keldar;
     // The server's own client runs the script: reconnect with CONNECT, not RECONNECT.
     keldar.GetIBCompareOptions().SetUseRECONNECT(false);
@@ -103,6 +63,62 @@ int main(int argc, char** argv) {
     TSQLExec exec;
     keldar.SetSQLExec(&exec);
     keldar.CompareDatabases();
-    std::cout << exec.GetScriptText() << "\r\n";
+    return exec.GetScriptText();
+}
+
+void PrintLines(const std::function<TSqlLines(TDatabaseType)>& source, TDatabaseType db) {
+    if (!source) return;
+    for (const std::string& line : source(db)) std::cout << line << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> a(argv + 1, argv + argc);
+    if (a.size() < 4) {
+        std::cerr << "usage: compare_probe <scenario> <firebird|postgres|mysql> <mode> <database> [user password]\n";
+        return 2;
+    }
+    const TLiveScenario* s = nullptr;
+    for (const TLiveScenario& candidate : LiveScenarios())
+        if (candidate.Name == a[0]) s = &candidate;
+    if (!s) {
+        std::cerr << "compare_probe: no scenario " << a[0] << "\n";
+        return 2;
+    }
+    const Connection c{a[1] == "firebird" ? dbInterBase : a[1] == "postgres" ? dbPostgreSQL : dbMySQL, a[3],
+                       a.size() > 4 ? a[4] : "", a.size() > 5 ? a[5] : ""};
+    const std::string& mode = a[2];
+    auto fill = [&](bool master) { return [&, master](TCustomObjs& o) { s->Fill(o, master, c.Db); }; };
+
+    if (mode == "target" || mode == "master") {
+        TObjs objs;
+        Setup(objs, c);
+        // The database exists already (created and set up by the test script).
+        objs.fScriptOptions.SetConnect(false);
+        fill(mode == "master")(objs);
+        std::vector<std::string> script;
+        objs.ExtractMetadata(script);
+        std::cout << JoinLines(script);
+    } else if (mode == "diff") {
+        std::cout << Compare(c, fill(true), fill(false)) << "\r\n";
+    } else if (mode == "setup") {
+        PrintLines(s->Setup, c.Db);
+    } else if (mode == "rows") {
+        PrintLines(s->Rows, c.Db);
+    } else if (mode == "checks") {
+        PrintLines(s->Checks, c.Db);
+    } else if (mode == "same") {
+        const auto none = [](TCustomObjs&) {};
+        const std::string header = Compare(c, none, none);
+        const std::string again = Compare(c, fill(true), fill(true));
+        if (again != header) {
+            std::cout << again << "\n";
+            return 1;
+        }
+    } else {
+        std::cerr << "compare_probe: unknown mode " << mode << "\n";
+        return 2;
+    }
     return 0;
 }

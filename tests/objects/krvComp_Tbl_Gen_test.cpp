@@ -81,3 +81,78 @@ TEST(TableGeneratorsTest, ExcludedTargetTablesAreNeverDropped) {
 
 }  // namespace
 }  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+// A table that turns temporary (or back) is dropped and created whole: no column statements
+// for it, and a warning because its rows are lost.
+TEST(TableGeneratorsTest, TemporaryStateChangeReCreatesTheTableWithAWarning) {
+    Compare c(dbInterBase);
+    TTblData* m = Table(*c.master.GetObjs(), "T", {"B", "A", "C"});
+    m->GlobalTemporary = true;
+    m->TblOnCommit = tocPreserve;
+    m->FindFld("A")->FieldType = iftBigInt;
+    Table(*c.target.GetObjs(), "T", {"A", "B"});
+    const std::string expected =
+        "SET SQL DIALECT 3;\r\n\r\nSET AUTODDL ON;\r\n\r\n"
+        "ALTER TABLE T ADD C INTEGER;\r\n\r\n"
+        "/* Re-create table (temporary state changed): T */\r\n"
+        "DROP TABLE T;\r\n\r\n"
+        "CREATE GLOBAL TEMPORARY TABLE T(B INTEGER,\r\nA BIGINT,\r\nC INTEGER)\r\n ON COMMIT PRESERVE ROWS;\r\n\r\n";
+    EXPECT_EQ(c.Run(), expected);
+    EXPECT_EQ(c.keldar.GetWrnScript(),
+              std::vector<std::string>{"Table is dropped and created again, its rows are lost: T"});
+    // Only the commit action of a temporary table differs: the same.
+    Compare onCommit(dbInterBase);
+    for (TDBStructure* s : {&onCommit.master, &onCommit.target}) {
+        TTblData* t = Table(*s->GetObjs(), "T", {"A"});
+        t->GlobalTemporary = true;
+        t->TblOnCommit = s == &onCommit.master ? tocPreserve : tocDelete;
+    }
+    EXPECT_NE(onCommit.Run().find("DROP TABLE T;\r\n\r\nCREATE GLOBAL TEMPORARY TABLE T(A INTEGER)\r\n ON COMMIT PRESERVE ROWS"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+// New and dropped tables, added and dropped columns in the other dialects' scripts.
+TEST(TableGeneratorsTest, CreateAddDropPerDialect) {
+    struct Case {
+        TDatabaseType db;
+        std::string script;
+    };
+    const Case cases[] = {
+        {dbPostgreSQL,
+         "/* Create Table... */\r\nCREATE TABLE \"T2\"(\"X\" integer);\r\n\r\n\r\n\r\n"
+         "ALTER TABLE \"T1\" ADD \"B\" integer;\r\n\r\n"
+         "/* Drop table-fields... */\r\nALTER TABLE \"T1\" DROP \"C\";\r\n\r\n\r\n"
+         "/* Drop tables... */\r\nDROP TABLE \"T3\";\r\n\r\n"},
+        // The added column is put in place while the dropped one still holds its position.
+        {dbMySQL,
+         "/* Create Table... */\r\nCREATE TABLE T2(X INTEGER);\r\n\r\n\r\n\r\n"
+         "ALTER TABLE T1 ADD B INTEGER;\r\n\r\nALTER TABLE T1 MODIFY COLUMN B INTEGER AFTER A;\r\n\r\n"
+         "/* Drop table-fields... */\r\nALTER TABLE T1 DROP C;\r\n\r\n\r\n"
+         "/* Drop tables... */\r\nDROP TABLE T3;\r\n\r\n"},
+        {dbMSSQL,
+         "/* Create Table... */\r\nCREATE TABLE T2(X INTEGER NULL)\r\nGO\r\n\r\n\r\n\r\n"
+         "ALTER TABLE T1 ADD B INTEGER NULL\r\nGO\r\n\r\n"
+         "/* Drop table-fields... */\r\nALTER TABLE T1 DROP COLUMN C\r\nGO\r\n\r\n\r\n"
+         "/* Drop tables... */\r\nDROP TABLE T3\r\nGO\r\n\r\n"},
+    };
+    for (const Case& k : cases) {
+        Compare c(k.db);
+        Table(*c.master.GetObjs(), "T1", {"A", "B"});
+        Table(*c.master.GetObjs(), "T2", {"X"});
+        Table(*c.target.GetObjs(), "T1", {"A", "C"});
+        Table(*c.target.GetObjs(), "T3", {"Y"});
+        EXPECT_EQ(c.Run(), k.script) << k.db;
+    }
+}
+
+}  // namespace
+}  // namespace dbtwin

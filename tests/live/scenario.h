@@ -1,0 +1,34 @@
+// A live comparison scenario: what compare_probe writes and compare_live.sh runs on a server.
+// Each scenario_<name>.cpp defines one and registers it with a static LiveScenarioRegistrar.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "model/krvCompObj.h"
+
+namespace dbtwin::live {
+
+using TSqlLines = std::vector<std::string>;
+
+struct TLiveScenario {
+    std::string Name;
+    // Fills the master or the target set for one database kind.
+    std::function<void(TCustomObjs& Objs, bool Master, TDatabaseType Db)> Fill;
+    // Statements (with their terminators) run first in both fresh databases: objects of kinds
+    // the library cannot script yet.
+    std::function<TSqlLines(TDatabaseType Db)> Setup;
+    // Statements run on the target after it is created: rows that must survive the change.
+    std::function<TSqlLines(TDatabaseType Db)> Rows;
+    // One-line queries (no terminator) run on the changed target; each must return 1.
+    std::function<TSqlLines(TDatabaseType Db)> Checks;
+};
+
+std::vector<TLiveScenario>& LiveScenarios();
+
+struct LiveScenarioRegistrar {
+    explicit LiveScenarioRegistrar(TLiveScenario aScenario) { LiveScenarios().push_back(std::move(aScenario)); }
+};
+
+}  // namespace dbtwin::live
