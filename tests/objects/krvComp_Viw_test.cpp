@@ -231,6 +231,53 @@ void FillViewsAlike(Compare& c, TDatabaseType db) {
     }
 }
 
+// A changed view that has a trigger on both sides: the trigger goes with the old view and
+// comes back with the new one.
+void FillChangedViewWithTrigger(Compare& c, TDatabaseType db) {
+    const bool pg = db == dbPostgreSQL;
+    for (TDBStructure* side : {&c.master, &c.target}) {
+        const bool m = side == &c.master;
+        TCustomObjs& o = *side->GetObjs();
+        TTblData* t = AddTable(o, N(db, "T"), {{"A", iftInteger}});
+        const std::string from = " FROM " + t->GetObjFullName();
+        TViwData* v = AddView(o, N(db, "V"), (m ? "SELECT A, 1 AS ONE" : "SELECT A") + from, {}, {t});
+        AddTrigger(o, {N(db, "TRV").c_str(), v->fObjName.c_str(), pg ? baInsteadOf : baBefore, {iudInsert},
+                       pg ? "EXECUTE FUNCTION f()" : "AS BEGIN INSERT INTO T VALUES (NEW.A); END"});
+    }
+}
+
+// A view that uses a column of the changed table (no link to the table itself) is
+// re-created too.
+void FillViewOnColumnOnly(Compare& c, TDatabaseType db) {
+    for (TDBStructure* side : {&c.master, &c.target}) {
+        TCustomObjs& o = *side->GetObjs();
+        TTblData* t = AddTable(o, "T", {{"A", iftVarchar}});
+        if (side == &c.master) t->FindFld("A")->CharLength = t->FindFld("A")->FieldLength = 20;
+        AddView(o, "V", "SELECT A FROM T", {}, {t->FindFld("A")});
+    }
+    (void)db;
+}
+
+// Only the descriptions differ: the view is described, not rebuilt.
+void FillViewDescriptions(Compare& c, TDatabaseType) {
+    c.keldar.SetCompareObjects(TCmpObjSetType{coTable, coView, coDescription});
+    for (TDBStructure* side : {&c.master, &c.target}) {
+        TCustomObjs& o = *side->GetObjs();
+        TTblData* t = AddTable(o, "t", {{"a", iftInteger}}, "public");
+        AddView(o, "v", "SELECT a FROM public.t", {}, {t}, "public")
+            ->SetDescription(side == &c.master ? "the view's new note" : "old note");
+    }
+}
+
+// DB2 sets the current schema before a view of another schema is created.
+void FillDb2Schemas(Compare& c, TDatabaseType) {
+    TCustomObjs& m = *c.master.GetObjs();
+    TTblData* t = AddTable(m, "T", {{"A", iftInteger}}, "S1");
+    AddView(m, "V1", "SELECT A FROM S1.T", {}, {t}, "S1");
+    AddView(m, "V2", "SELECT A FROM S1.T", {}, {t}, "S2");
+    AddTable(*c.target.GetObjs(), "T", {{"A", iftInteger}}, "S1");
+}
+
 struct GoldenCase {
     const char* name;
     TDatabaseType db;
@@ -576,6 +623,89 @@ const GoldenCase kGolden[] = {
      " AS\r\n"
      "INSERT INTO T SELECT A FROM inserted\r\n"
      "GO\r\n"},
+    {"InterBaseChangedViewWithTrigger", dbInterBase, FillChangedViewWithTrigger, "SET SQL DIALECT 3;\r\n"
+     "\r\n"
+     "SET AUTODDL ON;\r\n"
+     "\r\n"
+     "/* Alter View (Drop, Create)... */\r\n"
+     "/* Drop altered view: V */\r\n"
+     "DROP TRIGGER TRV;\r\n"
+     "\r\n"
+     "DROP VIEW V;\r\n"
+     "\r\n"
+     "/* Create altered view: V */\r\n"
+     "/* Create view: V (ViwData.CreateDependDef) */\r\n"
+     "CREATE VIEW V\r\n"
+     " AS \r\n"
+     "SELECT A, 1 AS ONE FROM T\r\n"
+     ";\r\n"
+     "\r\n"
+     "SET TERM ^ ;\r\n"
+     "\r\n"
+     "CREATE TRIGGER TRV FOR V\r\n"
+     "ACTIVE BEFORE INSERT POSITION 0 \r\n"
+     " AS Declare variable I integer;\r\n"
+     "BEGIN I = 0; END\r\n"
+     "^\r\n"
+     "\r\n"
+     "ALTER TRIGGER TRV\r\n"
+     "AS BEGIN INSERT INTO T VALUES (NEW.A); END\r\n"
+     "^\r\n"
+     "\r\n"
+     "SET TERM ; ^\r\n"},
+    {"PostgreSQLChangedViewWithTrigger", dbPostgreSQL, FillChangedViewWithTrigger,
+     "/* Alter View (Drop, Create)... */\r\n"
+     "/* Drop altered view: v */\r\n"
+     "DROP TRIGGER trv ON v;\r\n"
+     "\r\n"
+     "DROP VIEW v\r\n"
+     ";\r\n"
+     "\r\n"
+     "/* Create altered view: v */\r\n"
+     "/* Create view: v (ViwData.CreateDependDef) */\r\n"
+     "CREATE VIEW v\r\n"
+     " AS \r\n"
+     "SELECT A, 1 AS ONE FROM t\r\n"
+     ";\r\n"
+     "\r\n"
+     "CREATE TRIGGER trv\r\n"
+     "  INSTEAD OF INSERT\r\n"
+     "  ON v\r\n"
+     "  FOR EACH ROW\r\n"
+     "EXECUTE FUNCTION f();\r\n"},
+    {"OracleViewOnAColumnOnly", dbOracle, FillViewOnColumnOnly, "-- CONNECT SYSDBA/*****@;\r\n"
+     "ALTER TABLE T MODIFY(A VARCHAR(20));\r\n"
+     "\r\n"
+     "/* Alter View (Drop, Create)... */\r\n"
+     "/* Drop altered view: V (recreate) */\r\n"
+     "DROP VIEW V\r\n"
+     ";\r\n"
+     "\r\n"
+     "/* Create altered view: V (recreate) */\r\n"
+     "/* Create view: V (ViwData.CreateDependDef) */\r\n"
+     "CREATE OR REPLACE VIEW V\r\n"
+     "   AS \r\n"
+     "SELECT A FROM T\r\n"
+     ";\r\n"},
+    {"PostgreSQLDescriptionOnly", dbPostgreSQL, FillViewDescriptions, "COMMENT ON VIEW public.v IS 'the view''s new note';\r\n"
+     "\r\n"},
+    {"DB2SchemaOfEachView", dbDB2, FillDb2Schemas, "/* Create Views... */\r\n"
+     "SET CURRENT SCHEMA = S1;\r\n"
+     "\r\n"
+     "/* Create view: V1 (ViwData.CreateDependDef) */\r\n"
+     "CREATE VIEW S1.V1\r\n"
+     " AS \r\n"
+     "SELECT A FROM S1.T\r\n"
+     ";\r\n"
+     "\r\n"
+     "SET CURRENT SCHEMA = S2;\r\n"
+     "\r\n"
+     "/* Create view: V2 (ViwData.CreateDependDef) */\r\n"
+     "CREATE VIEW S2.V2\r\n"
+     " AS \r\n"
+     "SELECT A FROM S1.T\r\n"
+     ";\r\n"
+     "\r\n"},
     {"PostgreSQLLayoutIsNotADifference", dbPostgreSQL, FillViewsAlike, ""},
     {"InterBaseCheckOptionCaseIsNotADifference", dbInterBase, FillViewsAlike, "SET SQL DIALECT 3;\r\n\r\nSET AUTODDL ON;\r\n"},
 };
