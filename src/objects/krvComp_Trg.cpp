@@ -222,7 +222,8 @@ std::string TTrgData::DefWithBody(const std::string& aBody) const {
         }
         case dbSybaseASA: {
             std::string r = "CREATE TRIGGER " + CRLF + QuoteIdent(fObjName) + " ";
-            const std::string owner = (OwnUser.empty() ? std::string() : QuoteIdent(OwnUser) + ".") + QuoteIdent(fOwnName);
+            const std::string owner =
+                (OwnUser.empty() ? std::string() : QuoteIdent(OwnUser) + ".") + QuoteIdent(fOwnName);
             std::vector<std::string> events;
             if (InsUpdDel.Contains(iudInsert)) events.emplace_back("INSERT");
             if (InsUpdDel.Contains(iudUpdate)) {

@@ -102,7 +102,8 @@ void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
     // Views. Firebird's dump lists views in the order they were created: the names sort
     // kept views first, then those the script creates, in the order it creates them.
     // 1. unchanged
-    x.View("V0_KEEP", "SELECT " + x.N("ID") + ", " + x.N("A") + " FROM " + base, {tb, x.Col("T_BASE", "ID"), x.Col("T_BASE", "A")});
+    x.View("V0_KEEP", "SELECT " + x.N("ID") + ", " + x.N("A") + " FROM " + base,
+           {tb, x.Col("T_BASE", "ID"), x.Col("T_BASE", "A")});
     // 2. new and 3. dropped
     if (m) x.View("V4_NEW", "SELECT " + x.N("B") + " FROM " + base, {tb, x.Col("T_BASE", "B")});
     else x.View("V4_GONE", "SELECT " + x.N("A") + " FROM " + base, {tb, x.Col("T_BASE", "A")});
@@ -184,7 +185,8 @@ TSqlLines Setup(TDatabaseType db) {
         r.push_back("CREATE FUNCTION " + name + "() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN " + body +
                     " END $$;");
     };
-    for (const char* n : {"1", "2", "3", "4", "5"}) fn(std::string("set_n_") + n, std::string("NEW.n := ") + n + "; RETURN NEW;");
+    for (const char* n : {"1", "2", "3", "4", "5"})
+        fn(std::string("set_n_") + n, std::string("NEW.n := ") + n + "; RETURN NEW;");
     fn("note", "RETURN NULL;");
     fn("audit", "INSERT INTO t_audit (id) VALUES (NEW.id); RETURN NEW;");
     fn("log_row", "INSERT INTO t_log (id) VALUES (NEW.id); RETURN NEW;");

@@ -282,8 +282,10 @@ void FillTriggerChanges(Compare& c, TDatabaseType db) {
         if (m) add("TR_ADD", baBefore, {iudInsert}, body("AS BEGIN NEW.A = 1; END", "SET NEW.A = 1"));
         else add("TR_DROP", baAfter, {iudDelete}, body("AS BEGIN END", "SET @X = 1"));
         add("TR_BODY", baBefore, {iudUpdate},
-            m ? body("AS BEGIN NEW.A = 2; END", "SET NEW.A = 2") : body("AS BEGIN NEW.A = 3; END", "SET NEW.A = 3", "EXECUTE FUNCTION g()"));
-        add("TR_EVENT", baAfter, m ? TInsUpdDelSet{iudInsert} : TInsUpdDelSet{iudUpdate}, body("AS BEGIN END", "SET @Y = 1"));
+            m ? body("AS BEGIN NEW.A = 2; END", "SET NEW.A = 2")
+              : body("AS BEGIN NEW.A = 3; END", "SET NEW.A = 3", "EXECUTE FUNCTION g()"));
+        add("TR_EVENT", baAfter, m ? TInsUpdDelSet{iudInsert} : TInsUpdDelSet{iudUpdate},
+            body("AS BEGIN END", "SET @Y = 1"));
         if (ib) {
             add("TR_POS", baAfter, {iudInsert}, "AS BEGIN END", m ? 2 : 1);
             add("TR_ACT", baAfter, {iudUpdate}, "AS BEGIN END", 0, m);
@@ -299,8 +301,9 @@ void FillTriggerUsesDroppedTable(Compare& c, TDatabaseType db) {
     const bool my = db == dbMySQL;
     const std::string t1 = ib || my ? "T1" : "t1", t2 = ib || my ? "T2" : "t2", tr = ib || my ? "TR" : "tr";
     const char* masterBody = ib ? "AS BEGIN NEW.A = 0; END" : my ? "SET NEW.A = 0" : "EXECUTE FUNCTION f()";
-    const char* targetBody =
-        ib ? "AS BEGIN INSERT INTO T2 VALUES (NEW.A); END" : my ? "INSERT INTO T2 VALUES (NEW.A)" : "EXECUTE FUNCTION g()";
+    const char* targetBody = ib   ? "AS BEGIN INSERT INTO T2 VALUES (NEW.A); END"
+                             : my ? "INSERT INTO T2 VALUES (NEW.A)"
+                                  : "EXECUTE FUNCTION g()";
     AddTable(*c.master.GetObjs(), t1, {{"A", iftInteger}});
     AddTrigger(*c.master.GetObjs(), {tr.c_str(), t1.c_str(), baBefore, {iudInsert}, masterBody});
     TCustomObjs& t = *c.target.GetObjs();

@@ -248,14 +248,13 @@ void FillChangedViewWithTrigger(Compare& c, TDatabaseType db) {
 
 // A view that uses a column of the changed table (no link to the table itself) is
 // re-created too.
-void FillViewOnColumnOnly(Compare& c, TDatabaseType db) {
+void FillViewOnColumnOnly(Compare& c, TDatabaseType) {
     for (TDBStructure* side : {&c.master, &c.target}) {
         TCustomObjs& o = *side->GetObjs();
         TTblData* t = AddTable(o, "T", {{"A", iftVarchar}});
         if (side == &c.master) t->FindFld("A")->CharLength = t->FindFld("A")->FieldLength = 20;
         AddView(o, "V", "SELECT A FROM T", {}, {t->FindFld("A")});
     }
-    (void)db;
 }
 
 // Only the descriptions differ: the view is described, not rebuilt.
@@ -300,7 +299,8 @@ TEST_P(ViewGoldenTest, WholeScript) {
 }
 
 const GoldenCase kGolden[] = {
-    {"InterBaseAddDropChange", dbInterBase, FillViewChanges, "SET SQL DIALECT 3;\r\n"
+    {"InterBaseAddDropChange", dbInterBase, FillViewChanges,
+     "SET SQL DIALECT 3;\r\n"
      "\r\n"
      "SET AUTODDL ON;\r\n"
      "\r\n"
@@ -327,7 +327,8 @@ const GoldenCase kGolden[] = {
      " AS \r\n"
      "SELECT A, B FROM T\r\n"
      ";\r\n"},
-    {"PostgreSQLAddDropChange", dbPostgreSQL, FillViewChanges, "/* Drop View... */\r\n"
+    {"PostgreSQLAddDropChange", dbPostgreSQL, FillViewChanges,
+     "/* Drop View... */\r\n"
      "DROP VIEW public.v_drop\r\n"
      ";\r\n"
      "\r\n"
@@ -352,7 +353,8 @@ const GoldenCase kGolden[] = {
      " AS \r\n"
      "SELECT A, B FROM public.t\r\n"
      ";\r\n"},
-    {"MySQLAddDropChange", dbMySQL, FillViewChanges, "/* Drop View... */\r\n"
+    {"MySQLAddDropChange", dbMySQL, FillViewChanges,
+     "/* Drop View... */\r\n"
      "DROP VIEW V_DROP\r\n"
      ";\r\n"
      "\r\n"
@@ -377,7 +379,8 @@ const GoldenCase kGolden[] = {
      " AS \r\n"
      "SELECT A, B FROM T\r\n"
      ";\r\n"},
-    {"SqlServerAddDropChange", dbMSSQL, FillViewChanges, "/* Drop View... */\r\n"
+    {"SqlServerAddDropChange", dbMSSQL, FillViewChanges,
+     "/* Drop View... */\r\n"
      "DROP VIEW DBO.V_DROP\r\n"
      "\r\n"
      "GO\r\n"
@@ -406,7 +409,8 @@ const GoldenCase kGolden[] = {
      "SELECT A, B FROM DBO.T\r\n"
      "\r\n"
      "GO\r\n"},
-    {"InterBaseChainOnChangedColumn", dbInterBase, FillViewChain, "SET SQL DIALECT 3;\r\n"
+    {"InterBaseChainOnChangedColumn", dbInterBase, FillViewChain,
+     "SET SQL DIALECT 3;\r\n"
      "\r\n"
      "SET AUTODDL ON;\r\n"
      "\r\n"
@@ -437,7 +441,8 @@ const GoldenCase kGolden[] = {
      "SELECT A FROM V_B_MID\r\n"
      ";\r\n"
      "\r\n"},
-    {"PostgreSQLChainOnChangedColumn", dbPostgreSQL, FillViewChain, "DROP VIEW public.v_a_top\r\n"
+    {"PostgreSQLChainOnChangedColumn", dbPostgreSQL, FillViewChain,
+     "DROP VIEW public.v_a_top\r\n"
      ";\r\n"
      "\r\n"
      "DROP VIEW public.v_b_mid\r\n"
@@ -467,7 +472,8 @@ const GoldenCase kGolden[] = {
      "SELECT A FROM public.v_b_mid\r\n"
      ";\r\n"
      "\r\n"},
-    {"SqlServerChainOnChangedColumn", dbMSSQL, FillViewChain, "DROP VIEW DBO.V_A_TOP\r\n"
+    {"SqlServerChainOnChangedColumn", dbMSSQL, FillViewChain,
+     "DROP VIEW DBO.V_A_TOP\r\n"
      "\r\n"
      "GO\r\n"
      "\r\n"
@@ -504,7 +510,8 @@ const GoldenCase kGolden[] = {
      "\r\n"
      "GO\r\n"
      "\r\n"},
-    {"OracleChainOnChangedColumn", dbOracle, FillViewChain, "-- CONNECT SYSDBA/*****@;\r\n"
+    {"OracleChainOnChangedColumn", dbOracle, FillViewChain,
+     "-- CONNECT SYSDBA/*****@;\r\n"
      "ALTER TABLE T MODIFY(A VARCHAR(20));\r\n"
      "\r\n"
      "/* Alter View (Drop, Create)... */\r\n"
@@ -538,7 +545,8 @@ const GoldenCase kGolden[] = {
      "SELECT A FROM V_B_MID\r\n"
      ";\r\n"
      "\r\n"},
-    {"InterBaseViewTriggers", dbInterBase, FillViewTriggers, "SET SQL DIALECT 3;\r\n"
+    {"InterBaseViewTriggers", dbInterBase, FillViewTriggers,
+     "SET SQL DIALECT 3;\r\n"
      "\r\n"
      "SET AUTODDL ON;\r\n"
      "\r\n"
@@ -582,7 +590,8 @@ const GoldenCase kGolden[] = {
      "^\r\n"
      "\r\n"
      "SET TERM ; ^\r\n"},
-    {"SqlServerViewTriggers", dbMSSQL, FillViewTriggers, "/* Empty trigger body before drop... */\r\n"
+    {"SqlServerViewTriggers", dbMSSQL, FillViewTriggers,
+     "/* Empty trigger body before drop... */\r\n"
      "ALTER TRIGGER TR_OLD ON V_OLD\r\n"
      " INSTEAD OF INSERT\r\n"
      " AS\r\n"
@@ -623,7 +632,8 @@ const GoldenCase kGolden[] = {
      " AS\r\n"
      "INSERT INTO T SELECT A FROM inserted\r\n"
      "GO\r\n"},
-    {"InterBaseChangedViewWithTrigger", dbInterBase, FillChangedViewWithTrigger, "SET SQL DIALECT 3;\r\n"
+    {"InterBaseChangedViewWithTrigger", dbInterBase, FillChangedViewWithTrigger,
+     "SET SQL DIALECT 3;\r\n"
      "\r\n"
      "SET AUTODDL ON;\r\n"
      "\r\n"
@@ -673,7 +683,8 @@ const GoldenCase kGolden[] = {
      "  ON v\r\n"
      "  FOR EACH ROW\r\n"
      "EXECUTE FUNCTION f();\r\n"},
-    {"OracleViewOnAColumnOnly", dbOracle, FillViewOnColumnOnly, "-- CONNECT SYSDBA/*****@;\r\n"
+    {"OracleViewOnAColumnOnly", dbOracle, FillViewOnColumnOnly,
+     "-- CONNECT SYSDBA/*****@;\r\n"
      "ALTER TABLE T MODIFY(A VARCHAR(20));\r\n"
      "\r\n"
      "/* Alter View (Drop, Create)... */\r\n"
@@ -687,9 +698,11 @@ const GoldenCase kGolden[] = {
      "   AS \r\n"
      "SELECT A FROM T\r\n"
      ";\r\n"},
-    {"PostgreSQLDescriptionOnly", dbPostgreSQL, FillViewDescriptions, "COMMENT ON VIEW public.v IS 'the view''s new note';\r\n"
+    {"PostgreSQLDescriptionOnly", dbPostgreSQL, FillViewDescriptions,
+     "COMMENT ON VIEW public.v IS 'the view''s new note';\r\n"
      "\r\n"},
-    {"DB2SchemaOfEachView", dbDB2, FillDb2Schemas, "/* Create Views... */\r\n"
+    {"DB2SchemaOfEachView", dbDB2, FillDb2Schemas,
+     "/* Create Views... */\r\n"
      "SET CURRENT SCHEMA = S1;\r\n"
      "\r\n"
      "/* Create view: V1 (ViwData.CreateDependDef) */\r\n"
@@ -707,7 +720,8 @@ const GoldenCase kGolden[] = {
      ";\r\n"
      "\r\n"},
     {"PostgreSQLLayoutIsNotADifference", dbPostgreSQL, FillViewsAlike, ""},
-    {"InterBaseCheckOptionCaseIsNotADifference", dbInterBase, FillViewsAlike, "SET SQL DIALECT 3;\r\n\r\nSET AUTODDL ON;\r\n"},
+    {"InterBaseCheckOptionCaseIsNotADifference", dbInterBase, FillViewsAlike,
+     "SET SQL DIALECT 3;\r\n\r\nSET AUTODDL ON;\r\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(PerDialect, ViewGoldenTest, ::testing::ValuesIn(kGolden),
