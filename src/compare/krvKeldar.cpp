@@ -36,6 +36,12 @@ void RunCtrCreateAllButDefault(TKeldar& k) {
 }
 void RunCtrCreateDefault(TKeldar& k) { GenScriptCtrCreate(k, TConstraintTypeSet{ctDefault}); }
 
+// Generators that take the two sets, the statement list and the compared categories.
+template <void (*Gen)(TCustomObjs*, TCustomObjs*, TCustomSQLExec*, TCmpObjSetType)>
+void RunOnSets(TKeldar& k) {
+    Gen(k.GetMObjs(), k.GetTObjs(), k.GetSQLExec(), k.GetCompareObjects());
+}
+
 const TCmpObjSetType kAlways;
 const TCmpObjSetType kConstraints{coPrimaryKey, coForeignKey, coUnique, coCheck};
 const TDatabaseSetType kAnyKind;
@@ -65,11 +71,11 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(8, kConstraints, kAnyKind, {{"GenScriptCtrDrop", GenScriptCtrDrop}}),
         P(9, {coDomain}, kAnyKind, {{"GenScriptDmnCreate", nullptr}}),
         P(10, {coFunction}, kAnyKind, {{"GenScriptUdfCreate", nullptr}}),
-        P(11, {coTrigger}, kAnyKind, {{"GenScriptDropTrgEmpty", nullptr}}),
+        P(11, {coTrigger}, kAnyKind, {{"GenScriptDropTrgEmpty", RunOnSets<GenScriptDropTrgEmpty>}}),
         P(12, {coProcedure}, kAnyKind, {{"GenScriptProcDrop", nullptr}}),
-        P(13, {coTrigger}, kAnyKind, {{"GenScriptTrigDrop", nullptr}}),
+        P(13, {coTrigger}, kAnyKind, {{"GenScriptTrigDrop", RunOnSets<GenScriptTrigDrop>}}),
         P(14, {coIndex}, kAnyKind, {{"GenScriptIdxDrop", GenScriptIdxDrop}}),
-        P(15, {coView}, kAnyKind, {{"GenScriptViewDrop", nullptr}}),
+        P(15, {coView}, kAnyKind, {{"GenScriptViewDrop", RunOnSets<GenScriptViewDrop>}}),
         P(16, {coFunction}, kAnyKind, {{"GenScriptUdfAlter", nullptr}}),
         P(17, {coException}, kAnyKind, {{"GenScriptExptDrop", nullptr}}),
         P(18, {coFunction}, kAnyKind, {{"GenScriptUdfDrop", nullptr}}),
@@ -79,8 +85,8 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(22, {coTable}, kAnyKind, {{"GenScriptTablDrop", GenScriptTablDrop}}),
         P(23, {coProcedure}, kAnyKind, {{"GenScriptProcCreate", nullptr}}),
         P(24, {coDomain}, kAnyKind, {{"GenScriptDmnDrop", nullptr}}),
-        P(25, {coView}, kAnyKind, {{"GenScriptViewCreate", nullptr}}, true),
-        P(26, {coView}, kAnyKind, {{"GenScriptViewAlter", nullptr}}),
+        P(25, {coView}, kAnyKind, {{"GenScriptViewCreate", GenScriptViewCreate}}, true),
+        P(26, {coView}, kAnyKind, {{"GenScriptViewAlter", RunOnSets<GenScriptViewAlter>}}),
         P(27, {coRule}, kAnyKind, {{"GenScriptRulCreate", nullptr}}),
         P(28, {coIndex}, kAnyKind, {{"GenScriptIdxCreate", GenScriptIdxCreate}}),
         P(29, {coIndex}, kAnyKind, {{"GenScriptIdxAlter", GenScriptIdxAlter}}),
@@ -90,9 +96,9 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(33, kConstraints, kAnyKind, {{"GenScriptCtrCreate (all but ctDefault)", RunCtrCreateAllButDefault}}),
         P(34, {coProcedure}, kAnyKind, {{"GenScriptProcAlter", nullptr}}),
         P(35, kConstraints, kAnyKind, {{"GenScriptCtrCreate (ctDefault)", RunCtrCreateDefault}}),
-        P(36, {coTrigger}, kAnyKind, {{"GenScriptTrigCreate", nullptr}}),
-        P(37, {coView}, kAnyKind, {{"GenScriptViewCreate", nullptr}}),
-        P(38, {coTrigger}, kAnyKind, {{"GenScriptTrigAlter", nullptr}}),
+        P(36, {coTrigger}, kAnyKind, {{"GenScriptTrigCreate", RunOnSets<GenScriptTrigCreate>}}),
+        P(37, {coView}, kAnyKind, {{"GenScriptViewCreate", GenScriptViewCreate}}),
+        P(38, {coTrigger}, kAnyKind, {{"GenScriptTrigAlter", GenScriptTrigAlter}}),
         P(39, {coGenerator}, kAnyKind, {{"GenScriptGenrAlter", nullptr}, {"GenScriptGenrDrop", nullptr}}),
         P(40, {coProcedure}, kAnyKind, {{"GenScriptProcAlter", nullptr}}),
         P(41, kAlways, {dbMSSQL}, {{"GenScriptDefDrop", nullptr}, {"GenScriptRulDrop", nullptr}}),

@@ -485,10 +485,12 @@ void TDbObj::DoBeforeDrop() {
             link->viwObj->DropDependDef();
         } else if (auto* trg = dynamic_cast<TTrgData*>(user)) {
             link->Active = false;
-            if (db == dbPostgreSQL || db == dbSybaseASE) {
+            // Where ALTER TRIGGER cannot replace a body, the trigger is dropped; the trigger
+            // generator writes it again from the master.
+            if (!trg->CanAlterBody()) {
                 trg->DropDependDef();
             } else if (trg->fBody != trg->EmptyBody()) {
-                trg->fBody = trg->EmptyBody();
+                trg->SetEmptyBody();
                 trg->AddStatement(trg->AlterDef(), stTrigger, trg->fObjName, dboTrigger, odbEmpty);
             }
         } else if (dynamic_cast<TGntData*>(user)) {

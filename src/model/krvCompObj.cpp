@@ -163,7 +163,10 @@ void TObjs::SetSourceDefinition() {
     };
     for (TViwData* o : Viw) keep(o);
     for (TPrcData* o : Prc) keep(o);
-    for (TTrgData* o : Trg) keep(o);
+    for (TTrgData* o : Trg) {
+        o->UndoEmptyBody();  // an earlier comparison may have emptied it
+        keep(o);
+    }
 }
 
 TFldData* TObjs::GetTableField(const std::string& aTable, const std::string& aField) const {

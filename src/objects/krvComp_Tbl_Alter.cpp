@@ -54,9 +54,14 @@ struct TAlterCtx {
     void RecreateViews() {
         for (TCustomObjs* o : {k.GetMObjs(), k.GetTObjs()}) {
             if (!o) continue;
+            // Views that use the table itself or one of its columns.
             for (TViwData* v : o->Viw)
-                for (auto& l : v->fUseOf)
-                    if (l->Obj && l->Obj->fObjName == Table() && dynamic_cast<TTblData*>(l->Obj)) v->fReCreate = true;
+                for (auto& l : v->fUseOf) {
+                    const auto* f = dynamic_cast<const TFldData*>(l->Obj);
+                    if ((l->Obj && l->Obj->fObjName == Table() && dynamic_cast<TTblData*>(l->Obj)) ||
+                        (f && f->OwnName == Table() && dynamic_cast<TTblData*>(f->OwnObj)))
+                        v->SetReCreate(true);
+                }
         }
     }
     // The change of a column the server cannot make: a comment line and a warning.

@@ -255,10 +255,16 @@ TEST(KeldarTest, RepeatedComparisonGivesTheSameScript) {
     const Lines first = r.Script();
     v->fUseOf.front()->Active = false;  // consumed as a generator would
     v->SetObjCreated(true);
+    // The generators consume links and flags again; what counts is the state they start from.
+    bool activeAtStart = false, createdAtStart = true;
+    r.keldar.OnBeforeCompare = [&](TObject*) {
+        activeAtStart = v->fUseOf.front()->Active;
+        createdAtStart = v->GetObjCreated();
+    };
     r.keldar.CompareDatabases();
     EXPECT_EQ(r.Script(), first);
-    EXPECT_TRUE(v->fUseOf.front()->Active);
-    EXPECT_FALSE(v->GetObjCreated());
+    EXPECT_TRUE(activeAtStart);
+    EXPECT_FALSE(createdAtStart);
     EXPECT_FALSE(r.master.GetObjs()->fGenTargetDef);
 }
 

@@ -130,8 +130,11 @@ TEST(CreateDependTest, ViewPullsInTableAndColumn) {
         v->CreateDependDef();
         EXPECT_EQ(s.Rows(), (std::vector<StatementRow>{{stStatement, "T", dboTable, odbCreate},
                                                       {stComment, "/*  */", dboUnknown, odbComment},
+                                                      {stComment, "/*  */", dboUnknown, odbComment},
                                                       {stStatement, "V", dboView, odbCreate}}));
         EXPECT_EQ(s.Text(0), "CREATE TABLE T (A, B)\r\n");
+        // A view's create is announced by a comment of its own.
+        EXPECT_EQ(s.Text(2), "/* Create view: V (ViwData.CreateDependDef) */\r\n");
         EXPECT_TRUE(a->GetObjCreated());
     }
     // The target has the table without the column: the column is added, then the view.
@@ -147,6 +150,7 @@ TEST(CreateDependTest, ViewPullsInTableAndColumn) {
         s.master.LinkDepend(v, t, "A");
         v->CreateDependDef();
         EXPECT_EQ(s.Rows(), (std::vector<StatementRow>{{stStatement, "A", dboField, odbCreate},
+                                                      {stComment, "/*  */", dboUnknown, odbComment},
                                                       {stStatement, "V", dboView, odbCreate}}));
         EXPECT_EQ(s.exec.GetStatement(0)->OwnName, "T");
         EXPECT_EQ(s.Text(0), "ALTER TABLE T ADD A INTEGER\r\n");
@@ -179,8 +183,10 @@ TEST(CreateDependTest, MissingProcedureIsStubbedOrWrittenInFull) {
         std::vector<StatementRow> rows;
     };
     const Case cases[] = {
-        {dbInterBase, {{stProcedure, "P", dboProcedure, odbEmptyCreate}, {stStatement, "V", dboView, odbCreate}}},
-        {dbPostgreSQL, {{stProcedure, "p", dboProcedure, odbCreate}, {stStatement, "v", dboView, odbCreate}}},
+        {dbInterBase,
+         {{stProcedure, "P", dboProcedure, odbEmptyCreate}, {stComment, "/*  */", dboUnknown, odbComment}, {stStatement, "V", dboView, odbCreate}}},
+        {dbPostgreSQL,
+         {{stProcedure, "p", dboProcedure, odbCreate}, {stComment, "/*  */", dboUnknown, odbComment}, {stStatement, "v", dboView, odbCreate}}},
     };
     for (const auto& c : cases) {
         Sets s(c.db);
@@ -293,6 +299,7 @@ TEST(DropDependTest, CreatedFlagIsSharedWithTheMatchingObject) {
     mv->CreateDependDef();
     EXPECT_TRUE(tv->GetObjCreated());
     EXPECT_EQ(s.Rows(), (std::vector<StatementRow>{{stStatement, "V", dboView, odbDrop},
+                                                  {stComment, "/*  */", dboUnknown, odbComment},
                                                   {stStatement, "V", dboView, odbCreate}}));
 }
 
