@@ -478,7 +478,13 @@ void PGSQLRoutine(TAlterCtx& c) {
 
 void MySQLRoutine(TAlterCtx& c) {
     if (c.m->TypeDef() == c.t->TypeDef()) return;
+    // The server refuses to retype a column that a foreign key uses: keys, indices and views
+    // on the column go first and are created again by their own phases.
+    const bool typeDiff = c.m->FieldTypeDef() != c.t->FieldTypeDef() || c.m->CharSet != c.t->CharSet ||
+                          c.m->Collation != c.t->Collation;
+    if (typeDiff) c.DropDependants();
     c.Stmt("ALTER TABLE " + c.Id(c.Table()) + " MODIFY COLUMN " + c.Id(c.Column()) + " " + c.m->TypeDef());
+    if (typeDiff) c.RecreateViews();
     c.Warn("Modify column: " + c.Table() + "(" + c.Column() + ")/");
     NarrowingWarning(c);
 }

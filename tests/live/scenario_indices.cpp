@@ -105,9 +105,8 @@ void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
     x.Table("P", {"ID", "CODE", "NAME"}, {"NAME"});
     x.Table("C", {"ID", "PID", "QTY", "REF2", "REF3"}, {"PID", "QTY", "REF2", "REF3"});
     x.Table("T_IX", {"A", "B", "CC", "D", "E"}, {"B", "CC", "D", "E"});
-    // MariaDB cannot retype a column a foreign key uses, and its column change does not drop
-    // the key first: the key columns are retyped on the other servers only.
-    const bool retype = m && !my;
+    // Key columns retyped: the keys that use them are dropped first and created again.
+    const bool retype = m;
     x.Table("R", {"ID"}, {}, retype ? iftBigInt : iftInteger);
     x.Table("RC", {"ID", "RID"}, {"RID"})->FindFld(x.N("RID"))->FieldType = retype ? iftBigInt : iftInteger;
     if (m) x.Table("T_NEW", {"ID", "PID"}, {"PID"});

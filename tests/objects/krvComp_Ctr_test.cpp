@@ -320,6 +320,21 @@ const Case kCases[] = {
      "/* Create Default... */\r\n"
      "ALTER TABLE DBO.T ADD CONSTRAINT DF_T_A DEFAULT ((1)) FOR A\r\n"
      "GO\r\n"},
+    // MySQL refuses to retype a column a foreign key uses: the key goes first and comes back.
+    {"MySqlKeyColumnRetyped", dbMySQL,
+     [](Compare& c) {
+         BothSides(c, [](TCustomObjs& o) {
+             AddTable(o, "r", {"id"});
+             AddTable(o, "rc", {"id", "rid"});
+             AddConstraint(o, ctPKey, "", "r", {"id"});
+             AddForeignKey(o, "fk_rc", "rc", {"rid"}, "r", {"id"});
+         });
+         c.master.GetObjs()->Tbl.Find("rc")->FindFld("rid")->FieldType = iftBigInt;
+     },
+     "ALTER TABLE `rc` DROP FOREIGN KEY `fk_rc`;\r\n\r\n"
+     "ALTER TABLE `rc` MODIFY COLUMN `rid` BIGINT;\r\n\r\n"
+     "/* Create Foreign Key... */\r\n"
+     "ALTER TABLE `rc` ADD CONSTRAINT `fk_rc` FOREIGN KEY (`rid`) REFERENCES `r` (`id`);\r\n"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Dialects, ConstraintGeneratorsTest, ::testing::ValuesIn(kCases),
