@@ -299,6 +299,9 @@ void TObjs::ExtractIdx() {
             continue;
         }
         ExtractObj(o, o->Def(), true, false);
+        // An InterBase index is created active; an inactive one is switched off after it.
+        if (fDatabaseType == dbInterBase && !o->Active && !o->Def().empty())
+            MetaData.push_back("ALTER INDEX " + o->QuoteIdent(o->fObjName) + " INACTIVE" + fTermString);
     }
 }
 void TObjs::ExtractExc() {

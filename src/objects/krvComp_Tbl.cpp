@@ -124,6 +124,8 @@ std::string TTblData::MySQLCreateDef() const {
             for (TIdxData* x : fObjs->Idx) {
                 if (x->TblName != fObjName) continue;
                 if (x->Unique) r += "UNIQUE ";
+                if (x->FullText) r += "FULLTEXT ";
+                if (x->Spatial) r += "SPATIAL ";
                 r += "KEY " + QuoteIdent(x->fObjName);
                 if (!x->IndexOptions.Using.empty()) r += " USING " + x->IndexOptions.Using;
                 r += " (" + x->GetFlds() + "),\r\n";

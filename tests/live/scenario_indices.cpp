@@ -195,10 +195,7 @@ TSqlLines Rows(TDatabaseType db) {
         "INSERT INTO R (ID) VALUES (7);",
         "INSERT INTO RC (ID, RID) VALUES (1, 7);",
     };
-    if (db == dbInterBase) {
-        r.push_back("ALTER INDEX IX_ON INACTIVE;");
-        r.push_back("COMMIT;");
-    }
+    if (db == dbInterBase) r.push_back("COMMIT;");
     return Fold(r, db);
 }
 

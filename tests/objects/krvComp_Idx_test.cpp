@@ -249,17 +249,32 @@ TEST(IndexExportTest, MySQLKeysAndIndicesOnlyInsideCreateTable) {
     AddTable(o, "t", {"a", "b"});
     testing::AddConstraint(o, ctPKey, "", "t", {"a"});
     AddIndex(o, "ix", "t", {"b DESC"});
+    AddIndex(o, "ft", "t", {"b"}, [](TIdxData& x) { x.FullText = true; });
     testing::AddConstraint(o, ctCheck, "ck", "t", {}, [](TCtrData& x) { x.SetBody("(b > 0)"); });
     std::vector<std::string> script;
     o.ExtractMetadata(script);
     std::string text;
     for (const std::string& l : script) text += l + "\n";
-    EXPECT_NE(text.find("CREATE TABLE `t`(`a` INTEGER,\r\n`b` INTEGER,\r\nPRIMARY KEY(`a`),\r\nKEY `ix` (`b` DESC))"),
+    EXPECT_NE(text.find("CREATE TABLE `t`(`a` INTEGER,\r\n`b` INTEGER,\r\nPRIMARY KEY(`a`),\r\nFULLTEXT KEY `ft` (`b`),\r\nKEY `ix` (`b` DESC))"),
               std::string::npos)
         << text;
     EXPECT_EQ(text.find("ADD PRIMARY KEY"), std::string::npos) << text;
     EXPECT_EQ(text.find("CREATE INDEX"), std::string::npos) << text;
     EXPECT_NE(text.find("ALTER TABLE `t` ADD CONSTRAINT `ck` CHECK (b > 0);"), std::string::npos) << text;
+}
+
+TEST(IndexExportTest, InterBaseInactiveIndexIsSwitchedOffAfterItsCreation) {
+    TObjs o;
+    o.SetDatabaseType(dbInterBase);
+    AddTable(o, "T", {"A"});
+    AddIndex(o, "IX_OFF", "T", {"A"}, [](TIdxData& x) { x.Active = false; });
+    AddIndex(o, "IX_ON", "T", {"A"});
+    std::vector<std::string> script;
+    o.ExtractMetadata(script);
+    std::string text;
+    for (const std::string& l : script) text += l + "\n";
+    EXPECT_NE(text.find("CREATE INDEX IX_OFF ON T(A);\nALTER INDEX IX_OFF INACTIVE;\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("ALTER INDEX IX_ON"), std::string::npos) << text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialects, IndexGeneratorsTest, ::testing::ValuesIn(kCases),
