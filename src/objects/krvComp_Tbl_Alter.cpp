@@ -7,8 +7,10 @@
 #include "compare/krvKeldar.h"
 #include "exec/krvSQL_Exec.h"
 #include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Tbl.h"
+#include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Viw.h"
 
 namespace dbtwin {
@@ -729,10 +731,12 @@ void MSSQLUpdateColumnPositionRecreateTable(TKeldar& k) {
     if (!mo || !to || !ex || to->GetDatabaseType() != dbMSSQL ||
         !k.GetMSSQLCompareOptions().GetUpdateColumnPosition())
         return;
+    bool rebuilt = false;
     for (TTblData* mt : mo->Tbl)
         if (mt->fUpdFldPos) mt->DoBeforeDrop();
     for (TTblData* mt : mo->Tbl) {
         if (!mt->fUpdFldPos) continue;
+        rebuilt = true;
         const std::string real = mt->GetObjFullName();
         k.DoLogNextLine("ReCreate table (upd. column position): " + real);
         const std::string name = mt->fObjName;
@@ -754,6 +758,19 @@ void MSSQLUpdateColumnPositionRecreateTable(TKeldar& k) {
         CopyRows(k, *mt, real, scratch);
         ex->Add("DROP TABLE " + scratch, stStatement, scratch, dboTable, odbDrop);
         mt->SetUpdFldPos(false);
+    }
+    if (!rebuilt) return;
+    // The rebuild runs after the index, key, view and trigger phases and dropped those of the
+    // rebuilt tables: their generators run again and create what is no longer there.
+    const TCmpObjSetType cmp = k.GetCompareObjects();
+    if (cmp.Contains(coIndex)) GenScriptIdxCreate(k);
+    if (cmp.Contains(coPrimaryKey) || cmp.Contains(coForeignKey) || cmp.Contains(coUnique) || cmp.Contains(coCheck))
+        GenScriptCtrCreate(k, TConstraintTypeSet{ctPKey, ctUnique, ctFKey, ctCheck, ctKey, ctDefault, ctNotNull,
+                                                 ctReferences});
+    if (cmp.Contains(coView)) GenScriptViewCreate(k);
+    if (cmp.Contains(coTrigger)) {
+        GenScriptTrigCreate(mo, to, ex, cmp);
+        GenScriptTrigAlter(k);
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "compare_rig.h"
+#include "idx_ctr_rig.h"
 
 #include <ostream>
 #include <string>
@@ -410,6 +411,31 @@ TEST(ColumnAlterOrderTest, SqlServerRebuildsATableWithAnIdentityColumnThroughASc
               "SET IDENTITY_INSERT T OFF\r\nGO\r\n\r\n"
               "DROP TABLE KRV$T\r\nGO\r\n");
     EXPECT_FALSE(mt->fUpdFldPos);
+}
+
+// The rebuild comes after the index and key phases: what it drops is created again after it.
+TEST(ColumnAlterOrderTest, SqlServerRebuildCreatesTheTablesKeysAndIndicesAgain) {
+    Compare c(dbMSSQL);
+    c.keldar.GetMSSQLCompareOptions().SetUpdateColumnPosition(true);
+    for (TDBStructure* s : {&c.master, &c.target}) {
+        TTblData* t = c.Table(*s, "T");
+        for (const char* n : s == &c.master ? std::vector<const char*>{"B", "A"} : std::vector<const char*>{"A", "B"}) {
+            TFldData* f = t->AddFld(n);
+            f->FieldType = iftInteger;
+            f->OwnObj = t;
+        }
+        testing::AddConstraint(*s->GetObjs(), ctPKey, "PK_T", "T", {"A"});
+        testing::AddIndex(*s->GetObjs(), "IX_T", "T", {"B"});
+        testing::LinkAll(*s->GetObjs());
+    }
+    const std::string script = c.Run();
+    const auto drop = script.find("DROP TABLE T\r\n");
+    const auto pk = script.find("ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY");
+    const auto ix = script.find("CREATE INDEX IX_T ON T(B)");
+    ASSERT_NE(drop, std::string::npos) << script;
+    EXPECT_TRUE(pk != std::string::npos && pk > drop) << script;
+    EXPECT_TRUE(ix != std::string::npos && ix > drop) << script;
+    EXPECT_EQ(c.Run(), script);
 }
 
 TEST(ColumnAlterOrderTest, SqlServerLeavesTheOrderAloneWhenTheOptionIsOff) {
