@@ -4,6 +4,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <unordered_set>
 
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
@@ -310,8 +312,23 @@ void TObjs::ExtractExc() {
 void TObjs::ExtractGnr() {
     for (TGnrData* o : Gnr) ExtractObj(o, o->Def(), true, false);
 }
+// A view is written after the views of this set it uses (directly or through one of their
+// columns), so that the script runs as written; otherwise in list order. A cycle, which no
+// server accepts, is broken where it is found.
 void TObjs::ExtractViw() {
-    for (TViwData* o : Viw) ExtractObj(o, o->Def(), true, true);
+    std::unordered_set<const TViwData*> done, busy;
+    std::function<void(TViwData*)> write = [&](TViwData* v) {
+        if (done.count(v) || !busy.insert(v).second) return;
+        for (auto& l : v->fUseOf) {
+            auto* u = dynamic_cast<TViwData*>(l->Obj);
+            if (auto* f = dynamic_cast<TFldData*>(l->Obj); f && !u) u = dynamic_cast<TViwData*>(f->OwnObj);
+            if (u && u != v && u->fObjs == this) write(u);
+        }
+        busy.erase(v);
+        done.insert(v);
+        ExtractObj(v, v->Def(), true, true);
+    };
+    for (TViwData* o : Viw) write(o);
 }
 void TObjs::ExtractEvt() {
     for (TEvtData* o : Evt) ExtractObj(o, o->CreateDef(), true, false);

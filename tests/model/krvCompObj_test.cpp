@@ -386,3 +386,39 @@ TEST(CompObjHelpersTest, ObjStrAndClearCrLf) {
 
 }  // namespace
 }  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+// Views come after the views they use, directly or through a column, whatever their names.
+TEST(TObjsExportTest, ViewsFollowTheViewsTheyUse) {
+    TObjs objs;
+    objs.SetDatabaseType(dbPostgreSQL);
+    auto view = [&objs](const char* name, const char* body) {
+        auto* v = new TViwData(&objs);
+        v->SetObjName(name);
+        v->SetBody(body);
+        objs.AddObj(v);
+        return v;
+    };
+    TViwData* top = view("a_top", "select x from m_mid");
+    TViwData* mid = view("m_mid", "select x from z_base");
+    TViwData* base = view("z_base", "select 1 as x");
+    TFldData* x = base->AddFld("x");
+    TViwData* lone = view("b_lone", "select 2");
+    objs.LinkDepend(top, mid);
+    objs.LinkDepend(mid, x);
+    std::vector<std::string> script;
+    objs.ExtractMetadata(script);
+    std::string text;
+    for (const std::string& l : script) text += l + "\n";
+    const auto at = [&text](const char* name) { return text.find(std::string("CREATE VIEW ") + name); };
+    ASSERT_NE(at("a_top"), std::string::npos) << text;
+    EXPECT_LT(at("z_base"), at("m_mid")) << text;
+    EXPECT_LT(at("m_mid"), at("a_top")) << text;
+    EXPECT_LT(at("a_top"), at("b_lone")) << text;
+    (void)lone;
+}
+
+}  // namespace
+}  // namespace dbtwin
