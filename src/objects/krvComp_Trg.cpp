@@ -282,7 +282,13 @@ std::string TTrgData::DefWithBody(const std::string& aBody) const {
             std::string r = "CREATE TRIGGER " + QuoteIdent(fObjName) + CRLF;
             // Views take INSTEAD OF row triggers.
             r += BefAft == baBefore ? "  BEFORE" : BefAft == baInsteadOf ? "  INSTEAD OF" : "  AFTER";
-            r += " " + orEvents() + CRLF;
+            // An UPDATE trigger limited to some columns names them: UPDATE OF a, b.
+            std::string events = orEvents();
+            if (Flds.Count() > 0 && InsUpdDel.Contains(iudUpdate)) {
+                const std::size_t at = events.find("UPDATE");
+                events.insert(at + 6, " OF " + columns(", "));
+            }
+            r += " " + events + CRLF;
             r += "  ON " + OwnerFullName() + CRLF;
             r += ForEachRow ? "  FOR EACH ROW" + CRLF : "  FOR EACH STATEMENT" + CRLF;
             // The condition must be parenthesised; a second pair is harmless.

@@ -171,6 +171,10 @@ void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
             TViwData* v = x.View("v4_trg", "SELECT id FROM t_log", {x.Tbl("t_log"), x.Col("t_log", "id")});
             x.Trigger("tr_view", v->fObjName, baInsteadOf, {iudInsert}, "EXECUTE FUNCTION log_row()");
         }
+        // 21. the columns of an UPDATE OF trigger change
+        TTrgData* u = x.Trigger("tr_upd_of", "t_trg2", baAfter, {iudUpdate}, Note(x, "upd_of"));
+        u->AddFld("n");
+        if (m) u->AddFld("id");
     }
     if (x.My()) {
         // 18. a trigger moved to another table

@@ -110,12 +110,15 @@ const TextCase kTextCases[] = {
          t.SetObjName("tr");
          t.SetSchema("public");
          t.SetOwnName("t");
-         t.SetEvents(baAfter, {iudInsert, iudDelete});
+         t.SetEvents(baAfter, {iudInsert, iudUpdate, iudDelete});
+         t.AddFld("a");
+         t.AddFld("Mixed");
          t.ForEachRow = true;
          t.WhenExpr = "new.a > 0";
          t.SetBody("EXECUTE FUNCTION f()");
      },
-     "CREATE TRIGGER tr\r\n  AFTER INSERT OR DELETE\r\n  ON public.t\r\n  FOR EACH ROW\r\n  WHEN (new.a > 0)\r\n"
+     "CREATE TRIGGER tr\r\n  AFTER INSERT OR UPDATE OF a, \"Mixed\" OR DELETE\r\n  ON public.t\r\n  FOR EACH ROW\r\n"
+     "  WHEN (new.a > 0)\r\n"
      "EXECUTE FUNCTION f()",
      "DROP TRIGGER tr ON public.t", "ALTER TRIGGER tr\r\nEXECUTE FUNCTION f()"},
     {"PostgreSQLWithoutSchemaInsteadOfStatement", dbPostgreSQL,
