@@ -2,10 +2,14 @@
 // one side's set, then linked by their uses as the script parsers link them.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <ostream>
 #include <initializer_list>
 #include <string>
 
+#include "compare_rig.h"
 #include "model/krvClasses.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Idx.h"
@@ -99,6 +103,27 @@ inline void LinkAll(TCustomObjs& o) {
             if (same) o.LinkDepend(c, k);
         }
     }
+}
+
+// One golden comparison of indices and constraints: what the sets hold, and the whole script.
+struct GeneratorCase {
+    const char* name;
+    TDatabaseType db;
+    std::function<void(Compare&)> build;
+    std::string script;
+};
+inline void PrintTo(const GeneratorCase& c, std::ostream* os) { *os << c.name; }
+
+// Builds and links both sets, compares, checks the whole script, and compares again: the same
+// sets must give the same script.
+inline void ExpectGeneratorScript(const GeneratorCase& tc) {
+    Compare c(tc.db);
+    tc.build(c);
+    LinkAll(*c.master.GetObjs());
+    LinkAll(*c.target.GetObjs());
+    const std::string script = c.Run();
+    EXPECT_EQ(script, tc.script) << script;
+    EXPECT_EQ(c.Run(), script);
 }
 
 }  // namespace dbtwin::testing

@@ -277,25 +277,15 @@ void FillDb2Schemas(Compare& c, TDatabaseType) {
     AddTable(*c.target.GetObjs(), "T", {{"A", iftInteger}}, "S1");
 }
 
-struct GoldenCase {
-    const char* name;
-    TDatabaseType db;
-    std::function<void(Compare&, TDatabaseType)> fill;
-    std::string script;
-};
-void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
+using testing::GoldenCase;
 
 class ViewGoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(ViewGoldenTest, WholeScript) {
-    const GoldenCase& g = GetParam();
-    Compare c(g.db);
-    c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
-    c.target.GetObjs()->fMSSQLServerOptions.SetSQLServerVersion(st_MSSQL2005);
-    g.fill(c, g.db);
-    const std::string script = c.Run();
-    EXPECT_EQ(script, g.script) << AsLiteral(script);
-    EXPECT_EQ(c.Run(), script);  // the same sets give the same script again
+    testing::ExpectGoldenScript(GetParam(), [](Compare& c) {
+        c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
+        c.target.GetObjs()->fMSSQLServerOptions.SetSQLServerVersion(st_MSSQL2005);
+    });
 }
 
 const GoldenCase kGolden[] = {

@@ -2,10 +2,15 @@
 // and a printer that shows a script as the C++ literal a golden test holds.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <initializer_list>
+#include <ostream>
 #include <string>
 #include <utility>
 
+#include "compare_rig.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Viw.h"
@@ -77,6 +82,27 @@ inline std::string AsLiteral(const std::string& s) {
         else r += c;
     }
     return r + "\"\n";
+}
+
+// One golden comparison of triggers and views: how to fill the sets for a kind, and the whole
+// script.
+struct GoldenCase {
+    const char* name;
+    TDatabaseType db;
+    std::function<void(Compare&, TDatabaseType)> fill;
+    std::string script;
+};
+inline void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.name; }
+
+// Fills the sets (after prepare, which sets server versions), compares, checks the whole
+// script, and compares again: the same sets must give the same script.
+inline void ExpectGoldenScript(const GoldenCase& g, const std::function<void(Compare&)>& prepare) {
+    Compare c(g.db);
+    prepare(c);
+    g.fill(c, g.db);
+    const std::string script = c.Run();
+    EXPECT_EQ(script, g.script) << AsLiteral(script);
+    EXPECT_EQ(c.Run(), script);
 }
 
 }  // namespace dbtwin::testing
