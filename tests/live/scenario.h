@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/krvStrUtils.h"
 #include "model/krvCompObj.h"
 
 namespace dbtwin::live {
@@ -26,6 +27,19 @@ struct TLiveScenario {
 };
 
 std::vector<TLiveScenario>& LiveScenarios();
+
+// An unquoted name as the server stores it: Firebird upper-case, the others lower-case.
+inline std::string ServerName(const std::string& aName, TDatabaseType Db) {
+    return Db == dbInterBase ? UpperCase(aName) : LowerCase(aName);
+}
+
+// MariaDB table names are case-sensitive here and its tables are lower-case: statements for
+// it are lower-cased whole (so their literals must hold no capital letter).
+inline TSqlLines FoldForServer(TSqlLines Lines, TDatabaseType Db) {
+    if (Db == dbMySQL)
+        for (std::string& l : Lines) l = LowerCase(l);
+    return Lines;
+}
 
 struct LiveScenarioRegistrar {
     explicit LiveScenarioRegistrar(TLiveScenario aScenario) { LiveScenarios().push_back(std::move(aScenario)); }

@@ -20,7 +20,7 @@ struct Ctx {
     TCustomObjs& o;
     TDatabaseType db;
     // Firebird keeps unquoted names upper-case, the others lower-case.
-    std::string N(const std::string& name) const { return db == dbInterBase ? UpperCase(name) : LowerCase(name); }
+    std::string N(const std::string& name) const { return ServerName(name, db); }
 
     // Columns are INTEGER NOT NULL unless named in nullable.
     TTblData* Table(const std::string& name, const std::vector<std::string>& cols,
@@ -182,11 +182,6 @@ void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
     x.Link();
 }
 
-TSqlLines Fold(TSqlLines lines, TDatabaseType db) {
-    if (db == dbMySQL)
-        for (std::string& l : lines) l = LowerCase(l);
-    return lines;
-}
 
 TSqlLines Rows(TDatabaseType db) {
     TSqlLines r = {
@@ -196,7 +191,7 @@ TSqlLines Rows(TDatabaseType db) {
         "INSERT INTO RC (ID, RID) VALUES (1, 7);",
     };
     if (db == dbInterBase) r.push_back("COMMIT;");
-    return Fold(r, db);
+    return FoldForServer(r, db);
 }
 
 TSqlLines Checks(TDatabaseType db) {
@@ -209,7 +204,7 @@ TSqlLines Checks(TDatabaseType db) {
     if (db == dbInterBase)
         r.push_back("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$INDEX_NAME = 'IX_ON' AND "
                     "COALESCE(RDB$INDEX_INACTIVE, 0) = 0");
-    return Fold(r, db);
+    return FoldForServer(r, db);
 }
 
 const LiveScenarioRegistrar reg({"indices", Fill, nullptr, Rows, Checks});

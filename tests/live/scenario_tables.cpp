@@ -47,7 +47,7 @@ struct Ctx {
         const bool quoted = name.find_first_of(" abcdefghijklmnopqrstuvwxyz") != std::string::npos &&
                             UpperCase(name) != name;
         if (quoted) return name;
-        return db == dbInterBase ? UpperCase(name) : LowerCase(name);
+        return ServerName(name, db);
     }
     TTblData* Table(const std::string& name, const std::vector<Col>& cols) {
         auto* t = new TTblData(&o);
@@ -133,13 +133,6 @@ void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
     else x.Table("T_FILL", {C("ID")});
 }
 
-// MariaDB table names are case-sensitive here: the tables are lower-case (no literal below
-// holds a capital letter).
-TSqlLines Fold(TSqlLines lines, TDatabaseType db) {
-    if (db == dbMySQL)
-        for (std::string& l : lines) l = LowerCase(l);
-    return lines;
-}
 
 TSqlLines Rows(TDatabaseType db) {
     TSqlLines r = {
@@ -154,7 +147,7 @@ TSqlLines Rows(TDatabaseType db) {
     };
     if (db != dbPostgreSQL) r.push_back("INSERT INTO T_MOVE (A, B, C) VALUES (1, 2, 'c');");
     if (db == dbInterBase) r.push_back("COMMIT;");
-    return Fold(r, db);
+    return FoldForServer(r, db);
 }
 
 TSqlLines Checks(TDatabaseType db) {
@@ -169,7 +162,7 @@ TSqlLines Checks(TDatabaseType db) {
         "SELECT COUNT(*) FROM T_SMALL WHERE S = 32767",
     };
     if (db != dbPostgreSQL) r.push_back("SELECT COUNT(*) FROM T_MOVE WHERE A = 1 AND B = 2 AND C = 'c'");
-    return Fold(r, db);
+    return FoldForServer(r, db);
 }
 
 const LiveScenarioRegistrar reg({"tables", Fill, nullptr, Rows, Checks});

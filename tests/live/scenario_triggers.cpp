@@ -23,7 +23,7 @@ struct Ctx {
     bool master;
 
     // Firebird keeps unquoted names upper-case, the others lower-case.
-    std::string N(const std::string& name) const { return db == dbInterBase ? UpperCase(name) : LowerCase(name); }
+    std::string N(const std::string& name) const { return ServerName(name, db); }
     bool IB() const { return db == dbInterBase; }
     bool PG() const { return db == dbPostgreSQL; }
     bool My() const { return db == dbMySQL; }
@@ -203,9 +203,7 @@ TSqlLines Rows(TDatabaseType db) {
         "INSERT INTO T_CHAIN (ID, A) VALUES (1, 'ten chars.');",
     };
     if (db == dbInterBase) r.push_back("COMMIT;");
-    if (db == dbMySQL)
-        for (std::string& l : r) l = LowerCase(l);
-    return r;
+    return FoldForServer(r, db);
 }
 
 TSqlLines Checks(TDatabaseType db) {
@@ -215,9 +213,7 @@ TSqlLines Checks(TDatabaseType db) {
         "SELECT COUNT(*) FROM V3_TOP WHERE A = 'ten chars.'",
         "SELECT COUNT(*) FROM V5_COLS WHERE K = 1 AND VAL = 2",
     };
-    if (db == dbMySQL)
-        for (std::string& l : r) l = LowerCase(l);
-    return r;
+    return FoldForServer(r, db);
 }
 
 const LiveScenarioRegistrar reg({"triggers", Fill, Setup, Rows, Checks});
