@@ -24,11 +24,13 @@ tables=$work/tables.txt
 actual=$work/actual.txt
 log=$work/client.log
 db=dbtwin_export_$$
+step=""
 
 cleanup() { :; }
-trap 'cleanup' EXIT
+trap 'live_exit cleanup' EXIT
 
 fail() {
+  wedge_note
   echo "FAILED: $server: $1"
   echo "Client messages (first 40 lines of $log):"
   head -n 40 "$log"
@@ -39,12 +41,14 @@ case $server in
   firebird)
     [[ -n $dir ]] || { echo "FAILED: $var has no dir=" >&2; exit 1; }
     fbdb="$host/$port:$dir/$db.fdb"
-    isql() { isql-fb -q -ch UTF8 -user "$user" -password "$password" "$@"; }
+    isql() { limit "$step" isql-fb -q -ch UTF8 -user "$user" -password "$password" "$@"; }
     cleanup() { printf 'DROP DATABASE;\n' | isql "$fbdb" >/dev/null 2>&1 || true; }
     # The export's own header creates the database.
     "$probe" firebird "$fbdb" "$user" "$password" >"$script" 2>"$tables"
-    { cat "$script"; printf 'COMMIT;\n'; } | isql-fb -q -ch UTF8 -bail >"$log" 2>&1 || fail "the script stopped with an error"
-    isql "$fbdb" >"$actual.raw" 2>>"$log" <<'EOF2'
+    step="the exported script"
+    { cat "$script"; printf 'COMMIT;\n'; } | limit_script "$step" isql-fb -q -ch UTF8 -bail >"$log" 2>&1 || fail "the script stopped with an error"
+    step="the catalog query"
+    isql "$fbdb" >"$actual.raw" 2>>"$log" <<'EOF2' || fail "the catalog query failed"
 SET HEADING OFF;
 SELECT TRIM(TRAILING FROM RDB$RELATION_NAME) || '|' FROM RDB$RELATIONS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0;
 SELECT 'commented:' || COUNT(*) || '|' FROM RDB$RELATIONS WHERE RDB$DESCRIPTION IS NOT NULL AND COALESCE(RDB$SYSTEM_FLAG, 0) = 0;
@@ -53,23 +57,29 @@ EOF2
     commented=$(sed -n 's/^commented:\([0-9]*\).*/\1/p' "$actual.raw")
     ;;
   postgres)
-    pg() { PGPASSWORD=$password psql -X -q -h "$host" -p "$port" -U "$user" -v ON_ERROR_STOP=1 "$@"; }
-    pg -d "$dbname" -c "CREATE DATABASE $db ENCODING 'UTF8' TEMPLATE template0" >/dev/null
+    pg() { PGPASSWORD=$password limit "$step" psql -X -q -h "$host" -p "$port" -U "$user" -v ON_ERROR_STOP=1 "$@"; }
+    step="create database $db"
+    pg -d "$dbname" -c "CREATE DATABASE $db ENCODING 'UTF8' TEMPLATE template0" >/dev/null || fail "cannot create database $db"
     cleanup() { pg -d "$dbname" -c "DROP DATABASE IF EXISTS $db" >/dev/null 2>&1 || true; }
     "$probe" postgres "$db" "$user" >"$script" 2>"$tables"
+    step="the exported script"
     pg -d "$db" -f "$script" >"$log" 2>&1 || fail "the script stopped with an error"
-    pg -d "$db" -At -c "SELECT tablename FROM pg_tables WHERE schemaname = 'public' AND tableowner = '$user'" >"$actual"
-    commented=$(pg -d "$db" -At -c "SELECT COUNT(*) FROM pg_description d JOIN pg_class c ON c.oid = d.objoid WHERE d.objsubid = 0 AND c.relkind = 'r' AND c.relnamespace = 'public'::regnamespace")
+    step="the catalog query"
+    pg -d "$db" -At -c "SELECT tablename FROM pg_tables WHERE schemaname = 'public' AND tableowner = '$user'" >"$actual" || fail "the catalog query failed"
+    commented=$(pg -d "$db" -At -c "SELECT COUNT(*) FROM pg_description d JOIN pg_class c ON c.oid = d.objoid WHERE d.objsubid = 0 AND c.relkind = 'r' AND c.relnamespace = 'public'::regnamespace") || fail "the catalog query failed"
     ;;
   mysql)
-    my() { MYSQL_PWD=$password mariadb --no-defaults -h "$host" -P "$port" -u "$user" "$@"; }
-    my -e "CREATE DATABASE $db CHARACTER SET utf8mb4"
+    my() { MYSQL_PWD=$password limit "$step" mariadb --no-defaults -h "$host" -P "$port" -u "$user" "$@"; }
+    step="create database $db"
+    my -e "CREATE DATABASE $db CHARACTER SET utf8mb4" || fail "cannot create database $db"
     cleanup() { my -e "DROP DATABASE IF EXISTS $db" >/dev/null 2>&1 || true; }
     # The export's own header selects the database.
     "$probe" mysql "$db" >"$script" 2>"$tables"
+    step="the exported script"
     my <"$script" >"$log" 2>&1 || fail "the script stopped with an error"
-    my -N -B -e "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = '$db'" >"$actual"
-    commented=$(my -N -B -e "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '$db' AND TABLE_COMMENT <> ''")
+    step="the catalog query"
+    my -N -B -e "SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = '$db'" >"$actual" || fail "the catalog query failed"
+    commented=$(my -N -B -e "SELECT COUNT(*) FROM information_schema.TABLES WHERE TABLE_SCHEMA = '$db' AND TABLE_COMMENT <> ''") || fail "the catalog query failed"
     ;;
 esac
 
