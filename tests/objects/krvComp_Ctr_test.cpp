@@ -347,7 +347,7 @@ TEST(ConstraintTest, UndroppableConstraintIsReportedAndKept) {
     AddConstraint(*c.master.GetObjs(), ctCheck, "", "t", {}, [](TCtrData& x) { x.SetBody("(a > 1)"); });
     LinkAll(*c.master.GetObjs());
     LinkAll(*c.target.GetObjs());
-    EXPECT_GOLDEN(c.Run() , "undroppable_constraint/postgresql.sql");
+    EXPECT_GOLDEN(c.Run(), "undroppable_constraint/postgresql.sql");
     EXPECT_TRUE(old->GetObjCreated());
     ASSERT_EQ(c.keldar.GetWrnScript().size(), 1u);
     EXPECT_EQ(c.keldar.GetWrnScript()[0], "Cannot drop a constraint without a name: ALTER TABLE t ADD CHECK (a > 0)");
@@ -361,7 +361,7 @@ TEST(ConstraintTest, CompareOptionsSelectTypes) {
     AddConstraint(*c.master.GetObjs(), ctUnique, "uq", "t", {"b"});
     AddConstraint(*c.target.GetObjs(), ctCheck, "ck", "t", {}, [](TCtrData& x) { x.SetBody("(a > 0)"); });
     c.keldar.SetCompareObjects(TCmpObjSetType{coTable, coUnique});
-    EXPECT_GOLDEN(c.Run()  , "constraint_type_selection/postgresql.sql");
+    EXPECT_GOLDEN(c.Run(), "constraint_type_selection/postgresql.sql");
 }
 
 }  // namespace
@@ -380,7 +380,7 @@ TEST(ConstraintTest, SqlServerNotNullColumnAddedWithItsDefault) {
     testing::AddConstraint(*c.master.GetObjs(), ctDefault, "DF_T_B", "T", {"B"},
                            [](TCtrData& x) { x.SetBody("((0))"); });
     testing::LinkAll(*c.master.GetObjs());
-    EXPECT_GOLDEN(c.Run()   , "not_null_column_with_default/sqlserver.sql");
+    EXPECT_GOLDEN(c.Run(), "not_null_column_with_default/sqlserver.sql");
 }
 
 }  // namespace

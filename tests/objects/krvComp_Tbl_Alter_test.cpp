@@ -280,24 +280,16 @@ TEST(ColumnAlterOrderTest, SqlServerRebuildCreatesTheTablesKeysAndIndicesAgain) 
 
 TEST(ColumnAlterOrderTest, SqlServerLeavesTheOrderAloneWhenTheOptionIsOff) {
     Compare c(dbMSSQL);
-    TTblData* mt = c.Table(c.master, "T");
-    mt->AddFld("B")->FieldType = iftInteger;
-    mt->AddFld("A")->FieldType = iftInteger;
-    TTblData* tt = c.Table(c.target, "T");
-    tt->AddFld("A")->FieldType = iftInteger;
-    tt->AddFld("B")->FieldType = iftInteger;
+    testing::AddTable(c.Master(), "T", {"B", "A"});
+    testing::AddTable(c.Target(), "T", {"A", "B"});
     EXPECT_EQ(c.Run(), "");
 }
 
 TEST(ColumnAlterOrderTest, MySqlMovesColumnsWithQuotedNames) {
     Compare c(dbMySQL);
-    TTblData* mt = c.Table(c.master, "order");
-    mt->AddFld("select")->FieldType = iftInteger;
-    mt->AddFld("A")->FieldType = iftInteger;
-    TTblData* tt = c.Table(c.target, "order");
-    tt->AddFld("A")->FieldType = iftInteger;
-    tt->AddFld("select")->FieldType = iftInteger;
-    EXPECT_GOLDEN(c.Run() , "column_order_quoted/mysql.sql");
+    testing::AddTable(c.Master(), "order", {"select", "A"});
+    testing::AddTable(c.Target(), "order", {"A", "select"});
+    EXPECT_GOLDEN(c.Run(), "column_order_quoted/mysql.sql");
 }
 
 TEST(ColumnAlterTest, CatalogStatementsDoubleQuotesInNames) {
@@ -310,7 +302,7 @@ TEST(ColumnAlterTest, CatalogStatementsDoubleQuotesInNames) {
         f->FieldType = iftInteger;
         f->Nullable = s == &c.target;
     }
-    EXPECT_GOLDEN(c.Run()  , "catalog_statement_quotes/interbase.sql");
+    EXPECT_GOLDEN(c.Run(), "catalog_statement_quotes/interbase.sql");
 }
 
 TEST(ColumnAlterTest, DescriptionsAreWrittenAndDb2AltersNoColumn) {
