@@ -11,8 +11,7 @@
 #include "model/krvDBStructure.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Viw.h"
-#include "support/builders.h"
-#include "support/golden.h"
+#include "support/compare_rig.h"
 
 namespace dbtwin {
 namespace {
@@ -32,22 +31,16 @@ public:
     }
 };
 
-struct Rig {
-    TDBStructure master, target;
+// The shared comparison with an in-memory extractor per side, recording the comparer's
+// events and error messages.
+struct Rig : testing::Compare {
     MemoryExtract mex, tex;
-    TKeldar keldar;
-    TSQLExec exec;
     Lines events, errors;
 
-    explicit Rig(TDatabaseType db) {
-        master.SetDatabaseType(db);
-        target.SetDatabaseType(db);
+    explicit Rig(TDatabaseType db) : Compare(db) {
         keldar.SetName("Cmp");
-        keldar.SetDBStructureMaster(&master);
-        keldar.SetDBStructureTarget(&target);
         keldar.SetExtractorMaster(&mex);
         keldar.SetExtractorTarget(&tex);
-        keldar.SetSQLExec(&exec);
         exec.SetDatabaseType(db);
         auto ev = [this](const char* n) { return [this, n](TObject*) { events.push_back(n); }; };
         keldar.OnBeforeExtract = ev("BeforeExtract");

@@ -7,6 +7,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "compare/krvKeldar.h"
 #include "exec/krvSQL_Exec.h"

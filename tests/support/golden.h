@@ -6,6 +6,10 @@
 // and fails the comparison with a message saying where. A file that ends without a line
 // break stands for a script that ends without one.
 //
+// What is kept so: the whole scripts a comparison or an export writes. Texts of single
+// objects (Def, DropDef) stay inline beside their cases, and so does a single comparison
+// expected to write nothing; in a table of file cases an empty script is an empty file.
+//
 // On a mismatch the failure shows a unified diff (expected file against the actual script)
 // and the whole actual text, ready to paste into the file. With DBTWIN_UPDATE_GOLDENS=1 in
 // the environment the actual text is written into the file instead, so that goldens can be
