@@ -11,6 +11,7 @@
 #include "model/krvDBStructure.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Viw.h"
+#include "support/compare_rig.h"
 
 namespace dbtwin {
 namespace {
@@ -30,22 +31,16 @@ public:
     }
 };
 
-struct Rig {
-    TDBStructure master, target;
+// The shared comparison with an in-memory extractor per side, recording the comparer's
+// events and error messages.
+struct Rig : testing::Compare {
     MemoryExtract mex, tex;
-    TKeldar keldar;
-    TSQLExec exec;
     Lines events, errors;
 
-    explicit Rig(TDatabaseType db) {
-        master.SetDatabaseType(db);
-        target.SetDatabaseType(db);
+    explicit Rig(TDatabaseType db) : Compare(db) {
         keldar.SetName("Cmp");
-        keldar.SetDBStructureMaster(&master);
-        keldar.SetDBStructureTarget(&target);
         keldar.SetExtractorMaster(&mex);
         keldar.SetExtractorTarget(&tex);
-        keldar.SetSQLExec(&exec);
         exec.SetDatabaseType(db);
         auto ev = [this](const char* n) { return [this, n](TObject*) { events.push_back(n); }; };
         keldar.OnBeforeExtract = ev("BeforeExtract");
@@ -66,13 +61,9 @@ struct Rig {
     }
 };
 
+// A table with one INTEGER column ID.
 TTblData* AddTable(TCustomObjs& objs, const std::string& name, const std::string& schema = "") {
-    auto* t = new TTblData(&objs);
-    t->SetObjName(name);
-    t->SetSchema(schema);
-    t->AddFld("ID");
-    objs.AddObj(t);
-    return t;
+    return testing::AddTable(objs, name, {"ID"}, schema);
 }
 
 TEST(KeldarTest, EventOrderAndMatching) {
@@ -101,10 +92,8 @@ TEST(KeldarTest, EventOrderAndMatching) {
     // Not matched across schemas: the master's table is created, the target's dropped.
     EXPECT_TRUE(orders->GetObjCreated());
     EXPECT_FALSE(r.target.GetObjs()->Tbl.Find("dbo.Orders")->GetObjCreated());
-    const std::string script = r.exec.GetScriptText();
-    EXPECT_NE(script.find("CREATE TABLE sales.Orders"), std::string::npos) << script;
-    EXPECT_NE(script.find("DROP TABLE dbo.Orders"), std::string::npos) << script;
-    EXPECT_EQ(script.find("Items"), std::string::npos) << script;
+    // sales.Orders created, dbo.Orders dropped, the matched Items untouched.
+    EXPECT_GOLDEN(r.exec.GetScriptText(), "schema_matching/sqlserver.sql");
     EXPECT_TRUE(r.errors.empty());
 }
 

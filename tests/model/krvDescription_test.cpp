@@ -10,6 +10,7 @@
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Viw.h"
+#include "support/builders.h"
 
 namespace dbtwin {
 namespace {
@@ -22,12 +23,11 @@ struct Set {
     TFldData* col;
     explicit Set(TDatabaseType db) {
         objs.SetDatabaseType(db);
-        tbl = new TTblData(&objs);
-        tbl->SetObjName(db == dbPostgreSQL || db == dbMySQL ? "orders" : "ORDERS");
+        const bool lower = db == dbPostgreSQL || db == dbMySQL;
+        tbl = testing::AddTable(objs, lower ? "orders" : "ORDERS", {lower ? "amount" : "AMOUNT"});
         tbl->fDescription = kD;
-        col = tbl->AddFld(db == dbPostgreSQL || db == dbMySQL ? "amount" : "AMOUNT");
+        col = tbl->Flds.Objects(0);
         col->fDescription = kD;
-        objs.AddObj(tbl);
     }
 };
 

@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "compare_rig.h"
-#include "idx_ctr_rig.h"
-
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "support/compare_rig.h"
 
 namespace dbtwin {
 namespace {
@@ -18,19 +17,15 @@ using testing::AddTable;
 using testing::Compare;
 using testing::LinkAll;
 
-using Case = testing::GeneratorCase;
+using testing::BothSides;
+using Case = testing::ScriptCase;
 
 class ConstraintGeneratorsTest : public ::testing::TestWithParam<Case> {};
 
-TEST_P(ConstraintGeneratorsTest, WritesTheScript) { testing::ExpectGeneratorScript(GetParam()); }
-
-void BothSides(Compare& c, const std::function<void(TCustomObjs&)>& f) {
-    f(*c.master.GetObjs());
-    f(*c.target.GetObjs());
-}
+TEST_P(ConstraintGeneratorsTest, WritesTheScript) { testing::ExpectScriptCase(GetParam()); }
 
 // Every constraint type added, dropped and changed; a system-named key on both sides.
-void PgConstraints(Compare& c) {
+void PgConstraints(Compare& c, TDatabaseType) {
     BothSides(c, [](TCustomObjs& o) {
         AddTable(o, "parent", {"id", "code"});
         AddTable(o, "child", {"id", "pid", "n"});
@@ -55,7 +50,7 @@ void PgConstraints(Compare& c) {
 }
 
 // The key's columns change: the foreign key that references it goes first and comes back last.
-void PgPrimaryKeyChange(Compare& c) {
+void PgPrimaryKeyChange(Compare& c, TDatabaseType) {
     BothSides(c, [](TCustomObjs& o) {
         AddTable(o, "p", {"id", "code"});
         AddTable(o, "q", {"pid"});
@@ -70,7 +65,7 @@ void PgPrimaryKeyChange(Compare& c) {
 
 // The referenced column changes type: its index and key, and the foreign key that uses the
 // key, are dropped before the change and written again after it.
-void PgReferencedColumnRetyped(Compare& c) {
+void PgReferencedColumnRetyped(Compare& c, TDatabaseType) {
     BothSides(c, [](TCustomObjs& o) {
         AddTable(o, "p", {"id"});
         AddTable(o, "q", {"pid"});
@@ -82,7 +77,7 @@ void PgReferencedColumnRetyped(Compare& c) {
 }
 
 // A key to a table of another schema names that schema; names are quoted as needed.
-void PgCrossSchema(Compare& c) {
+void PgCrossSchema(Compare& c, TDatabaseType) {
     BothSides(c, [](TCustomObjs& o) {
         AddTable(o, "Order", {"id"}, "ref");
         AddTable(o, "line", {"oid"}, "app");
@@ -93,7 +88,7 @@ void PgCrossSchema(Compare& c) {
     });
 }
 
-void IbConstraints(Compare& c) {
+void IbConstraints(Compare& c, TDatabaseType) {
     BothSides(c, [](TCustomObjs& o) {
         AddTable(o, "T", {"A", "B"});
         AddTable(o, "D", {"TA"});
@@ -113,7 +108,7 @@ void IbConstraints(Compare& c) {
     AddConstraint(m, ctCheck, "CK_B", "T", {}, [](TCtrData& x) { x.SetBody("(B > 0)"); });
 }
 
-void MySQLConstraints(Compare& c) {
+void MySQLConstraints(Compare& c, TDatabaseType) {
     BothSides(c, [](TCustomObjs& o) {
         AddTable(o, "p", {"id", "code"});
         AddTable(o, "q", {"pid"});
@@ -131,7 +126,7 @@ void MySQLConstraints(Compare& c) {
 
 // System names that differ only in their generated part are the same constraint; a default
 // constraint is written in the second constraint pass.
-void MSSQLConstraints(Compare& c) {
+void MSSQLConstraints(Compare& c, TDatabaseType) {
     BothSides(c, [](TCustomObjs& o) {
         AddTable(o, "T", {"A", "B"}, "dbo");
         AddTable(o, "R", {"TA"}, "dbo");
@@ -162,7 +157,7 @@ void MSSQLConstraints(Compare& c) {
 
 // The referenced table is dropped and created again (its temporary state changes): its key
 // and the foreign key that references it go first and are created again afterwards.
-void IbReferencedTableRecreated(Compare& c) {
+void IbReferencedTableRecreated(Compare& c, TDatabaseType) {
     BothSides(c, [](TCustomObjs& o) {
         AddTable(o, "T", {"ID"});
         AddTable(o, "R", {"TID"})->GlobalTemporary = true;
@@ -174,139 +169,24 @@ void IbReferencedTableRecreated(Compare& c) {
 
 const Case kCases[] = {
     {"PostgreSQL", dbPostgreSQL, PgConstraints,
-     "ALTER TABLE child DROP CONSTRAINT uq_gone;\r\n"
-     "\r\n"
-     "ALTER TABLE child DROP CONSTRAINT fk_child;\r\n"
-     "\r\n"
-     "ALTER TABLE child DROP CONSTRAINT ck_n;\r\n"
-     "\r\n"
-     "ALTER TABLE child DROP CONSTRAINT ck_gone;\r\n"
-     "\r\n"
-     "/* Create Primary Key... */\r\n"
-     "ALTER TABLE child ADD CONSTRAINT child_pk PRIMARY KEY (id);\r\n"
-     "\r\n"
-     "/* Create Unique... */\r\n"
-     "ALTER TABLE parent ADD CONSTRAINT uq_code UNIQUE (code);\r\n"
-     "\r\n"
-     "/* Create Foreign Key... */\r\n"
-     "ALTER TABLE child ADD CONSTRAINT fk_child FOREIGN KEY (pid) REFERENCES parent (id) MATCH FULL ON UPDATE RESTRICT ON DELETE CASCADE DEFERRABLE INITIALLY DEFERRED;\r\n"
-     "\r\n"
-     "/* Create Check... */\r\n"
-     "ALTER TABLE child ADD CONSTRAINT ck_n CHECK (n > 0);\r\n"},
+     "constraint_changes/postgresql.sql"},
     {"PostgreSQLPrimaryKeyChange", dbPostgreSQL, PgPrimaryKeyChange,
-     "ALTER TABLE q DROP CONSTRAINT fk_q;\r\n"
-     "\r\n"
-     "ALTER TABLE p DROP CONSTRAINT pk_p;\r\n"
-     "\r\n"
-     "/* Create Primary Key... */\r\n"
-     "ALTER TABLE p ADD CONSTRAINT pk_p PRIMARY KEY (id, code);\r\n"
-     "\r\n"
-     "/* Create Unique... */\r\n"
-     "ALTER TABLE p ADD CONSTRAINT uq_p UNIQUE (id);\r\n"
-     "\r\n"
-     "/* Create Foreign Key... */\r\n"
-     "ALTER TABLE q ADD CONSTRAINT fk_q FOREIGN KEY (pid) REFERENCES p (id);\r\n"},
+     "primary_key_change/postgresql.sql"},
     {"PostgreSQLReferencedColumnRetyped", dbPostgreSQL, PgReferencedColumnRetyped,
-     "DROP INDEX ix_p;\r\n"
-     "\r\n"
-     "ALTER TABLE q DROP CONSTRAINT fk_q;\r\n"
-     "\r\n"
-     "ALTER TABLE p DROP CONSTRAINT pk_p;\r\n"
-     "\r\n"
-     "ALTER TABLE p ALTER COLUMN id TYPE bigint;\r\n"
-     "\r\n"
-     "/* Create index... */\r\n"
-     "CREATE INDEX ix_p ON p(id DESC);\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Create Primary Key... */\r\n"
-     "ALTER TABLE p ADD CONSTRAINT pk_p PRIMARY KEY (id);\r\n"
-     "\r\n"
-     "/* Create Foreign Key... */\r\n"
-     "ALTER TABLE q ADD CONSTRAINT fk_q FOREIGN KEY (pid) REFERENCES p (id);\r\n"},
+     "referenced_column_retyped/postgresql.sql"},
     {"PostgreSQLCrossSchema", dbPostgreSQL, PgCrossSchema,
-     "/* Create Foreign Key... */\r\n"
-     "ALTER TABLE app.line ADD CONSTRAINT fk_line FOREIGN KEY (oid) REFERENCES ref.\"Order\" (id);\r\n"},
+     "foreign_key_cross_schema/postgresql.sql"},
     {"Firebird", dbInterBase, IbConstraints,
-     "/* SQLDialect: 0. ODS: 8.0. Forced writes: Off. Sweep inteval: 0.\r\n"
-     "   Page size: 0. Cache pages: 0 (0 Kb). Read-only: False. */\r\n"
-     "SET SQL DIALECT 3;\r\n"
-     "\r\n"
-     "SET AUTODDL ON;\r\n"
-     "\r\n"
-     "RECONNECT;\r\n"
-     "\r\n"
-     "/* drop constraint: ALTER TABLE T ADD PRIMARY KEY (B) */\r\n"
-     "Delete from Rdb$Relation_Constraints\r\n"
-     "where Rdb$Relation_Name = 'T'\r\n"
-     "and Rdb$Constraint_Type = 'PRIMARY KEY';\r\n"
-     "\r\n"
-     "/* Create Primary Key... */\r\n"
-     "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (A);\r\n"
-     "\r\n"
-     "/* Create Foreign Key... */\r\n"
-     "RECONNECT;\r\n"
-     "\r\n"
-     "ALTER TABLE D ADD CONSTRAINT FK_D FOREIGN KEY (TA) REFERENCES T (A)\r\n"
-     "USING DESC INDEX IX_FK_D;\r\n"
-     "\r\n"
-     "/* Create Check... */\r\n"
-     "ALTER TABLE T ADD CONSTRAINT CK_B CHECK (B > 0);\r\n"},
+     "constraint_changes/interbase.sql"},
     {"FirebirdReferencedTableRecreated", dbInterBase, IbReferencedTableRecreated,
-     "SET SQL DIALECT 3;\r\n"
-     "\r\n"
-     "SET AUTODDL ON;\r\n"
-     "\r\n"
-     "/* Re-create table (temporary state changed): T */\r\n"
-     "ALTER TABLE R DROP CONSTRAINT FK_R;\r\n"
-     "\r\n"
-     "RECONNECT;\r\n"
-     "\r\n"
-     "ALTER TABLE T DROP CONSTRAINT PK_T;\r\n"
-     "\r\n"
-     "DROP TABLE T;\r\n"
-     "\r\n"
-     "CREATE GLOBAL TEMPORARY TABLE T(ID INTEGER);\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Create Primary Key... */\r\n"
-     "ALTER TABLE T ADD CONSTRAINT PK_T PRIMARY KEY (ID);\r\n"
-     "\r\n"
-     "/* Create Foreign Key... */\r\n"
-     "RECONNECT;\r\n"
-     "\r\n"
-     "ALTER TABLE R ADD CONSTRAINT FK_R FOREIGN KEY (TID) REFERENCES T (ID);\r\n"},
+     "referenced_table_recreated/interbase.sql"},
     {"MySQL", dbMySQL, MySQLConstraints,
-     "ALTER TABLE `q` DROP FOREIGN KEY `fk_q`;\r\n"
-     "\r\n"
-     "ALTER TABLE `p` DROP CONSTRAINT `uq_code`;\r\n"
-     "\r\n"
-     "ALTER TABLE `q` DROP CONSTRAINT `ck_q`;\r\n"
-     "\r\n"
-     "ALTER TABLE `p` DROP PRIMARY KEY;\r\n"
-     "\r\n"
-     "/* Create Primary Key... */\r\n"
-     "ALTER TABLE `p` ADD PRIMARY KEY (`id`);\r\n"
-     "\r\n"
-     "/* Create Unique... */\r\n"
-     "ALTER TABLE `p` ADD UNIQUE `uq_code_ix` (`code`);\r\n"
-     "\r\n"
-     "/* Create Foreign Key... */\r\n"
-     "ALTER TABLE `q` ADD CONSTRAINT `fk_q` FOREIGN KEY (`pid`) REFERENCES `p` (`id`) ON DELETE SET NULL;\r\n"},
+     "constraint_changes/mysql.sql"},
     {"SQLServer", dbMSSQL, MSSQLConstraints,
-     "ALTER TABLE DBO.R DROP CONSTRAINT FK__R__TA__0011AABB\r\n"
-     "GO\r\n"
-     "\r\n"
-     "/* Create Foreign Key... */\r\n"
-     "ALTER TABLE DBO.R ADD CONSTRAINT FK_R FOREIGN KEY (TA) REFERENCES DBO.T (A) NOT FOR REPLICATION\r\n"
-     "GO\r\n"
-     "\r\n"
-     "/* Create Default... */\r\n"
-     "ALTER TABLE DBO.T ADD CONSTRAINT DF_T_A DEFAULT ((1)) FOR A\r\n"
-     "GO\r\n"},
+     "constraint_changes/sqlserver.sql"},
     // MySQL refuses to retype a column a foreign key uses: the key goes first and comes back.
     {"MySqlKeyColumnRetyped", dbMySQL,
-     [](Compare& c) {
+     [](Compare& c, TDatabaseType) {
          BothSides(c, [](TCustomObjs& o) {
              AddTable(o, "r", {"id"});
              AddTable(o, "rc", {"id", "rid"});
@@ -315,10 +195,7 @@ const Case kCases[] = {
          });
          c.master.GetObjs()->Tbl.Find("rc")->FindFld("rid")->FieldType = iftBigInt;
      },
-     "ALTER TABLE `rc` DROP FOREIGN KEY `fk_rc`;\r\n\r\n"
-     "ALTER TABLE `rc` MODIFY COLUMN `rid` BIGINT;\r\n\r\n"
-     "/* Create Foreign Key... */\r\n"
-     "ALTER TABLE `rc` ADD CONSTRAINT `fk_rc` FOREIGN KEY (`rid`) REFERENCES `r` (`id`);\r\n"},
+     "key_column_retyped/mysql.sql"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Dialects, ConstraintGeneratorsTest, ::testing::ValuesIn(kCases),
@@ -335,6 +212,7 @@ using testing::AddForeignKey;
 using testing::AddIndex;
 using testing::AddTable;
 using testing::Compare;
+using testing::BothSides;
 using testing::LinkAll;
 
 struct TextCase {
@@ -469,10 +347,7 @@ TEST(ConstraintTest, UndroppableConstraintIsReportedAndKept) {
     AddConstraint(*c.master.GetObjs(), ctCheck, "", "t", {}, [](TCtrData& x) { x.SetBody("(a > 1)"); });
     LinkAll(*c.master.GetObjs());
     LinkAll(*c.target.GetObjs());
-    EXPECT_EQ(c.Run(),
-              "/* drop constraint: ALTER TABLE t ADD CHECK (a > 0) */\r\n"
-              "/* Create Check... */\r\n"
-              "ALTER TABLE t ADD CHECK (a > 1);\r\n");
+    EXPECT_GOLDEN(c.Run(), "undroppable_constraint/postgresql.sql");
     EXPECT_TRUE(old->GetObjCreated());
     ASSERT_EQ(c.keldar.GetWrnScript().size(), 1u);
     EXPECT_EQ(c.keldar.GetWrnScript()[0], "Cannot drop a constraint without a name: ALTER TABLE t ADD CHECK (a > 0)");
@@ -486,7 +361,7 @@ TEST(ConstraintTest, CompareOptionsSelectTypes) {
     AddConstraint(*c.master.GetObjs(), ctUnique, "uq", "t", {"b"});
     AddConstraint(*c.target.GetObjs(), ctCheck, "ck", "t", {}, [](TCtrData& x) { x.SetBody("(a > 0)"); });
     c.keldar.SetCompareObjects(TCmpObjSetType{coTable, coUnique});
-    EXPECT_EQ(c.Run(), "/* Create Unique... */\r\nALTER TABLE t ADD CONSTRAINT uq UNIQUE (b);\r\n");
+    EXPECT_GOLDEN(c.Run(), "constraint_type_selection/postgresql.sql");
 }
 
 }  // namespace
@@ -505,7 +380,7 @@ TEST(ConstraintTest, SqlServerNotNullColumnAddedWithItsDefault) {
     testing::AddConstraint(*c.master.GetObjs(), ctDefault, "DF_T_B", "T", {"B"},
                            [](TCtrData& x) { x.SetBody("((0))"); });
     testing::LinkAll(*c.master.GetObjs());
-    EXPECT_EQ(c.Run(), "ALTER TABLE T ADD B INTEGER NOT NULL CONSTRAINT DF_T_B DEFAULT ((0))\r\nGO\r\n");
+    EXPECT_GOLDEN(c.Run(), "not_null_column_with_default/sqlserver.sql");
 }
 
 }  // namespace

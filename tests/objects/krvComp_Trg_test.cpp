@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "compare_rig.h"
-#include "object_build.h"
-
 #include <functional>
 #include <ostream>
 #include <string>
@@ -13,6 +10,7 @@
 #include "core/krvStrUtils.h"
 #include "model/krvDBStructure.h"
 #include "objects/krvComp_Trg.h"
+#include "support/compare_rig.h"
 
 namespace dbtwin {
 namespace {
@@ -326,192 +324,28 @@ void FillDescribedTrigger(Compare& c, TDatabaseType) {
         ->SetDescription("Bob's trigger");
 }
 
-using testing::GoldenCase;
+using GoldenCase = testing::ScriptCase;
 
 class TriggerGoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(TriggerGoldenTest, WholeScript) {
-    testing::ExpectGoldenScript(GetParam(), [](Compare& c) {
+    testing::ExpectScriptCase(GetParam(), [](Compare& c) {
         c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
     });
 }
 
 const GoldenCase kGolden[] = {
     {"InterBaseAddDropBodyEventPositionActive", dbInterBase, FillTriggerChanges,
-     "SET SQL DIALECT 3;\r\n"
-     "\r\n"
-     "SET AUTODDL ON;\r\n"
-     "\r\n"
-     "/* Drop Trigger... */\r\n"
-     "DROP TRIGGER TR_DROP;\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Create trigger... */\r\n"
-     "SET TERM ^ ;\r\n"
-     "\r\n"
-     "CREATE TRIGGER TR_ADD FOR T\r\n"
-     "ACTIVE BEFORE INSERT POSITION 0 \r\n"
-     "AS BEGIN NEW.A = 1; END\r\n"
-     "^\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "SET TERM ; ^\r\n"
-     "\r\n"
-     "DROP TRIGGER TR_ACT;\r\n"
-     "\r\n"
-     "SET TERM ^ ;\r\n"
-     "\r\n"
-     "CREATE TRIGGER TR_ACT FOR T\r\n"
-     "ACTIVE AFTER UPDATE POSITION 0 \r\n"
-     "AS BEGIN END\r\n"
-     "^\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "ALTER TRIGGER TR_BODY\r\n"
-     "AS BEGIN NEW.A = 2; END\r\n"
-     "^\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "SET TERM ; ^\r\n"
-     "\r\n"
-     "DROP TRIGGER TR_EVENT;\r\n"
-     "\r\n"
-     "SET TERM ^ ;\r\n"
-     "\r\n"
-     "CREATE TRIGGER TR_EVENT FOR T\r\n"
-     "ACTIVE AFTER INSERT POSITION 0 \r\n"
-     "AS BEGIN END\r\n"
-     "^\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "SET TERM ; ^\r\n"
-     "\r\n"
-     "DROP TRIGGER TR_POS;\r\n"
-     "\r\n"
-     "SET TERM ^ ;\r\n"
-     "\r\n"
-     "CREATE TRIGGER TR_POS FOR T\r\n"
-     "ACTIVE AFTER INSERT POSITION 2 \r\n"
-     "AS BEGIN END\r\n"
-     "^\r\n"
-     "\r\n"
-     "SET TERM ; ^\r\n"},
-    {"PostgreSQLAddDropBodyEvent", dbPostgreSQL, FillTriggerChanges, "/* Drop Trigger... */\r\n"
-     "DROP TRIGGER tr_drop ON public.t;\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Create trigger... */\r\n"
-     "CREATE TRIGGER tr_add\r\n"
-     "  BEFORE INSERT\r\n"
-     "  ON public.t\r\n"
-     "  FOR EACH ROW\r\n"
-     "EXECUTE FUNCTION f();\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "DROP TRIGGER tr_body ON public.t;\r\n"
-     "\r\n"
-     "CREATE TRIGGER tr_body\r\n"
-     "  BEFORE UPDATE\r\n"
-     "  ON public.t\r\n"
-     "  FOR EACH ROW\r\n"
-     "EXECUTE FUNCTION f();\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "DROP TRIGGER tr_event ON public.t;\r\n"
-     "\r\n"
-     "CREATE TRIGGER tr_event\r\n"
-     "  AFTER INSERT\r\n"
-     "  ON public.t\r\n"
-     "  FOR EACH ROW\r\n"
-     "EXECUTE FUNCTION f();\r\n"},
-    {"MySQLAddDropBodyEvent", dbMySQL, FillTriggerChanges, "/* Drop Trigger... */\r\n"
-     "DROP TRIGGER TR_DROP;\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Create trigger... */\r\n"
-     "CREATE TRIGGER TR_ADD BEFORE INSERT ON T\r\n"
-     "     FOR EACH ROW\r\n"
-     "SET NEW.A = 1;\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "DROP TRIGGER TR_BODY;\r\n"
-     "\r\n"
-     "CREATE TRIGGER TR_BODY BEFORE UPDATE ON T\r\n"
-     "     FOR EACH ROW\r\n"
-     "SET NEW.A = 2;\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "DROP TRIGGER TR_EVENT;\r\n"
-     "\r\n"
-     "CREATE TRIGGER TR_EVENT AFTER INSERT ON T\r\n"
-     "     FOR EACH ROW\r\n"
-     "SET @Y = 1;\r\n"},
+     "trigger_changes/interbase.sql"},
+    {"PostgreSQLAddDropBodyEvent", dbPostgreSQL, FillTriggerChanges, "trigger_changes/postgresql.sql"},
+    {"MySQLAddDropBodyEvent", dbMySQL, FillTriggerChanges, "trigger_changes/mysql.sql"},
     {"InterBaseTriggerUsingDroppedTableIsEmptied", dbInterBase, FillTriggerUsesDroppedTable,
-     "SET SQL DIALECT 3;\r\n"
-     "\r\n"
-     "SET AUTODDL ON;\r\n"
-     "\r\n"
-     "RECONNECT;\r\n"
-     "\r\n"
-     "/* Drop tables... */\r\n"
-     "SET TERM ^ ;\r\n"
-     "\r\n"
-     "ALTER TRIGGER TR\r\n"
-     " AS Declare variable I integer;\r\n"
-     "BEGIN I = 0; END\r\n"
-     "^\r\n"
-     "\r\n"
-     "SET TERM ; ^\r\n"
-     "\r\n"
-     "DROP TABLE T2;\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "SET TERM ^ ;\r\n"
-     "\r\n"
-     "ALTER TRIGGER TR\r\n"
-     "AS BEGIN NEW.A = 0; END\r\n"
-     "^\r\n"
-     "\r\n"
-     "SET TERM ; ^\r\n"},
+     "trigger_uses_dropped_table/interbase.sql"},
     {"PostgreSQLTriggerUsingDroppedTableIsDropped", dbPostgreSQL, FillTriggerUsesDroppedTable,
-     "/* Drop tables... */\r\n"
-     "DROP TRIGGER tr ON t1;\r\n"
-     "\r\n"
-     "DROP TABLE t2;\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "CREATE TRIGGER tr\r\n"
-     "  BEFORE INSERT\r\n"
-     "  ON t1\r\n"
-     "  FOR EACH ROW\r\n"
-     "EXECUTE FUNCTION f();\r\n"},
+     "trigger_uses_dropped_table/postgresql.sql"},
     {"MySQLTriggerUsingDroppedTableIsDropped", dbMySQL, FillTriggerUsesDroppedTable,
-     "/* Drop tables... */\r\n"
-     "DROP TRIGGER TR;\r\n"
-     "\r\n"
-     "DROP TABLE T2;\r\n"
-     "\r\n"
-     "\r\n"
-     "/* Alter exist trigger... */\r\n"
-     "CREATE TRIGGER TR BEFORE INSERT ON T1\r\n"
-     "     FOR EACH ROW\r\n"
-     "SET NEW.A = 0;\r\n"},
-    {"SqlAnywhereDescriptionQuoted", dbSybaseASA, FillDescribedTrigger, "% Create trigger...\r\n"
-     "CREATE TRIGGER \r\n"
-     "\"SELECT\" AFTER INSERT ON\r\n"
-     "T\r\n"
-     "FOR EACH ROW\r\n"
-     "BEGIN END\r\n"
-     "go\r\n"
-     "\r\n"
-     "COMMENT ON TRIGGER \"SELECT\" IS 'Bob''s trigger'\r\n"
-     "go\r\n"
-     "\r\n"},
+     "trigger_uses_dropped_table/mysql.sql"},
+    {"SqlAnywhereDescriptionQuoted", dbSybaseASA, FillDescribedTrigger, "trigger_description/sqlanywhere.sql"},
 };
 
 INSTANTIATE_TEST_SUITE_P(PerDialect, TriggerGoldenTest, ::testing::ValuesIn(kGolden),

@@ -20,6 +20,7 @@
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Viw.h"
 #include "parse/krvParser.h"
+#include "support/builders.h"
 
 namespace dbtwin {
 namespace {
@@ -354,19 +355,11 @@ struct DepSet {
         d->SetObjName("D_QTY");
         objs.AddObj(d);
     }
-    TTblData* Table(const std::string& name, const std::vector<std::string>& cols) {
-        auto* t = new TTblData(&objs);
-        t->SetObjName(name);
-        for (const auto& c : cols) t->AddFld(c);
-        EXPECT_TRUE(objs.AddObj(t));
-        return t;
+    TTblData* Table(const std::string& name, std::initializer_list<testing::Col> cols) {
+        return testing::AddTable(objs, name, cols);
     }
-    TViwData* View(const std::string& name, const std::vector<std::string>& cols) {
-        auto* x = new TViwData(&objs);
-        x->SetObjName(name);
-        for (const auto& c : cols) x->AddFld(c);
-        EXPECT_TRUE(objs.AddObj(x));
-        return x;
+    TViwData* View(const std::string& name, std::initializer_list<const char*> cols) {
+        return testing::AddView(objs, name, "", cols, {});
     }
     void Field(TDbObj* owner, TFldList& list, const std::string& name) {
         auto* f = new TFldData(&objs);
@@ -670,11 +663,7 @@ TEST(TCustomSQLParserLinkTest, DefinitionsLinkIndicesConstraintsAndGrants) {
 
 TEST(TCustomSQLParserLinkTest, SchemaDialectsQualifyTheTableKey) {
     DepSet s(dbPostgreSQL);
-    auto* t = new TTblData(&s.objs);
-    t->SetObjName("t");
-    t->SetSchema("sales");
-    t->AddFld("a");
-    s.objs.AddObj(t);
+    testing::AddTable(s.objs, "t", {"a"}, "sales");
     auto* idx = new TIdxData(&s.objs);
     idx->SetObjName("ix");
     idx->SetSchema("sales");
