@@ -57,7 +57,11 @@ std::string TIdxData::GetIncludeCols() const {
 
 // Index names are unique only per table in MySQL.
 std::string TIdxData::GetObjKeyDef() const {
-    if (fObjs && fObjs->GetDatabaseType() == dbMySQL) return TblName + "." + fObjName;
+    const TDatabaseType db = fObjs ? fObjs->GetDatabaseType() : dbAbstract;
+    if (db == dbMySQL) return TblName + "." + fObjName;
+    // SQL Server and PostgreSQL key an index by its table within the schema.
+    if ((db == dbMSSQL || db == dbPostgreSQL) && !TblName.empty())
+        return (fSchema.empty() ? std::string() : fSchema + ".") + TblName + "." + fObjName;
     return TDbObj::GetObjKeyDef();
 }
 

@@ -354,6 +354,29 @@ std::string TTrgData::SourceDef() const {
     return DefWithBody(SourceBody);
 }
 
+TDescriptionTarget TTrgData::DescriptionTarget() const {
+    TDescriptionTarget t = TDbObj::DescriptionTarget();
+    t.Owner = fOwnObj;
+    t.OwnerName = fOwnName;
+    return t;
+}
+
+void TTrgData::AddCreateStatement() {
+    AddStatement(CreateDef(), stTrigger, fObjName, dboTrigger, odbCreate);
+    CreateBody = fBody;
+    for (auto& l : fUseIn) l->Active = false;
+}
+
+void TTrgData::DropForUsed(TDbObj* /*aUsed*/, TDependObj* aLink) {
+    aLink->Active = false;
+    if (!CanAlterBody()) {
+        DropDependDef();
+    } else if (fBody != EmptyBody()) {
+        SetEmptyBody();
+        AddStatement(AlterDef(), stTrigger, fObjName, dboTrigger, odbEmpty);
+    }
+}
+
 void TTrgData::DoBeforeDrop() {
     // Dropping one trigger of a view empties the view's other triggers first, where a
     // body can be replaced in place.
