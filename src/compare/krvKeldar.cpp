@@ -352,69 +352,43 @@ bool TKeldar::ExtractDatabases() {
 
 namespace {
 
-template <typename List>
-void LinkList(List& a, List& b) {
-    for (auto* obj : a) {
-        auto* other = b.Find(obj->GetObjKeyDef());
-        if (!other) continue;
-        obj->SetRefObj(other);
-        other->SetRefObj(obj);
-    }
+void MatchPair(TDbObj* a, TDbObj* b) {
+    a->SetRefObj(b);
+    b->SetRefObj(a);
 }
 
-template <typename Owner>
-void LinkColumns(Owner* a, Owner* b) {
-    for (TFldData* f : a->Flds) {
-        TFldData* g = b->Flds.Find(f->GetObjKeyDef());
-        if (!g) continue;
-        f->SetRefObj(g);
-        g->SetRefObj(f);
-    }
-}
-
+// Matches the objects of the compared kind lists of A with those of B by kind and key,
+// and the columns of matched tables and views.
 void LinkReferences(TCustomObjs& A, TCustomObjs& B) {
-    LinkList(A.Sch, B.Sch);
-    LinkList(A.Dmn, B.Dmn);
-    LinkList(A.Tbl, B.Tbl);
-    for (TTblData* t : A.Tbl)
-        if (auto* o = dynamic_cast<TTblData*>(t->GetRefObj())) LinkColumns(t, o);
-    LinkList(A.Prc, B.Prc);
-    LinkList(A.Trg, B.Trg);
-    LinkList(A.Gnr, B.Gnr);
-    LinkList(A.Exc, B.Exc);
-    LinkList(A.Udf, B.Udf);
-    LinkList(A.Viw, B.Viw);
-    for (TViwData* v : A.Viw)
-        if (auto* o = dynamic_cast<TViwData*>(v->GetRefObj())) LinkColumns(v, o);
-    LinkList(A.Idx, B.Idx);
-    LinkList(A.Rol, B.Rol);
-    LinkList(A.Gnt, B.Gnt);
-    LinkList(A.Ctr, B.Ctr);
-    LinkList(A.Pkg, B.Pkg);
-    LinkList(A.Def, B.Def);
-    LinkList(A.Rul, B.Rul);
-    LinkList(A.Pbl, B.Pbl);
-    LinkList(A.Opr, B.Opr);
-    LinkList(A.Opc, B.Opc);
-    LinkList(A.Cnv, B.Cnv);
-    LinkList(A.Evt, B.Evt);
-    LinkList(A.Clt, B.Clt);
+    for (const TKindList& row : TCustomObjs::KindLists()) {
+        if (!row.Compared) continue;
+        row.ForEach(A, [&](TDbObj* obj) {
+            TDbObj* other = row.Find(B, obj->GetObjKeyDef());
+            if (!other) return;
+            MatchPair(obj, other);
+            if (!row.ColumnsMatched) return;
+            const TFldList* cols = obj->GetColumns();
+            const TFldList* otherCols = other->GetColumns();
+            if (!cols || !otherCols) return;
+            for (TFldData* f : *cols)
+                if (TFldData* g = otherCols->Find(f->GetObjKeyDef())) MatchPair(f, g);
+        });
+    }
 }
 
-// Calls f for every object of the compared kind lists, columns of tables included.
+// Calls f for every object of the compared kind lists, and for the columns of the lists
+// whose columns take part in the created flags (tables).
 template <typename F>
 void ForEachListed(TCustomObjs& o, F f) {
-    auto each = [&f](auto& list) {
-        for (auto* x : list) f(x);
-    };
-    each(o.Sch); each(o.Dmn);
-    for (TTblData* t : o.Tbl) {
-        f(t);
-        for (TFldData* c : t->Flds) f(c);
+    for (const TKindList& row : TCustomObjs::KindLists()) {
+        if (!row.Compared) continue;
+        row.ForEach(o, [&](TDbObj* x) {
+            f(x);
+            if (!row.ColumnsFlagged) return;
+            if (const TFldList* cols = x->GetColumns())
+                for (TFldData* c : *cols) f(c);
+        });
     }
-    each(o.Prc); each(o.Trg); each(o.Gnr); each(o.Exc); each(o.Udf); each(o.Viw); each(o.Idx);
-    each(o.Rol); each(o.Gnt); each(o.Ctr); each(o.Pkg); each(o.Def); each(o.Rul); each(o.Pbl);
-    each(o.Opr); each(o.Opc); each(o.Cnv); each(o.Evt); each(o.Clt);
 }
 
 }  // namespace
