@@ -253,14 +253,7 @@ void TCustomKeldar::DoErrorMessage(const std::string& aText) {
 }
 
 void TCustomKeldar::CopyCompareOptions(TCustomObjs* aObjs) const {
-    aObjs->fIBServerOptions.SetIBCompareOptions(fIBCompareOptions);
-    aObjs->fMSSQLServerOptions.SetMSSQLCompareOptions(fMSSQLCompareOptions);
-    aObjs->fMySQLServerOptions.GetMySQLCompareOptions().Assign(fMySQLCompareOptions);
-    aObjs->fASAServerOptions.GetASACompareOptions().Assign(fASACompareOptions);
-    aObjs->fASEServerOptions.SetASECompareOptions(fASECompareOptions);
-    aObjs->fOracleServerOptions.GetOracleCompareOptions().Assign(fOracleCompareOptions);
-    aObjs->fPGSQLServerOptions.GetPGSQLCompareOptions().Assign(fPGSQLCompareOptions);
-    aObjs->fDB2ServerOptions.GetDB2CompareOptions().Assign(fDB2CompareOptions);
+    aObjs->AssignCompareOptions(*this);
 }
 
 std::string TCustomKeldar::PropertyError(const char* aProperty) const {
@@ -511,9 +504,8 @@ void TKeldar::CompareDatabases() {
     ex->Clear();
     ex->SetDatabaseType(t->GetDatabaseType());
     if (auto* sqlExec = dynamic_cast<TSQLExec*>(ex)) {
-        sqlExec->SetIBServerOptions(t->fIBServerOptions);
-        sqlExec->GetMSSQLServerOptions().Assign(t->fMSSQLServerOptions);
-        sqlExec->GetMySQLServerOptions().Assign(t->fMySQLServerOptions);
+        // The script text needs the target's InterBase, SQL Server and MySQL options.
+        sqlExec->Assign(*t, TDatabaseSetType{dbInterBase, dbMSSQL, dbMySQL});
         sqlExec->SetConnectionOptions(t->fConnectionOptions);
     }
     m->fIBServerOptions.SetIBCompareOptions(fIBCompareOptions);

@@ -46,7 +46,7 @@ const std::vector<TKeldarPhase>& KeldarPhases();
 // Whether a phase runs for the compared categories and target kind.
 bool PhaseRuns(const TKeldarPhase& aPhase, TCmpObjSetType aCompareObjects, TDatabaseType aTargetType);
 
-class TCustomKeldar : public TComponent {
+class TCustomKeldar : public TComponent, protected TCompareOptionsSet {
 public:
     explicit TCustomKeldar(TComponent* aOwner = nullptr);
     ~TCustomKeldar() override;
@@ -119,14 +119,7 @@ protected:
     bool fShowFullLog = true;
     std::vector<std::string> fWrnScript;
     TConnectionOptions fConnectionOptions;
-    TIBCompareOptions fIBCompareOptions;
-    TMSSQLCompareOptions fMSSQLCompareOptions;
-    TMySQLCompareOptions fMySQLCompareOptions;
-    TASACompareOptions fASACompareOptions;
-    TASECompareOptions fASECompareOptions;
-    TOracleCompareOptions fOracleCompareOptions;
-    TPgSQLCompareOptions fPGSQLCompareOptions;
-    TDB2CompareOptions fDB2CompareOptions;
+    // The compare options of every kind (fIBCompareOptions, ...) come from TCompareOptionsSet.
     TCustomExtract* fExtractorMaster = nullptr;
     TCustomExtract* fExtractorTarget = nullptr;
     TkrvEncode fEncode = encDefault;

@@ -795,6 +795,78 @@ private:
 };
 
 // ---------------------------------------------------------------------------
+// Option sets: the options of every database kind, as one owner holds them.
+
+// The compare options of every database kind (the comparer's).
+class TCompareOptionsSet {
+public:
+    TIBCompareOptions fIBCompareOptions;
+    TMSSQLCompareOptions fMSSQLCompareOptions;
+    TMySQLCompareOptions fMySQLCompareOptions;
+    TASACompareOptions fASACompareOptions;
+    TASECompareOptions fASECompareOptions;
+    TOracleCompareOptions fOracleCompareOptions;
+    TPgSQLCompareOptions fPGSQLCompareOptions;
+    TDB2CompareOptions fDB2CompareOptions;
+};
+
+// The server options of every database kind (a metadata set's, a statement list's); TIB
+// is the owner's own InterBase options class.
+template <class TIB>
+class TServerOptionsSet {
+public:
+    TIB fIBServerOptions;
+    TMSSQLServerOptions fMSSQLServerOptions;
+    TMySQLServerOptions fMySQLServerOptions;
+    TASAServerOptions fASAServerOptions;
+    TASEServerOptions fASEServerOptions;
+    TOracleServerOptions fOracleServerOptions;
+    TPGSQLServerOptions fPGSQLServerOptions;
+    TDB2ServerOptions fDB2ServerOptions;
+
+    // Clears the options of every kind.
+    void ClearServerOptions() {
+        EachKind(*this, *this, [](TDatabaseType, auto& aDest, const auto&) { aDest.Clear(); });
+    }
+    // Copies the options of the kinds in aKinds (all eight unless given) from Source.
+    template <class TOtherIB>
+    void Assign(const TServerOptionsSet<TOtherIB>& Source, TDatabaseSetType aKinds = TDatabaseSetType::All()) {
+        EachKind(*this, Source, [&aKinds](TDatabaseType aKind, auto& aDest, const auto& aSource) {
+            if (aKinds.Contains(aKind)) aDest.Assign(aSource);
+        });
+    }
+    // Copies each kind's compare options from a comparer's set into that kind's options.
+    void AssignCompareOptions(const TCompareOptionsSet& Source) {
+        fIBServerOptions.SetIBCompareOptions(Source.fIBCompareOptions);
+        fMSSQLServerOptions.SetMSSQLCompareOptions(Source.fMSSQLCompareOptions);
+        fMySQLServerOptions.GetMySQLCompareOptions().Assign(Source.fMySQLCompareOptions);
+        fASAServerOptions.SetASACompareOptions(Source.fASACompareOptions);
+        fASEServerOptions.SetASECompareOptions(Source.fASECompareOptions);
+        fOracleServerOptions.SetOracleCompareOptions(Source.fOracleCompareOptions);
+        fPGSQLServerOptions.SetPGSQLCompareOptions(Source.fPGSQLCompareOptions);
+        fDB2ServerOptions.SetDB2CompareOptions(Source.fDB2CompareOptions);
+    }
+
+private:
+    template <class TOtherIB>
+    friend class TServerOptionsSet;
+
+    // Calls f(kind, a's options, b's options) for each kind, in the order InterBase, SQL
+    // Server, MySQL, ASA, ASE, Oracle, PostgreSQL, DB2.
+    template <class A, class B, class F>
+    static void EachKind(A& a, B& b, F f) {
+        f(dbInterBase, a.fIBServerOptions, b.fIBServerOptions);
+        f(dbMSSQL, a.fMSSQLServerOptions, b.fMSSQLServerOptions);
+        f(dbMySQL, a.fMySQLServerOptions, b.fMySQLServerOptions);
+        f(dbSybaseASA, a.fASAServerOptions, b.fASAServerOptions);
+        f(dbSybaseASE, a.fASEServerOptions, b.fASEServerOptions);
+        f(dbOracle, a.fOracleServerOptions, b.fOracleServerOptions);
+        f(dbPostgreSQL, a.fPGSQLServerOptions, b.fPGSQLServerOptions);
+        f(dbDB2, a.fDB2ServerOptions, b.fDB2ServerOptions);
+    }
+};
+
+// ---------------------------------------------------------------------------
 // MySQL table options
 
 // Table options of one MySQL table, as read from the source. Password is the table

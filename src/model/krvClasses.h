@@ -302,7 +302,7 @@ struct TKindList {
 using TAccept_ObjEvent = std::function<void(TCustomObjs* Sender, TDbObj* aObj, bool& Accept)>;
 
 // The metadata of one database.
-class TCustomObjs : public TObject {
+class TCustomObjs : public TObject, public TServerOptionsSet<TIBServerOptions> {
 public:
     TCustomObjs();
     ~TCustomObjs() override;
@@ -314,14 +314,7 @@ public:
     std::string fTermString = ";";
     TCmpObjSetType fCompareObjects = TCmpObjSetType::All();
     TConnectionOptions fConnectionOptions;
-    TIBServerOptions fIBServerOptions;
-    TMSSQLServerOptions fMSSQLServerOptions;
-    TMySQLServerOptions fMySQLServerOptions;
-    TASAServerOptions fASAServerOptions;
-    TASEServerOptions fASEServerOptions;
-    TOracleServerOptions fOracleServerOptions;
-    TPGSQLServerOptions fPGSQLServerOptions;
-    TDB2ServerOptions fDB2ServerOptions;
+    // The server options of every kind (fIBServerOptions, ...) come from TServerOptionsSet.
     TDatabaseType fDatabaseType = dbAbstract;
     TCompareRoleType fCompareRole = crUnknownRole;
     TCustomSQLExec* fSQLExec = nullptr;
