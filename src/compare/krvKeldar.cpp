@@ -145,31 +145,25 @@ bool TCustomKeldar::ExtractAndCompareDatabases() {
 }
 
 void TCustomKeldar::SetDBStructureMaster(TCustomDBStructure* aStructure) {
-    if (fDBMaster == aStructure) return;
-    if (fDBMaster) {
-        if (fDBMaster->GetObjs()) fDBMaster->GetObjs()->SetLinkedObjs(nullptr);
-        RemoveFreeNotification(fDBMaster);
-    }
-    fDBMaster = aStructure;
-    if (fDBMaster) {
-        FreeNotification(fDBMaster);
-        if (fDBMaster->GetExtractor()) fDBMaster->GetExtractor()->SetShowFullLog(fShowFullLog);
-        if (fDBMaster->GetObjs()) fDBMaster->GetObjs()->SetCompareRole(crMasterRole);
-    }
-    LinkDB();
+    SetDBStructure(fDBMaster, aStructure, crMasterRole);
 }
 
 void TCustomKeldar::SetDBStructureTarget(TCustomDBStructure* aStructure) {
-    if (fDBTarget == aStructure) return;
-    if (fDBTarget) {
-        if (fDBTarget->GetObjs()) fDBTarget->GetObjs()->SetLinkedObjs(nullptr);
-        RemoveFreeNotification(fDBTarget);
+    SetDBStructure(fDBTarget, aStructure, crTargetRole);
+}
+
+void TCustomKeldar::SetDBStructure(TCustomDBStructure*& aSlot, TCustomDBStructure* aStructure,
+                                   TCompareRoleType aRole) {
+    if (aSlot == aStructure) return;
+    if (aSlot) {
+        if (aSlot->GetObjs()) aSlot->GetObjs()->SetLinkedObjs(nullptr);
+        RemoveFreeNotification(aSlot);
     }
-    fDBTarget = aStructure;
-    if (fDBTarget) {
-        FreeNotification(fDBTarget);
-        if (fDBTarget->GetExtractor()) fDBTarget->GetExtractor()->SetShowFullLog(fShowFullLog);
-        if (fDBTarget->GetObjs()) fDBTarget->GetObjs()->SetCompareRole(crTargetRole);
+    aSlot = aStructure;
+    if (aSlot) {
+        FreeNotification(aSlot);
+        if (aSlot->GetExtractor()) aSlot->GetExtractor()->SetShowFullLog(fShowFullLog);
+        if (aSlot->GetObjs()) aSlot->GetObjs()->SetCompareRole(aRole);
     }
     LinkDB();
 }
@@ -184,16 +178,14 @@ void TCustomKeldar::LinkDB() {
     t->SetLinkedObjs(m);
 }
 
-void TCustomKeldar::SetExtractorMaster(TCustomExtract* aExtractor) {
-    if (fExtractorMaster) RemoveFreeNotification(fExtractorMaster);
-    fExtractorMaster = aExtractor;
-    if (fExtractorMaster) FreeNotification(fExtractorMaster);
-}
+void TCustomKeldar::SetExtractorMaster(TCustomExtract* aExtractor) { SetExtractor(fExtractorMaster, aExtractor); }
 
-void TCustomKeldar::SetExtractorTarget(TCustomExtract* aExtractor) {
-    if (fExtractorTarget) RemoveFreeNotification(fExtractorTarget);
-    fExtractorTarget = aExtractor;
-    if (fExtractorTarget) FreeNotification(fExtractorTarget);
+void TCustomKeldar::SetExtractorTarget(TCustomExtract* aExtractor) { SetExtractor(fExtractorTarget, aExtractor); }
+
+void TCustomKeldar::SetExtractor(TCustomExtract*& aSlot, TCustomExtract* aExtractor) {
+    if (aSlot) RemoveFreeNotification(aSlot);
+    aSlot = aExtractor;
+    if (aSlot) FreeNotification(aSlot);
 }
 
 void TCustomKeldar::SetSQLExec(TCustomSQLExec* aExec) {

@@ -105,6 +105,9 @@ public:
 protected:
     void Notification(TComponent* aComponent, TOperation aOperation) override;
     void LinkDB();
+    // The master and target setters: the structure (extractor) slot given takes the new one.
+    void SetDBStructure(TCustomDBStructure*& aSlot, TCustomDBStructure* aStructure, TCompareRoleType aRole);
+    void SetExtractor(TCustomExtract*& aSlot, TCustomExtract* aExtractor);
     // Copies the comparer's compare options into a set's server options.
     void CopyCompareOptions(TCustomObjs* aObjs) const;
     std::string PropertyError(const char* aProperty) const;

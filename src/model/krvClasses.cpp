@@ -532,6 +532,22 @@ const std::vector<TKindList>& TCustomObjs::KindLists() {
     return rows;
 }
 
+void DropUnmatchedObjects(const TCustomObjs& aObjs, TObjListKind aKind, TCustomSQLExec* aExec,
+                          const std::function<std::string(const TDbObj*)>& aHeading,
+                          const std::function<void(TDbObj*)>& aAfterDrop) {
+    const TKindList* row = TCustomObjs::KindListOf(aKind);
+    if (!row || !aExec) return;
+    bool any = false;
+    row->ForEach(aObjs, [&](TDbObj* o) {
+        if (!o->GetObjCreated() || o->CompExclude || o->GetRefObj()) return;
+        if (!any) aExec->AddComment(aHeading(o));
+        any = true;
+        o->DropDependDef();
+        if (aAfterDrop) aAfterDrop(o);
+    });
+    if (any) aExec->AddComment("\r\n");
+}
+
 const TKindList* TCustomObjs::KindListOf(TObjListKind aKind) {
     if (aKind == olNone) return nullptr;
     const TKindList& row = KindLists()[static_cast<std::size_t>(aKind) - 1];

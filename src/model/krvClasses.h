@@ -298,6 +298,13 @@ struct TKindList {
     void (*ForEach)(const TCustomObjs& aObjs, const std::function<void(TDbObj*)>& f);
 };
 
+// Writes the drops of the created objects of kind list aKind of a target set that have no
+// master counterpart: a heading comment before the first (aHeading of that object), each
+// object's DropDependDef followed by aAfterDrop, and a line break after the last.
+void DropUnmatchedObjects(const TCustomObjs& aObjs, TObjListKind aKind, TCustomSQLExec* aExec,
+                          const std::function<std::string(const TDbObj*)>& aHeading,
+                          const std::function<void(TDbObj*)>& aAfterDrop = nullptr);
+
 // A routine that decides whether an object may be filed.
 using TAccept_ObjEvent = std::function<void(TCustomObjs* Sender, TDbObj* aObj, bool& Accept)>;
 

@@ -223,15 +223,8 @@ void GenScriptIdxAlter(TKeldar& k) {
 void GenScriptIdxDrop(TKeldar& k) {
     TCustomObjs* t = k.GetTObjs();
     TCustomSQLExec* ex = k.GetSQLExec();
-    if (!t || !ex) return;
-    bool any = false;
-    for (TIdxData* tx : t->Idx) {
-        if (!tx->GetObjCreated() || tx->CompExclude || tx->GetRefObj()) continue;
-        if (!any) ex->AddComment("/* Drop Index... */");
-        any = true;
-        tx->DropDependDef();
-    }
-    if (any) ex->AddComment("\r\n");
+    if (!t) return;
+    DropUnmatchedObjects(*t, olIdx, ex, [](const TDbObj*) { return std::string("/* Drop Index... */"); });
 }
 
 }  // namespace dbtwin

@@ -411,15 +411,8 @@ void GenScriptDropTrgEmpty(TCustomObjs* /*MObjs*/, TCustomObjs* TObjs, TCustomSQ
 
 void GenScriptTrigDrop(TCustomObjs* /*MObjs*/, TCustomObjs* TObjs, TCustomSQLExec* SQLExec,
                        TCmpObjSetType /*CompareObjects*/) {
-    if (!TObjs || !SQLExec) return;
-    bool any = false;
-    for (TTrgData* t : TObjs->Trg) {
-        if (!t->GetObjCreated() || t->CompExclude || t->GetRefObj()) continue;
-        if (!any) SQLExec->AddComment(t->GenComment("Drop Trigger..."));
-        any = true;
-        t->DropDependDef();
-    }
-    if (any) SQLExec->AddComment(kCRLF);
+    if (!TObjs) return;
+    DropUnmatchedObjects(*TObjs, olTrg, SQLExec, [](const TDbObj* t) { return t->GenComment("Drop Trigger..."); });
 }
 
 void GenScriptTrigCreate(TCustomObjs* MObjs, TCustomObjs* /*TObjs*/, TCustomSQLExec* SQLExec,

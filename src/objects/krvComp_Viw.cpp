@@ -240,16 +240,10 @@ void TViwData::DoAfterDrop() {
 
 void GenScriptViewDrop(TCustomObjs* /*MObjs*/, TCustomObjs* TObjs, TCustomSQLExec* SQLExec,
                        TCmpObjSetType /*CompareObjects*/) {
-    if (!TObjs || !SQLExec) return;
-    bool any = false;
-    for (TViwData* t : TObjs->Viw) {
-        if (!t->GetObjCreated() || t->CompExclude || t->GetRefObj()) continue;
-        if (!any) SQLExec->AddComment(t->GenComment("Drop View..."));
-        any = true;
-        t->DropDependDef();
-        t->fCurrentDefinition.clear();
-    }
-    if (any) SQLExec->AddComment(kCRLF);
+    if (!TObjs) return;
+    DropUnmatchedObjects(
+        *TObjs, olViw, SQLExec, [](const TDbObj* t) { return t->GenComment("Drop View..."); },
+        [](TDbObj* t) { t->fCurrentDefinition.clear(); });
 }
 
 void GenScriptViewCreate(TKeldar& k) {
