@@ -544,31 +544,54 @@ private:
     std::string fDate_Order;
 };
 
-class TASAServerOptions {
+// What the server options of the database kinds without options of their own share: the
+// server version (InitialVersion in a new or cleared object), the compare options and,
+// where the kind has them, the facts read from a database.
+struct TNoDatabaseOptions {
+    void Clear() {}
+    void Assign(const TNoDatabaseOptions&) {}
+    bool operator==(const TNoDatabaseOptions&) const = default;
+};
+
+template <class TVersion, TVersion InitialVersion, class TCompare, class TDatabase = TNoDatabaseOptions>
+class TKindServerOptions {
+public:
+    TVersion GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TVersion aValue) { fServerVersion = aValue; }
+
+    // The initial version, both nested options cleared.
+    void Clear() {
+        fServerVersion = InitialVersion;
+        fCompareOptions.Clear();
+        fDatabaseOptions.Clear();
+    }
+    // The compare options are copied by their own Assign.
+    void Assign(const TKindServerOptions& Source) {
+        fServerVersion = Source.fServerVersion;
+        fCompareOptions.Assign(Source.fCompareOptions);
+        fDatabaseOptions.Assign(Source.fDatabaseOptions);
+    }
+    void AssignTo(TKindServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TKindServerOptions&) const = default;
+
+protected:
+    TVersion fServerVersion = InitialVersion;
+    TCompare fCompareOptions;
+    [[no_unique_address]] TDatabase fDatabaseOptions;
+};
+
+class TASAServerOptions
+    : public TKindServerOptions<TASAServerVersionType, st_ASA9, TASACompareOptions, TASADatabaseOptions> {
 public:
     static constexpr TASAServerVersionType DefaultSQLServerVersion = st_ASA9;
 
-    TASAServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TASAServerVersionType aValue) { fServerVersion = aValue; }
     TASACompareOptions& GetASACompareOptions() { return fCompareOptions; }
     const TASACompareOptions& GetASACompareOptions() const { return fCompareOptions; }
     void SetASACompareOptions(const TASACompareOptions& aValue) { fCompareOptions.Assign(aValue); }
     TASADatabaseOptions& GetASADatabaseOptions() { return fDatabaseOptions; }
     const TASADatabaseOptions& GetASADatabaseOptions() const { return fDatabaseOptions; }
-    void SetASADatabaseOptions(const TASADatabaseOptions& aValue) {
-        fDatabaseOptions.Assign(aValue);
-    }
-
-    void Clear();
-    void Assign(const TASAServerOptions& Source);
-    void AssignTo(TASAServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TASAServerOptions&) const = default;
-
-private:
-    TASAServerVersionType fServerVersion = DefaultSQLServerVersion;
-    TASACompareOptions fCompareOptions;
-    TASADatabaseOptions fDatabaseOptions;
+    void SetASADatabaseOptions(const TASADatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
 };
 
 // ---------------------------------------------------------------------------
@@ -598,73 +621,34 @@ public:
     bool operator==(const TDB2CompareOptions&) const = default;
 };
 
-class TOracleServerOptions {
+class TOracleServerOptions
+    : public TKindServerOptions<TOracleServerVersionType, st_Oracle_10x, TOracleCompareOptions> {
 public:
     static constexpr TOracleServerVersionType DefaultSQLServerVersion = st_Oracle_10x;
 
-    TOracleServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TOracleServerVersionType aValue) { fServerVersion = aValue; }
     TOracleCompareOptions& GetOracleCompareOptions() { return fCompareOptions; }
     const TOracleCompareOptions& GetOracleCompareOptions() const { return fCompareOptions; }
-    void SetOracleCompareOptions(const TOracleCompareOptions& aValue) {
-        fCompareOptions.Assign(aValue);
-    }
-
-    void Clear();
-    void Assign(const TOracleServerOptions& Source);
-    void AssignTo(TOracleServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TOracleServerOptions&) const = default;
-
-private:
-    TOracleServerVersionType fServerVersion = DefaultSQLServerVersion;
-    TOracleCompareOptions fCompareOptions;
+    void SetOracleCompareOptions(const TOracleCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
 };
 
-class TPGSQLServerOptions {
+// A new object starts at st_PostgreSQL_8x, not at the declared default.
+class TPGSQLServerOptions
+    : public TKindServerOptions<TPGSQLServerVersionType, st_PostgreSQL_8x, TPgSQLCompareOptions> {
 public:
-    // A new object starts at st_PostgreSQL_8x, not at this default.
     static constexpr TPGSQLServerVersionType DefaultSQLServerVersion = st_PostgreSQL_12x;
 
-    TPGSQLServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TPGSQLServerVersionType aValue) { fServerVersion = aValue; }
     TPgSQLCompareOptions& GetPGSQLCompareOptions() { return fCompareOptions; }
     const TPgSQLCompareOptions& GetPGSQLCompareOptions() const { return fCompareOptions; }
-    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& aValue) {
-        fCompareOptions.Assign(aValue);
-    }
-
-    // Version st_PostgreSQL_8x.
-    void Clear();
-    void Assign(const TPGSQLServerOptions& Source);
-    void AssignTo(TPGSQLServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TPGSQLServerOptions&) const = default;
-
-private:
-    TPGSQLServerVersionType fServerVersion = st_PostgreSQL_8x;
-    TPgSQLCompareOptions fCompareOptions;
+    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
 };
 
-class TDB2ServerOptions {
+class TDB2ServerOptions : public TKindServerOptions<TDB2ServerVersionType, st_DB2_8x, TDB2CompareOptions> {
 public:
     static constexpr TDB2ServerVersionType DefaultSQLServerVersion = st_DB2_8x;
 
-    TDB2ServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TDB2ServerVersionType aValue) { fServerVersion = aValue; }
     TDB2CompareOptions& GetDB2CompareOptions() { return fCompareOptions; }
     const TDB2CompareOptions& GetDB2CompareOptions() const { return fCompareOptions; }
     void SetDB2CompareOptions(const TDB2CompareOptions& aValue) { fCompareOptions.Assign(aValue); }
-
-    void Clear();
-    void Assign(const TDB2ServerOptions& Source);
-    void AssignTo(TDB2ServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TDB2ServerOptions&) const = default;
-
-private:
-    TDB2ServerVersionType fServerVersion = DefaultSQLServerVersion;
-    TDB2CompareOptions fCompareOptions;
 };
 
 // ---------------------------------------------------------------------------
@@ -765,33 +749,18 @@ private:
     TASEDBOptions fASEDBOptions;
 };
 
-class TASEServerOptions {
+// The compare options are copied by their own rule (three switches).
+class TASEServerOptions
+    : public TKindServerOptions<TASEServerVersionType, st_ASE12, TASECompareOptions, TASEDatabaseOptions> {
 public:
     static constexpr TASEServerVersionType DefaultSQLServerVersion = st_ASE12;
 
-    TASEServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TASEServerVersionType aValue) { fServerVersion = aValue; }
     TASECompareOptions& GetASECompareOptions() { return fCompareOptions; }
     const TASECompareOptions& GetASECompareOptions() const { return fCompareOptions; }
     void SetASECompareOptions(const TASECompareOptions& aValue) { fCompareOptions.Assign(aValue); }
     TASEDatabaseOptions& GetASEDatabaseOptions() { return fDatabaseOptions; }
     const TASEDatabaseOptions& GetASEDatabaseOptions() const { return fDatabaseOptions; }
-    void SetASEDatabaseOptions(const TASEDatabaseOptions& aValue) {
-        fDatabaseOptions.Assign(aValue);
-    }
-
-    // Version st_ASE12, both nested options cleared.
-    void Clear();
-    // The compare options are copied by their own rule (three switches).
-    void Assign(const TASEServerOptions& Source);
-    void AssignTo(TASEServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TASEServerOptions&) const = default;
-
-private:
-    TASEServerVersionType fServerVersion = DefaultSQLServerVersion;
-    TASECompareOptions fCompareOptions;
-    TASEDatabaseOptions fDatabaseOptions;
+    void SetASEDatabaseOptions(const TASEDatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
 };
 
 // ---------------------------------------------------------------------------
