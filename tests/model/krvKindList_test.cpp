@@ -65,6 +65,13 @@ TDbObj* Named(TDbObj* aObj, const std::string& aName) {
     return aObj;
 }
 
+// How many objects all kind lists of the set hold together.
+std::size_t FiledCount(const TCustomObjs& aSet) {
+    std::size_t total = 0;
+    for (const TKindList& r : TCustomObjs::KindLists()) r.ForEach(aSet, [&](TDbObj*) { ++total; });
+    return total;
+}
+
 TEST(KindListTest, EveryKindIsFiledInItsOwnListAndFoundThroughTheTable) {
     for (const KindCase& k : Kinds()) {
         SCOPED_TRACE(k.List);
@@ -76,10 +83,7 @@ TEST(KindListTest, EveryKindIsFiledInItsOwnListAndFoundThroughTheTable) {
         ASSERT_NE(row, nullptr);
         EXPECT_STREQ(row->Name, k.List);
         EXPECT_EQ(set.FindInList(obj->ListKind(), obj->GetObjKeyDef()), obj);
-        // No other list received it.
-        std::size_t total = 0;
-        for (const TKindList& r : TCustomObjs::KindLists()) r.ForEach(set, [&](TDbObj*) { ++total; });
-        EXPECT_EQ(total, 1u);
+        EXPECT_EQ(FiledCount(set), 1u);  // no other list received it
         set.Clear();
         EXPECT_EQ(k.Count(set), 0u);
     }
@@ -90,9 +94,7 @@ TEST(KindListTest, ObjectsOfNoListAreRefused) {
     auto* col = new TFldData(&set);
     col->SetObjName("c");
     EXPECT_FALSE(set.AddObj(col));  // freed by the set
-    std::size_t total = 0;
-    for (const TKindList& r : TCustomObjs::KindLists()) r.ForEach(set, [&](TDbObj*) { ++total; });
-    EXPECT_EQ(total, 0u);
+    EXPECT_EQ(FiledCount(set), 0u);
 }
 
 // SQL Server keys compare without case except in the lists the case rule leaves out.
