@@ -145,31 +145,25 @@ bool TCustomKeldar::ExtractAndCompareDatabases() {
 }
 
 void TCustomKeldar::SetDBStructureMaster(TCustomDBStructure* aStructure) {
-    if (fDBMaster == aStructure) return;
-    if (fDBMaster) {
-        if (fDBMaster->GetObjs()) fDBMaster->GetObjs()->SetLinkedObjs(nullptr);
-        RemoveFreeNotification(fDBMaster);
-    }
-    fDBMaster = aStructure;
-    if (fDBMaster) {
-        FreeNotification(fDBMaster);
-        if (fDBMaster->GetExtractor()) fDBMaster->GetExtractor()->SetShowFullLog(fShowFullLog);
-        if (fDBMaster->GetObjs()) fDBMaster->GetObjs()->SetCompareRole(crMasterRole);
-    }
-    LinkDB();
+    SetDBStructure(fDBMaster, aStructure, crMasterRole);
 }
 
 void TCustomKeldar::SetDBStructureTarget(TCustomDBStructure* aStructure) {
-    if (fDBTarget == aStructure) return;
-    if (fDBTarget) {
-        if (fDBTarget->GetObjs()) fDBTarget->GetObjs()->SetLinkedObjs(nullptr);
-        RemoveFreeNotification(fDBTarget);
+    SetDBStructure(fDBTarget, aStructure, crTargetRole);
+}
+
+void TCustomKeldar::SetDBStructure(TCustomDBStructure*& aSlot, TCustomDBStructure* aStructure,
+                                   TCompareRoleType aRole) {
+    if (aSlot == aStructure) return;
+    if (aSlot) {
+        if (aSlot->GetObjs()) aSlot->GetObjs()->SetLinkedObjs(nullptr);
+        RemoveFreeNotification(aSlot);
     }
-    fDBTarget = aStructure;
-    if (fDBTarget) {
-        FreeNotification(fDBTarget);
-        if (fDBTarget->GetExtractor()) fDBTarget->GetExtractor()->SetShowFullLog(fShowFullLog);
-        if (fDBTarget->GetObjs()) fDBTarget->GetObjs()->SetCompareRole(crTargetRole);
+    aSlot = aStructure;
+    if (aSlot) {
+        FreeNotification(aSlot);
+        if (aSlot->GetExtractor()) aSlot->GetExtractor()->SetShowFullLog(fShowFullLog);
+        if (aSlot->GetObjs()) aSlot->GetObjs()->SetCompareRole(aRole);
     }
     LinkDB();
 }
@@ -184,16 +178,14 @@ void TCustomKeldar::LinkDB() {
     t->SetLinkedObjs(m);
 }
 
-void TCustomKeldar::SetExtractorMaster(TCustomExtract* aExtractor) {
-    if (fExtractorMaster) RemoveFreeNotification(fExtractorMaster);
-    fExtractorMaster = aExtractor;
-    if (fExtractorMaster) FreeNotification(fExtractorMaster);
-}
+void TCustomKeldar::SetExtractorMaster(TCustomExtract* aExtractor) { SetExtractor(fExtractorMaster, aExtractor); }
 
-void TCustomKeldar::SetExtractorTarget(TCustomExtract* aExtractor) {
-    if (fExtractorTarget) RemoveFreeNotification(fExtractorTarget);
-    fExtractorTarget = aExtractor;
-    if (fExtractorTarget) FreeNotification(fExtractorTarget);
+void TCustomKeldar::SetExtractorTarget(TCustomExtract* aExtractor) { SetExtractor(fExtractorTarget, aExtractor); }
+
+void TCustomKeldar::SetExtractor(TCustomExtract*& aSlot, TCustomExtract* aExtractor) {
+    if (aSlot) RemoveFreeNotification(aSlot);
+    aSlot = aExtractor;
+    if (aSlot) FreeNotification(aSlot);
 }
 
 void TCustomKeldar::SetSQLExec(TCustomSQLExec* aExec) {
@@ -253,14 +245,7 @@ void TCustomKeldar::DoErrorMessage(const std::string& aText) {
 }
 
 void TCustomKeldar::CopyCompareOptions(TCustomObjs* aObjs) const {
-    aObjs->fIBServerOptions.SetIBCompareOptions(fIBCompareOptions);
-    aObjs->fMSSQLServerOptions.SetMSSQLCompareOptions(fMSSQLCompareOptions);
-    aObjs->fMySQLServerOptions.GetMySQLCompareOptions().Assign(fMySQLCompareOptions);
-    aObjs->fASAServerOptions.GetASACompareOptions().Assign(fASACompareOptions);
-    aObjs->fASEServerOptions.SetASECompareOptions(fASECompareOptions);
-    aObjs->fOracleServerOptions.GetOracleCompareOptions().Assign(fOracleCompareOptions);
-    aObjs->fPGSQLServerOptions.GetPGSQLCompareOptions().Assign(fPGSQLCompareOptions);
-    aObjs->fDB2ServerOptions.GetDB2CompareOptions().Assign(fDB2CompareOptions);
+    aObjs->AssignCompareOptions(*this);
 }
 
 std::string TCustomKeldar::PropertyError(const char* aProperty) const {
@@ -352,69 +337,43 @@ bool TKeldar::ExtractDatabases() {
 
 namespace {
 
-template <typename List>
-void LinkList(List& a, List& b) {
-    for (auto* obj : a) {
-        auto* other = b.Find(obj->GetObjKeyDef());
-        if (!other) continue;
-        obj->SetRefObj(other);
-        other->SetRefObj(obj);
-    }
+void MatchPair(TDbObj* a, TDbObj* b) {
+    a->SetRefObj(b);
+    b->SetRefObj(a);
 }
 
-template <typename Owner>
-void LinkColumns(Owner* a, Owner* b) {
-    for (TFldData* f : a->Flds) {
-        TFldData* g = b->Flds.Find(f->GetObjKeyDef());
-        if (!g) continue;
-        f->SetRefObj(g);
-        g->SetRefObj(f);
-    }
-}
-
+// Matches the objects of the compared kind lists of A with those of B by kind and key,
+// and the columns of matched tables and views.
 void LinkReferences(TCustomObjs& A, TCustomObjs& B) {
-    LinkList(A.Sch, B.Sch);
-    LinkList(A.Dmn, B.Dmn);
-    LinkList(A.Tbl, B.Tbl);
-    for (TTblData* t : A.Tbl)
-        if (auto* o = dynamic_cast<TTblData*>(t->GetRefObj())) LinkColumns(t, o);
-    LinkList(A.Prc, B.Prc);
-    LinkList(A.Trg, B.Trg);
-    LinkList(A.Gnr, B.Gnr);
-    LinkList(A.Exc, B.Exc);
-    LinkList(A.Udf, B.Udf);
-    LinkList(A.Viw, B.Viw);
-    for (TViwData* v : A.Viw)
-        if (auto* o = dynamic_cast<TViwData*>(v->GetRefObj())) LinkColumns(v, o);
-    LinkList(A.Idx, B.Idx);
-    LinkList(A.Rol, B.Rol);
-    LinkList(A.Gnt, B.Gnt);
-    LinkList(A.Ctr, B.Ctr);
-    LinkList(A.Pkg, B.Pkg);
-    LinkList(A.Def, B.Def);
-    LinkList(A.Rul, B.Rul);
-    LinkList(A.Pbl, B.Pbl);
-    LinkList(A.Opr, B.Opr);
-    LinkList(A.Opc, B.Opc);
-    LinkList(A.Cnv, B.Cnv);
-    LinkList(A.Evt, B.Evt);
-    LinkList(A.Clt, B.Clt);
+    for (const TKindList& row : TCustomObjs::KindLists()) {
+        if (!row.Compared) continue;
+        row.ForEach(A, [&](TDbObj* obj) {
+            TDbObj* other = row.Find(B, obj->GetObjKeyDef());
+            if (!other) return;
+            MatchPair(obj, other);
+            if (!row.ColumnsMatched) return;
+            const TFldList* cols = obj->GetColumns();
+            const TFldList* otherCols = other->GetColumns();
+            if (!cols || !otherCols) return;
+            for (TFldData* f : *cols)
+                if (TFldData* g = otherCols->Find(f->GetObjKeyDef())) MatchPair(f, g);
+        });
+    }
 }
 
-// Calls f for every object of the compared kind lists, columns of tables included.
+// Calls f for every object of the compared kind lists, and for the columns of the lists
+// whose columns take part in the created flags (tables).
 template <typename F>
 void ForEachListed(TCustomObjs& o, F f) {
-    auto each = [&f](auto& list) {
-        for (auto* x : list) f(x);
-    };
-    each(o.Sch); each(o.Dmn);
-    for (TTblData* t : o.Tbl) {
-        f(t);
-        for (TFldData* c : t->Flds) f(c);
+    for (const TKindList& row : TCustomObjs::KindLists()) {
+        if (!row.Compared) continue;
+        row.ForEach(o, [&](TDbObj* x) {
+            f(x);
+            if (!row.ColumnsFlagged) return;
+            if (const TFldList* cols = x->GetColumns())
+                for (TFldData* c : *cols) f(c);
+        });
     }
-    each(o.Prc); each(o.Trg); each(o.Gnr); each(o.Exc); each(o.Udf); each(o.Viw); each(o.Idx);
-    each(o.Rol); each(o.Gnt); each(o.Ctr); each(o.Pkg); each(o.Def); each(o.Rul); each(o.Pbl);
-    each(o.Opr); each(o.Opc); each(o.Cnv); each(o.Evt); each(o.Clt);
 }
 
 }  // namespace
@@ -537,9 +496,8 @@ void TKeldar::CompareDatabases() {
     ex->Clear();
     ex->SetDatabaseType(t->GetDatabaseType());
     if (auto* sqlExec = dynamic_cast<TSQLExec*>(ex)) {
-        sqlExec->SetIBServerOptions(t->fIBServerOptions);
-        sqlExec->GetMSSQLServerOptions().Assign(t->fMSSQLServerOptions);
-        sqlExec->GetMySQLServerOptions().Assign(t->fMySQLServerOptions);
+        // The script text needs the target's InterBase, SQL Server and MySQL options.
+        sqlExec->Assign(*t, TDatabaseSetType{dbInterBase, dbMSSQL, dbMySQL});
         sqlExec->SetConnectionOptions(t->fConnectionOptions);
     }
     m->fIBServerOptions.SetIBCompareOptions(fIBCompareOptions);

@@ -46,7 +46,7 @@ const std::vector<TKeldarPhase>& KeldarPhases();
 // Whether a phase runs for the compared categories and target kind.
 bool PhaseRuns(const TKeldarPhase& aPhase, TCmpObjSetType aCompareObjects, TDatabaseType aTargetType);
 
-class TCustomKeldar : public TComponent {
+class TCustomKeldar : public TComponent, protected TCompareOptionsSet {
 public:
     explicit TCustomKeldar(TComponent* aOwner = nullptr);
     ~TCustomKeldar() override;
@@ -105,6 +105,9 @@ public:
 protected:
     void Notification(TComponent* aComponent, TOperation aOperation) override;
     void LinkDB();
+    // The master and target setters: the structure (extractor) slot given takes the new one.
+    void SetDBStructure(TCustomDBStructure*& aSlot, TCustomDBStructure* aStructure, TCompareRoleType aRole);
+    void SetExtractor(TCustomExtract*& aSlot, TCustomExtract* aExtractor);
     // Copies the comparer's compare options into a set's server options.
     void CopyCompareOptions(TCustomObjs* aObjs) const;
     std::string PropertyError(const char* aProperty) const;
@@ -119,14 +122,7 @@ protected:
     bool fShowFullLog = true;
     std::vector<std::string> fWrnScript;
     TConnectionOptions fConnectionOptions;
-    TIBCompareOptions fIBCompareOptions;
-    TMSSQLCompareOptions fMSSQLCompareOptions;
-    TMySQLCompareOptions fMySQLCompareOptions;
-    TASACompareOptions fASACompareOptions;
-    TASECompareOptions fASECompareOptions;
-    TOracleCompareOptions fOracleCompareOptions;
-    TPgSQLCompareOptions fPGSQLCompareOptions;
-    TDB2CompareOptions fDB2CompareOptions;
+    // The compare options of every kind (fIBCompareOptions, ...) come from TCompareOptionsSet.
     TCustomExtract* fExtractorMaster = nullptr;
     TCustomExtract* fExtractorTarget = nullptr;
     TkrvEncode fEncode = encDefault;

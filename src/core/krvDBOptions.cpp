@@ -274,48 +274,6 @@ void TMySQLServerOptions::Assign(const TMySQLServerOptions& Source) {
     fCompareOptions.Assign(Source.fCompareOptions);
 }
 
-void TASAServerOptions::Clear() {
-    fServerVersion = DefaultSQLServerVersion;
-    fCompareOptions.Clear();
-    fDatabaseOptions.Clear();
-}
-
-void TASAServerOptions::Assign(const TASAServerOptions& Source) {
-    fServerVersion = Source.fServerVersion;
-    fCompareOptions.Assign(Source.fCompareOptions);
-    fDatabaseOptions.Assign(Source.fDatabaseOptions);
-}
-
-void TOracleServerOptions::Clear() {
-    fServerVersion = DefaultSQLServerVersion;
-    fCompareOptions.Clear();
-}
-
-void TOracleServerOptions::Assign(const TOracleServerOptions& Source) {
-    fServerVersion = Source.fServerVersion;
-    fCompareOptions.Assign(Source.fCompareOptions);
-}
-
-void TPGSQLServerOptions::Clear() {
-    fServerVersion = st_PostgreSQL_8x;
-    fCompareOptions.Clear();
-}
-
-void TPGSQLServerOptions::Assign(const TPGSQLServerOptions& Source) {
-    fServerVersion = Source.fServerVersion;
-    fCompareOptions.Assign(Source.fCompareOptions);
-}
-
-void TDB2ServerOptions::Clear() {
-    fServerVersion = DefaultSQLServerVersion;
-    fCompareOptions.Clear();
-}
-
-void TDB2ServerOptions::Assign(const TDB2ServerOptions& Source) {
-    fServerVersion = Source.fServerVersion;
-    fCompareOptions.Assign(Source.fCompareOptions);
-}
-
 // ---------------------------------------------------------------------------
 // Sybase ASE
 
@@ -335,18 +293,6 @@ std::string TASEDatabaseOptions::DBOptionStr(TASEDBOption aOption) {
     static_assert(std::size(Names) == EnumCount<TASEDBOption>);
     if (static_cast<std::size_t>(aOption) >= std::size(Names)) return {};
     return Names[aOption];
-}
-
-void TASEServerOptions::Clear() {
-    fServerVersion = DefaultSQLServerVersion;
-    fCompareOptions.Clear();
-    fDatabaseOptions.Clear();
-}
-
-void TASEServerOptions::Assign(const TASEServerOptions& Source) {
-    fServerVersion = Source.fServerVersion;
-    fCompareOptions.Assign(Source.fCompareOptions);
-    fDatabaseOptions.Assign(Source.fDatabaseOptions);
 }
 
 // ---------------------------------------------------------------------------

@@ -544,31 +544,54 @@ private:
     std::string fDate_Order;
 };
 
-class TASAServerOptions {
+// What the server options of the database kinds without options of their own share: the
+// server version (InitialVersion in a new or cleared object), the compare options and,
+// where the kind has them, the facts read from a database.
+struct TNoDatabaseOptions {
+    void Clear() {}
+    void Assign(const TNoDatabaseOptions&) {}
+    bool operator==(const TNoDatabaseOptions&) const = default;
+};
+
+template <class TVersion, TVersion InitialVersion, class TCompare, class TDatabase = TNoDatabaseOptions>
+class TKindServerOptions {
+public:
+    TVersion GetSQLServerVersion() const { return fServerVersion; }
+    void SetSQLServerVersion(TVersion aValue) { fServerVersion = aValue; }
+
+    // The initial version, both nested options cleared.
+    void Clear() {
+        fServerVersion = InitialVersion;
+        fCompareOptions.Clear();
+        fDatabaseOptions.Clear();
+    }
+    // The compare options are copied by their own Assign.
+    void Assign(const TKindServerOptions& Source) {
+        fServerVersion = Source.fServerVersion;
+        fCompareOptions.Assign(Source.fCompareOptions);
+        fDatabaseOptions.Assign(Source.fDatabaseOptions);
+    }
+    void AssignTo(TKindServerOptions& Dest) const { Dest.Assign(*this); }
+
+    bool operator==(const TKindServerOptions&) const = default;
+
+protected:
+    TVersion fServerVersion = InitialVersion;
+    TCompare fCompareOptions;
+    [[no_unique_address]] TDatabase fDatabaseOptions;
+};
+
+class TASAServerOptions
+    : public TKindServerOptions<TASAServerVersionType, st_ASA9, TASACompareOptions, TASADatabaseOptions> {
 public:
     static constexpr TASAServerVersionType DefaultSQLServerVersion = st_ASA9;
 
-    TASAServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TASAServerVersionType aValue) { fServerVersion = aValue; }
     TASACompareOptions& GetASACompareOptions() { return fCompareOptions; }
     const TASACompareOptions& GetASACompareOptions() const { return fCompareOptions; }
     void SetASACompareOptions(const TASACompareOptions& aValue) { fCompareOptions.Assign(aValue); }
     TASADatabaseOptions& GetASADatabaseOptions() { return fDatabaseOptions; }
     const TASADatabaseOptions& GetASADatabaseOptions() const { return fDatabaseOptions; }
-    void SetASADatabaseOptions(const TASADatabaseOptions& aValue) {
-        fDatabaseOptions.Assign(aValue);
-    }
-
-    void Clear();
-    void Assign(const TASAServerOptions& Source);
-    void AssignTo(TASAServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TASAServerOptions&) const = default;
-
-private:
-    TASAServerVersionType fServerVersion = DefaultSQLServerVersion;
-    TASACompareOptions fCompareOptions;
-    TASADatabaseOptions fDatabaseOptions;
+    void SetASADatabaseOptions(const TASADatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
 };
 
 // ---------------------------------------------------------------------------
@@ -598,73 +621,34 @@ public:
     bool operator==(const TDB2CompareOptions&) const = default;
 };
 
-class TOracleServerOptions {
+class TOracleServerOptions
+    : public TKindServerOptions<TOracleServerVersionType, st_Oracle_10x, TOracleCompareOptions> {
 public:
     static constexpr TOracleServerVersionType DefaultSQLServerVersion = st_Oracle_10x;
 
-    TOracleServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TOracleServerVersionType aValue) { fServerVersion = aValue; }
     TOracleCompareOptions& GetOracleCompareOptions() { return fCompareOptions; }
     const TOracleCompareOptions& GetOracleCompareOptions() const { return fCompareOptions; }
-    void SetOracleCompareOptions(const TOracleCompareOptions& aValue) {
-        fCompareOptions.Assign(aValue);
-    }
-
-    void Clear();
-    void Assign(const TOracleServerOptions& Source);
-    void AssignTo(TOracleServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TOracleServerOptions&) const = default;
-
-private:
-    TOracleServerVersionType fServerVersion = DefaultSQLServerVersion;
-    TOracleCompareOptions fCompareOptions;
+    void SetOracleCompareOptions(const TOracleCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
 };
 
-class TPGSQLServerOptions {
+// A new object starts at st_PostgreSQL_8x, not at the declared default.
+class TPGSQLServerOptions
+    : public TKindServerOptions<TPGSQLServerVersionType, st_PostgreSQL_8x, TPgSQLCompareOptions> {
 public:
-    // A new object starts at st_PostgreSQL_8x, not at this default.
     static constexpr TPGSQLServerVersionType DefaultSQLServerVersion = st_PostgreSQL_12x;
 
-    TPGSQLServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TPGSQLServerVersionType aValue) { fServerVersion = aValue; }
     TPgSQLCompareOptions& GetPGSQLCompareOptions() { return fCompareOptions; }
     const TPgSQLCompareOptions& GetPGSQLCompareOptions() const { return fCompareOptions; }
-    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& aValue) {
-        fCompareOptions.Assign(aValue);
-    }
-
-    // Version st_PostgreSQL_8x.
-    void Clear();
-    void Assign(const TPGSQLServerOptions& Source);
-    void AssignTo(TPGSQLServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TPGSQLServerOptions&) const = default;
-
-private:
-    TPGSQLServerVersionType fServerVersion = st_PostgreSQL_8x;
-    TPgSQLCompareOptions fCompareOptions;
+    void SetPGSQLCompareOptions(const TPgSQLCompareOptions& aValue) { fCompareOptions.Assign(aValue); }
 };
 
-class TDB2ServerOptions {
+class TDB2ServerOptions : public TKindServerOptions<TDB2ServerVersionType, st_DB2_8x, TDB2CompareOptions> {
 public:
     static constexpr TDB2ServerVersionType DefaultSQLServerVersion = st_DB2_8x;
 
-    TDB2ServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TDB2ServerVersionType aValue) { fServerVersion = aValue; }
     TDB2CompareOptions& GetDB2CompareOptions() { return fCompareOptions; }
     const TDB2CompareOptions& GetDB2CompareOptions() const { return fCompareOptions; }
     void SetDB2CompareOptions(const TDB2CompareOptions& aValue) { fCompareOptions.Assign(aValue); }
-
-    void Clear();
-    void Assign(const TDB2ServerOptions& Source);
-    void AssignTo(TDB2ServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TDB2ServerOptions&) const = default;
-
-private:
-    TDB2ServerVersionType fServerVersion = DefaultSQLServerVersion;
-    TDB2CompareOptions fCompareOptions;
 };
 
 // ---------------------------------------------------------------------------
@@ -765,33 +749,90 @@ private:
     TASEDBOptions fASEDBOptions;
 };
 
-class TASEServerOptions {
+// The compare options are copied by their own rule (three switches).
+class TASEServerOptions
+    : public TKindServerOptions<TASEServerVersionType, st_ASE12, TASECompareOptions, TASEDatabaseOptions> {
 public:
     static constexpr TASEServerVersionType DefaultSQLServerVersion = st_ASE12;
 
-    TASEServerVersionType GetSQLServerVersion() const { return fServerVersion; }
-    void SetSQLServerVersion(TASEServerVersionType aValue) { fServerVersion = aValue; }
     TASECompareOptions& GetASECompareOptions() { return fCompareOptions; }
     const TASECompareOptions& GetASECompareOptions() const { return fCompareOptions; }
     void SetASECompareOptions(const TASECompareOptions& aValue) { fCompareOptions.Assign(aValue); }
     TASEDatabaseOptions& GetASEDatabaseOptions() { return fDatabaseOptions; }
     const TASEDatabaseOptions& GetASEDatabaseOptions() const { return fDatabaseOptions; }
-    void SetASEDatabaseOptions(const TASEDatabaseOptions& aValue) {
-        fDatabaseOptions.Assign(aValue);
+    void SetASEDatabaseOptions(const TASEDatabaseOptions& aValue) { fDatabaseOptions.Assign(aValue); }
+};
+
+// ---------------------------------------------------------------------------
+// Option sets: the options of every database kind, as one owner holds them.
+
+// The compare options of every database kind (the comparer's).
+class TCompareOptionsSet {
+public:
+    TIBCompareOptions fIBCompareOptions;
+    TMSSQLCompareOptions fMSSQLCompareOptions;
+    TMySQLCompareOptions fMySQLCompareOptions;
+    TASACompareOptions fASACompareOptions;
+    TASECompareOptions fASECompareOptions;
+    TOracleCompareOptions fOracleCompareOptions;
+    TPgSQLCompareOptions fPGSQLCompareOptions;
+    TDB2CompareOptions fDB2CompareOptions;
+};
+
+// The server options of every database kind (a metadata set's, a statement list's); TIB
+// is the owner's own InterBase options class.
+template <class TIB>
+class TServerOptionsSet {
+public:
+    TIB fIBServerOptions;
+    TMSSQLServerOptions fMSSQLServerOptions;
+    TMySQLServerOptions fMySQLServerOptions;
+    TASAServerOptions fASAServerOptions;
+    TASEServerOptions fASEServerOptions;
+    TOracleServerOptions fOracleServerOptions;
+    TPGSQLServerOptions fPGSQLServerOptions;
+    TDB2ServerOptions fDB2ServerOptions;
+
+    // Clears the options of every kind.
+    void ClearServerOptions() {
+        EachKind(*this, *this, [](TDatabaseType, auto& aDest, const auto&) { aDest.Clear(); });
+    }
+    // Copies the options of the kinds in aKinds (all eight unless given) from Source.
+    template <class TOtherIB>
+    void Assign(const TServerOptionsSet<TOtherIB>& Source, TDatabaseSetType aKinds = TDatabaseSetType::All()) {
+        EachKind(*this, Source, [&aKinds](TDatabaseType aKind, auto& aDest, const auto& aSource) {
+            if (aKinds.Contains(aKind)) aDest.Assign(aSource);
+        });
+    }
+    // Copies each kind's compare options from a comparer's set into that kind's options.
+    void AssignCompareOptions(const TCompareOptionsSet& Source) {
+        fIBServerOptions.SetIBCompareOptions(Source.fIBCompareOptions);
+        fMSSQLServerOptions.SetMSSQLCompareOptions(Source.fMSSQLCompareOptions);
+        fMySQLServerOptions.GetMySQLCompareOptions().Assign(Source.fMySQLCompareOptions);
+        fASAServerOptions.SetASACompareOptions(Source.fASACompareOptions);
+        fASEServerOptions.SetASECompareOptions(Source.fASECompareOptions);
+        fOracleServerOptions.SetOracleCompareOptions(Source.fOracleCompareOptions);
+        fPGSQLServerOptions.SetPGSQLCompareOptions(Source.fPGSQLCompareOptions);
+        fDB2ServerOptions.SetDB2CompareOptions(Source.fDB2CompareOptions);
     }
 
-    // Version st_ASE12, both nested options cleared.
-    void Clear();
-    // The compare options are copied by their own rule (three switches).
-    void Assign(const TASEServerOptions& Source);
-    void AssignTo(TASEServerOptions& Dest) const { Dest.Assign(*this); }
-
-    bool operator==(const TASEServerOptions&) const = default;
-
 private:
-    TASEServerVersionType fServerVersion = DefaultSQLServerVersion;
-    TASECompareOptions fCompareOptions;
-    TASEDatabaseOptions fDatabaseOptions;
+    template <class TOtherIB>
+    friend class TServerOptionsSet;
+
+    // Calls f(kind, a's options, b's options) for each kind, in the order InterBase, SQL
+    // Server, MySQL, ASA, ASE, Oracle, PostgreSQL, DB2.
+    template <class A, class B, class F>
+    static void EachKind(A& a, B& b, F f) {
+        f(dbInterBase, a.fIBServerOptions, b.fIBServerOptions);
+        f(dbMSSQL, a.fMSSQLServerOptions, b.fMSSQLServerOptions);
+        f(dbMySQL, a.fMySQLServerOptions, b.fMySQLServerOptions);
+        f(dbSybaseASA, a.fASAServerOptions, b.fASAServerOptions);
+        f(dbSybaseASE, a.fASEServerOptions, b.fASEServerOptions);
+        f(dbOracle, a.fOracleServerOptions, b.fOracleServerOptions);
+        f(dbPostgreSQL, a.fPGSQLServerOptions, b.fPGSQLServerOptions);
+        f(dbDB2, a.fDB2ServerOptions, b.fDB2ServerOptions);
+    }
 };
 
 // ---------------------------------------------------------------------------

@@ -260,14 +260,7 @@ void TSQLExec::AddReConnect() {
 
 void TSQLExec::Clear() {
     fConnectionOptions.Clear();
-    fIBServerOptions.Clear();
-    fMSSQLServerOptions.Clear();
-    fMySQLServerOptions.Clear();
-    fASAServerOptions.Clear();
-    fASEServerOptions.Clear();
-    fOracleServerOptions.Clear();
-    fPGSQLServerOptions.Clear();
-    fDB2ServerOptions.Clear();
+    ClearServerOptions();
     TCustomSQLExec::Clear();
 }
 

@@ -150,7 +150,7 @@ protected:
 
 // The script executor. This unit holds its statement-list side: the options it owns and
 // the text form of scripts in each dialect.
-class TSQLExec : public TCustomSQLExec {
+class TSQLExec : public TCustomSQLExec, protected TServerOptionsSet<TIBSQLExecOptions> {
 public:
     explicit TSQLExec(TComponent* aOwner = nullptr);
 
@@ -174,17 +174,12 @@ public:
     TOracleServerOptions& GetOracleServerOptions() { return fOracleServerOptions; }
     TPGSQLServerOptions& GetPGSQLServerOptions() { return fPGSQLServerOptions; }
     TDB2ServerOptions& GetDB2ServerOptions() { return fDB2ServerOptions; }
+    // Copies the server options of the kinds in aKinds from another owner's set.
+    using TServerOptionsSet<TIBSQLExecOptions>::Assign;
 
 protected:
     TConnectionOptions fConnectionOptions;
-    TIBSQLExecOptions fIBServerOptions;
-    TMSSQLServerOptions fMSSQLServerOptions;
-    TMySQLServerOptions fMySQLServerOptions;
-    TASAServerOptions fASAServerOptions;
-    TASEServerOptions fASEServerOptions;
-    TOracleServerOptions fOracleServerOptions;
-    TPGSQLServerOptions fPGSQLServerOptions;
-    TDB2ServerOptions fDB2ServerOptions;
+    // The server options of every kind (fIBServerOptions, ...) come from TServerOptionsSet.
 };
 
 }  // namespace dbtwin

@@ -1,6 +1,7 @@
 #include "model/krvClasses.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
@@ -94,8 +95,6 @@ void RemoveAllLinks(TDependList& list) {
     while (!list.empty()) RemoveLinkPair(list, list.size() - 1);
 }
 
-bool IsHexUpper(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -173,11 +172,6 @@ void TDbObj::SetObjCreated(bool Value) {
     if (fRefObj) fRefObj->fObjCreated = Value;
 }
 
-std::string TDbObj::OwnerTableName() const {
-    if (auto* f = dynamic_cast<const TFldData*>(this)) return f->OwnName;
-    return std::string();
-}
-
 std::string TDbObj::GetObjFullName() const {
     const TDatabaseType db = GetDatabaseType();
     switch (db) {
@@ -202,13 +196,8 @@ std::string TDbObj::GetObjKeyDef() const {
     const TDatabaseType db = fObjs ? fObjs->fDatabaseType : dbAbstract;
     switch (db) {
         case dbMSSQL:
-        case dbPostgreSQL: {
-            std::string key = fObjName;
-            if (auto* idx = dynamic_cast<const TIdxData*>(this); idx && !idx->TblName.empty())
-                key = idx->TblName + "." + key;
-            if (!fSchema.empty()) key = fSchema + "." + key;
-            return key;
-        }
+        case dbPostgreSQL:
+            return fSchema.empty() ? fObjName : fSchema + "." + fObjName;
         case dbSybaseASA:
         case dbOracle:
         case dbDB2:
@@ -255,7 +244,6 @@ std::string TDbObj::CompareDef() const {
 }
 
 std::string TDbObj::CreateDef() const {
-    if (TCustomSQLExec* ex = GetSQLExec()) ex->SetCurrentSchema(fSchema);
     if (CompExclude) return std::string();
     return Def();
 }
@@ -312,10 +300,16 @@ bool TDbObj::UseOfActive() const {
     return false;
 }
 
+TCustomSQLExec* TDbObj::GetSQLExecInSchema() const {
+    TCustomSQLExec* ex = GetSQLExec();
+    if (ex) ex->SetCurrentSchema(fSchema);
+    return ex;
+}
+
 TStatement* TDbObj::AddStatement(const std::string& aText, TStatType aTyp, const std::string& aObjName,
                                  TDbObject aObjType, TDbOperation aOperation,
                                  const std::string& aOwnName) {
-    TCustomSQLExec* ex = GetSQLExec();
+    TCustomSQLExec* ex = GetSQLExecInSchema();
     if (!ex) return nullptr;
     return ex->Add(aText, aTyp, aObjName, aObjType, aOperation, aOwnName);
 }
@@ -324,34 +318,25 @@ void TDbObj::AddDescription() {
     if (TCustomSQLExec* ex = GetSQLExec()) ex->AddDescription(this);
 }
 
+TDescriptionTarget TDbObj::DescriptionTarget() const {
+    TDescriptionTarget t;
+    t.Kind = ListKind();
+    return t;
+}
+
+void TDbObj::AddCreateStatement() {
+    AddStatement(CreateDef(), stStatement, GetObjFullName(), fObjType, odbCreate, OwnerTableName());
+    SetObjCreated(true);
+}
+
 // Write a create with dependencies: what the object uses first, then the object.
 void TDbObj::CreateDependDef() {
     if (fInCreate) return;  // a cycle of uses leads back here: the outer call writes it
     fInCreate = true;
     DoBeforeCreate();
-    if (GetDatabaseType() == dbPostgreSQL)
-        if (TCustomSQLExec* ex = GetSQLExec()) ex->SetCurrentSchema(fSchema);
     if (!GetObjCreated()) {
-        if (dynamic_cast<TPrcData*>(this)) {
-            AddStatement(CreateDef(), stProcedure, fObjName, dboProcedure, odbCreate);
-        } else if (auto* trg = dynamic_cast<TTrgData*>(this)) {
-            AddStatement(CreateDef(), stTrigger, fObjName, dboTrigger, odbCreate);
-            trg->CreateBody = fBody;
-            for (auto& l : fUseIn) l->Active = false;
-        } else {
-            AddStatement(CreateDef(), stStatement, GetObjFullName(), fObjType, odbCreate, OwnerTableName());
-            SetObjCreated(true);
-        }
-        if (GetCompareObjects().Contains(coDescription)) {
-            if (dynamic_cast<TFldData*>(this) && !fDescription.empty()) AddDescription();
-            if (auto* prc = dynamic_cast<TPrcData*>(this)) {
-                if (!fDescription.empty()) AddDescription();
-                for (TFldData* p : prc->Params)
-                    if (!p->fDescription.empty()) p->AddDescription();
-                for (TFldData* p : prc->Returns)
-                    if (!p->fDescription.empty()) p->AddDescription();
-            }
-        }
+        AddCreateStatement();
+        if (GetCompareObjects().Contains(coDescription)) AddCreateDescriptions();
         SetObjCreated(true);
     }
     DoAfterCreate();
@@ -362,76 +347,32 @@ void TDbObj::CreateDependDef() {
 // is deactivated before the used object is written, so that objects using each other do
 // not pull each other in without end.
 void TDbObj::DoBeforeCreate() {
-    auto* self_fld = dynamic_cast<TFldData*>(this);
     if (DebugLog && fObjs) {
-        if (self_fld) fObjs->DoLogNextLine(std::string(ClassName()) + ": " + self_fld->OwnName + " / " + fObjName);
+        if (IsField()) fObjs->DoLogNextLine(std::string(ClassName()) + ": " + OwnerTableName() + " / " + fObjName);
         else fObjs->DoLogNextLine(std::string(ClassName()) + ": " + fObjName);
     }
-    if (self_fld)
+    // A field never pulls in its own table.
+    if (IsField())
         for (auto& l : fUseOf)
-            if (l->Obj && l->Obj->fObjName == self_fld->OwnName) l->Active = false;
+            if (l->Obj && l->Obj->fObjName == OwnerTableName()) l->Active = false;
+    CreateUsedObjects(uwActiveLinks);
+}
 
-    const bool selfIsTable = dynamic_cast<TTblData*>(this) != nullptr;
-    const bool selfIsView = dynamic_cast<TViwData*>(this) != nullptr;
-    const bool selfIsTrigger = dynamic_cast<TTrgData*>(this) != nullptr;
-    const TDatabaseType db = GetDatabaseType();
-
+void TDbObj::CreateUsedObjects(TUseWalk aWalk) {
     for (std::size_t i = 0; i < fUseOf.size(); ++i) {
         TDependObj* link = fUseOf[i].get();
-        if (!link->Active || !link->Obj) continue;
         TDbObj* used = link->Obj;
-
-        if (auto* tbl = dynamic_cast<TTblData*>(used); tbl && link->ObjField.empty()) {
-            link->Active = false;
-            if (self_fld && self_fld->IsComputed()) {
-                // The table is created without its computed columns, unless this column
-                // needs another computed column of that table.
-                const bool saved = tbl->fSkipComputedDef;
-                tbl->fSkipComputedDef = true;
-                for (auto& other : fUseOf) {
-                    auto* f = dynamic_cast<TFldData*>(other->Obj);
-                    if (f && f->OwnObj == tbl && f->IsComputed()) tbl->fSkipComputedDef = false;
-                }
-                tbl->CreateDependDef();
-                tbl->fSkipComputedDef = saved;
-            } else if (!selfIsTable || tbl->fObjName != fObjName) {
-                tbl->CreateDependDef();
-            }
-            continue;
-        }
-        if (!link->Active || used->GetObjCreated()) continue;
-
-        if (auto* fld = dynamic_cast<TFldData*>(used); fld && dynamic_cast<TTblData*>(fld->OwnObj)) {
-            link->Active = false;
-            if (selfIsTable && fld->OwnName == fObjName) continue;  // created with this table
-            if (!fld->GetObjCreated()) fld->CreateDependDef();
-        } else if (selfIsTrigger && dynamic_cast<TViwData*>(used)) {
-            used->CreateDependDef();
-        } else if (auto* prc = dynamic_cast<TPrcData*>(used)) {
-            TCustomObjs* target = fObjs ? fObjs->GetObjsTarget() : nullptr;
-            if (!target || !target->Prc.Find(prc->GetObjKeyDef())) {
-                link->Active = false;
-                if (db == dbPostgreSQL || db == dbSybaseASE || (db == dbMSSQL && prc->GetHasReturnsTable())) {
-                    prc->CreateDependDef();
-                } else {
-                    prc->AddStatement(prc->EmptyDef(), stProcedure, prc->fObjName, dboProcedure, odbEmptyCreate);
-                    prc->SetRestoreBody(true);
-                    prc->SetObjCreated(true);
-                }
-            }
-        } else if (auto* viw = dynamic_cast<TViwData*>(used)) {
-            link->Active = false;
-            if (!selfIsView || viw->fObjName != fObjName) viw->CreateDependDef();
-        }
+        if (!used) continue;
+        if (aWalk == uwActiveLinks ? !link->Active : used == this) continue;
+        used->CreateForUser(this, link, aWalk);
     }
 }
 
 // Write a drop with dependencies: what uses the object is dropped or emptied first.
 void TDbObj::DropDependDef() {
-    if (TCustomObjs* master = fObjs ? fObjs->GetObjsMaster() : nullptr) {
-        if (dynamic_cast<TTblData*>(this) && master->Tbl.Find(GetObjKeyDef())) return;
-        if (dynamic_cast<TGnrData*>(this) && master->Gnr.Find(GetObjKeyDef())) return;
-    }
+    if (KeptWhenMasterHolds())
+        if (TCustomObjs* master = fObjs ? fObjs->GetObjsMaster() : nullptr)
+            if (master->FindInList(ListKind(), GetObjKeyDef())) return;
     DropDependDefKeptByMaster();
 }
 
@@ -440,13 +381,9 @@ void TDbObj::DropDependDefKeptByMaster() {
     fInDrop = true;
     DoBeforeDrop();
     if (GetObjCreated()) {
-        if (auto* tbl = dynamic_cast<TTblData*>(this))
-            for (TFldData* f : tbl->Flds) f->SetObjCreated(false);
-        if (auto* viw = dynamic_cast<TViwData*>(this))
-            for (TFldData* f : viw->Flds) f->SetObjCreated(false);
-        std::string name = fObjName;
-        if (name.empty() && dynamic_cast<TCtrData*>(this)) name = SysName;
-        AddStatement(DropDef(), stStatement, name, fObjType, odbDrop, OwnerTableName());
+        if (const TFldList* cols = GetColumns())
+            for (TFldData* f : *cols) f->SetObjCreated(false);
+        AddStatement(DropDef(), stStatement, DropStatementName(), fObjType, odbDrop, OwnerTableName());
         SetObjCreated(false);
     }
     DoAfterDrop();
@@ -455,113 +392,15 @@ void TDbObj::DropDependDefKeptByMaster() {
 
 // Before a drop: drop or neutralise what uses the object, in the order of its used-in links.
 void TDbObj::DoBeforeDrop() {
-    auto* selfFld = dynamic_cast<TFldData*>(this);
-    auto* selfPrc = dynamic_cast<TPrcData*>(this);
-    const bool selfIsView = dynamic_cast<TViwData*>(this) != nullptr;
-    const TDatabaseType db = GetDatabaseType();
-
     for (std::size_t i = 0; i < fUseIn.size(); ++i) {
         TDependObj* link = fUseIn[i].get();
         TDbObj* user = link->Obj;
         if (!user) continue;
-        if (selfFld && user->fObjName == selfFld->OwnName) link->Active = false;
-        if (dynamic_cast<TViwData*>(user) && user->GetObjCreated()) link->Active = true;
+        if (IsField() && user->fObjName == OwnerTableName()) link->Active = false;
+        if (user->DroppedWithUsed() && user->GetObjCreated()) link->Active = true;
         if (!user->GetObjCreated()) link->Active = false;
         if (!link->Active) continue;
-
-        auto* userFld = dynamic_cast<TFldData*>(user);
-        if (auto* prc = dynamic_cast<TPrcData*>(user)) {
-            if (db != dbSybaseASE && prc->fBody != prc->EmptyBody()) prc->AssignEmptyBody(true);
-            link->Active = false;
-        } else if (selfIsView && userFld && userFld->IsComputed()) {
-            link->Active = false;
-            userFld->DropDependDef();
-        } else if (dynamic_cast<TViwData*>(user)) {
-            link->Active = false;
-            user->DropDependDef();
-            user->SetObjCreated(false);
-        } else if (selfPrc && userFld && link->viwObj) {
-            link->Active = false;
-            link->viwObj->DropDependDef();
-        } else if (auto* trg = dynamic_cast<TTrgData*>(user)) {
-            link->Active = false;
-            // Where ALTER TRIGGER cannot replace a body, the trigger is dropped; the trigger
-            // generator writes it again from the master.
-            if (!trg->CanAlterBody()) {
-                trg->DropDependDef();
-            } else if (trg->fBody != trg->EmptyBody()) {
-                trg->SetEmptyBody();
-                trg->AddStatement(trg->AlterDef(), stTrigger, trg->fObjName, dboTrigger, odbEmpty);
-            }
-        } else if (dynamic_cast<TGntData*>(user)) {
-            user->SetObjCreated(false);
-            link->Active = false;
-        }
-    }
-
-    if (selfPrc) {
-        if (selfPrc->fBody != selfPrc->EmptyBody()) {
-            selfPrc->fBody = selfPrc->EmptyBody();
-            for (auto& l : fUseOf) l->Active = false;
-        }
-        for (std::size_t i = 0; i < fUseIn.size(); ++i) {
-            TDependObj* link = fUseIn[i].get();
-            if (!link->Active || !link->Obj || !link->Obj->GetObjCreated()) continue;
-            link->Active = false;
-            if (dynamic_cast<TFldData*>(link->Obj) && link->viwObj) link->viwObj->DropDependDef();
-            else link->Obj->DropDependDef();
-        }
-    }
-}
-
-void TDbObj::CheckSysName() {
-    if (!fObjs) return;
-    const TDatabaseType db = fObjs->fDatabaseType;
-    auto* ctr = dynamic_cast<TCtrData*>(this);
-    auto* dmn = dynamic_cast<TDmnData*>(this);
-    bool isSys = false;
-
-    if (db == dbPostgreSQL) {
-        if (dmn) {
-            if (!dmn->CheckDef.empty() && !dmn->CheckName.empty() && dmn->CheckName == fObjName + "_check")
-                dmn->CheckName.clear();
-            return;
-        }
-        if (!ctr) return;
-        // The server names constraints table_column(s)_suffix; a table-level check has no
-        // column part.
-        const std::string t = ctr->fTblName + "_";
-        std::string cols;
-        for (TFldData* f : ctr->Flds) cols += f->fObjName + "_";
-        switch (ctr->fCtType) {
-            case ctPKey: isSys = fObjName == t + "pkey"; break;
-            case ctFKey: isSys = fObjName == t + cols + "fkey"; break;
-            case ctCheck: isSys = fObjName == t + "check" || (!cols.empty() && fObjName == t + cols + "check"); break;
-            case ctUnique: isSys = !cols.empty() && fObjName == t + cols + "key"; break;
-            default: break;
-        }
-    } else if (db == dbDB2) {
-        isSys = ctr && Utf8Length(fObjName) == 18 && fObjName.compare(0, 3, "SQL") == 0;
-    } else if (db == dbMSSQL || db == dbSybaseASE) {
-        if (!ctr) return;
-        const char* prefix = nullptr;
-        switch (ctr->fCtType) {
-            case ctPKey: prefix = "PK__"; break;
-            case ctUnique: prefix = "UQ__"; break;
-            case ctFKey: prefix = "FK__"; break;
-            case ctDefault: prefix = "DF__"; break;
-            default: break;
-        }
-        const std::string& n = fObjName;
-        if (prefix && n.size() >= 14 && n.compare(0, 4, prefix) == 0) {
-            const std::string tail = n.substr(n.size() - 10);
-            isSys = tail[0] == '_' && tail[1] == '_' &&
-                    std::all_of(tail.begin() + 2, tail.end(), IsHexUpper);
-        }
-    }
-    if (isSys && ctr) {
-        SysName = fObjName;
-        fObjName.clear();
+        user->DropForUsed(this, link);
     }
 }
 
@@ -597,11 +436,7 @@ TCustomObjs::~TCustomObjs() {
 
 void TCustomObjs::Clear() {
     // Free every filed object; each takes its links (and their counterparts) with it.
-    Sch.Clear(); Dmn.Clear(); Udf.Clear(); Trg.Clear(); Prc.Clear(); Tbl.Clear(); Exc.Clear();
-    Gnr.Clear(); Idx.Clear(); Viw.Clear(); Rol.Clear(); Gnt.Clear(); Ctr.Clear();
-    Prk.Clear(); Frk.Clear(); Unq.Clear(); Chk.Clear(); Ref.Clear(); Cdf.Clear();
-    Rul.Clear(); Def.Clear(); Pkg.Clear(); Pbl.Clear(); Opr.Clear(); Opc.Clear(); Cnv.Clear();
-    Evt.Clear(); Clt.Clear();
+    for (const TKindList& row : KindLists()) row.Clear(*this);
     fNotFiled.clear();
     fGrantIndex.clear();
     MetaData.clear();
@@ -618,14 +453,8 @@ void TCustomObjs::Clear() {
 void TCustomObjs::SetDatabaseType(TDatabaseType aType) {
     fDatabaseType = aType;
     const bool ci = aType == dbSybaseASA || aType == dbMSSQL || aType == dbSybaseASE;
-    Dmn.SetCaseSensitive(!ci); Udf.SetCaseSensitive(!ci); Trg.SetCaseSensitive(!ci);
-    Prc.SetCaseSensitive(!ci); Tbl.SetCaseSensitive(!ci); Exc.SetCaseSensitive(!ci);
-    Gnr.SetCaseSensitive(!ci); Idx.SetCaseSensitive(!ci); Ctr.SetCaseSensitive(!ci);
-    Prk.SetCaseSensitive(!ci); Frk.SetCaseSensitive(!ci); Unq.SetCaseSensitive(!ci);
-    Chk.SetCaseSensitive(!ci); Ref.SetCaseSensitive(!ci); Cdf.SetCaseSensitive(!ci);
-    Viw.SetCaseSensitive(!ci); Rol.SetCaseSensitive(!ci); Gnt.SetCaseSensitive(!ci);
-    Rul.SetCaseSensitive(!ci); Def.SetCaseSensitive(!ci); Pkg.SetCaseSensitive(!ci);
-    Pbl.SetCaseSensitive(!ci); Clt.SetCaseSensitive(!ci);
+    for (const TKindList& row : KindLists())
+        if (row.CaseRule) row.SetCaseSensitive(*this, !ci);
 }
 
 bool TCustomObjs::Accept_Obj(TDbObj* aObj) {
@@ -638,11 +467,97 @@ bool TCustomObjs::Accept_Obj(TDbObj* aObj) {
 }
 
 namespace {
-template <typename T>
-bool FileInto(TKeyedList<T>& list, const std::string& key, TDbObj* obj) {
-    return list.Add(key, static_cast<T*>(obj));
+
+// A row of the kind list table for the set's member M.
+template <auto M>
+TKindList KindRow(TObjListKind aKind, const char* aName, const char* aWord, bool aFiled, bool aCaseRule,
+                  bool aCompared, bool aLinked, bool aColumnsMatched = false, bool aColumnsFlagged = false) {
+    TKindList r{aKind, aName, aWord, aFiled, aCaseRule, aCompared, aLinked, aColumnsMatched, aColumnsFlagged,
+                nullptr, nullptr, nullptr, nullptr, nullptr};
+    r.Clear = [](TCustomObjs& o) { (o.*M).Clear(); };
+    r.SetCaseSensitive = [](TCustomObjs& o, bool v) { (o.*M).SetCaseSensitive(v); };
+    r.Add = [](TCustomObjs& o, const std::string& key, TDbObj* obj) {
+        // The list of an object's ListKind holds that object's class.
+        using T = std::remove_pointer_t<decltype((o.*M).Find(std::string_view()))>;
+        return (o.*M).Add(key, static_cast<T*>(obj));
+    };
+    r.Find = [](const TCustomObjs& o, std::string_view key) -> TDbObj* { return (o.*M).Find(key); };
+    r.ForEach = [](const TCustomObjs& o, const std::function<void(TDbObj*)>& f) {
+        for (auto* x : o.*M) f(x);
+    };
+    return r;
 }
+
 }  // namespace
+
+// The one table of the set's kind lists. Columns: filed by AddObj, dialect case rule,
+// compared, linked. Intended gaps:
+// - the per-type constraint lists (Prk ... Cdf) hold the constraints of Ctr again, filled
+//   by their readers: not filed, compared or linked on their own;
+// - Sch, Opr, Opc, Cnv and Evt keep case-sensitive keys on every database kind;
+// - only table columns take part in the comparer's reset and created flags; view columns
+//   are matched but keep their flags.
+const std::vector<TKindList>& TCustomObjs::KindLists() {
+    using O = TCustomObjs;
+    static const std::vector<TKindList> rows = {
+        KindRow<&O::Sch>(olSch, "Sch", "", true, false, true, true),
+        KindRow<&O::Dmn>(olDmn, "Dmn", "domain", true, true, true, true),
+        KindRow<&O::Udf>(olUdf, "Udf", "udf", true, true, true, true),
+        KindRow<&O::Trg>(olTrg, "Trg", "trigger", true, true, true, true),
+        KindRow<&O::Prc>(olPrc, "Prc", "procedure", true, true, true, true),
+        KindRow<&O::Tbl>(olTbl, "Tbl", "table", true, true, true, true, true, true),
+        KindRow<&O::Exc>(olExc, "Exc", "exception", true, true, true, true),
+        KindRow<&O::Gnr>(olGnr, "Gnr", "generator", true, true, true, true),
+        KindRow<&O::Idx>(olIdx, "Idx", "index", true, true, true, true),
+        KindRow<&O::Viw>(olViw, "Viw", "view", true, true, true, true, true, false),
+        KindRow<&O::Rol>(olRol, "Rol", "role", true, true, true, true),
+        KindRow<&O::Gnt>(olGnt, "Gnt", "grant", true, true, true, true),
+        KindRow<&O::Ctr>(olCtr, "Ctr", "constraint", true, true, true, true),
+        KindRow<&O::Prk>(olPrk, "Prk", "", false, true, false, false),
+        KindRow<&O::Frk>(olFrk, "Frk", "", false, true, false, false),
+        KindRow<&O::Unq>(olUnq, "Unq", "", false, true, false, false),
+        KindRow<&O::Chk>(olChk, "Chk", "", false, true, false, false),
+        KindRow<&O::Ref>(olRef, "Ref", "", false, true, false, false),
+        KindRow<&O::Cdf>(olCdf, "Cdf", "", false, true, false, false),
+        KindRow<&O::Rul>(olRul, "Rul", "", true, true, true, true),
+        KindRow<&O::Def>(olDef, "Def", "", true, true, true, true),
+        KindRow<&O::Pkg>(olPkg, "Pkg", "", true, true, true, true),
+        KindRow<&O::Pbl>(olPbl, "Pbl", "", true, true, true, true),
+        KindRow<&O::Opr>(olOpr, "Opr", "", true, false, true, true),
+        KindRow<&O::Opc>(olOpc, "Opc", "", true, false, true, true),
+        KindRow<&O::Cnv>(olCnv, "Cnv", "", true, false, true, true),
+        KindRow<&O::Evt>(olEvt, "Evt", "event", true, false, true, true),
+        KindRow<&O::Clt>(olClt, "Clt", "collation", true, true, true, true),
+    };
+    return rows;
+}
+
+void DropUnmatchedObjects(const TCustomObjs& aObjs, TObjListKind aKind, TCustomSQLExec* aExec,
+                          const std::function<std::string(const TDbObj*)>& aHeading,
+                          const std::function<void(TDbObj*)>& aAfterDrop) {
+    const TKindList* row = TCustomObjs::KindListOf(aKind);
+    if (!row || !aExec) return;
+    bool any = false;
+    row->ForEach(aObjs, [&](TDbObj* o) {
+        if (!o->GetObjCreated() || o->CompExclude || o->GetRefObj()) return;
+        if (!any) aExec->AddComment(aHeading(o));
+        any = true;
+        o->DropDependDef();
+        if (aAfterDrop) aAfterDrop(o);
+    });
+    if (any) aExec->AddComment("\r\n");
+}
+
+const TKindList* TCustomObjs::KindListOf(TObjListKind aKind) {
+    if (aKind == olNone) return nullptr;
+    const TKindList& row = KindLists()[static_cast<std::size_t>(aKind) - 1];
+    return row.Kind == aKind ? &row : nullptr;
+}
+
+TDbObj* TCustomObjs::FindInList(TObjListKind aKind, std::string_view aKey) const {
+    const TKindList* row = KindListOf(aKind);
+    return row ? row->Find(*this, aKey) : nullptr;
+}
 
 bool TCustomObjs::AddObj(TDbObj* aObj, bool FreeNotAdded) {
     if (!aObj) return false;
@@ -656,35 +571,12 @@ bool TCustomObjs::AddObj(TDbObj* aObj, bool FreeNotAdded) {
         return reject();
 
     const std::string key = aObj->GetObjKeyDef();
+    const TKindList* row = KindListOf(aObj->ListKind());
     int filed = -1;  // -1 unknown class, 0 duplicate key, 1 filed
-    auto tryList = [&](auto& list, auto* typed) {
-        if (filed == -1 && typed) filed = FileInto(list, key, aObj) ? 1 : 0;
-    };
-    tryList(Udf, dynamic_cast<TUdfData*>(aObj));
-    tryList(Dmn, dynamic_cast<TDmnData*>(aObj));
-    tryList(Tbl, dynamic_cast<TTblData*>(aObj));
-    tryList(Viw, dynamic_cast<TViwData*>(aObj));
-    tryList(Prc, dynamic_cast<TPrcData*>(aObj));
-    tryList(Trg, dynamic_cast<TTrgData*>(aObj));
-    tryList(Idx, dynamic_cast<TIdxData*>(aObj));
-    tryList(Gnr, dynamic_cast<TGnrData*>(aObj));
-    tryList(Ctr, dynamic_cast<TCtrData*>(aObj));
-    tryList(Exc, dynamic_cast<TExcData*>(aObj));
-    tryList(Gnt, dynamic_cast<TGntData*>(aObj));
-    tryList(Def, dynamic_cast<TDefData*>(aObj));
-    tryList(Rul, dynamic_cast<TRulData*>(aObj));
-    tryList(Pkg, dynamic_cast<TPkgData*>(aObj));
-    tryList(Rol, dynamic_cast<TRolData*>(aObj));
-    tryList(Pbl, dynamic_cast<TPblData*>(aObj));
-    tryList(Sch, dynamic_cast<TSchData*>(aObj));
-    tryList(Opr, dynamic_cast<TOprData*>(aObj));
-    tryList(Opc, dynamic_cast<TOpcData*>(aObj));
-    tryList(Cnv, dynamic_cast<TCnvData*>(aObj));
-    tryList(Evt, dynamic_cast<TEvtData*>(aObj));
-    tryList(Clt, dynamic_cast<TCltData*>(aObj));
+    if (row && row->Filed) filed = row->Add(*this, key, aObj) ? 1 : 0;
 
     if (filed == 1) {
-        if (auto* g = dynamic_cast<TGntData*>(aObj)) IndexGrant(g, key);
+        if (row->Kind == olGnt) IndexGrant(static_cast<TGntData*>(aObj), key);
         return true;
     }
     if (filed == -1) {
@@ -734,10 +626,9 @@ void TCustomObjs::SortGrants() {
 }
 
 namespace {
-TFldData* FindColumn(TDbObj* aObj, const std::string& aName) {
-    if (auto* t = dynamic_cast<TTblData*>(aObj)) return t->FindFld(aName);
-    if (auto* v = dynamic_cast<TViwData*>(aObj)) return v->FindFld(aName);
-    return nullptr;
+TFldData* FindColumn(const TDbObj* aObj, const std::string& aName) {
+    const TFldList* cols = aObj->GetColumns();
+    return cols ? cols->Find(aName) : nullptr;
 }
 }  // namespace
 
@@ -749,14 +640,14 @@ void TCustomObjs::LinkDepend(TDbObj* aUser, TDbObj* aUsed, const std::string& aF
         if (TFldData* col = FindColumn(aUsed, field)) {
             aUsed = col;
             field.clear();
-        } else if (dynamic_cast<TTblData*>(aUser) &&
-                   (dynamic_cast<TCtrData*>(aUsed) || dynamic_cast<TDmnData*>(aUsed))) {
+        } else if (aUser->ListKind() == olTbl && (aUsed->ListKind() == olCtr || aUsed->ListKind() == olDmn)) {
+            // A table uses a constraint or domain through one of its columns: both link.
             LinkDepend(aUser, aUsed, std::string(), PosX, PosY);
             if (TFldData* col = FindColumn(aUser, field)) {
                 aUser = col;
                 field.clear();
             }
-        } else if (dynamic_cast<TPrcData*>(aUsed)) {
+        } else if (aUsed->ListKind() == olPrc) {
             field.clear();
         }
     }
@@ -805,10 +696,7 @@ void TCustomObjs::RemoveDepend(TDbObj* aObj) {
     if (!aObj) return;
     RemoveAllLinks(aObj->fUseIn);
     RemoveAllLinks(aObj->fUseOf);
-    const TFldList* cols = nullptr;
-    if (auto* t = dynamic_cast<TTblData*>(aObj)) cols = &t->Flds;
-    else if (auto* v = dynamic_cast<TViwData*>(aObj)) cols = &v->Flds;
-    if (cols)
+    if (const TFldList* cols = aObj->GetColumns())
         for (TFldData* f : *cols) {
             RemoveAllLinks(f->fUseIn);
             RemoveAllLinks(f->fUseOf);
@@ -816,24 +704,13 @@ void TCustomObjs::RemoveDepend(TDbObj* aObj) {
 }
 
 void TCustomObjs::ForEachObject(const std::function<void(TDbObj*)>& f) const {
-    auto each = [&f](const auto& list) {
-        for (auto* o : list) f(o);
-    };
-    auto withCols = [&f](const auto& list) {
-        for (auto* o : list) {
+    for (const TKindList& row : KindLists()) {
+        if (!row.Linked) continue;
+        row.ForEach(*this, [&f](TDbObj* o) {
             f(o);
-            for (TFldData* c : o->Flds) f(c);
-        }
-    };
-    each(Dmn); each(Udf); withCols(Viw); withCols(Tbl);
-    for (TPrcData* p : Prc) {
-        f(p);
-        for (TFldData* c : p->Params) f(c);
-        for (TFldData* c : p->Returns) f(c);
+            o->ForEachField(f);
+        });
     }
-    each(Trg); each(Ctr); each(Exc); each(Gnr); each(Idx);
-    each(Sch); each(Rol); each(Gnt); each(Rul); each(Def); each(Pkg); each(Pbl);
-    each(Opr); each(Opc); each(Cnv); each(Evt); each(Clt);
 }
 
 void TCustomObjs::SaveLinkStates() {

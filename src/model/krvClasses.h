@@ -18,6 +18,7 @@
 namespace dbtwin {
 
 class TCustomObjs;
+class TDbObj;
 class TCustomSQLExec;
 class TCustomDBStructure;
 class TDependObj;
@@ -59,6 +60,35 @@ std::string Quote_Ident(std::string_view aIdent, TDatabaseType aDatabaseType,
 
 // Links of an object to the objects it uses or that use it, in the order they were made.
 using TDependList = std::vector<std::unique_ptr<TDependObj>>;
+using TFldList = TKeyedList<TFldData>;
+
+// The kind lists of an object set, in the order the set declares them; olNone for an
+// object that no kind list holds (a column, a parameter, a link).
+enum TObjListKind : std::uint8_t {
+    olNone, olSch, olDmn, olUdf, olTrg, olPrc, olTbl, olExc, olGnr, olIdx, olViw, olRol, olGnt,
+    olCtr, olPrk, olFrk, olUnq, olChk, olRef, olCdf, olRul, olDef, olPkg, olPbl, olOpr, olOpc,
+    olCnv, olEvt, olClt
+};
+
+// What a description statement names, as the object's kind answers it.
+struct TDescriptionTarget {
+    TObjListKind Kind = olNone;     // the object's kind list
+    bool Field = false;             // a column or parameter
+    bool Column = false;            // a column of a table or view (or, without owner, of kind dboField)
+    bool OfView = false;            // a column of a view
+    bool Parameter = false;         // a parameter of a procedure (or, without owner, of kind dboParam)
+    bool Function = false;          // a procedure that is a function
+    const TDbObj* Owner = nullptr;  // a field's table, view or procedure; a trigger's table
+    std::string OwnerName;          // its name; the table of a trigger, constraint or index
+    std::string Signature;          // a procedure's parameter list (PostgreSQL)
+    std::string TypeWord;           // a domain's type word (SQL Server)
+    std::string ColumnType;         // a column's type text (MySQL)
+};
+
+// How a user of an object is pulled in before the user is created: the walk over the
+// links that every object makes, or the second walk of a view, which also rebuilds the
+// changed views it selects from and ignores the links' Active flag.
+enum TUseWalk : std::uint8_t { uwActiveLinks, uwViewSources };
 
 class TDbObj : public TObject {
 public:
@@ -153,13 +183,52 @@ public:
     std::string MSSQLDescriptionDef() const;
     std::string PGSQLDescriptionDef() const;
 
+    // Kind hooks: what the engine asks an object instead of testing its class. Each kind's
+    // unit overrides what applies to it.
+    // The kind list the object is filed in.
+    virtual TObjListKind ListKind() const { return olNone; }
+    // A column or parameter (TFldData).
+    virtual bool IsField() const { return false; }
+    // A column with a computed-by expression.
+    virtual bool IsComputedColumn() const { return false; }
+    // The table, view or procedure that owns a column or parameter.
+    virtual TDbObj* GetOwnerObj() const { return nullptr; }
+    // The columns of a table or view.
+    virtual const TFldList* GetColumns() const { return nullptr; }
+    // Calls f for every field that holds links of its own (columns, parameters, results).
+    virtual void ForEachField(const std::function<void(TDbObj*)>& /*f*/) const {}
+    // Calls f for every field whose description is written with the object's.
+    virtual void ForEachDescribedField(const std::function<void(TDbObj*)>& /*f*/) const {}
+    // What a description statement of the object names.
+    virtual TDescriptionTarget DescriptionTarget() const;
+    // The text saved before the body in a saved object's header file.
+    virtual std::string SaveHeaderDef() const { return std::string(); }
+    // Writes the create statement (statement kind and what goes with it) and marks the
+    // object created where the kind does so at once.
+    virtual void AddCreateStatement();
+    // Adds the descriptions written with a create.
+    virtual void AddCreateDescriptions() {}
+    // The name under which the drop statement is listed.
+    virtual std::string DropStatementName() const { return fObjName; }
+    // A target object that DropDependDef leaves standing when the master holds its key.
+    virtual bool KeptWhenMasterHolds() const { return false; }
+    // A user that stands is dropped with the object it uses even when their link was
+    // consumed.
+    virtual bool DroppedWithUsed() const { return false; }
+    // aUser, about to be created, uses this object through aLink: create what it needs
+    // first, in the way the walk asks.
+    virtual void CreateForUser(TDbObj* /*aUser*/, TDependObj* /*aLink*/, TUseWalk /*aWalk*/) {}
+    // This object uses aUsed, about to be dropped, through aLink (an active link of a user
+    // that stands): drop or neutralise this object first.
+    virtual void DropForUsed(TDbObj* /*aUsed*/, TDependObj* /*aLink*/) {}
+
     // Dependency state: some active user that is created / some active used object that is not.
     bool UseInActive() const;
     bool UseOfActive() const;
 
     // Judges the name by the rule of the database kind and, when it is system-generated,
     // moves it (a constraint's name to SysName, a domain's check constraint name away).
-    void CheckSysName();
+    virtual void CheckSysName() {}
 
     // Appends a statement to the set's statement list (nothing without one).
     TStatement* AddStatement(const std::string& aText, TStatType aTyp, const std::string& aObjName,
@@ -167,10 +236,16 @@ public:
                              const std::string& aOwnName = std::string());
     // Adds this object's description statement to the set's statement list.
     void AddDescription();
+    // The set's statement list with its current schema set to this object's schema: the
+    // one place where a statement written for an object switches the schema.
+    TCustomSQLExec* GetSQLExecInSchema() const;
+    // Pulls in what this object uses, in the order of its use links; each used object
+    // decides by its CreateForUser hook.
+    void CreateUsedObjects(TUseWalk aWalk);
 
 protected:
-    // Owner table or view name of a column, empty for other kinds.
-    std::string OwnerTableName() const;
+    // Owner table, view or routine name of a column or parameter, empty for other kinds.
+    virtual std::string OwnerTableName() const { return std::string(); }
 
 private:
     bool fInCreate = false;  // guards against endless recursion through cyclic uses
@@ -202,11 +277,39 @@ public:
     std::string GetCaption() const override;
 };
 
+// One row of the table of an object set's kind lists: what the list is and which of the
+// loops over "all kinds" take it. A gap in a loop is a flag here, never a missing line.
+struct TKindList {
+    TObjListKind Kind;
+    const char* Name;         // the set's member ("Tbl")
+    const char* Word;         // kind word of a saved object's file name; empty: none
+    bool Filed;               // AddObj files objects of this kind here (the per-type
+                              // constraint lists are filled by their readers)
+    bool CaseRule;            // SetDatabaseType applies the dialect's key case rule
+    bool Compared;            // the comparer matches its objects and sets their created flags
+    bool Linked;              // its objects hold dependency links (ForEachObject)
+    bool ColumnsMatched;      // the comparer also matches the columns of matched objects
+    bool ColumnsFlagged;      // the comparer also resets and flags those columns
+    // Access to this list of a set.
+    void (*Clear)(TCustomObjs& aObjs);
+    void (*SetCaseSensitive)(TCustomObjs& aObjs, bool aValue);
+    bool (*Add)(TCustomObjs& aObjs, const std::string& aKey, TDbObj* aObj);
+    TDbObj* (*Find)(const TCustomObjs& aObjs, std::string_view aKey);
+    void (*ForEach)(const TCustomObjs& aObjs, const std::function<void(TDbObj*)>& f);
+};
+
+// Writes the drops of the created objects of kind list aKind of a target set that have no
+// master counterpart: a heading comment before the first (aHeading of that object), each
+// object's DropDependDef followed by aAfterDrop, and a line break after the last.
+void DropUnmatchedObjects(const TCustomObjs& aObjs, TObjListKind aKind, TCustomSQLExec* aExec,
+                          const std::function<std::string(const TDbObj*)>& aHeading,
+                          const std::function<void(TDbObj*)>& aAfterDrop = nullptr);
+
 // A routine that decides whether an object may be filed.
 using TAccept_ObjEvent = std::function<void(TCustomObjs* Sender, TDbObj* aObj, bool& Accept)>;
 
 // The metadata of one database.
-class TCustomObjs : public TObject {
+class TCustomObjs : public TObject, public TServerOptionsSet<TIBServerOptions> {
 public:
     TCustomObjs();
     ~TCustomObjs() override;
@@ -218,14 +321,7 @@ public:
     std::string fTermString = ";";
     TCmpObjSetType fCompareObjects = TCmpObjSetType::All();
     TConnectionOptions fConnectionOptions;
-    TIBServerOptions fIBServerOptions;
-    TMSSQLServerOptions fMSSQLServerOptions;
-    TMySQLServerOptions fMySQLServerOptions;
-    TASAServerOptions fASAServerOptions;
-    TASEServerOptions fASEServerOptions;
-    TOracleServerOptions fOracleServerOptions;
-    TPGSQLServerOptions fPGSQLServerOptions;
-    TDB2ServerOptions fDB2ServerOptions;
+    // The server options of every kind (fIBServerOptions, ...) come from TServerOptionsSet.
     TDatabaseType fDatabaseType = dbAbstract;
     TCompareRoleType fCompareRole = crUnknownRole;
     TCustomSQLExec* fSQLExec = nullptr;
@@ -321,11 +417,17 @@ public:
     TCmpObjSetType GetCompareObjects() const { return fCompareObjects; }
     void SetCompareObjects(TCmpObjSetType aSet) { fCompareObjects = aSet; }
 
-    // Calls f(obj) for every filed object that can hold links, and for every column of a
-    // table or view, in the order domains, external functions, views, tables (each
-    // followed by its columns), procedures, triggers, constraints, exceptions, generators,
-    // indices, then the remaining kinds.
+    // Calls f(obj) for every object of the linked kind lists, each followed by its fields
+    // (columns of a table or view, parameters and results of a procedure), in the order of
+    // the kind list table.
     void ForEachObject(const std::function<void(TDbObj*)>& f) const;
+
+    // The table of kind lists, one row per list in declaration order.
+    static const std::vector<TKindList>& KindLists();
+    // The row of a kind list; nullptr for olNone.
+    static const TKindList* KindListOf(TObjListKind aKind);
+    // The object filed under aKey in the kind list aKind, or nullptr.
+    TDbObj* FindInList(TObjListKind aKind, std::string_view aKey) const;
 
 private:
     void IndexGrant(TGntData* aGrant, const std::string& aKey);

@@ -1,20 +1,6 @@
 // Description (comment) statements of metadata objects, per database kind.
 #include "core/krvStrUtils.h"
 #include "model/krvClasses.h"
-#include "objects/krvCompColumn.h"
-#include "objects/krvComp_Ctr.h"
-#include "objects/krvComp_Def.h"
-#include "objects/krvComp_Dmn.h"
-#include "objects/krvComp_Exc.h"
-#include "objects/krvComp_Fnc.h"
-#include "objects/krvComp_Gnr.h"
-#include "objects/krvComp_Idx.h"
-#include "objects/krvComp_Pkg.h"
-#include "objects/krvComp_Prc.h"
-#include "objects/krvComp_Rol.h"
-#include "objects/krvComp_Tbl.h"
-#include "objects/krvComp_Trg.h"
-#include "objects/krvComp_Viw.h"
 
 namespace dbtwin {
 
@@ -23,44 +9,22 @@ namespace {
 // Single-quoted literal with doubled quotes.
 std::string Q(std::string_view s) { return "'" + ReplaceAll(s, "'", "''") + "'"; }
 
-// The owner of a column or parameter, and which of the two it is.
-struct FieldRole {
-    const TFldData* fld = nullptr;
-    bool column = false;     // owned by a table or view
-    bool ofView = false;
-    bool parameter = false;  // owned by a procedure
-};
-
-FieldRole RoleOf(const TDbObj* o) {
-    FieldRole r;
-    r.fld = dynamic_cast<const TFldData*>(o);
-    if (!r.fld) return r;
-    if (r.fld->OwnObj) {
-        r.ofView = dynamic_cast<const TViwData*>(r.fld->OwnObj) != nullptr;
-        r.column = r.ofView || dynamic_cast<const TTblData*>(r.fld->OwnObj) != nullptr;
-        r.parameter = dynamic_cast<const TPrcData*>(r.fld->OwnObj) != nullptr;
-    } else {
-        r.column = r.fld->fObjType == dboField;
-        r.parameter = r.fld->fObjType == dboParam;
-    }
-    return r;
-}
-
 // The word naming the object's kind in COMMENT ON (InterBase/Firebird), or empty.
-std::string IBCommentWords(const TDbObj* o, bool functionsAsProcedure) {
-    if (dynamic_cast<const TDmnData*>(o)) return "DOMAIN";
-    if (dynamic_cast<const TTblData*>(o)) return "TABLE";
-    if (dynamic_cast<const TViwData*>(o)) return "VIEW";
-    if (auto* p = dynamic_cast<const TPrcData*>(o))
-        return p->Func && !functionsAsProcedure ? "FUNCTION" : "PROCEDURE";
-    if (dynamic_cast<const TTrgData*>(o)) return "TRIGGER";
-    if (dynamic_cast<const TUdfData*>(o)) return "EXTERNAL FUNCTION";
-    if (dynamic_cast<const TExcData*>(o)) return "EXCEPTION";
-    if (dynamic_cast<const TGnrData*>(o)) return "GENERATOR";
-    if (dynamic_cast<const TIdxData*>(o)) return "INDEX";
-    if (dynamic_cast<const TRolData*>(o)) return "ROLE";
-    if (dynamic_cast<const TCltData*>(o)) return "COLLATION";
-    return std::string();
+std::string IBCommentWords(const TDescriptionTarget& t, bool functionsAsProcedure) {
+    switch (t.Kind) {
+        case olDmn: return "DOMAIN";
+        case olTbl: return "TABLE";
+        case olViw: return "VIEW";
+        case olPrc: return t.Function && !functionsAsProcedure ? "FUNCTION" : "PROCEDURE";
+        case olTrg: return "TRIGGER";
+        case olUdf: return "EXTERNAL FUNCTION";
+        case olExc: return "EXCEPTION";
+        case olGnr: return "GENERATOR";
+        case olIdx: return "INDEX";
+        case olRol: return "ROLE";
+        case olClt: return "COLLATION";
+        default: return std::string();
+    }
 }
 
 }  // namespace
@@ -81,7 +45,7 @@ std::string TDbObj::DescriptionDef() const {
 std::string TDbObj::IBDescriptionDef() const {
     const std::string& D = fDescription;
     const std::string& N = fObjName;
-    const FieldRole role = RoleOf(this);
+    const TDescriptionTarget role = DescriptionTarget();
     const TIBServerOptions* ib = GetIBServerOptions();
     const TIBSQLServerVersionType version = ib ? ib->GetSQLServerVersion() : st_Firebird_25;
     TUpdateDescriptionType mode = GetUpdateDescriptionType();
@@ -93,25 +57,28 @@ std::string TDbObj::IBDescriptionDef() const {
         case udSysTables: {
             const char* table = nullptr;
             const char* key = nullptr;
-            if (dynamic_cast<const TDmnData*>(this)) table = "RDB$FIELDS", key = "RDB$FIELD_NAME";
-            else if (dynamic_cast<const TTblData*>(this) || dynamic_cast<const TViwData*>(this))
-                table = "RDB$RELATIONS", key = "RDB$RELATION_NAME";
-            else if (dynamic_cast<const TPrcData*>(this)) table = "RDB$PROCEDURES", key = "RDB$PROCEDURE_NAME";
-            else if (dynamic_cast<const TTrgData*>(this)) table = "RDB$TRIGGERS", key = "RDB$TRIGGER_NAME";
-            else if (dynamic_cast<const TExcData*>(this)) table = "RDB$EXCEPTIONS", key = "RDB$EXCEPTION_NAME";
-            else if (dynamic_cast<const TIdxData*>(this)) table = "RDB$INDICES", key = "RDB$INDEX_NAME";
-            else if (dynamic_cast<const TUdfData*>(this)) table = "RDB$FUNCTIONS", key = "RDB$FUNCTION_NAME";
-            else if (dynamic_cast<const TGnrData*>(this)) table = "RDB$GENERATORS", key = "RDB$GENERATOR_NAME";
-            else if (dynamic_cast<const TRolData*>(this)) table = "RDB$ROLES", key = "RDB$ROLE_NAME";
+            switch (role.Kind) {
+                case olDmn: table = "RDB$FIELDS", key = "RDB$FIELD_NAME"; break;
+                case olTbl:
+                case olViw: table = "RDB$RELATIONS", key = "RDB$RELATION_NAME"; break;
+                case olPrc: table = "RDB$PROCEDURES", key = "RDB$PROCEDURE_NAME"; break;
+                case olTrg: table = "RDB$TRIGGERS", key = "RDB$TRIGGER_NAME"; break;
+                case olExc: table = "RDB$EXCEPTIONS", key = "RDB$EXCEPTION_NAME"; break;
+                case olIdx: table = "RDB$INDICES", key = "RDB$INDEX_NAME"; break;
+                case olUdf: table = "RDB$FUNCTIONS", key = "RDB$FUNCTION_NAME"; break;
+                case olGnr: table = "RDB$GENERATORS", key = "RDB$GENERATOR_NAME"; break;
+                case olRol: table = "RDB$ROLES", key = "RDB$ROLE_NAME"; break;
+                default: break;
+            }
             if (table) {
                 r = std::string("UPDATE ") + table + " SET RDB$DESCRIPTION = \r\n" + Q(D) + "\r\n" + "WHERE " + key +
                     " = " + Q(N);
-            } else if (role.column) {
+            } else if (role.Column) {
                 r = "UPDATE RDB$RELATION_FIELDS SET RDB$DESCRIPTION = \r\n" + Q(D) + "\r\n" +
-                    "WHERE RDB$RELATION_NAME = " + Q(role.fld->OwnName) + " AND RDB$FIELD_NAME = " + Q(N);
-            } else if (role.parameter) {
+                    "WHERE RDB$RELATION_NAME = " + Q(role.OwnerName) + " AND RDB$FIELD_NAME = " + Q(N);
+            } else if (role.Parameter) {
                 r = "UPDATE RDB$PROCEDURE_PARAMETERS SET RDB$DESCRIPTION = \r\n" + Q(D) + "\r\n" +
-                    "WHERE RDB$PROCEDURE_NAME = " + Q(role.fld->OwnName) + " AND RDB$PARAMETER_NAME = " + Q(N);
+                    "WHERE RDB$PROCEDURE_NAME = " + Q(role.OwnerName) + " AND RDB$PARAMETER_NAME = " + Q(N);
             } else {
                 r = GenComment(D);
             }
@@ -119,64 +86,63 @@ std::string TDbObj::IBDescriptionDef() const {
         }
         case udDescribe: {
             const char* word = nullptr;
-            if (dynamic_cast<const TDmnData*>(this)) word = "DOMAIN";
-            else if (dynamic_cast<const TTblData*>(this)) word = "TABLE";
-            else if (dynamic_cast<const TPrcData*>(this)) word = "PROCEDURE";
-            else if (dynamic_cast<const TTrgData*>(this)) word = "TRIGGER";
-            else if (dynamic_cast<const TExcData*>(this)) word = "EXCEPTION";
-            else if (dynamic_cast<const TIdxData*>(this)) word = "INDEX";
-            else if (dynamic_cast<const TUdfData*>(this)) word = "FUNCTION";
-            else if (dynamic_cast<const TViwData*>(this)) word = "VIEW";
-            else if (dynamic_cast<const TGnrData*>(this)) word = "GENERATOR";
-            else if (dynamic_cast<const TRolData*>(this)) word = "ROLE";
+            switch (role.Kind) {
+                case olDmn: word = "DOMAIN"; break;
+                case olTbl: word = "TABLE"; break;
+                case olPrc: word = "PROCEDURE"; break;
+                case olTrg: word = "TRIGGER"; break;
+                case olExc: word = "EXCEPTION"; break;
+                case olIdx: word = "INDEX"; break;
+                case olUdf: word = "FUNCTION"; break;
+                case olViw: word = "VIEW"; break;
+                case olGnr: word = "GENERATOR"; break;
+                case olRol: word = "ROLE"; break;
+                default: break;
+            }
             if (word) {
                 r = std::string("DESCRIBE ") + word + " " + QuoteIdent(N) + "\r\n" + Q(D);
-            } else if (role.column) {
-                r = "DESCRIBE FIELD " + QuoteIdent(N) + (role.ofView ? " VIEW " : " TABLE ") +
-                    QuoteIdent(role.fld->OwnName) + "\r\n" + Q(D);
-            } else if (role.parameter) {
-                r = "DESCRIBE PARAMETER " + QuoteIdent(N) + " PROCEDURE " + QuoteIdent(role.fld->OwnName) +
+            } else if (role.Column) {
+                r = "DESCRIBE FIELD " + QuoteIdent(N) + (role.OfView ? " VIEW " : " TABLE ") +
+                    QuoteIdent(role.OwnerName) + "\r\n" + Q(D);
+            } else if (role.Parameter) {
+                r = "DESCRIBE PARAMETER " + QuoteIdent(N) + " PROCEDURE " + QuoteIdent(role.OwnerName) +
                     "\r\n" + Q(D);
             }
             break;
         }
         case udComment: {
-            const std::string words = IBCommentWords(this, false);
+            const std::string words = IBCommentWords(role, false);
             if (!words.empty())
                 r = "COMMENT ON " + words + " " + QuoteIdent(N) + " IS" + "\r\n" + Q(D);
-            else if (role.column)
-                r = "COMMENT ON COLUMN " + QuoteIdent(role.fld->OwnName) + "." + QuoteIdent(N) + " IS" + "\r\n" + Q(D);
-            else if (role.parameter)
-                r = "COMMENT ON PARAMETER " + QuoteIdent(role.fld->OwnName) + "." + QuoteIdent(N) + " IS" + "\r\n" +
+            else if (role.Column)
+                r = "COMMENT ON COLUMN " + QuoteIdent(role.OwnerName) + "." + QuoteIdent(N) + " IS" + "\r\n" + Q(D);
+            else if (role.Parameter)
+                r = "COMMENT ON PARAMETER " + QuoteIdent(role.OwnerName) + "." + QuoteIdent(N) + " IS" + "\r\n" +
                     Q(D);
             break;
         }
     }
 
     if (version == st_InterBase_2020) {
-        const std::string words = IBCommentWords(this, true);
+        const std::string words = IBCommentWords(role, true);
         if (!words.empty())
             r = "ALTER DESCRIPTION FOR " + words + " " + QuoteIdent(N) + " SET" + "\r\n" + Q(D);
-        else if (role.column)
-            r = "ALTER DESCRIPTION FOR COLUMN " + QuoteIdent(role.fld->OwnName) + "." + QuoteIdent(N) + " SET" +
+        else if (role.Column)
+            r = "ALTER DESCRIPTION FOR COLUMN " + QuoteIdent(role.OwnerName) + "." + QuoteIdent(N) + " SET" +
                 "\r\n" + Q(D);
-        else if (role.parameter)
-            r = "ALTER DESCRIPTION FOR PARAMETER " + QuoteIdent(role.fld->OwnName) + "." + QuoteIdent(N) + " SET" +
+        else if (role.Parameter)
+            r = "ALTER DESCRIPTION FOR PARAMETER " + QuoteIdent(role.OwnerName) + "." + QuoteIdent(N) + " SET" +
                 "\r\n" + Q(D);
     }
     return r;
 }
 
 std::string TDbObj::ASADescriptionDef() const {
-    const FieldRole role = RoleOf(this);
+    const TDescriptionTarget role = DescriptionTarget();
     std::string word;
     switch (fObjType) {
         case dboTable: word = "TABLE"; break;
-        case dboProcedure: {
-            auto* p = dynamic_cast<const TPrcData*>(this);
-            word = p && p->Func ? "FUNCTION" : "PROCEDURE";
-            break;
-        }
+        case dboProcedure: word = role.Kind == olPrc && role.Function ? "FUNCTION" : "PROCEDURE"; break;
         case dboTrigger: word = "TRIGGER"; break;
         case dboIndex: word = "INDEX"; break;
         case dboDomain: word = "DOMAIN"; break;
@@ -187,47 +153,47 @@ std::string TDbObj::ASADescriptionDef() const {
         default: break;
     }
     if (!word.empty()) return "COMMENT ON " + word + " " + QuoteIdent(fObjName) + " IS" + "\r\n" + Q(fDescription);
-    if (role.fld && !role.fld->OwnName.empty())
-        return "COMMENT ON COLUMN " + QuoteIdent(role.fld->OwnName) + "." + QuoteIdent(fObjName) + " IS" + "\r\n" +
+    if (role.Field && !role.OwnerName.empty())
+        return "COMMENT ON COLUMN " + QuoteIdent(role.OwnerName) + "." + QuoteIdent(fObjName) + " IS" + "\r\n" +
                ScriptQuotedStr(fDescription, dbSybaseASA);
     return std::string();
 }
 
 std::string TDbObj::MySQLDescriptionDef() const {
-    if (dynamic_cast<const TTblData*>(this))
+    const TDescriptionTarget role = DescriptionTarget();
+    if (role.Kind == olTbl)
         return "ALTER TABLE " + QuoteIdent(fObjName) + " COMMENT = " + ScriptQuotedStr(fDescription, dbMySQL);
-    const FieldRole role = RoleOf(this);
-    if (role.column && !role.ofView)
-        return "ALTER TABLE " + QuoteIdent(role.fld->OwnName) + " MODIFY COLUMN " + QuoteIdent(fObjName) + " " +
-               role.fld->TypeDef() + " COMMENT " + ScriptQuotedStr(fDescription, dbMySQL);
+    if (role.Column && !role.OfView)
+        return "ALTER TABLE " + QuoteIdent(role.OwnerName) + " MODIFY COLUMN " + QuoteIdent(fObjName) + " " +
+               role.ColumnType + " COMMENT " + ScriptQuotedStr(fDescription, dbMySQL);
     return std::string();
 }
 
 std::string TDbObj::OracleDescriptionDef() const {
-    const FieldRole role = RoleOf(this);
+    const TDescriptionTarget role = DescriptionTarget();
     const std::string SQD = ScriptQuotedStr(fDescription, dbOracle);
-    if (role.column) {
-        std::string t = QuoteIdent(role.fld->OwnName);
-        if (!t.empty() && role.fld->OwnObj && !role.fld->OwnObj->fSchema.empty())
-            t = QuoteIdent(role.fld->OwnObj->fSchema) + "." + t;
+    if (role.Column) {
+        std::string t = QuoteIdent(role.OwnerName);
+        if (!t.empty() && role.Owner && !role.Owner->fSchema.empty())
+            t = QuoteIdent(role.Owner->fSchema) + "." + t;
         return "COMMENT ON COLUMN " + t + "." + QuoteIdent(fObjName) + " IS" + "\r\n" + SQD;
     }
-    if (auto* trg = dynamic_cast<const TTrgData*>(this); trg && !trg->fOwnName.empty()) {
-        std::string t = trg->fOwnObj && !trg->fOwnObj->fSchema.empty()
-                            ? QuoteIdent(trg->fOwnObj->fSchema) + "." + QuoteIdent(trg->fOwnName)
-                            : QuoteIdent(trg->fOwnName);
+    if (role.Kind == olTrg && !role.OwnerName.empty()) {
+        std::string t = role.Owner && !role.Owner->fSchema.empty()
+                            ? QuoteIdent(role.Owner->fSchema) + "." + QuoteIdent(role.OwnerName)
+                            : QuoteIdent(role.OwnerName);
         return "COMMENT ON TRIGGER " + t + "." + QuoteIdent(fObjName) + " IS" + "\r\n" + SQD;
     }
     std::string word;
-    if (dynamic_cast<const TTblData*>(this)) word = "TABLE";
-    else if (auto* p = dynamic_cast<const TPrcData*>(this)) word = p->Func ? "FUNCTION" : "PROCEDURE";
-    else if (dynamic_cast<const TTrgData*>(this)) word = "TRIGGER";
-    else if (dynamic_cast<const TIdxData*>(this)) word = "INDEX";
+    if (role.Kind == olTbl) word = "TABLE";
+    else if (role.Kind == olPrc) word = role.Function ? "FUNCTION" : "PROCEDURE";
+    else if (role.Kind == olTrg) word = "TRIGGER";
+    else if (role.Kind == olIdx) word = "INDEX";
     else if (fObjType == dboDomain) word = "TYPE";
-    else if (dynamic_cast<const TViwData*>(this)) word = "VIEW";
-    else if (dynamic_cast<const TGnrData*>(this)) word = "SEQUENCE";
-    else if (dynamic_cast<const TRolData*>(this)) word = "ROLE";
-    else if (dynamic_cast<const TPkgData*>(this)) word = "PACKAGE";
+    else if (role.Kind == olViw) word = "VIEW";
+    else if (role.Kind == olGnr) word = "SEQUENCE";
+    else if (role.Kind == olRol) word = "ROLE";
+    else if (role.Kind == olPkg) word = "PACKAGE";
     if (!word.empty()) return "COMMENT ON " + word + " " + GetObjFullName() + " IS" + "\r\n" + Q(fDescription);
     return "/* COMMENT ON... */";
 }
@@ -239,33 +205,34 @@ std::string TDbObj::MSSQLDescriptionDef() const {
     if (dialect->fMSSQLServerOptions.GetSQLServerVersion() == st_MSSQL2000) return std::string();
 
     std::string t0, n0, t1, n1, t2, n2;
-    const FieldRole role = RoleOf(this);
-    if (dynamic_cast<const TSchData*>(this)) {
+    const TDescriptionTarget role = DescriptionTarget();
+    if (role.Kind == olSch) {
         t0 = "SCHEMA", n0 = fObjName;
-    } else if (auto* d = dynamic_cast<const TDmnData*>(this)) {
+    } else if (role.Kind == olDmn) {
         t0 = "SCHEMA", n0 = fSchema;
-        t1 = d->SysDataType == "XML SCHEMA COLLECTION" ? "XML SCHEMA COLLECTION" : "TYPE", n1 = fObjName;
-    } else if (dynamic_cast<const TTblData*>(this)) {
+        t1 = role.TypeWord, n1 = fObjName;
+    } else if (role.Kind == olTbl) {
         t0 = "SCHEMA", n0 = fSchema, t1 = "TABLE", n1 = fObjName;
-    } else if (dynamic_cast<const TViwData*>(this)) {
+    } else if (role.Kind == olViw) {
         t0 = "SCHEMA", n0 = fSchema, t1 = "VIEW", n1 = fObjName;
-    } else if (auto* p = dynamic_cast<const TPrcData*>(this)) {
-        t0 = "SCHEMA", n0 = fSchema, t1 = p->Func ? "FUNCTION" : "PROCEDURE", n1 = fObjName;
-    } else if (role.column) {
-        t0 = "SCHEMA", n0 = role.fld->OwnObj ? role.fld->OwnObj->fSchema : std::string();
-        t1 = role.ofView ? "VIEW" : "TABLE", n1 = role.fld->OwnName;
+    } else if (role.Kind == olPrc) {
+        t0 = "SCHEMA", n0 = fSchema, t1 = role.Function ? "FUNCTION" : "PROCEDURE", n1 = fObjName;
+    } else if (role.Column) {
+        t0 = "SCHEMA", n0 = role.Owner ? role.Owner->fSchema : std::string();
+        t1 = role.OfView ? "VIEW" : "TABLE", n1 = role.OwnerName;
         t2 = "COLUMN", n2 = fObjName;
-    } else if (role.parameter) {
-        auto* owner = dynamic_cast<const TPrcData*>(role.fld->OwnObj);
+    } else if (role.Parameter) {
+        // A parameter with an owner is owned by a procedure.
+        const TDbObj* owner = role.Owner;
         t0 = "SCHEMA", n0 = owner ? owner->fSchema : std::string();
-        t1 = owner && owner->Func ? "FUNCTION" : "PROCEDURE", n1 = role.fld->OwnName;
+        t1 = owner && owner->DescriptionTarget().Function ? "FUNCTION" : "PROCEDURE", n1 = role.OwnerName;
         t2 = "PARAMETER", n2 = fObjName;
-    } else if (auto* trg = dynamic_cast<const TTrgData*>(this)) {
-        if (!fSchema.empty()) t0 = "SCHEMA", n0 = fSchema, t1 = "TABLE", n1 = trg->fOwnName, t2 = "TRIGGER", n2 = fObjName;
+    } else if (role.Kind == olTrg) {
+        if (!fSchema.empty()) t0 = "SCHEMA", n0 = fSchema, t1 = "TABLE", n1 = role.OwnerName, t2 = "TRIGGER", n2 = fObjName;
         else t0 = "TRIGGER", n0 = fObjName;
-    } else if (auto* idx = dynamic_cast<const TIdxData*>(this)) {
+    } else if (role.Kind == olIdx) {
         t0 = "SCHEMA", n0 = fSchema;
-        t1 = objs->Viw.Find(fSchema + "." + idx->TblName) ? "VIEW" : "TABLE", n1 = idx->TblName;
+        t1 = objs->Viw.Find(fSchema + "." + role.OwnerName) ? "VIEW" : "TABLE", n1 = role.OwnerName;
         t2 = "INDEX", n2 = fObjName;
     }
     if (t0.empty() || n0.empty()) return std::string();
@@ -282,24 +249,27 @@ std::string TDbObj::MSSQLDescriptionDef() const {
 
 std::string TDbObj::PGSQLDescriptionDef() const {
     auto S = [this](const std::string& x) { return x.empty() ? std::string() : QuoteIdent(x) + "."; };
-    const FieldRole role = RoleOf(this);
+    const TDescriptionTarget role = DescriptionTarget();
     std::string head;
-    if (dynamic_cast<const TDmnData*>(this)) head = "DOMAIN " + GetObjFullName();
-    else if (dynamic_cast<const TTblData*>(this)) head = "TABLE " + GetObjFullName();
-    else if (dynamic_cast<const TViwData*>(this)) head = "VIEW " + GetObjFullName();
-    else if (auto* c = dynamic_cast<const TCtrData*>(this))
-        head = "CONSTRAINT " + QuoteIdent(fObjName) + " ON " + S(fSchema) + QuoteIdent(c->fTblName);
-    else if (dynamic_cast<const TIdxData*>(this)) head = "INDEX " + GetObjFullName();
-    else if (auto* p = dynamic_cast<const TPrcData*>(this))
-        head = "FUNCTION " + S(fSchema) + QuoteIdent(fObjName) + p->ParamDef(false);
-    else if (dynamic_cast<const TGnrData*>(this)) head = "SEQUENCE " + GetObjFullName();
-    else if (dynamic_cast<const TSchData*>(this)) head = "SCHEMA " + GetObjFullName();
-    else if (auto* t = dynamic_cast<const TTrgData*>(this))
-        head = "TRIGGER " + QuoteIdent(fObjName) + " ON " + S(t->fOwnObj ? t->fOwnObj->fSchema : std::string()) +
-               QuoteIdent(t->fOwnName);
-    else if (role.column && !role.ofView)
-        head = "COLUMN " + S(role.fld->OwnObj ? role.fld->OwnObj->fSchema : std::string()) +
-               QuoteIdent(role.fld->OwnName) + "." + QuoteIdent(fObjName);
+    switch (role.Kind) {
+        case olDmn: head = "DOMAIN " + GetObjFullName(); break;
+        case olTbl: head = "TABLE " + GetObjFullName(); break;
+        case olViw: head = "VIEW " + GetObjFullName(); break;
+        case olCtr: head = "CONSTRAINT " + QuoteIdent(fObjName) + " ON " + S(fSchema) + QuoteIdent(role.OwnerName); break;
+        case olIdx: head = "INDEX " + GetObjFullName(); break;
+        case olPrc: head = "FUNCTION " + S(fSchema) + QuoteIdent(fObjName) + role.Signature; break;
+        case olGnr: head = "SEQUENCE " + GetObjFullName(); break;
+        case olSch: head = "SCHEMA " + GetObjFullName(); break;
+        case olTrg:
+            head = "TRIGGER " + QuoteIdent(fObjName) + " ON " + S(role.Owner ? role.Owner->fSchema : std::string()) +
+                   QuoteIdent(role.OwnerName);
+            break;
+        default:
+            if (role.Column && !role.OfView)
+                head = "COLUMN " + S(role.Owner ? role.Owner->fSchema : std::string()) + QuoteIdent(role.OwnerName) +
+                       "." + QuoteIdent(fObjName);
+            break;
+    }
     if (head.empty()) return std::string();
     return "COMMENT ON " + head + " IS " + ScriptQuotedStr(fDescription, dbPostgreSQL);
 }

@@ -68,21 +68,8 @@ std::string ScriptTerm(TDatabaseType db) {
 
 // The kind word of a saved object's file name.
 std::string KindWord(const TDbObj* o) {
-    if (dynamic_cast<const TPrcData*>(o)) return "procedure";
-    if (dynamic_cast<const TViwData*>(o)) return "view";
-    if (dynamic_cast<const TTrgData*>(o)) return "trigger";
-    if (dynamic_cast<const TTblData*>(o)) return "table";
-    if (dynamic_cast<const TIdxData*>(o)) return "index";
-    if (dynamic_cast<const TEvtData*>(o)) return "event";
-    if (dynamic_cast<const TDmnData*>(o)) return "domain";
-    if (dynamic_cast<const TRolData*>(o)) return "role";
-    if (dynamic_cast<const TGntData*>(o)) return "grant";
-    if (dynamic_cast<const TUdfData*>(o)) return "udf";
-    if (dynamic_cast<const TExcData*>(o)) return "exception";
-    if (dynamic_cast<const TCtrData*>(o)) return "constraint";
-    if (dynamic_cast<const TGnrData*>(o)) return "generator";
-    if (dynamic_cast<const TCltData*>(o)) return "collation";
-    return std::string();
+    const TKindList* row = TCustomObjs::KindListOf(o->ListKind());
+    return row ? row->Word : std::string();
 }
 
 // An object name made safe as part of one file name: no path separators or characters
@@ -316,13 +303,13 @@ void TObjs::ExtractGnr() {
 // columns), so that the script runs as written; otherwise in list order. A cycle, which no
 // server accepts, is broken where it is found.
 void TObjs::ExtractViw() {
-    std::unordered_set<const TViwData*> done, busy;
-    std::function<void(TViwData*)> write = [&](TViwData* v) {
+    std::unordered_set<const TDbObj*> done, busy;
+    std::function<void(TDbObj*)> write = [&](TDbObj* v) {
         if (done.count(v) || !busy.insert(v).second) return;
         for (auto& l : v->fUseOf) {
-            auto* u = dynamic_cast<TViwData*>(l->Obj);
-            if (auto* f = dynamic_cast<TFldData*>(l->Obj); f && !u) u = dynamic_cast<TViwData*>(f->OwnObj);
-            if (u && u != v && u->fObjs == this) write(u);
+            TDbObj* u = l->Obj;
+            if (u && u->ListKind() != olViw) u = u->GetOwnerObj();
+            if (u && u->ListKind() == olViw && u != v && u->fObjs == this) write(u);
         }
         busy.erase(v);
         done.insert(v);
@@ -428,17 +415,18 @@ void TObjs::ExtractDescription(TDbObj* aObj, std::vector<std::string>& aScript) 
     if (!aObj) return;
     if (fDatabaseType == dbPostgreSQL && !aObj->OwnUser.empty()) {
         std::string word, params;
-        if (auto* s = dynamic_cast<TSchData*>(aObj)) {
-            if (s->fObjName != "public") word = "ALTER SCHEMA";
-        } else if (dynamic_cast<TTblData*>(aObj)) {
-            word = "ALTER TABLE";
-        } else if (dynamic_cast<TDmnData*>(aObj)) {
-            word = "ALTER DOMAIN";
-        } else if (auto* p = dynamic_cast<TPrcData*>(aObj)) {
-            word = "ALTER FUNCTION";
-            params = p->ParamDef(false);
-        } else if (dynamic_cast<TViwData*>(aObj)) {
-            word = "ALTER VIEW";
+        switch (aObj->ListKind()) {
+            case olSch:
+                if (aObj->fObjName != "public") word = "ALTER SCHEMA";
+                break;
+            case olTbl: word = "ALTER TABLE"; break;
+            case olDmn: word = "ALTER DOMAIN"; break;
+            case olPrc:
+                word = "ALTER FUNCTION";
+                params = aObj->DescriptionTarget().Signature;
+                break;
+            case olViw: word = "ALTER VIEW"; break;
+            default: break;
         }
         // Operators and operator classes need their operand list and access method, which
         // they do not carry yet: no owner statement for them.
@@ -458,15 +446,9 @@ void TObjs::ExtractDescription(TDbObj* aObj, std::vector<std::string>& aScript) 
             aScript.emplace_back();
         }
     }
-    if (auto* t = dynamic_cast<TTblData*>(aObj)) {
-        for (TFldData* f : t->Flds)
-            if (!f->fDescription.empty()) ExtractDescription(f, aScript);
-    } else if (auto* p = dynamic_cast<TPrcData*>(aObj)) {
-        for (TFldData* f : p->Params)
-            if (!f->fDescription.empty()) ExtractDescription(f, aScript);
-        for (TFldData* f : p->Returns)
-            if (!f->fDescription.empty()) ExtractDescription(f, aScript);
-    }
+    aObj->ForEachDescribedField([&](TDbObj* f) {
+        if (!f->fDescription.empty()) ExtractDescription(f, aScript);
+    });
 }
 
 void TObjs::ExtractScriptHeader(std::vector<std::string>& aScript) {
@@ -670,7 +652,7 @@ bool TObjs::DoSaveObj(TDbObj* aObj) {
     if (MetadataSaveDir.empty() || !aObj) return true;
     const std::string body = aObj->Def();
     std::string header;
-    if (auto* p = dynamic_cast<TPrcData*>(aObj)) header = p->EmptyDef();
+    header = aObj->SaveHeaderDef();
     if (header.empty() && body.empty()) return true;
     const std::string name = aObj->fObjName.empty() ? aObj->GetObjKeyDef() : aObj->fObjName;
     const std::string stem = UniqueStem(KindWord(aObj), name);

@@ -127,6 +127,19 @@ public:
     void DoBeforeDrop() override;
     // The owning table's column order must be rewritten after a drop.
     void DoAfterDrop() override;
+    bool IsField() const override { return true; }
+    bool IsComputedColumn() const override { return IsComputed(); }
+    TDbObj* GetOwnerObj() const override { return OwnObj; }
+    TDescriptionTarget DescriptionTarget() const override;
+    void AddCreateDescriptions() override;
+    // A user needs a column of a table: the column is added first (unless the user is that
+    // table, which creates it). A view being created also adds a table column whose
+    // counterpart is gone.
+    void CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) override;
+    // A computed column that uses a dropped view is dropped; a column of a view that uses a
+    // dropped routine takes that view down.
+    void DropForUsed(TDbObj* aUsed, TDependObj* aLink) override;
+    std::string OwnerTableName() const override { return OwnName; }
     // The column name.
     std::string GetCaption() const override { return fObjName; }
 

@@ -1,5 +1,6 @@
 #include "objects/krvComp_Ctr.h"
 
+#include <algorithm>
 #include <iterator>
 
 #include "compare/krvKeldar.h"
@@ -253,6 +254,59 @@ std::string TCtrData::GetObjKeyDef() const {
     std::string key = Def();
     ib->SetSQLDialect(saved);
     return key;
+}
+
+namespace {
+bool IsHexUpper(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+}  // namespace
+
+// Judges the name by the rule of the database kind; a system-generated name moves to SysName.
+void TCtrData::CheckSysName() {
+    if (!fObjs) return;
+    const TDatabaseType db = fObjs->fDatabaseType;
+    bool isSys = false;
+
+    if (db == dbPostgreSQL) {
+        // The server names constraints table_column(s)_suffix; a table-level check has no
+        // column part.
+        const std::string t = fTblName + "_";
+        std::string cols;
+        for (TFldData* f : Flds) cols += f->fObjName + "_";
+        switch (fCtType) {
+            case ctPKey: isSys = fObjName == t + "pkey"; break;
+            case ctFKey: isSys = fObjName == t + cols + "fkey"; break;
+            case ctCheck: isSys = fObjName == t + "check" || (!cols.empty() && fObjName == t + cols + "check"); break;
+            case ctUnique: isSys = !cols.empty() && fObjName == t + cols + "key"; break;
+            default: break;
+        }
+    } else if (db == dbDB2) {
+        isSys = Utf8Length(fObjName) == 18 && fObjName.compare(0, 3, "SQL") == 0;
+    } else if (db == dbMSSQL || db == dbSybaseASE) {
+        const char* prefix = nullptr;
+        switch (fCtType) {
+            case ctPKey: prefix = "PK__"; break;
+            case ctUnique: prefix = "UQ__"; break;
+            case ctFKey: prefix = "FK__"; break;
+            case ctDefault: prefix = "DF__"; break;
+            default: break;
+        }
+        const std::string& n = fObjName;
+        if (prefix && n.size() >= 14 && n.compare(0, 4, prefix) == 0) {
+            const std::string tail = n.substr(n.size() - 10);
+            isSys = tail[0] == '_' && tail[1] == '_' &&
+                    std::all_of(tail.begin() + 2, tail.end(), IsHexUpper);
+        }
+    }
+    if (isSys) {
+        SysName = fObjName;
+        fObjName.clear();
+    }
+}
+
+TDescriptionTarget TCtrData::DescriptionTarget() const {
+    TDescriptionTarget t = TDbObj::DescriptionTarget();
+    t.OwnerName = fTblName;
+    return t;
 }
 
 void TCtrData::DoBeforeCreate() {

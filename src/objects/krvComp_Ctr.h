@@ -87,6 +87,14 @@ public:
     // written as a comment and a warning, and the constraint is still counted as present.
     void DropDependDef() override;
 
+    TObjListKind ListKind() const override { return olCtr; }
+    TDescriptionTarget DescriptionTarget() const override;
+    // Judges the name by the rule of the database kind; a system-generated name moves to
+    // SysName.
+    void CheckSysName() override;
+    // A constraint without a name of its own is listed under its system name.
+    std::string DropStatementName() const override { return fObjName.empty() ? SysName : fObjName; }
+
 private:
     // "ALTER TABLE " + the table; Quoted: schema and name quoted apart.
     std::string TableText() const;

@@ -6,4 +6,15 @@ TDmnData::TDmnData(TCustomObjs* aObjs) : TDbObj(aObjs), fData(std::make_unique<T
     fObjType = dboDomain;
 }
 
+TDescriptionTarget TDmnData::DescriptionTarget() const {
+    TDescriptionTarget t = TDbObj::DescriptionTarget();
+    t.TypeWord = SysDataType == "XML SCHEMA COLLECTION" ? "XML SCHEMA COLLECTION" : "TYPE";
+    return t;
+}
+
+void TDmnData::CheckSysName() {
+    if (!fObjs || fObjs->fDatabaseType != dbPostgreSQL) return;
+    if (!CheckDef.empty() && !CheckName.empty() && CheckName == fObjName + "_check") CheckName.clear();
+}
+
 }  // namespace dbtwin

@@ -16,6 +16,11 @@ public:
     std::string SysDataType;          // SQL Server/ASE: the system type the user type is based on
     std::string CheckName;            // name of the domain's check constraint
     std::string CheckDef;             // the check expression
+
+    TObjListKind ListKind() const override { return olDmn; }
+    TDescriptionTarget DescriptionTarget() const override;
+    // PostgreSQL names a domain's check constraint domain_check: such a name is not kept.
+    void CheckSysName() override;
 };
 
 }  // namespace dbtwin

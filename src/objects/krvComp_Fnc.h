@@ -9,6 +9,7 @@ class TUdfData : public TDbObj {
 public:
     explicit TUdfData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboFunction; }
     const char* ClassName() const override { return "TUdfData"; }
+    TObjListKind ListKind() const override { return olUdf; }
 };
 
 }  // namespace dbtwin

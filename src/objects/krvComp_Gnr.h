@@ -9,6 +9,13 @@ class TGnrData : public TDbObj {
 public:
     explicit TGnrData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboGenerator; }
     const char* ClassName() const override { return "TGnrData"; }
+    TObjListKind ListKind() const override { return olGnr; }
+    // A target generator the master also holds is altered, not dropped.
+    bool KeptWhenMasterHolds() const override { return true; }
+    // A view being created creates the generators it uses first.
+    void CreateForUser(TDbObj* /*aUser*/, TDependObj* /*aLink*/, TUseWalk aWalk) override {
+        if (aWalk == uwViewSources && !GetObjCreated()) CreateDependDef();
+    }
 
     std::string StartWith;
     std::string IncrementBy;

@@ -57,7 +57,11 @@ std::string TIdxData::GetIncludeCols() const {
 
 // Index names are unique only per table in MySQL.
 std::string TIdxData::GetObjKeyDef() const {
-    if (fObjs && fObjs->GetDatabaseType() == dbMySQL) return TblName + "." + fObjName;
+    const TDatabaseType db = fObjs ? fObjs->GetDatabaseType() : dbAbstract;
+    if (db == dbMySQL) return TblName + "." + fObjName;
+    // SQL Server and PostgreSQL key an index by its table within the schema.
+    if ((db == dbMSSQL || db == dbPostgreSQL) && !TblName.empty())
+        return (fSchema.empty() ? std::string() : fSchema + ".") + TblName + "." + fObjName;
     return TDbObj::GetObjKeyDef();
 }
 
@@ -219,15 +223,8 @@ void GenScriptIdxAlter(TKeldar& k) {
 void GenScriptIdxDrop(TKeldar& k) {
     TCustomObjs* t = k.GetTObjs();
     TCustomSQLExec* ex = k.GetSQLExec();
-    if (!t || !ex) return;
-    bool any = false;
-    for (TIdxData* tx : t->Idx) {
-        if (!tx->GetObjCreated() || tx->CompExclude || tx->GetRefObj()) continue;
-        if (!any) ex->AddComment("/* Drop Index... */");
-        any = true;
-        tx->DropDependDef();
-    }
-    if (any) ex->AddComment("\r\n");
+    if (!t) return;
+    DropUnmatchedObjects(*t, olIdx, ex, [](const TDbObj*) { return std::string("/* Drop Index... */"); });
 }
 
 }  // namespace dbtwin

@@ -11,6 +11,12 @@ class TIdxData : public TDbObj {
 public:
     explicit TIdxData(TCustomObjs* aObjs);
     const char* ClassName() const override { return "TIdxData"; }
+    TObjListKind ListKind() const override { return olIdx; }
+    TDescriptionTarget DescriptionTarget() const override {
+        TDescriptionTarget t = TDbObj::DescriptionTarget();
+        t.OwnerName = TblName;
+        return t;
+    }
 
     TTableSpace fTblSpace;          // physical attributes, written after the index text
     bool Unique = false;

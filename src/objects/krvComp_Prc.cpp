@@ -60,6 +60,62 @@ void TPrcData::AssignEmptyBody(bool GenSQL) {
     }
 }
 
+void TPrcData::ForEachField(const std::function<void(TDbObj*)>& f) const {
+    for (TFldData* p : Params) f(p);
+    for (TFldData* p : Returns) f(p);
+}
+
+TDescriptionTarget TPrcData::DescriptionTarget() const {
+    TDescriptionTarget t = TDbObj::DescriptionTarget();
+    t.Function = Func;
+    t.Signature = ParamDef(false);
+    return t;
+}
+
+void TPrcData::AddCreateStatement() { AddStatement(CreateDef(), stProcedure, fObjName, dboProcedure, odbCreate); }
+
+void TPrcData::AddCreateDescriptions() {
+    if (!fDescription.empty()) AddDescription();
+    ForEachDescribedField([](TDbObj* p) {
+        if (!p->fDescription.empty()) p->AddDescription();
+    });
+}
+
+void TPrcData::CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) {
+    if (aWalk != uwActiveLinks || GetObjCreated()) return;
+    TCustomObjs* target = aUser->fObjs ? aUser->fObjs->GetObjsTarget() : nullptr;
+    if (target && target->Prc.Find(GetObjKeyDef())) return;
+    aLink->Active = false;
+    const TDatabaseType db = aUser->GetDatabaseType();
+    if (db == dbPostgreSQL || db == dbSybaseASE || (db == dbMSSQL && GetHasReturnsTable())) {
+        CreateDependDef();
+    } else {
+        AddStatement(EmptyDef(), stProcedure, fObjName, dboProcedure, odbEmptyCreate);
+        SetRestoreBody(true);
+        SetObjCreated(true);
+    }
+}
+
+void TPrcData::DropForUsed(TDbObj* aUsed, TDependObj* aLink) {
+    if (aUsed->GetDatabaseType() != dbSybaseASE && fBody != EmptyBody()) AssignEmptyBody(true);
+    aLink->Active = false;
+}
+
+void TPrcData::DoBeforeDrop() {
+    TDbObj::DoBeforeDrop();
+    if (fBody != EmptyBody()) {
+        fBody = EmptyBody();
+        for (auto& l : fUseOf) l->Active = false;
+    }
+    for (std::size_t i = 0; i < fUseIn.size(); ++i) {
+        TDependObj* link = fUseIn[i].get();
+        if (!link->Active || !link->Obj || !link->Obj->GetObjCreated()) continue;
+        link->Active = false;
+        if (link->Obj->IsField() && link->viwObj) link->viwObj->DropDependDef();
+        else link->Obj->DropDependDef();
+    }
+}
+
 void TPrcData::SetRestoreBody(bool Value) {
     fRestoreBody = Value;
     if (auto* ref = dynamic_cast<TPrcData*>(fRefObj)) ref->fRestoreBody = Value;

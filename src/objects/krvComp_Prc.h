@@ -31,24 +31,44 @@ public:
     // uses and asks the master routine to restore its body later; with GenSQL writes it.
     virtual void AssignEmptyBody(bool GenSQL);
     void SetRestoreBody(bool Value);
+
+    TObjListKind ListKind() const override { return olPrc; }
+    void ForEachField(const std::function<void(TDbObj*)>& f) const override;
+    void ForEachDescribedField(const std::function<void(TDbObj*)>& f) const override { ForEachField(f); }
+    TDescriptionTarget DescriptionTarget() const override;
+    std::string SaveHeaderDef() const override { return EmptyDef(); }
+    // A routine is written as a routine statement; its description and those of its
+    // parameters and results go with it.
+    void AddCreateStatement() override;
+    void AddCreateDescriptions() override;
+    // A user needs the routine: a routine the target lacks is created, or where the
+    // dialect allows, created empty now and given its body later.
+    void CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) override;
+    // A routine that uses a dropped object is emptied.
+    void DropForUsed(TDbObj* aUsed, TDependObj* aLink) override;
+    // Before its drop a routine is emptied, and what uses it is dropped.
+    void DoBeforeDrop() override;
 };
 
 class TOprData : public TDbObj {
 public:
     explicit TOprData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboOperator; }
     const char* ClassName() const override { return "TOprData"; }
+    TObjListKind ListKind() const override { return olOpr; }
 };
 
 class TOpcData : public TDbObj {
 public:
     explicit TOpcData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboOperatorClass; }
     const char* ClassName() const override { return "TOpcData"; }
+    TObjListKind ListKind() const override { return olOpc; }
 };
 
 class TCnvData : public TDbObj {
 public:
     explicit TCnvData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboConversion; }
     const char* ClassName() const override { return "TCnvData"; }
+    TObjListKind ListKind() const override { return olCnv; }
 };
 
 }  // namespace dbtwin

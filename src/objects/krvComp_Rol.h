@@ -15,6 +15,7 @@ class TRolData : public TDbObj {
 public:
     explicit TRolData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboRole; }
     const char* ClassName() const override { return "TRolData"; }
+    TObjListKind ListKind() const override { return olRol; }
 
     TUserType UserType = usrRol;
     std::string LoginName;  // login that a database user maps to
@@ -24,6 +25,12 @@ class TGntData : public TDbObj {
 public:
     explicit TGntData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboGrant; }
     const char* ClassName() const override { return "TGntData"; }
+    TObjListKind ListKind() const override { return olGnt; }
+    // A grant on a dropped object is gone with it: the grant phase writes it again.
+    void DropForUsed(TDbObj* /*aUsed*/, TDependObj* aLink) override {
+        SetObjCreated(false);
+        aLink->Active = false;
+    }
 
     TGrantPrivilegeSet Privilege;
     std::string User;

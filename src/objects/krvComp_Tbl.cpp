@@ -44,6 +44,22 @@ void TTblData::DoBeforeCreate() {
     }
 }
 
+void TTblData::CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) {
+    if (aWalk != uwActiveLinks || !aLink->ObjField.empty()) return;
+    aLink->Active = false;
+    if (aUser->IsComputedColumn()) {
+        const bool saved = fSkipComputedDef;
+        fSkipComputedDef = true;
+        for (auto& other : aUser->fUseOf)
+            if (other->Obj && other->Obj->GetOwnerObj() == this && other->Obj->IsComputedColumn())
+                fSkipComputedDef = false;
+        CreateDependDef();
+        fSkipComputedDef = saved;
+    } else if (aUser->ListKind() != olTbl || fObjName != aUser->fObjName) {
+        CreateDependDef();
+    }
+}
+
 TFldData* TTblData::AddFld(const std::string& aName) { return AddOwnedFld(Flds, this, aName, dboField); }
 
 void TTblData::SetUpdFldPos(bool Value) {
@@ -138,7 +154,6 @@ std::string TTblData::MySQLCreateDef() const {
 }
 
 std::string TTblData::CreateDef() const {
-    if (TCustomSQLExec* ex = GetSQLExec()) ex->SetCurrentSchema(fSchema);
     if (GetDatabaseType() == dbMySQL) return MySQLCreateDef();
     return "CREATE " + TypeDef();
 }

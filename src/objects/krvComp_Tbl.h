@@ -65,18 +65,32 @@ public:
     void CreateDependDef() override;
     // Drops the target's triggers and indices of the table and what uses it, then the base step.
     void DoBeforeDrop() override;
+
+    TObjListKind ListKind() const override { return olTbl; }
+    const TFldList* GetColumns() const override { return &Flds; }
+    void ForEachField(const std::function<void(TDbObj*)>& f) const override {
+        for (TFldData* c : Flds) f(c);
+    }
+    void ForEachDescribedField(const std::function<void(TDbObj*)>& f) const override { ForEachField(f); }
+    // A target table the master also holds is altered, not dropped.
+    bool KeptWhenMasterHolds() const override { return true; }
+    // A user needs the table: it is created first. For a computed column the table is
+    // created without its computed columns, unless the column needs another of them.
+    void CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) override;
 };
 
 class TSchData : public TDbObj {
 public:
     explicit TSchData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboSchema; }
     const char* ClassName() const override { return "TSchData"; }
+    TObjListKind ListKind() const override { return olSch; }
 };
 
 class TPblData : public TDbObj {
 public:
     explicit TPblData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboPublication; }
     const char* ClassName() const override { return "TPblData"; }
+    TObjListKind ListKind() const override { return olPbl; }
 };
 
 class TKeldar;

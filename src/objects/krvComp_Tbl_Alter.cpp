@@ -742,7 +742,7 @@ void MSSQLUpdateColumnPositionRecreateTable(TKeldar& k) {
         const std::string name = mt->fObjName;
         mt->SetObjName("krv$" + name);
         const std::string scratch = mt->GetObjFullName();
-        ex->Add(mt->CreateDef(), stStatement, scratch, dboTable, odbCreate);
+        mt->AddStatement(mt->CreateDef(), stStatement, scratch, dboTable, odbCreate);
         mt->SetObjName(name);
         CopyRows(k, *mt, scratch, real);
         if (auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj())) {

@@ -81,6 +81,53 @@ void TFldData::DoBeforeCreate() {
             }
 }
 
+TDescriptionTarget TFldData::DescriptionTarget() const {
+    TDescriptionTarget t = TDbObj::DescriptionTarget();
+    t.Field = true;
+    t.Owner = OwnObj;
+    t.OwnerName = OwnName;
+    if (OwnObj) {
+        const TObjListKind owner = OwnObj->ListKind();
+        t.OfView = owner == olViw;
+        t.Column = t.OfView || owner == olTbl;
+        t.Parameter = owner == olPrc;
+    } else {
+        t.Column = fObjType == dboField;
+        t.Parameter = fObjType == dboParam;
+    }
+    if (t.Column && !t.OfView && GetDatabaseType() == dbMySQL) t.ColumnType = TypeDef();
+    return t;
+}
+
+void TFldData::AddCreateDescriptions() {
+    if (!fDescription.empty()) AddDescription();
+}
+
+void TFldData::CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) {
+    if (!OwnObj || OwnObj->ListKind() != olTbl) return;
+    if (aWalk == uwViewSources) {
+        if (fRefObj && !fRefObj->GetObjCreated() && fUseOf.empty()) {
+            CreateDependDef();
+            SetObjCreated(true);
+        }
+        return;
+    }
+    if (GetObjCreated()) return;
+    aLink->Active = false;
+    if (aUser->ListKind() == olTbl && OwnName == aUser->fObjName) return;  // created with that table
+    CreateDependDef();
+}
+
+void TFldData::DropForUsed(TDbObj* aUsed, TDependObj* aLink) {
+    if (aUsed->ListKind() == olViw && IsComputed()) {
+        aLink->Active = false;
+        DropDependDef();
+    } else if (aUsed->ListKind() == olPrc && aLink->viwObj) {
+        aLink->Active = false;
+        aLink->viwObj->DropDependDef();
+    }
+}
+
 void TFldData::DoBeforeDrop() {
     for (auto& l : fUseIn) {
         TDbObj* user = l->Obj;

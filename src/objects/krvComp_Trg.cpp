@@ -354,6 +354,29 @@ std::string TTrgData::SourceDef() const {
     return DefWithBody(SourceBody);
 }
 
+TDescriptionTarget TTrgData::DescriptionTarget() const {
+    TDescriptionTarget t = TDbObj::DescriptionTarget();
+    t.Owner = fOwnObj;
+    t.OwnerName = fOwnName;
+    return t;
+}
+
+void TTrgData::AddCreateStatement() {
+    AddStatement(CreateDef(), stTrigger, fObjName, dboTrigger, odbCreate);
+    CreateBody = fBody;
+    for (auto& l : fUseIn) l->Active = false;
+}
+
+void TTrgData::DropForUsed(TDbObj* /*aUsed*/, TDependObj* aLink) {
+    aLink->Active = false;
+    if (!CanAlterBody()) {
+        DropDependDef();
+    } else if (fBody != EmptyBody()) {
+        SetEmptyBody();
+        AddStatement(AlterDef(), stTrigger, fObjName, dboTrigger, odbEmpty);
+    }
+}
+
 void TTrgData::DoBeforeDrop() {
     // Dropping one trigger of a view empties the view's other triggers first, where a
     // body can be replaced in place.
@@ -388,15 +411,8 @@ void GenScriptDropTrgEmpty(TCustomObjs* /*MObjs*/, TCustomObjs* TObjs, TCustomSQ
 
 void GenScriptTrigDrop(TCustomObjs* /*MObjs*/, TCustomObjs* TObjs, TCustomSQLExec* SQLExec,
                        TCmpObjSetType /*CompareObjects*/) {
-    if (!TObjs || !SQLExec) return;
-    bool any = false;
-    for (TTrgData* t : TObjs->Trg) {
-        if (!t->GetObjCreated() || t->CompExclude || t->GetRefObj()) continue;
-        if (!any) SQLExec->AddComment(t->GenComment("Drop Trigger..."));
-        any = true;
-        t->DropDependDef();
-    }
-    if (any) SQLExec->AddComment(kCRLF);
+    if (!TObjs) return;
+    DropUnmatchedObjects(*TObjs, olTrg, SQLExec, [](const TDbObj* t) { return t->GenComment("Drop Trigger..."); });
 }
 
 void GenScriptTrigCreate(TCustomObjs* MObjs, TCustomObjs* /*TObjs*/, TCustomSQLExec* SQLExec,

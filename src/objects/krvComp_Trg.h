@@ -101,6 +101,15 @@ public:
     std::string SourceDef() const override;
     void DoBeforeDrop() override;
 
+    TObjListKind ListKind() const override { return olTrg; }
+    TDescriptionTarget DescriptionTarget() const override;
+    // A trigger is written as a trigger statement; the body it was created with is kept,
+    // and what uses the trigger no longer holds it back.
+    void AddCreateStatement() override;
+    // A trigger that uses a dropped object is emptied, or dropped where its body cannot be
+    // replaced (the trigger generator writes it again from the master).
+    void DropForUsed(TDbObj* aUsed, TDependObj* aLink) override;
+
 private:
     // The header of the trigger's dialect followed by aBody.
     std::string DefWithBody(const std::string& aBody) const;

@@ -112,75 +112,79 @@ std::string TViwData::DropDef() const {
 }
 
 void TViwData::CreateDependDef() {
-    if (GetObjCreated() || fInCreate) return;
-    fInCreate = true;
-    DoBeforeCreate();
-    if (!GetObjCreated()) {
-        TCustomSQLExec* ex = GetSQLExec();
-        if (GetDatabaseType() == dbDB2 && !fSchema.empty() && fObjs && fSchema != fObjs->CurrentSchema) {
-            fObjs->CurrentSchema = fSchema;
-            AddStatement("SET CURRENT SCHEMA = " + QuoteIdent(fSchema), stStatement, fSchema, dboSchema, odbSet);
-        }
-        if (ex) {
-            ex->SetCurrentSchema(fSchema);
-            ex->AddComment(GenComment("Create view: " + fObjName + " (ViwData.CreateDependDef)"));
-        }
-        AddStatement(CreateDef(), stStatement, GetObjFullName(), dboView, odbCreate);
-        SetObjCreated(true);
-        SetReCreate(false);
-        // The counterpart now stands for the view as just written.
-        if (fRefObj) fRefObj->fCurrentDefinition = fCurrentDefinition;
-        // Triggers of the view are written at once with an empty body; the trigger
-        // generator writes their bodies later. Where a body cannot be replaced in place
-        // they are left to the trigger generators.
-        TCustomObjs* master = fObjs ? fObjs->GetObjsMaster() : nullptr;
-        ForEachOwnedTrigger(master, this, [](TTrgData* trg) {
-            if (trg->GetObjCreated() || !trg->CanAlterBody()) return;
-            const std::string text = trg->EmptyDef();
-            trg->AddStatement(text, stTrigger, trg->fObjName, dboTrigger, odbEmptyCreate);
-            trg->SetRestoreBody(true);
-            trg->SetObjCreated(true);
-            if (trg->fRefObj) trg->fRefObj->fCurrentDefinition = text;
-        });
+    if (GetObjCreated()) return;
+    TDbObj::CreateDependDef();
+}
+
+void TViwData::AddCreateStatement() {
+    if (GetDatabaseType() == dbDB2 && !fSchema.empty() && fObjs && fSchema != fObjs->CurrentSchema) {
+        fObjs->CurrentSchema = fSchema;
+        AddStatement("SET CURRENT SCHEMA = " + QuoteIdent(fSchema), stStatement, fSchema, dboSchema, odbSet);
     }
-    DoAfterCreate();
-    fInCreate = false;
+    if (TCustomSQLExec* ex = GetSQLExecInSchema())
+        ex->AddComment(GenComment("Create view: " + fObjName + " (ViwData.CreateDependDef)"));
+    AddStatement(CreateDef(), stStatement, GetObjFullName(), dboView, odbCreate);
+    SetObjCreated(true);
+    SetReCreate(false);
+    // The counterpart now stands for the view as just written.
+    if (fRefObj) fRefObj->fCurrentDefinition = fCurrentDefinition;
+    // Triggers of the view are written at once with an empty body; the trigger
+    // generator writes their bodies later. Where a body cannot be replaced in place
+    // they are left to the trigger generators.
+    TCustomObjs* master = fObjs ? fObjs->GetObjsMaster() : nullptr;
+    ForEachOwnedTrigger(master, this, [](TTrgData* trg) {
+        if (trg->GetObjCreated() || !trg->CanAlterBody()) return;
+        const std::string text = trg->EmptyDef();
+        trg->AddStatement(text, stTrigger, trg->fObjName, dboTrigger, odbEmptyCreate);
+        trg->SetRestoreBody(true);
+        trg->SetObjCreated(true);
+        if (trg->fRefObj) trg->fRefObj->fCurrentDefinition = text;
+    });
 }
 
 void TViwData::DoBeforeCreate() {
     TDbObj::DoBeforeCreate();
-    TCustomSQLExec* ex = GetSQLExec();
-    for (std::size_t i = 0; i < fUseOf.size(); ++i) {
-        TDbObj* used = fUseOf[i]->Obj;
-        if (!used || used == this) continue;
-        if (auto* v = dynamic_cast<TViwData*>(used)) {
-            if (!v->GetObjCreated()) {
-                if (ex) ex->AddComment("Create view: " + v->fObjName + " for view: " + fObjName);
-                v->CreateDependDef();
-                continue;
-            }
-            auto* tv = dynamic_cast<TViwData*>(v->fRefObj);
-            const bool isMaster = fObjs && fObjs->GetObjsMaster() == v->fObjs;
-            if (!isMaster || !tv || SameViewDefinition(v, tv)) continue;
-            // A changed view this one selects from is rebuilt first.
-            const std::string names = v->fObjName + " for view: " + fObjName;
-            if (ex) {
-                ex->AddComment(GenComment("Alter view (drop/create): " + names));
-                ex->AddComment(GenComment("Alter view (drop): " + names));
-            }
-            tv->DropDependDef();
-            if (ex) ex->AddComment(GenComment("Alter view (create): " + names));
-            v->CreateDependDef();
-            tv->fCurrentDefinition = v->fCurrentDefinition;
-        } else if (auto* f = dynamic_cast<TFldData*>(used); f && dynamic_cast<TTblData*>(f->OwnObj)) {
-            if (f->fRefObj && !f->fRefObj->GetObjCreated() && f->fUseOf.empty()) {
-                f->CreateDependDef();
-                f->SetObjCreated(true);
-            }
-        } else if (auto* g = dynamic_cast<TGnrData*>(used); g && !g->GetObjCreated()) {
-            g->CreateDependDef();
+    CreateUsedObjects(uwViewSources);
+}
+
+void TViwData::CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) {
+    if (aWalk == uwActiveLinks) {
+        if (GetObjCreated()) return;
+        // A trigger's view is created without consuming the link.
+        if (aUser->ListKind() == olTrg) {
+            CreateDependDef();
+            return;
         }
+        aLink->Active = false;
+        if (aUser->ListKind() != olViw || fObjName != aUser->fObjName) CreateDependDef();
+        return;
     }
+    // aUser is a view being created that selects from this one.
+    TCustomSQLExec* ex = aUser->GetSQLExec();
+    if (!GetObjCreated()) {
+        if (ex) ex->AddComment("Create view: " + fObjName + " for view: " + aUser->fObjName);
+        CreateDependDef();
+        return;
+    }
+    TDbObj* tv = fRefObj && fRefObj->ListKind() == olViw ? fRefObj : nullptr;
+    const bool isMaster = aUser->fObjs && aUser->fObjs->GetObjsMaster() == fObjs;
+    if (!isMaster || !tv || SameViewDefinition(this, tv)) return;
+    // A changed view the user selects from is rebuilt first.
+    const std::string names = fObjName + " for view: " + aUser->fObjName;
+    if (ex) {
+        ex->AddComment(aUser->GenComment("Alter view (drop/create): " + names));
+        ex->AddComment(aUser->GenComment("Alter view (drop): " + names));
+    }
+    tv->DropDependDef();
+    if (ex) ex->AddComment(aUser->GenComment("Alter view (create): " + names));
+    CreateDependDef();
+    tv->fCurrentDefinition = fCurrentDefinition;
+}
+
+void TViwData::DropForUsed(TDbObj* /*aUsed*/, TDependObj* aLink) {
+    aLink->Active = false;
+    DropDependDef();
+    SetObjCreated(false);
 }
 
 void TViwData::DoAfterCreate() {
@@ -236,16 +240,10 @@ void TViwData::DoAfterDrop() {
 
 void GenScriptViewDrop(TCustomObjs* /*MObjs*/, TCustomObjs* TObjs, TCustomSQLExec* SQLExec,
                        TCmpObjSetType /*CompareObjects*/) {
-    if (!TObjs || !SQLExec) return;
-    bool any = false;
-    for (TViwData* t : TObjs->Viw) {
-        if (!t->GetObjCreated() || t->CompExclude || t->GetRefObj()) continue;
-        if (!any) SQLExec->AddComment(t->GenComment("Drop View..."));
-        any = true;
-        t->DropDependDef();
-        t->fCurrentDefinition.clear();
-    }
-    if (any) SQLExec->AddComment(kCRLF);
+    if (!TObjs) return;
+    DropUnmatchedObjects(
+        *TObjs, olViw, SQLExec, [](const TDbObj* t) { return t->GenComment("Drop View..."); },
+        [](TDbObj* t) { t->fCurrentDefinition.clear(); });
 }
 
 void GenScriptViewCreate(TKeldar& k) {

@@ -42,8 +42,20 @@ public:
     void DoBeforeDrop() override;
     void DoAfterDrop() override;
 
-private:
-    bool fInCreate = false;  // guards against endless recursion through cyclic uses
+    TObjListKind ListKind() const override { return olViw; }
+    const TFldList* GetColumns() const override { return &Flds; }
+    void ForEachField(const std::function<void(TDbObj*)>& f) const override {
+        for (TFldData* c : Flds) f(c);
+    }
+    // A view that stands is dropped with what it uses.
+    bool DroppedWithUsed() const override { return true; }
+    // The create statement with the schema switch and comment before it; the view's
+    // triggers follow with empty bodies.
+    void AddCreateStatement() override;
+    // A user needs the view: it is created first. A view being created also rebuilds the
+    // changed master views it selects from.
+    void CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) override;
+    void DropForUsed(TDbObj* aUsed, TDependObj* aLink) override;
 };
 
 // Whether two current view definitions are the same. On PostgreSQL the server reformats
