@@ -7,6 +7,7 @@
 #include <functional>
 #include <unordered_set>
 
+#include "core/krvDialect.h"
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
 #include "extract/krvCustomExtract.h"
@@ -62,9 +63,7 @@ private:
     TUpdateDescriptionType fSaved;
 };
 
-std::string ScriptTerm(TDatabaseType db) {
-    return (db == dbSybaseASA || db == dbMSSQL || db == dbSybaseASE) ? "\r\ngo" : ";";
-}
+std::string ScriptTerm(TDatabaseType db) { return DialectTraits(db).ExportTerm; }
 
 // The kind word of a saved object's file name.
 std::string KindWord(const TDbObj* o) {
