@@ -208,14 +208,13 @@ std::string TDbObj::OracleDescriptionDef() const {
     const std::string SQD = ScriptQuotedStr(fDescription, dbOracle);
     if (role.column) {
         std::string t = QuoteIdent(role.fld->OwnName);
-        if (!t.empty() && role.fld->OwnObj && !role.fld->OwnObj->fSchema.empty())
-            t = QuoteIdent(role.fld->OwnObj->fSchema) + "." + t;
+        if (!t.empty() && role.fld->OwnObj)
+            t = TDialectTraits::Qualified(Quoter(), role.fld->OwnObj->fSchema, role.fld->OwnName);
         return "COMMENT ON COLUMN " + t + "." + QuoteIdent(fObjName) + " IS" + "\r\n" + SQD;
     }
     if (auto* trg = dynamic_cast<const TTrgData*>(this); trg && !trg->fOwnName.empty()) {
-        std::string t = trg->fOwnObj && !trg->fOwnObj->fSchema.empty()
-                            ? QuoteIdent(trg->fOwnObj->fSchema) + "." + QuoteIdent(trg->fOwnName)
-                            : QuoteIdent(trg->fOwnName);
+        const std::string t =
+            TDialectTraits::Qualified(Quoter(), trg->fOwnObj ? trg->fOwnObj->fSchema : std::string(), trg->fOwnName);
         return "COMMENT ON TRIGGER " + t + "." + QuoteIdent(fObjName) + " IS" + "\r\n" + SQD;
     }
     std::string word;
@@ -281,25 +280,26 @@ std::string TDbObj::MSSQLDescriptionDef() const {
 }
 
 std::string TDbObj::PGSQLDescriptionDef() const {
-    auto S = [this](const std::string& x) { return x.empty() ? std::string() : QuoteIdent(x) + "."; };
+    auto Q = [this](const std::string& aSchema, const std::string& aName) {
+        return TDialectTraits::Qualified(Quoter(), aSchema, aName);
+    };
     const FieldRole role = RoleOf(this);
     std::string head;
     if (dynamic_cast<const TDmnData*>(this)) head = "DOMAIN " + GetObjFullName();
     else if (dynamic_cast<const TTblData*>(this)) head = "TABLE " + GetObjFullName();
     else if (dynamic_cast<const TViwData*>(this)) head = "VIEW " + GetObjFullName();
     else if (auto* c = dynamic_cast<const TCtrData*>(this))
-        head = "CONSTRAINT " + QuoteIdent(fObjName) + " ON " + S(fSchema) + QuoteIdent(c->fTblName);
+        head = "CONSTRAINT " + QuoteIdent(fObjName) + " ON " + Q(fSchema, c->fTblName);
     else if (dynamic_cast<const TIdxData*>(this)) head = "INDEX " + GetObjFullName();
     else if (auto* p = dynamic_cast<const TPrcData*>(this))
-        head = "FUNCTION " + S(fSchema) + QuoteIdent(fObjName) + p->ParamDef(false);
+        head = "FUNCTION " + Q(fSchema, fObjName) + p->ParamDef(false);
     else if (dynamic_cast<const TGnrData*>(this)) head = "SEQUENCE " + GetObjFullName();
     else if (dynamic_cast<const TSchData*>(this)) head = "SCHEMA " + GetObjFullName();
     else if (auto* t = dynamic_cast<const TTrgData*>(this))
-        head = "TRIGGER " + QuoteIdent(fObjName) + " ON " + S(t->fOwnObj ? t->fOwnObj->fSchema : std::string()) +
-               QuoteIdent(t->fOwnName);
+        head = "TRIGGER " + QuoteIdent(fObjName) + " ON " + Q(t->fOwnObj ? t->fOwnObj->fSchema : std::string(), t->fOwnName);
     else if (role.column && !role.ofView)
-        head = "COLUMN " + S(role.fld->OwnObj ? role.fld->OwnObj->fSchema : std::string()) +
-               QuoteIdent(role.fld->OwnName) + "." + QuoteIdent(fObjName);
+        head = "COLUMN " + Q(role.fld->OwnObj ? role.fld->OwnObj->fSchema : std::string(), role.fld->OwnName) + "." +
+               QuoteIdent(fObjName);
     if (head.empty()) return std::string();
     return "COMMENT ON " + head + " IS " + ScriptQuotedStr(fDescription, dbPostgreSQL);
 }
