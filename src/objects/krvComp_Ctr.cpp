@@ -92,9 +92,8 @@ std::string TCtrData::ConstraintDef(bool ForField) const {
             r += "FOREIGN KEY ";
             if (db == dbSybaseASA && !FkRoleName.empty()) r += QuoteIdent(FkRoleName) + " ";
             r += "(" + GetFields() + ")" + " REFERENCES ";
-            // The referenced table lives in the referenced schema; for SQL Server that is given
-            // whenever it matters (an omitted one means the default schema), elsewhere an omitted
-            // one is the constraint's own.
+            // The referenced table lives in the referenced schema. SQL Server names it only when
+            // given; elsewhere an omitted one is the constraint's own.
             const std::string& schema = fRefSchema.empty() && db != dbMSSQL ? fSchema : fRefSchema;
             r += DialectTraits(db).TableName(Quoter(), schema, RefUser, fRefTblName);
             if (!RefFlds.Empty()) r += " (" + GetRefFlds() + ")";
