@@ -11,19 +11,20 @@ namespace {
 constexpr const char* kSemicolon = ";\r\n";
 
 constexpr TDialectTraits Plain(TDatabaseType aKind) {
-    return {aKind, nqNone, "", false, false, false, kSemicolon, ";", "/* ", " */", false};
+    return {aKind, nqNone, "", false, false, false, kSemicolon, ";", "", "/* ", " */", false};
 }
 
 constexpr std::array<TDialectTraits, EnumCount<TDatabaseType>> kTraits = [] {
     std::array<TDialectTraits, EnumCount<TDatabaseType>> t{};
     for (std::size_t i = 0; i < t.size(); ++i) t[i] = Plain(static_cast<TDatabaseType>(i));
-    //              kind          qualifier  default  keys   columns fold   statement    export    comment     view
-    t[dbSybaseASA] = {dbSybaseASA, nqOwnUser, "DBA",  true,  false,  false, "\r\ngo\r\n", "\r\ngo", "% ", "",    false};
-    t[dbMSSQL] =     {dbMSSQL,     nqSchema,  "",     true,  true,   true,  "\r\nGO\r\n", "\r\ngo", "/* ", " */", false};
-    t[dbSybaseASE] = {dbSybaseASE, nqNone,    "",     true,  false,  false, "\r\ngo\r\n", "\r\ngo", "/* ", " */", false};
-    t[dbOracle] =    {dbOracle,    nqSchema,  "",     false, false,  false, kSemicolon,   ";",      "/* ", " */", false};
-    t[dbPostgreSQL] = {dbPostgreSQL, nqSchema, "",    false, false,  false, kSemicolon,   ";",      "/* ", " */", true};
-    t[dbDB2] =       {dbDB2,       nqSchema,  "",     false, false,  false, kSemicolon,   ";",      "/* ", " */", false};
+    //              kind          qualifier  default  keys   columns fold   statement    export    routine comment     view
+    t[dbInterBase] = {dbInterBase, nqNone,    "",     false, false,  false, kSemicolon,   ";",      "^", "/* ", " */", false};
+    t[dbSybaseASA] = {dbSybaseASA, nqOwnUser, "DBA",  true,  false,  false, "\r\ngo\r\n", "\r\ngo", "",  "% ", "",    false};
+    t[dbMSSQL] =     {dbMSSQL,     nqSchema,  "dbo",  true,  true,   true,  "\r\nGO\r\n", "\r\ngo", "",  "/* ", " */", false};
+    t[dbSybaseASE] = {dbSybaseASE, nqNone,    "dbo",  true,  false,  false, "\r\ngo\r\n", "\r\ngo", "",  "/* ", " */", false};
+    t[dbOracle] =    {dbOracle,    nqSchema,  "",     false, false,  false, kSemicolon,   ";",      "/", "/* ", " */", false};
+    t[dbPostgreSQL] = {dbPostgreSQL, nqSchema, "public", false, false,  false, kSemicolon,   ";",      "",  "/* ", " */", true};
+    t[dbDB2] =       {dbDB2,       nqSchema,  "",     false, false,  false, kSemicolon,   ";",      "",  "/* ", " */", false};
     return t;
 }();
 

@@ -22,7 +22,8 @@ enum TNameQualifier : std::uint8_t {
 struct TDialectTraits {
     TDatabaseType DatabaseType;
     TNameQualifier Qualifier;
-    // Owner written for an owner-qualified object that has no owner user.
+    // The owner (or schema) an object without one belongs to: keys of parsed names use it, and
+    // an owner-qualified dialect writes it for an object without owner user.
     const char* DefaultOwner;
     // The kind lists of an object set file names case-insensitively.
     bool CaseInsensitiveKeys;
@@ -35,6 +36,9 @@ struct TDialectTraits {
     const char* StatementTerm;
     // Ends a statement of an exported script (the set's fTermString).
     const char* ExportTerm;
+    // Ends a routine, trigger or package on a line of its own; empty where routines end with
+    // the statement terminator.
+    const char* RoutineTerm;
     const char* CommentOpen;
     const char* CommentClose;
     // The server reformats a view's source, so its layout is not compared.

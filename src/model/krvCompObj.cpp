@@ -380,9 +380,9 @@ void ExtractRoutines(TObjs& s, const List& aList) {
     const TDatabaseType db = s.GetDatabaseType();
     if (db == dbInterBase && any) {
         s.MetaData.push_back("SET TERM ^ ;\r\n");
-        s.fTermString = "\r\n^";
+        s.fTermString = std::string("\r\n") + DialectTraits(db).RoutineTerm;
     }
-    if (db == dbOracle) s.fTermString = "\r\n/";
+    if (db == dbOracle) s.fTermString = std::string("\r\n") + DialectTraits(db).RoutineTerm;
     for (const auto& [o, def] : defs) {
         s.DoSaveObj(o);
         if (def.empty()) continue;

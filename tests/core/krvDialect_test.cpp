@@ -59,6 +59,21 @@ TEST(DialectTraitsTest, QualifiedKinds) {
     EXPECT_EQ(TDialectTraits::Qualified(Bracket, "a.b", "X"), "[a.b].[X]");
 }
 
+// The owner a name without one belongs to; only the owner-qualified dialect writes it.
+TEST(DialectTraitsTest, DefaultOwners) {
+    struct Case {
+        TDatabaseType db;
+        const char* owner;
+    };
+    const Case cases[] = {{dbMSSQL, "dbo"},   {dbSybaseASE, "dbo"}, {dbSybaseASA, "DBA"}, {dbPostgreSQL, "public"},
+                          {dbInterBase, ""},  {dbOracle, ""},       {dbDB2, ""},          {dbMySQL, ""}};
+    for (const Case& c : cases) {
+        const TDialectTraits& t = DialectTraits(c.db);
+        EXPECT_STREQ(t.DefaultOwner, c.owner) << int(c.db);
+        EXPECT_EQ(t.TableName(Bracket, "", "", "T"), t.Qualifier == nqOwnUser ? "[DBA].[T]" : "[T]") << int(c.db);
+    }
+}
+
 TEST(DialectTraitsTest, CaseRulesPerKind) {
     struct Case {
         TDatabaseType db;
@@ -84,19 +99,20 @@ TEST(DialectTraitsTest, CaseRulesPerKind) {
 
 // The statement list and the export end statements differently: the list renders the
 // terminator on its own lines in the server's spelling, the export appends "go" lower-case
-// for every Transact-SQL kind.
+// for every Transact-SQL kind. Routines end with their own line where the kind has one.
 TEST(DialectTraitsTest, TerminatorsAndComments) {
     struct Case {
         TDatabaseType db;
         const char* statement;
         const char* exported;
+        const char* routine;
         const char* comment;
     };
     const Case cases[] = {
-        {dbAbstract, ";\r\n", ";", "/* x */"},         {dbInterBase, ";\r\n", ";", "/* x */"},
-        {dbOracle, ";\r\n", ";", "/* x */"},           {dbPostgreSQL, ";\r\n", ";", "/* x */"},
-        {dbMSSQL, "\r\nGO\r\n", "\r\ngo", "/* x */"},  {dbSybaseASE, "\r\ngo\r\n", "\r\ngo", "/* x */"},
-        {dbSybaseASA, "\r\ngo\r\n", "\r\ngo", "% x"},  {dbMSAccess, ";\r\n", ";", "/* x */"},
+        {dbAbstract, ";\r\n", ";", "", "/* x */"},         {dbInterBase, ";\r\n", ";", "^", "/* x */"},
+        {dbOracle, ";\r\n", ";", "/", "/* x */"},          {dbPostgreSQL, ";\r\n", ";", "", "/* x */"},
+        {dbMSSQL, "\r\nGO\r\n", "\r\ngo", "", "/* x */"},  {dbSybaseASE, "\r\ngo\r\n", "\r\ngo", "", "/* x */"},
+        {dbSybaseASA, "\r\ngo\r\n", "\r\ngo", "", "% x"},  {dbMSAccess, ";\r\n", ";", "", "/* x */"},
     };
     for (const Case& c : cases) {
         const TDialectTraits& t = DialectTraits(c.db);
@@ -104,6 +120,7 @@ TEST(DialectTraitsTest, TerminatorsAndComments) {
         EXPECT_STREQ(t.StatementTerm, c.statement);
         EXPECT_EQ(GenScriptTerm(c.db), c.statement);
         EXPECT_STREQ(t.ExportTerm, c.exported);
+        EXPECT_STREQ(t.RoutineTerm, c.routine);
         EXPECT_EQ(t.Comment("x"), c.comment);
     }
 }
