@@ -2,6 +2,9 @@
 // their owner in the statements of other objects.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <string>
+
 #include "idx_ctr_rig.h"
 
 namespace dbtwin {
@@ -15,35 +18,32 @@ using testing::Compare;
 using testing::ExpectGeneratorScript;
 using testing::GeneratorCase;
 
+// Table T in both sets, with the given columns on each side.
+void TableT(Compare& c, std::initializer_list<const char*> master, std::initializer_list<const char*> target,
+            const std::string& schema = std::string()) {
+    AddTable(*c.master.GetObjs(), "T", master, schema);
+    AddTable(*c.target.GetObjs(), "T", target, schema);
+}
+
 const GeneratorCase kCases[] = {
     // The dropped column's table is named in its schema, like the added column's.
     {"PgColumnDropNamesSchema", dbPostgreSQL,
-     [](Compare& c) {
-         AddTable(*c.master.GetObjs(), "T", {"A"}, "s");
-         AddTable(*c.target.GetObjs(), "T", {"A", "B"}, "s");
-     },
+     [](Compare& c) { TableT(c, {"A"}, {"A", "B"}, "s"); },
      "/* Drop table-fields... */\r\n"
      "ALTER TABLE s.\"T\" DROP \"B\";\r\n"
      "\r\n"},
     {"OracleColumnDropNamesSchema", dbOracle,
-     [](Compare& c) {
-         AddTable(*c.master.GetObjs(), "T", {"A"}, "HR");
-         AddTable(*c.target.GetObjs(), "T", {"A", "B"}, "HR");
-     },
+     [](Compare& c) { TableT(c, {"A"}, {"A", "B"}, "HR"); },
      "-- CONNECT SYSDBA/*****@;\r\n"
      "/* Drop table-fields... */\r\n"
      "ALTER TABLE HR.T DROP (B);\r\n"
      "\r\n"},
     {"Db2ColumnAddNamesSchema", dbDB2,
-     [](Compare& c) {
-         AddTable(*c.master.GetObjs(), "T", {"A", "B"}, "S");
-         AddTable(*c.target.GetObjs(), "T", {"A"}, "S");
-     },
+     [](Compare& c) { TableT(c, {"A", "B"}, {"A"}, "S"); },
      "ALTER TABLE S.T ADD B INTEGER;\r\n"},
     {"OracleIndexDropNamesSchema", dbOracle,
      [](Compare& c) {
-         AddTable(*c.master.GetObjs(), "T", {"A"}, "HR");
-         AddTable(*c.target.GetObjs(), "T", {"A"}, "HR");
+         TableT(c, {"A"}, {"A"}, "HR");
          AddIndex(*c.target.GetObjs(), "IX", "T", {"A"}, [](TIdxData& x) { x.SetSchema("HR"); });
      },
      "-- CONNECT SYSDBA/*****@;\r\n"
@@ -53,9 +53,8 @@ const GeneratorCase kCases[] = {
      "\r\n"},
     {"Db2IndexNamesSchema", dbDB2,
      [](Compare& c) {
-         AddTable(*c.master.GetObjs(), "T", {"A"}, "S");
+         TableT(c, {"A"}, {"A"}, "S");
          AddIndex(*c.master.GetObjs(), "IX", "T", {"A"}, [](TIdxData& x) { x.SetSchema("S"); });
-         AddTable(*c.target.GetObjs(), "T", {"A"}, "S");
          AddTable(*c.target.GetObjs(), "T2", {"A"}, "S");
          AddIndex(*c.target.GetObjs(), "IX2", "T2", {"A"}, [](TIdxData& x) { x.SetSchema("S"); });
      },
@@ -89,8 +88,7 @@ const GeneratorCase kCases[] = {
     // A table without an owner user is the default owner's, in every statement that names it.
     {"AsaTableWithoutOwner", dbSybaseASA,
      [](Compare& c) {
-         AddTable(*c.master.GetObjs(), "T", {"A", "B"});
-         AddTable(*c.target.GetObjs(), "T", {"A", "C"});
+         TableT(c, {"A", "B"}, {"A", "C"});
          AddConstraint(*c.master.GetObjs(), ctPKey, "PK_T", "T", {"A"});
          AddIndex(*c.master.GetObjs(), "IX", "T", {"B"});
      },
