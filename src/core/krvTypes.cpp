@@ -6,6 +6,7 @@
 #include <charconv>
 #include <mutex>
 
+#include "core/krvDialect.h"
 #include "core/krvStrUtils.h"
 
 namespace dbtwin {
@@ -123,17 +124,7 @@ void TFullTextIndexOptions::Clear() { *this = TFullTextIndexOptions(); }
 // ---------------------------------------------------------------------------
 // Text helpers
 
-std::string GenScriptTerm(TDatabaseType aDatabaseType) {
-    switch (aDatabaseType) {
-        case dbSybaseASA:
-        case dbSybaseASE:
-            return "\r\ngo\r\n";
-        case dbMSSQL:
-            return "\r\nGO\r\n";
-        default:
-            return ";\r\n";
-    }
-}
+std::string GenScriptTerm(TDatabaseType aDatabaseType) { return DialectTraits(aDatabaseType).StatementTerm; }
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "core/krvDialect.h"
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
 #include "model/krvClasses.h"
@@ -281,8 +282,8 @@ std::string RenderStatement(const TStatement& st, TDatabaseType db) {
     const bool createsPackage =
         st.Typ == stStatement && st.ObjType == dboPackage && st.Operation == odbCreate;
     if (IsBlockStatement(st.Typ) || createsPackage) {
-        if (db == dbInterBase) return text + "^" + "\r\n";
-        if (db == dbOracle) return text + "/" + "\r\n";
+        const std::string_view routineTerm = DialectTraits(db).RoutineTerm;
+        if (!routineTerm.empty()) return text + std::string(routineTerm) + "\r\n";
         return Trim(text) + GenScriptTerm(db);
     }
     if (st.Typ == stDescription) return Trim(text) + ";" + "\r\n";

@@ -109,21 +109,15 @@ TDbObj::~TDbObj() {
     RemoveAllLinks(fUseOf);
 }
 
-void TDbObj::SetObjName(const std::string& aName) {
-    if (fObjs && fObjs->fDatabaseType == dbMSSQL &&
-        !fObjs->fMSSQLServerOptions.GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
-        fObjName = UpperCase(aName);
-    else
-        fObjName = aName;
+std::string FoldedName(const TCustomObjs* aObjs, const std::string& aName) {
+    if (!aObjs) return aName;
+    return DialectTraits(aObjs->GetDatabaseType())
+        .FoldName(aName, aObjs->fMSSQLServerOptions.GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers());
 }
 
-void TDbObj::SetSchema(const std::string& aSchema) {
-    if (fObjs && fObjs->fDatabaseType == dbMSSQL &&
-        !fObjs->fMSSQLServerOptions.GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
-        fSchema = UpperCase(aSchema);
-    else
-        fSchema = aSchema;
-}
+void TDbObj::SetObjName(const std::string& aName) { fObjName = FoldedName(fObjs, aName); }
+
+void TDbObj::SetSchema(const std::string& aSchema) { fSchema = FoldedName(fObjs, aSchema); }
 
 void TDbObj::SetDescription(const std::string& aText) { fDescription = Trim(NormalizeLineBreaks(aText)); }
 void TDbObj::SetBody(const std::string& aText) { fBody = Trim(NormalizeLineBreaks(aText)); }
@@ -173,23 +167,7 @@ void TDbObj::SetObjCreated(bool Value) {
 }
 
 std::string TDbObj::GetObjFullName() const {
-    const TDatabaseType db = GetDatabaseType();
-    switch (db) {
-        case dbSybaseASA:
-            if (fObjType == dboTable || fObjType == dboProcedure || fObjType == dboView) {
-                if (!OwnUser.empty()) return QuoteIdent(OwnUser) + "." + QuoteIdent(fObjName);
-                return "DBA." + QuoteIdent(fObjName);
-            }
-            return QuoteIdent(fObjName);
-        case dbOracle:
-        case dbMSSQL:
-        case dbPostgreSQL:
-        case dbDB2:
-            if (fObjType == dboField || fSchema.empty()) return QuoteIdent(fObjName);
-            return QuoteIdent(fSchema) + "." + QuoteIdent(fObjName);
-        default:
-            return QuoteIdent(fObjName);
-    }
+    return DialectTraits(GetDatabaseType()).ObjectName(Quoter(), fObjType, fSchema, OwnUser, fObjName);
 }
 
 std::string TDbObj::GetObjKeyDef() const {
@@ -227,20 +205,8 @@ std::string TDbObj::GetCaption() const {
 }
 
 std::string TDbObj::CompareDef() const {
-    std::string def = Def();
-    if (fObjType == dboView && GetDatabaseType() == dbPostgreSQL) {
-        // The server reformats view sources: layout is not compared.
-        std::string flat;
-        flat.reserve(def.size());
-        for (char c : NormalizeLineBreaks(def)) {
-            if (c == '\r') continue;
-            char ch = (c == '\n') ? ' ' : c;
-            if (ch == ' ' && !flat.empty() && flat.back() == ' ') continue;
-            flat += ch;
-        }
-        return flat;
-    }
-    return def;
+    if (fObjType == dboView) return DialectTraits(GetDatabaseType()).ViewCompareText(Def());
+    return Def();
 }
 
 std::string TDbObj::CreateDef() const {
@@ -269,8 +235,7 @@ std::string TDbObj::DropDef() const {
 std::string TDbObj::SourceDef() const { return fSourceDefinition.empty() ? Def() : fSourceDefinition; }
 
 std::string TDbObj::GenComment(const std::string& aComment) const {
-    if (GetDatabaseType() == dbSybaseASA) return "% " + aComment;
-    return "/* " + aComment + " */";
+    return DialectTraits(GetDatabaseType()).Comment(aComment);
 }
 
 std::string TDbObj::QuoteIdent(const std::string& aIdent) const {
@@ -452,7 +417,7 @@ void TCustomObjs::Clear() {
 
 void TCustomObjs::SetDatabaseType(TDatabaseType aType) {
     fDatabaseType = aType;
-    const bool ci = aType == dbSybaseASA || aType == dbMSSQL || aType == dbSybaseASE;
+    const bool ci = DialectTraits(aType).CaseInsensitiveKeys;
     for (const TKindList& row : KindLists())
         if (row.CaseRule) row.SetCaseSensitive(*this, !ci);
 }

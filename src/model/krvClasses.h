@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/krvDBOptions.h"
+#include "core/krvDialect.h"
 #include "core/krvTypes.h"
 #include "model/krvObjList.h"
 
@@ -89,6 +90,10 @@ struct TDescriptionTarget {
 // links that every object makes, or the second walk of a view, which also rebuilds the
 // changed views it selects from and ignores the links' Active flag.
 enum TUseWalk : std::uint8_t { uwActiveLinks, uwViewSources };
+
+// The name as the set's database kind stores it (SQL Server folds names to upper case unless
+// its identifiers are case-sensitive); unchanged without a set.
+std::string FoldedName(const TCustomObjs* aObjs, const std::string& aName);
 
 class TDbObj : public TObject {
 public:
@@ -173,6 +178,10 @@ public:
     virtual std::string SourceDef() const;
     virtual std::string GenComment(const std::string& aComment) const;
     virtual std::string QuoteIdent(const std::string& aIdent) const;
+    // The object's QuoteIdent as a callable, for the qualification rules of the dialect traits.
+    auto Quoter() const {
+        return [this](const std::string& aIdent) { return QuoteIdent(aIdent); };
+    }
     // The statement that sets the object's description in the object's dialect; empty
     // when the object is excluded or descriptions are not compared.
     virtual std::string DescriptionDef() const;

@@ -174,14 +174,13 @@ std::string TDbObj::OracleDescriptionDef() const {
     const std::string SQD = ScriptQuotedStr(fDescription, dbOracle);
     if (role.Column) {
         std::string t = QuoteIdent(role.OwnerName);
-        if (!t.empty() && role.Owner && !role.Owner->fSchema.empty())
-            t = QuoteIdent(role.Owner->fSchema) + "." + t;
+        if (!t.empty() && role.Owner)
+            t = TDialectTraits::Qualified(Quoter(), role.Owner->fSchema, role.OwnerName);
         return "COMMENT ON COLUMN " + t + "." + QuoteIdent(fObjName) + " IS" + "\r\n" + SQD;
     }
     if (role.Kind == olTrg && !role.OwnerName.empty()) {
-        std::string t = role.Owner && !role.Owner->fSchema.empty()
-                            ? QuoteIdent(role.Owner->fSchema) + "." + QuoteIdent(role.OwnerName)
-                            : QuoteIdent(role.OwnerName);
+        const std::string t = TDialectTraits::Qualified(
+            Quoter(), role.Owner ? role.Owner->fSchema : std::string(), role.OwnerName);
         return "COMMENT ON TRIGGER " + t + "." + QuoteIdent(fObjName) + " IS" + "\r\n" + SQD;
     }
     std::string word;
@@ -248,26 +247,25 @@ std::string TDbObj::MSSQLDescriptionDef() const {
 }
 
 std::string TDbObj::PGSQLDescriptionDef() const {
-    auto S = [this](const std::string& x) { return x.empty() ? std::string() : QuoteIdent(x) + "."; };
+    auto Q = [this](const std::string& aSchema, const std::string& aName) {
+        return TDialectTraits::Qualified(Quoter(), aSchema, aName);
+    };
     const TDescriptionTarget role = DescriptionTarget();
+    const std::string ownerSchema = role.Owner ? role.Owner->fSchema : std::string();
     std::string head;
     switch (role.Kind) {
         case olDmn: head = "DOMAIN " + GetObjFullName(); break;
         case olTbl: head = "TABLE " + GetObjFullName(); break;
         case olViw: head = "VIEW " + GetObjFullName(); break;
-        case olCtr: head = "CONSTRAINT " + QuoteIdent(fObjName) + " ON " + S(fSchema) + QuoteIdent(role.OwnerName); break;
+        case olCtr: head = "CONSTRAINT " + QuoteIdent(fObjName) + " ON " + Q(fSchema, role.OwnerName); break;
         case olIdx: head = "INDEX " + GetObjFullName(); break;
-        case olPrc: head = "FUNCTION " + S(fSchema) + QuoteIdent(fObjName) + role.Signature; break;
+        case olPrc: head = "FUNCTION " + Q(fSchema, fObjName) + role.Signature; break;
         case olGnr: head = "SEQUENCE " + GetObjFullName(); break;
         case olSch: head = "SCHEMA " + GetObjFullName(); break;
-        case olTrg:
-            head = "TRIGGER " + QuoteIdent(fObjName) + " ON " + S(role.Owner ? role.Owner->fSchema : std::string()) +
-                   QuoteIdent(role.OwnerName);
-            break;
+        case olTrg: head = "TRIGGER " + QuoteIdent(fObjName) + " ON " + Q(ownerSchema, role.OwnerName); break;
         default:
             if (role.Column && !role.OfView)
-                head = "COLUMN " + S(role.Owner ? role.Owner->fSchema : std::string()) + QuoteIdent(role.OwnerName) +
-                       "." + QuoteIdent(fObjName);
+                head = "COLUMN " + Q(ownerSchema, role.OwnerName) + "." + QuoteIdent(fObjName);
             break;
     }
     if (head.empty()) return std::string();

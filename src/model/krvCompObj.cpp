@@ -7,6 +7,7 @@
 #include <functional>
 #include <unordered_set>
 
+#include "core/krvDialect.h"
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
 #include "extract/krvCustomExtract.h"
@@ -62,9 +63,7 @@ private:
     TUpdateDescriptionType fSaved;
 };
 
-std::string ScriptTerm(TDatabaseType db) {
-    return (db == dbSybaseASA || db == dbMSSQL || db == dbSybaseASE) ? "\r\ngo" : ";";
-}
+std::string ScriptTerm(TDatabaseType db) { return DialectTraits(db).ExportTerm; }
 
 // The kind word of a saved object's file name.
 std::string KindWord(const TDbObj* o) {
@@ -368,9 +367,9 @@ void ExtractRoutines(TObjs& s, const List& aList) {
     const TDatabaseType db = s.GetDatabaseType();
     if (db == dbInterBase && any) {
         s.MetaData.push_back("SET TERM ^ ;\r\n");
-        s.fTermString = "\r\n^";
+        s.fTermString = std::string("\r\n") + DialectTraits(db).RoutineTerm;
     }
-    if (db == dbOracle) s.fTermString = "\r\n/";
+    if (db == dbOracle) s.fTermString = std::string("\r\n") + DialectTraits(db).RoutineTerm;
     for (const auto& [o, def] : defs) {
         s.DoSaveObj(o);
         if (def.empty()) continue;

@@ -396,15 +396,10 @@ std::string TFldData::Def() const {
 std::string TFldData::CreateDef() const {
     const TDatabaseType db = GetDatabaseType();
     std::string r = "ALTER TABLE ";
-    if (!OwnObj) {
+    if (!OwnObj)
         r += QuoteIdent(OwnName);
-    } else if ((db == dbOracle || db == dbMSSQL || db == dbPostgreSQL) && !OwnObj->fSchema.empty()) {
-        r += QuoteIdent(OwnObj->fSchema) + "." + QuoteIdent(OwnObj->GetRefObjName());
-    } else if (db == dbSybaseASA) {
-        r += QuoteIdent(OwnObj->OwnUser) + "." + QuoteIdent(OwnObj->GetRefObjName());
-    } else {
-        r += QuoteIdent(OwnObj->GetRefObjName());
-    }
+    else
+        r += DialectTraits(db).TableName(Quoter(), OwnObj->fSchema, OwnObj->OwnUser, OwnObj->GetRefObjName());
     r += " ADD " + Def();
     // A new NOT NULL column needs its default in the same statement.
     if (db == dbMSSQL && !Nullable)
@@ -422,17 +417,15 @@ std::string TFldData::CreateDef() const {
 std::string TFldData::DropDef() const {
     const TDatabaseType db = GetDatabaseType();
     const std::string name = QuoteIdent(fObjName);
+    // The owner table is named as in its own statements; a column without a table, by its
+    // owner name alone.
+    const auto* t = dynamic_cast<const TTblData*>(OwnObj);
+    const std::string table = t ? DialectTraits(db).TableName(Quoter(), t->fSchema, t->OwnUser, t->fObjName)
+                                : QuoteIdent(OwnName);
     switch (db) {
-        case dbMSSQL:
-            return "ALTER TABLE " + (OwnObj ? OwnObj->GetObjFullName() : QuoteIdent(OwnName)) + " DROP COLUMN " + name;
-        case dbSybaseASA:
-            if (auto* t = dynamic_cast<const TTblData*>(OwnObj))
-                return "ALTER TABLE " + QuoteIdent(t->OwnUser) + "." + QuoteIdent(t->fObjName) + " DROP " + name;
-            return "ALTER TABLE " + QuoteIdent(OwnName) + " DROP " + name;
-        case dbOracle:
-            return "ALTER TABLE " + QuoteIdent(OwnName) + " DROP (" + name + ")";
-        default:
-            return "ALTER TABLE " + QuoteIdent(OwnName) + " DROP " + name;
+        case dbMSSQL: return "ALTER TABLE " + table + " DROP COLUMN " + name;
+        case dbOracle: return "ALTER TABLE " + table + " DROP (" + name + ")";
+        default: return "ALTER TABLE " + table + " DROP " + name;
     }
 }
 

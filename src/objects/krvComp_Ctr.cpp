@@ -27,12 +27,7 @@ void TCtrData::SetCtType(TConstraintType aType) {
 }
 
 namespace {
-std::string CaseRule(const TCustomObjs* aObjs, const std::string& aName) {
-    if (aObjs && aObjs->GetDatabaseType() == dbMSSQL &&
-        !aObjs->fMSSQLServerOptions.GetMSSQLCompareOptions().GetCaseSensitiveIdentifiers())
-        return UpperCase(aName);
-    return aName;
-}
+std::string CaseRule(const TCustomObjs* aObjs, const std::string& aName) { return FoldedName(aObjs, aName); }
 
 std::string QuotedList(const TCtrData* c, const TFldList& aList) {
     std::string r;
@@ -98,20 +93,10 @@ std::string TCtrData::ConstraintDef(bool ForField) const {
             r += "FOREIGN KEY ";
             if (db == dbSybaseASA && !FkRoleName.empty()) r += QuoteIdent(FkRoleName) + " ";
             r += "(" + GetFields() + ")" + " REFERENCES ";
-            if (db == dbSybaseASA) {
-                r += QuoteIdent(RefUser) + "." + QuoteIdent(fRefTblName);
-            } else if (db == dbMSSQL) {
-                if (!fRefSchema.empty()) r += QuoteIdent(fRefSchema) + ".";
-                r += QuoteIdent(fRefTblName);
-            } else if (db == dbPostgreSQL || db == dbOracle) {
-                // The referenced table lives in the referenced schema, which is the
-                // constraint's own only when none is given.
-                const std::string& schema = fRefSchema.empty() ? fSchema : fRefSchema;
-                if (!schema.empty()) r += QuoteIdent(schema) + ".";
-                r += QuoteIdent(fRefTblName);
-            } else {
-                r += QuoteIdent(fRefTblName);
-            }
+            // The referenced table lives in the referenced schema. SQL Server names it only when
+            // given; elsewhere an omitted one is the constraint's own.
+            const std::string& schema = fRefSchema.empty() && db != dbMSSQL ? fSchema : fRefSchema;
+            r += DialectTraits(db).TableName(Quoter(), schema, RefUser, fRefTblName);
             if (!RefFlds.Empty()) r += " (" + GetRefFlds() + ")";
             if (db == dbPostgreSQL) {
                 if (Match == maFull) r += " MATCH FULL";
@@ -176,17 +161,8 @@ std::string TCtrData::OracleNotNullDef() const {
 }
 
 std::string TCtrData::TableText() const {
-    std::string r = "ALTER TABLE ";
-    switch (GetDatabaseType()) {
-        case dbSybaseASA: return r + QuoteIdent(OwnUser) + "." + QuoteIdent(fTblName);
-        case dbOracle:
-        case dbMSSQL:
-        case dbPostgreSQL:
-            // Schema and table are quoted apart: a name pasted unquoted could break the statement.
-            if (!fSchema.empty()) r += QuoteIdent(fSchema) + ".";
-            return r + QuoteIdent(fTblName);
-        default: return r + QuoteIdent(fTblName);
-    }
+    // Schema and table are quoted apart: a name pasted unquoted could break the statement.
+    return "ALTER TABLE " + DialectTraits(GetDatabaseType()).TableName(Quoter(), fSchema, OwnUser, fTblName);
 }
 
 std::string TCtrData::Def() const {

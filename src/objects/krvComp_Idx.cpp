@@ -67,9 +67,9 @@ std::string TIdxData::GetObjKeyDef() const {
 
 std::string TIdxData::Def() const {
     const TDatabaseType db = GetDatabaseType();
+    const TDialectTraits& traits = DialectTraits(db);
     const std::string name = QuoteIdent(fObjName);
-    const std::string table = QuoteIdent(TblName);
-    const std::string schema = fSchema.empty() ? std::string() : QuoteIdent(fSchema) + ".";
+    const std::string table = traits.TableName(Quoter(), fSchema, OwnUser, TblName);
     // PostgreSQL's default method is btree: an index that names it equals one that does not.
     const std::string& method = IndexOptions.Using;
     const bool pgMethod = db == dbPostgreSQL && !method.empty() && !SameText(method, "btree");
@@ -88,16 +88,12 @@ std::string TIdxData::Def() const {
     switch (db) {
         case dbMSSQL:
         case dbPostgreSQL:
-            r += "INDEX " + name + " ON " + schema + table;
+            r += "INDEX " + name + " ON " + table;
             if (pgMethod) r += " USING " + method;
             break;
-        case dbSybaseASA:
-            r += "INDEX " + name + " ON " + QuoteIdent(OwnUser) + "." + table;
-            break;
+        // The index is named in its own schema, which need not be the session's.
         case dbOracle:
-            if (!fSchema.empty()) r += "INDEX " + schema + name + " ON " + schema + table;
-            else r += "INDEX " + name + " ON " + table;
-            break;
+        case dbDB2: r += "INDEX " + GetObjFullName() + " ON " + table; break;
         case dbMySQL:
             r += "INDEX " + name;
             if (!method.empty()) r += " USING " + method;
@@ -135,16 +131,18 @@ std::string TIdxData::Def() const {
 }
 
 std::string TIdxData::DropDef() const {
+    const TDatabaseType db = GetDatabaseType();
     const std::string name = QuoteIdent(fObjName);
-    const std::string table = QuoteIdent(TblName);
-    const std::string schema = fSchema.empty() ? std::string() : QuoteIdent(fSchema) + ".";
-    switch (GetDatabaseType()) {
-        case dbMSSQL: return "DROP INDEX " + schema + table + "." + name;
-        case dbSybaseASE: return "DROP INDEX " + table + "." + name;
-        case dbSybaseASA: return "DROP INDEX " + QuoteIdent(OwnUser) + "." + table + "." + name;
+    const std::string table = DialectTraits(db).TableName(Quoter(), fSchema, OwnUser, TblName);
+    switch (db) {
+        case dbMSSQL:
+        case dbSybaseASE:
+        case dbSybaseASA: return "DROP INDEX " + table + "." + name;
         case dbMySQL: return "DROP INDEX " + name + " ON " + table;
         // An index without a schema is found through the search path.
-        case dbPostgreSQL: return "DROP INDEX " + schema + name;
+        case dbPostgreSQL: return "DROP INDEX " + GetObjFullName();
+        case dbOracle:
+        case dbDB2: return "/* Drop: " + fObjName + " (" + ClassName() + ")" + " */" + "\r\n" + "DROP INDEX " + GetObjFullName();
         default: return TDbObj::DropDef();
     }
 }

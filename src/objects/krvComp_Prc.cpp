@@ -38,12 +38,14 @@ std::string TPrcData::EmptyDef() const {
     if (Func) {
         if (db == dbMSSQL || db == dbSybaseASE) return "CREATE FUNCTION " + GetObjFullName() + "as\r\n" + EmptyBody();
         if (db == dbSybaseASA)
-            return "CREATE FUNCTION " + QuoteIdent(OwnUser) + "." + QuoteIdent(fObjName) +
+            return "CREATE FUNCTION " + DialectTraits(db).ObjectName(Quoter(), dboProcedure, fSchema, OwnUser, fObjName) +
                    "returns integer as\r\n" + EmptyBody();
         return "CREATE FUNCTION " + QuoteIdent(fObjName) + " AS\r\n" + EmptyBody();
     }
     std::string r = db == dbOracle ? "CREATE OR REPLACE PROCEDURE " : "CREATE PROCEDURE ";
-    if (db == dbSybaseASA) return r + QuoteIdent(OwnUser) + "." + QuoteIdent(fObjName) + "as\r\n" + EmptyBody();
+    if (db == dbSybaseASA)
+        return r + DialectTraits(db).ObjectName(Quoter(), dboProcedure, fSchema, OwnUser, fObjName) + "as\r\n" +
+               EmptyBody();
     if (db == dbMySQL) return r + GetObjFullName() + "\r\n" + EmptyBody();
     return r + GetObjFullName() + " AS\r\n" + EmptyBody();
 }

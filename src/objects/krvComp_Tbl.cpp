@@ -8,9 +8,8 @@
 namespace dbtwin {
 
 namespace {
-// Column names are case-insensitive only in SQL Server.
 bool ColumnNamesCaseSensitive(const TCustomObjs* aObjs) {
-    return !(aObjs && aObjs->GetDatabaseType() == dbMSSQL);
+    return !(aObjs && DialectTraits(aObjs->GetDatabaseType()).CaseInsensitiveColumns);
 }
 }  // namespace
 

@@ -561,7 +561,7 @@ void OracleRoutine(TAlterCtx& c) {
 
 void ASARoutine(TAlterCtx& c) {
     const std::string table =
-        (c.mt->OwnUser.empty() ? std::string() : c.Id(c.mt->OwnUser) + ".") + c.Id(c.Table());
+        TDialectTraits::Qualified([&c](const std::string& s) { return c.Id(s); }, c.mt->OwnUser, c.Table());
     const std::string col = c.Id(c.t->fObjName);
     if (c.m->FieldTypeDef() != c.t->FieldTypeDef()) {
         c.Stmt("ALTER TABLE " + table + " MODIFY " + col + " " + c.m->FieldTypeDef());

@@ -167,7 +167,7 @@ void TTrgData::AssignEmptyBody() {
 }
 
 std::string TTrgData::OwnerFullName() const {
-    return (fSchema.empty() ? std::string() : QuoteIdent(fSchema) + ".") + QuoteIdent(fOwnName);
+    return TDialectTraits::Qualified(Quoter(), fSchema, fOwnName);
 }
 
 std::string TTrgData::MSSQLHeaderDef(bool aCreate) const {
@@ -222,8 +222,7 @@ std::string TTrgData::DefWithBody(const std::string& aBody) const {
         }
         case dbSybaseASA: {
             std::string r = "CREATE TRIGGER " + CRLF + QuoteIdent(fObjName) + " ";
-            const std::string owner =
-                (OwnUser.empty() ? std::string() : QuoteIdent(OwnUser) + ".") + QuoteIdent(fOwnName);
+            const std::string owner = TDialectTraits::Qualified(Quoter(), OwnUser, fOwnName);
             std::vector<std::string> events;
             if (InsUpdDel.Contains(iudInsert)) events.emplace_back("INSERT");
             if (InsUpdDel.Contains(iudUpdate)) {
@@ -338,13 +337,13 @@ std::string TTrgData::DropDef() const {
     std::string r = "DROP TRIGGER ";
     switch (GetDatabaseType()) {
         case dbSybaseASA:
-            return r + (OwnUser.empty() ? std::string() : QuoteIdent(OwnUser) + ".") + QuoteIdent(fOwnName) + "." +
+            return r + TDialectTraits::Qualified(Quoter(), OwnUser, fOwnName) + "." +
                    QuoteIdent(fObjName);
         case dbPostgreSQL: return r + QuoteIdent(fObjName) + " ON " + OwnerFullName();
         case dbMSSQL:
             if (!IsTableTrigger()) return r + QuoteIdent(fObjName) + " ON " + fOwnName;
             [[fallthrough]];
-        case dbOracle: return r + (fSchema.empty() ? std::string() : QuoteIdent(fSchema) + ".") + QuoteIdent(fObjName);
+        case dbOracle: return r + TDialectTraits::Qualified(Quoter(), fSchema, fObjName);
         default: return r + QuoteIdent(fObjName);
     }
 }

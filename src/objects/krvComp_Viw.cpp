@@ -15,18 +15,6 @@ namespace {
 
 constexpr const char* kCRLF = "\r\n";
 
-// Line breaks become blanks and runs of blanks one blank.
-std::string FlattenLayout(const std::string& s) {
-    std::string r;
-    r.reserve(s.size());
-    for (char c : s) {
-        if (c == '\r' || c == '\n') c = ' ';
-        if (c == ' ' && !r.empty() && r.back() == ' ') continue;
-        r += c;
-    }
-    return r;
-}
-
 // The triggers of a set owned by the view.
 template <typename F>
 void ForEachOwnedTrigger(TCustomObjs* aObjs, const TViwData* aView, F f) {
@@ -38,14 +26,14 @@ void ForEachOwnedTrigger(TCustomObjs* aObjs, const TViwData* aView, F f) {
 }  // namespace
 
 bool SameViewDefinition(const TDbObj* aMaster, const TDbObj* aTarget) {
-    if (aMaster->GetDatabaseType() == dbPostgreSQL)
-        return FlattenLayout(aMaster->fCurrentDefinition) == FlattenLayout(aTarget->fCurrentDefinition);
-    return aMaster->fCurrentDefinition == aTarget->fCurrentDefinition;
+    const TDialectTraits& traits = DialectTraits(aMaster->GetDatabaseType());
+    if (!traits.FoldsViewLayout) return aMaster->fCurrentDefinition == aTarget->fCurrentDefinition;
+    return traits.ViewCompareText(aMaster->fCurrentDefinition) == traits.ViewCompareText(aTarget->fCurrentDefinition);
 }
 
 TViwData::TViwData(TCustomObjs* aObjs) : TDbObj(aObjs), Flds(false, true, true) {
     fObjType = dboView;
-    Flds.SetCaseSensitive(!(aObjs && aObjs->GetDatabaseType() == dbMSSQL));
+    Flds.SetCaseSensitive(!(aObjs && DialectTraits(aObjs->GetDatabaseType()).CaseInsensitiveColumns));
 }
 
 TFldData* TViwData::AddFld(const std::string& aName) { return AddOwnedFld(Flds, this, aName, dboField); }

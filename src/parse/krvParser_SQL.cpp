@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "core/krvDialect.h"
 #include "core/krvStrUtils.h"
 #include "model/krvClasses.h"
 #include "objects/krvCompColumn.h"
@@ -124,22 +125,7 @@ std::string TCustomSQLParser::GetIntConst() {
 std::string TCustomSQLParser::ObjKeyName(const std::string& aName, const std::string& aOwner,
                                          bool aUseDefaultOwner) const {
     std::string owner = aOwner;
-    if (owner.empty() && aUseDefaultOwner) {
-        switch (GetDatabaseType()) {
-            case dbMSSQL:
-            case dbSybaseASE:
-                owner = "dbo";
-                break;
-            case dbSybaseASA:
-                owner = "DBA";
-                break;
-            case dbPostgreSQL:
-                owner = "public";
-                break;
-            default:
-                break;
-        }
-    }
+    if (owner.empty() && aUseDefaultOwner) owner = DialectTraits(GetDatabaseType()).DefaultOwner;
     return owner.empty() ? aName : owner + "." + aName;
 }
 

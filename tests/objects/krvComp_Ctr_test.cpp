@@ -248,7 +248,7 @@ const TextCase kTexts[] = {
          });
      },
      "CREATE BITMAP INDEX HR.IX ON HR.T(UPPER(A))\r\nCOMPRESS\r\nTABLESPACE USERS\r\npctfree 10",
-     "/* Drop: IX (TIdxData) */\r\nDROP INDEX IX"},
+     "/* Drop: IX (TIdxData) */\r\nDROP INDEX HR.IX"},
     {"AnywhereIndex", dbSybaseASA,
      [](TCustomObjs& o) { return AddIndex(o, "ix", "t", {"a", "b DESC"}, [](TIdxData& x) { x.OwnUser = "DBA"; }); },
      "CREATE INDEX ix ON DBA.t(a, b DESC)", "DROP INDEX DBA.t.ix"},

@@ -89,7 +89,7 @@ TEST(TblTextTest, ColumnAddAndDropPerDialect) {
     const Case cases[] = {
         {dbInterBase, "", true, "ALTER TABLE T ADD C INTEGER", "ALTER TABLE T DROP C"},
         {dbInterBase, "", false, "ALTER TABLE T ADD C INTEGER", "ALTER TABLE T DROP C"},
-        {dbPostgreSQL, "s", true, "ALTER TABLE s.\"T\" ADD \"C\" integer", "ALTER TABLE \"T\" DROP \"C\""},
+        {dbPostgreSQL, "s", true, "ALTER TABLE s.\"T\" ADD \"C\" integer", "ALTER TABLE s.\"T\" DROP \"C\""},
         {dbOracle, "", true, "ALTER TABLE T ADD C INTEGER", "ALTER TABLE T DROP (C)"},
         {dbMSSQL, "dbo", true, "ALTER TABLE DBO.T ADD C INTEGER NULL", "ALTER TABLE DBO.T DROP COLUMN C"},
         {dbMySQL, "", true, "ALTER TABLE T ADD C INTEGER", "ALTER TABLE T DROP C"},

@@ -1,0 +1,65 @@
+#include "core/krvDialect.h"
+
+#include <array>
+
+#include "core/krvStrUtils.h"
+
+namespace dbtwin {
+
+namespace {
+
+constexpr const char* kSemicolon = ";\r\n";
+
+constexpr TDialectTraits Plain(TDatabaseType aKind) {
+    return {aKind, nqNone, "", false, false, false, kSemicolon, ";", "", "/* ", " */", false};
+}
+
+constexpr std::array<TDialectTraits, EnumCount<TDatabaseType>> kTraits = [] {
+    std::array<TDialectTraits, EnumCount<TDatabaseType>> t{};
+    for (std::size_t i = 0; i < t.size(); ++i) t[i] = Plain(static_cast<TDatabaseType>(i));
+    //              kind          qualifier  default  keys   columns fold   statement    export    routine comment     view
+    t[dbInterBase] = {dbInterBase, nqNone,    "",     false, false,  false, kSemicolon,   ";",      "^", "/* ", " */", false};
+    t[dbSybaseASA] = {dbSybaseASA, nqOwnUser, "DBA",  true,  false,  false, "\r\ngo\r\n", "\r\ngo", "",  "% ", "",    false};
+    t[dbMSSQL] =     {dbMSSQL,     nqSchema,  "dbo",  true,  true,   true,  "\r\nGO\r\n", "\r\ngo", "",  "/* ", " */", false};
+    t[dbSybaseASE] = {dbSybaseASE, nqNone,    "dbo",  true,  false,  false, "\r\ngo\r\n", "\r\ngo", "",  "/* ", " */", false};
+    t[dbOracle] =    {dbOracle,    nqSchema,  "",     false, false,  false, kSemicolon,   ";",      "/", "/* ", " */", false};
+    t[dbPostgreSQL] = {dbPostgreSQL, nqSchema, "public", false, false,  false, kSemicolon,   ";",      "",  "/* ", " */", true};
+    t[dbDB2] =       {dbDB2,       nqSchema,  "",     false, false,  false, kSemicolon,   ";",      "",  "/* ", " */", false};
+    return t;
+}();
+
+}  // namespace
+
+const TDialectTraits& DialectTraits(TDatabaseType aDatabaseType) {
+    const auto i = static_cast<std::size_t>(aDatabaseType);
+    return i < kTraits.size() ? kTraits[i] : kTraits[dbAbstract];
+}
+
+std::string TDialectTraits::FoldName(std::string_view aName, bool aCaseSensitiveIdentifiers) const {
+    if (FoldsNames && !aCaseSensitiveIdentifiers) return UpperCase(aName);
+    return std::string(aName);
+}
+
+std::string TDialectTraits::Comment(std::string_view aText) const {
+    std::string r(CommentOpen);
+    r += aText;
+    r += CommentClose;
+    return r;
+}
+
+std::string TDialectTraits::ViewCompareText(std::string_view aDef) const {
+    return FoldsViewLayout ? FoldViewLayout(aDef) : std::string(aDef);
+}
+
+std::string FoldViewLayout(std::string_view aText) {
+    std::string r;
+    r.reserve(aText.size());
+    for (char c : aText) {
+        if (c == '\r' || c == '\n') c = ' ';
+        if (c == ' ' && !r.empty() && r.back() == ' ') continue;
+        r += c;
+    }
+    return r;
+}
+
+}  // namespace dbtwin
