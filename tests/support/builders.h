@@ -29,7 +29,7 @@ struct Col {
     std::int32_t length;
 };
 
-// Adds one column to a table (or view) with the type and length of the spec.
+// Adds one column to a table (or view) with the given type and length.
 TFldData* AddColumn(TTblData& t, const Col& c);
 
 // A table of the given columns, filed in o.
