@@ -231,7 +231,7 @@ std::string TDbObj::MSSQLDescriptionDef() const {
         else t0 = "TRIGGER", n0 = fObjName;
     } else if (role.Kind == olIdx) {
         t0 = "SCHEMA", n0 = fSchema;
-        t1 = objs->Viw.Find(fSchema + "." + role.OwnerName) ? "VIEW" : "TABLE", n1 = role.OwnerName;
+        t1 = objs->Viw.FindObject(fSchema + "." + role.OwnerName) ? "VIEW" : "TABLE", n1 = role.OwnerName;
         t2 = "INDEX", n2 = fObjName;
     }
     if (t0.empty() || n0.empty()) return std::string();

@@ -157,6 +157,23 @@ void TObjs::SetSourceDefinition() {
     }
 }
 
+TDmnData* TObjs::GetDomain(const std::string& aName) const { return Dmn.Find(aName); }
+TTblData* TObjs::GetTable(const std::string& aName) const { return Tbl.Find(aName); }
+TViwData* TObjs::GetView(const std::string& aName) const { return Viw.Find(aName); }
+TPrcData* TObjs::GetProcedure(const std::string& aName) const { return Prc.Find(aName); }
+TTrgData* TObjs::GetTrigger(const std::string& aName) const { return Trg.Find(aName); }
+TGnrData* TObjs::GetGenerator(const std::string& aName) const { return Gnr.Find(aName); }
+TExcData* TObjs::GetException(const std::string& aName) const { return Exc.Find(aName); }
+TIdxData* TObjs::GetIndex(const std::string& aName) const { return Idx.Find(aName); }
+TUdfData* TObjs::GetFunction(const std::string& aName) const { return Udf.Find(aName); }
+TPkgData* TObjs::GetPackage(const std::string& aName) const { return Pkg.Find(aName); }
+TCtrData* TObjs::GetConstraint(const std::string& aName) const { return Ctr.Find(aName); }
+TCltData* TObjs::GetCollation(const std::string& aName) const { return Clt.Find(aName); }
+TPblData* TObjs::GetPublication(const std::string& aName) const { return Pbl.Find(aName); }
+TSchData* TObjs::GetSchema(const std::string& aName) const { return Sch.Find(aName); }
+TOprData* TObjs::GetOperator(const std::string& aName) const { return Opr.Find(aName); }
+TEvtData* TObjs::GetEvent(const std::string& aName) const { return Evt.Find(aName); }
+
 TFldData* TObjs::GetTableField(const std::string& aTable, const std::string& aField) const {
     TTblData* t = GetTable(aTable);
     return t ? t->FindFld(aField) : nullptr;

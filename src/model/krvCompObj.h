@@ -92,22 +92,22 @@ public:
     void ExtractPbl();
 
     // Lookups by key; nullptr when not filed.
-    TDmnData* GetDomain(const std::string& aName) const { return Dmn.Find(aName); }
-    TTblData* GetTable(const std::string& aName) const { return Tbl.Find(aName); }
-    TViwData* GetView(const std::string& aName) const { return Viw.Find(aName); }
-    TPrcData* GetProcedure(const std::string& aName) const { return Prc.Find(aName); }
-    TTrgData* GetTrigger(const std::string& aName) const { return Trg.Find(aName); }
-    TGnrData* GetGenerator(const std::string& aName) const { return Gnr.Find(aName); }
-    TExcData* GetException(const std::string& aName) const { return Exc.Find(aName); }
-    TIdxData* GetIndex(const std::string& aName) const { return Idx.Find(aName); }
-    TUdfData* GetFunction(const std::string& aName) const { return Udf.Find(aName); }
-    TPkgData* GetPackage(const std::string& aName) const { return Pkg.Find(aName); }
-    TCtrData* GetConstraint(const std::string& aName) const { return Ctr.Find(aName); }
-    TCltData* GetCollation(const std::string& aName) const { return Clt.Find(aName); }
-    TPblData* GetPublication(const std::string& aName) const { return Pbl.Find(aName); }
-    TSchData* GetSchema(const std::string& aName) const { return Sch.Find(aName); }
-    TOprData* GetOperator(const std::string& aName) const { return Opr.Find(aName); }
-    TEvtData* GetEvent(const std::string& aName) const { return Evt.Find(aName); }
+    TDmnData* GetDomain(const std::string& aName) const;
+    TTblData* GetTable(const std::string& aName) const;
+    TViwData* GetView(const std::string& aName) const;
+    TPrcData* GetProcedure(const std::string& aName) const;
+    TTrgData* GetTrigger(const std::string& aName) const;
+    TGnrData* GetGenerator(const std::string& aName) const;
+    TExcData* GetException(const std::string& aName) const;
+    TIdxData* GetIndex(const std::string& aName) const;
+    TUdfData* GetFunction(const std::string& aName) const;
+    TPkgData* GetPackage(const std::string& aName) const;
+    TCtrData* GetConstraint(const std::string& aName) const;
+    TCltData* GetCollation(const std::string& aName) const;
+    TPblData* GetPublication(const std::string& aName) const;
+    TSchData* GetSchema(const std::string& aName) const;
+    TOprData* GetOperator(const std::string& aName) const;
+    TEvtData* GetEvent(const std::string& aName) const;
     TFldData* GetTableField(const std::string& aTable, const std::string& aField) const;
     TFldData* GetViewField(const std::string& aView, const std::string& aField) const;
     // An input parameter, else an output column, of the procedure.

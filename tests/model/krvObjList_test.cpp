@@ -8,7 +8,8 @@
 namespace dbtwin {
 namespace {
 
-struct Item {
+struct Item : TObject {
+    explicit Item(std::string n) : name(std::move(n)) {}
     std::string name;
 };
 
@@ -21,7 +22,7 @@ std::vector<std::string> Order(const TKeyedList<Item>& l) {
 TEST(KeyedListTest, SortedListsOrderByKeyAndKeepTheFirst) {
     TKeyedList<Item> l(true, false, true);
     for (const char* n : {"b", "A", "C", "a", "c2", "B"}) {
-        auto* it = new Item{n};
+        auto* it = new Item(n);
         if (!l.Add(n, it)) delete it;  // refused: the caller keeps it
     }
     EXPECT_EQ(Order(l), (std::vector<std::string>{"A", "b", "C", "c2"}));
@@ -32,7 +33,7 @@ TEST(KeyedListTest, SortedListsOrderByKeyAndKeepTheFirst) {
     EXPECT_EQ(l.Find("B"), nullptr);
     EXPECT_EQ(Order(l), (std::vector<std::string>{"A", "C", "c2"}));
     // Filing after ordered access keeps the order right.
-    l.Add("aa", new Item{"aa"});
+    l.Add("aa", new Item("aa"));
     EXPECT_EQ(Order(l), (std::vector<std::string>{"A", "aa", "C", "c2"}));
     l.SetCaseSensitive(true);  // ordinal: upper case before lower case
     EXPECT_EQ(Order(l), (std::vector<std::string>{"A", "C", "aa", "c2"}));
@@ -44,12 +45,63 @@ TEST(KeyedListTest, SortedListsOrderByKeyAndKeepTheFirst) {
 
 TEST(KeyedListTest, UnsortedListsKeepFilingOrder) {
     TKeyedList<Item> l(false, true, true);
-    for (const char* n : {"b", "a", "b"}) l.Add(n, new Item{n});
+    for (const char* n : {"b", "a", "b"}) l.Add(n, new Item(n));
     EXPECT_EQ(Order(l), (std::vector<std::string>{"b", "a", "b"}));
     EXPECT_EQ(l.IndexOf("b"), 0);
     Item* second = l.Objects(2);
     delete l.Extract(0);
     EXPECT_EQ(l.Find("b"), second);  // the next one under the key is found after removal
+}
+
+// Lookups that must not see a sorted list's pending sort, duplicates, non-ASCII case folding
+// and an index that grows and is rebuilt after every removal.
+TEST(KeyedListTest, IndexFindsEveryKeyThroughGrowthSortAndRemoval) {
+    TKeyedList<Item> l(true, false, true);
+    const int n = 5000;
+    for (int i = n - 1; i >= 0; --i) {  // filed in reverse: the list sorts on first positional access
+        std::string k = "Col_" + std::to_string(i);
+        ASSERT_TRUE(l.Add(k, new Item(k)));
+        ASSERT_NE(l.Find("COL_" + std::to_string(i)), nullptr) << i;
+    }
+    auto* dup = new Item("dup");
+    EXPECT_FALSE(l.Add("col_17", dup));  // refused before the list was ever sorted
+    delete dup;
+    EXPECT_EQ(l.Keys(0), "Col_0");
+    for (int i = 0; i < n; i += 97) {
+        const std::string k = "cOL_" + std::to_string(i);
+        ASSERT_GE(l.IndexOf(k), 0);
+        EXPECT_EQ(l.Objects(static_cast<std::size_t>(l.IndexOf(k)))->name, "Col_" + std::to_string(i));
+    }
+    l.Delete(static_cast<std::size_t>(l.IndexOf("col_10")));
+    EXPECT_EQ(l.Find("COL_10"), nullptr);
+    EXPECT_EQ(l.Find("COL_100")->name, "Col_100");
+    EXPECT_EQ(l.Count(), static_cast<std::size_t>(n - 1));
+
+    // Non-ASCII keys fold through simple upper-casing, whether looked up as ASCII or not.
+    l.Add("straße", new Item("straße"));
+    l.Add("ÄRGER", new Item("ÄRGER"));
+    EXPECT_EQ(l.Find("STRASSE"), nullptr);  // simple mapping: no expansion of ß
+    EXPECT_EQ(l.Find("STRAßE")->name, "straße");
+    EXPECT_EQ(l.Find("ärger")->name, "ÄRGER");
+    EXPECT_EQ(l.Find(""), nullptr);
+
+    // Case-sensitive again: only the exact key is found.
+    l.SetCaseSensitive(true);
+    EXPECT_EQ(l.Find("COL_5"), nullptr);
+    EXPECT_EQ(l.Find("Col_5")->name, "Col_5");
+    l.Clear();
+    EXPECT_TRUE(l.Empty());
+    EXPECT_EQ(l.Find("Col_5"), nullptr);
+}
+
+// After a re-key that makes two keys equal, the first in list order is the one found.
+TEST(KeyedListTest, ReKeyKeepsTheFirstOfEqualKeys) {
+    TKeyedList<Item> l(true, true, true);
+    for (const char* n : {"a", "b", "c"}) l.Add(n, new Item(n));
+    l.ReKey([](Item* i) { return i->name == "a" ? std::string("x") : std::string("y"); });
+    EXPECT_EQ(Order(l), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(l.Find("y")->name, "b");
+    EXPECT_EQ(l.IndexOf("y"), 1);
 }
 
 }  // namespace

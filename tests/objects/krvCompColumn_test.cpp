@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/krvClasses.h"
+#include "core/krvStrUtils.h"
 #include "objects/krvCompColumn.h"
 #include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Fnc.h"
