@@ -396,7 +396,7 @@ void TKeldar::LinkRefs() {
             const std::string mt = mv->fBody.substr(mv->fBody.size() - kClause.size());
             const std::string tt = tv->fBody.substr(tv->fBody.size() - kClause.size());
             if (SameText(mt, kClause) && SameText(tt, kClause) && mt != tt)
-                tv->fBody.replace(tv->fBody.size() - kClause.size(), kClause.size(), mt);
+                tv->fBody.edit().replace(tv->fBody.size() - kClause.size(), kClause.size(), mt);
         }
     }
 }

@@ -191,7 +191,7 @@ std::string TDbObj::GetObjKeyDef() const {
 
 std::string TDbObj::GetCaption() const {
     const std::string shortName = GetShortObjName();
-    if (shortName.empty()) return !SysName.empty() ? SysName : Def();
+    if (shortName.empty()) return !SysName.empty() ? SysName.str() : Def();
     switch (GetDatabaseType()) {
         case dbSybaseASA:
             return OwnUser.empty() ? shortName : OwnUser + "." + shortName;
@@ -232,7 +232,7 @@ std::string TDbObj::DropDef() const {
     return r;
 }
 
-std::string TDbObj::SourceDef() const { return fSourceDefinition.empty() ? Def() : fSourceDefinition; }
+std::string TDbObj::SourceDef() const { return fSourceDefinition.empty() ? Def() : fSourceDefinition.str(); }
 
 std::string TDbObj::GenComment(const std::string& aComment) const {
     return DialectTraits(GetDatabaseType()).Comment(aComment);

@@ -13,6 +13,8 @@
 
 #include "core/krvDBOptions.h"
 #include "core/krvDialect.h"
+#include "core/krvRareString.h"
+#include "core/krvRareVector.h"
 #include "core/krvTypes.h"
 #include "model/krvObjList.h"
 
@@ -60,7 +62,7 @@ std::string Quote_Ident(std::string_view aIdent, TDatabaseType aDatabaseType,
                         TIBSQLServerVersionType aServerVersion, TIBSQLDialectType aSQLDialect);
 
 // Links of an object to the objects it uses or that use it, in the order they were made.
-using TDependList = std::vector<std::unique_ptr<TDependObj>>;
+using TDependList = TRareVector<std::unique_ptr<TDependObj>>;
 using TFldList = TKeyedList<TFldData>;
 
 // The kind lists of an object set, in the order the set declares them; olNone for an
@@ -106,26 +108,26 @@ public:
     virtual const char* ClassName() const { return "TDbObj"; }
 
     TDbObj* fRefObj = nullptr;                    // matching object of the other set
-    std::vector<std::unique_ptr<TObject>> fCompRules;
-    std::vector<std::unique_ptr<TObject>> fPumpRules;
-    std::string fDescription;
-    std::string fBody;                            // routine/trigger/view body; column: computed-by
+    TRareVector<std::unique_ptr<TObject>> fCompRules;
+    TRareVector<std::unique_ptr<TObject>> fPumpRules;
+    TRareString fDescription;
+    TRareString fBody;                            // routine/trigger/view body; column: computed-by
     TCustomObjs* fObjs = nullptr;                 // owning set; not owned
     bool fObjCreated = true;
     TDependList fUseIn;                           // objects that use this one
     TDependList fUseOf;                           // objects this one uses
-    std::string fSourceDefinition;
-    std::string fCurrentDefinition;
+    TRareString fSourceDefinition;
+    TRareString fCurrentDefinition;
     std::string fObjName;
-    std::string fSchema;
+    TRareString fSchema;
     std::int32_t fImageIndex = -1;
     TDbObject fObjType = dboUnknown;
-    std::string SysName;
+    TRareString SysName;
     std::int32_t ObjID = 0;
-    std::string Text;
+    TRareString Text;
     std::int32_t Line = 0;
-    std::string OwnUser;
-    std::string SchemaPath;
+    TRareString OwnUser;
+    TRareString SchemaPath;
     bool MsQuotedIdent = false;
     bool MsAnsiNulls = false;
     bool CompExclude = false;

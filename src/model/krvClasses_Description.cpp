@@ -180,7 +180,7 @@ std::string TDbObj::OracleDescriptionDef() const {
     }
     if (role.Kind == olTrg && !role.OwnerName.empty()) {
         const std::string t = TDialectTraits::Qualified(
-            Quoter(), role.Owner ? role.Owner->fSchema : std::string(), role.OwnerName);
+            Quoter(), role.Owner ? role.Owner->fSchema.str() : std::string(), role.OwnerName);
         return "COMMENT ON TRIGGER " + t + "." + QuoteIdent(fObjName) + " IS" + "\r\n" + SQD;
     }
     std::string word;
@@ -217,13 +217,13 @@ std::string TDbObj::MSSQLDescriptionDef() const {
     } else if (role.Kind == olPrc) {
         t0 = "SCHEMA", n0 = fSchema, t1 = role.Function ? "FUNCTION" : "PROCEDURE", n1 = fObjName;
     } else if (role.Column) {
-        t0 = "SCHEMA", n0 = role.Owner ? role.Owner->fSchema : std::string();
+        t0 = "SCHEMA", n0 = role.Owner ? role.Owner->fSchema.str() : std::string();
         t1 = role.OfView ? "VIEW" : "TABLE", n1 = role.OwnerName;
         t2 = "COLUMN", n2 = fObjName;
     } else if (role.Parameter) {
         // A parameter with an owner is owned by a procedure.
         const TDbObj* owner = role.Owner;
-        t0 = "SCHEMA", n0 = owner ? owner->fSchema : std::string();
+        t0 = "SCHEMA", n0 = owner ? owner->fSchema.str() : std::string();
         t1 = owner && owner->DescriptionTarget().Function ? "FUNCTION" : "PROCEDURE", n1 = role.OwnerName;
         t2 = "PARAMETER", n2 = fObjName;
     } else if (role.Kind == olTrg) {
@@ -251,7 +251,7 @@ std::string TDbObj::PGSQLDescriptionDef() const {
         return TDialectTraits::Qualified(Quoter(), aSchema, aName);
     };
     const TDescriptionTarget role = DescriptionTarget();
-    const std::string ownerSchema = role.Owner ? role.Owner->fSchema : std::string();
+    const std::string ownerSchema = role.Owner ? role.Owner->fSchema.str() : std::string();
     std::string head;
     switch (role.Kind) {
         case olDmn: head = "DOMAIN " + GetObjFullName(); break;

@@ -95,7 +95,7 @@ std::string TCtrData::ConstraintDef(bool ForField) const {
             r += "(" + GetFields() + ")" + " REFERENCES ";
             // The referenced table lives in the referenced schema. SQL Server names it only when
             // given; elsewhere an omitted one is the constraint's own.
-            const std::string& schema = fRefSchema.empty() && db != dbMSSQL ? fSchema : fRefSchema;
+            const std::string& schema = fRefSchema.empty() && db != dbMSSQL ? fSchema.str() : fRefSchema;
             r += DialectTraits(db).TableName(Quoter(), schema, RefUser, fRefTblName);
             if (!RefFlds.Empty()) r += " (" + GetRefFlds() + ")";
             if (db == dbPostgreSQL) {
@@ -192,7 +192,7 @@ std::string TCtrData::DropDef() const {
         }
     }
     if (!fObjName.empty() || !SysName.empty())
-        return TableText() + " DROP CONSTRAINT " + QuoteIdent(!fObjName.empty() ? fObjName : SysName);
+        return TableText() + " DROP CONSTRAINT " + QuoteIdent(!fObjName.empty() ? fObjName : SysName.str());
     std::string r = "/* drop constraint: " + Def() + " */" + "\r\n";
     if (db == dbSybaseASA) {
         switch (fCtType) {

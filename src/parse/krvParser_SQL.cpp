@@ -347,7 +347,7 @@ void TCustomSQLParser::Link_Depend() {
             linkFields(c, t, c->Flds);
         }
         if (c->fCtType == ctFKey || c->fCtType == ctReferences) {
-            const std::string& schema = c->fRefSchema.empty() ? c->fSchema : c->fRefSchema;
+            const std::string& schema = c->fRefSchema.empty() ? c->fSchema.str() : c->fRefSchema;
             if (TTblData* r = Objs->Tbl.Find(TableKey(db, c->fRefTblName, schema, c->OwnUser))) {
                 LinkDepend(c, r, std::string());
                 linkFields(c, r, c->RefFlds);

@@ -84,7 +84,7 @@ void LinkAll(TCustomObjs& o) {
     for (TCtrData* c : o.Ctr) {
         if (TTblData* t = table(c->fTblName, c->fSchema)) linkCols(c, t, c->Flds);
         if (c->fCtType != ctFKey) continue;
-        const std::string& schema = c->fRefSchema.empty() ? c->fSchema : c->fRefSchema;
+        const std::string& schema = c->fRefSchema.empty() ? c->fSchema.str() : c->fRefSchema;
         if (TTblData* r = table(c->fRefTblName, schema)) linkCols(c, r, c->RefFlds);
         for (TCtrData* k : o.Ctr) {
             if ((k->fCtType != ctPKey && k->fCtType != ctUnique) || k->fTblName != c->fRefTblName ||
