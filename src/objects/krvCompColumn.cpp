@@ -109,16 +109,29 @@ TFldData::TFldData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboField; }
 
 TFldData::~TFldData() = default;
 
+TFldRare::TFldRare() = default;
+TFldRare::~TFldRare() = default;
+
+const TFldRare& TFldData::NoRare() {
+    static const TFldRare none;
+    return none;
+}
+
+TFldRare& TFldData::EditRare() {
+    if (!fRare) fRare = std::make_unique<TFldRare>();
+    return *fRare;
+}
+
 std::string TFldData::GetDefValue() const {
     std::string value;
-    if (DecodeLiteral(FDefValue, '"', GetDatabaseType() == dbMySQL, value))
+    if (DecodeLiteral(Rare().FDefValue, '"', GetDatabaseType() == dbMySQL, value))
         return ScriptQuotedStr(value, GetDatabaseType());
-    return FDefValue;
+    return Rare().FDefValue;
 }
 
 TGnrData* TFldData::GetSeqData() {
-    if (!SeqData) SeqData = std::make_unique<TGnrData>(fObjs);
-    return SeqData.get();
+    if (!EditRare().SeqData) EditRare().SeqData = std::make_unique<TGnrData>(fObjs);
+    return Rare().SeqData.get();
 }
 
 void TFldData::Assign(const TFldData& Source) {
@@ -135,49 +148,54 @@ void TFldData::Assign(const TFldData& Source) {
     SetDefValue(Source.GetDefValue());
     Exists = Source.Exists;
     Compare = Source.Compare;
-    DomainName = Source.DomainName;
-    DomainSchema = Source.DomainSchema;
-    CharSet = Source.CharSet;
-    CharSetID = Source.CharSetID;
     fBody = Source.fBody;
-    CheckDef = Source.CheckDef;
-    Collation = Source.Collation;
-    CollationID = Source.CollationID;
     fDescription = Source.fDescription;
-    BlobSubType = Source.BlobSubType;
-    BlobSubTypeIdent = Source.BlobSubTypeIdent;
-    BlobSegSize = Source.BlobSegSize;
     InOut = Source.InOut;
-    FncByValue = Source.FncByValue;
-    FncByDescriptor = Source.FncByDescriptor;
-    FncParameter = Source.FncParameter;
-    IndexSortType = Source.IndexSortType;
-    TypeOf = Source.TypeOf;
-    TypeOfTbl = Source.TypeOfTbl;
-    TypeOfFld = Source.TypeOfFld;
     AutoInc = Source.AutoInc;
     Binary = Source.Binary;
-    Compact = Source.Compact;
-    CtrName = Source.CtrName;
     DBPosition = Source.DBPosition;
     Identity = Source.Identity;
-    IdentitySeed = Source.IdentitySeed;
-    IdentityIncrement = Source.IdentityIncrement;
-    Generated = Source.Generated;
-    GeneratedAs = Source.GeneratedAs;
-    NotForReplication = Source.NotForReplication;
-    RowGuidCol = Source.RowGuidCol;
-    RuleName = Source.RuleName;
-    Persisted = Source.Persisted;
-    XmlBody = Source.XmlBody;
-    RefToType = Source.RefToType;
-    WithTimeZone = Source.WithTimeZone;
-    WithLocalTimeZone = Source.WithLocalTimeZone;
-    KeyName = Source.KeyName;
-    Logged = Source.Logged;
-    ForBitData = Source.ForBitData;
-    JavaLang = Source.JavaLang;
-    JavaLangType = Source.JavaLangType;
+    // The optional attributes: copied (defaults included) once either side holds some.
+    if (Source.fRare || fRare) {
+        TFldRare& r = EditRare();
+        const TFldRare& src = Source.Rare();
+        r.DomainName = src.DomainName;
+        r.DomainSchema = src.DomainSchema;
+        r.CharSet = src.CharSet;
+        r.CharSetID = src.CharSetID;
+        r.CheckDef = src.CheckDef;
+        r.Collation = src.Collation;
+        r.CollationID = src.CollationID;
+        r.BlobSubType = src.BlobSubType;
+        r.BlobSubTypeIdent = src.BlobSubTypeIdent;
+        r.BlobSegSize = src.BlobSegSize;
+        r.FncByValue = src.FncByValue;
+        r.FncByDescriptor = src.FncByDescriptor;
+        r.FncParameter = src.FncParameter;
+        r.IndexSortType = src.IndexSortType;
+        r.TypeOf = src.TypeOf;
+        r.TypeOfTbl = src.TypeOfTbl;
+        r.TypeOfFld = src.TypeOfFld;
+        r.Compact = src.Compact;
+        r.CtrName = src.CtrName;
+        r.IdentitySeed = src.IdentitySeed;
+        r.IdentityIncrement = src.IdentityIncrement;
+        r.Generated = src.Generated;
+        r.GeneratedAs = src.GeneratedAs;
+        r.NotForReplication = src.NotForReplication;
+        r.RowGuidCol = src.RowGuidCol;
+        r.RuleName = src.RuleName;
+        r.Persisted = src.Persisted;
+        r.XmlBody = src.XmlBody;
+        r.RefToType = src.RefToType;
+        r.WithTimeZone = src.WithTimeZone;
+        r.WithLocalTimeZone = src.WithLocalTimeZone;
+        r.KeyName = src.KeyName;
+        r.Logged = src.Logged;
+        r.ForBitData = src.ForBitData;
+        r.JavaLang = src.JavaLang;
+        r.JavaLangType = src.JavaLangType;
+    }
 }
 
 void TFldData::AssignDataType(const TFldData& Source) {
@@ -187,21 +205,26 @@ void TFldData::AssignDataType(const TFldData& Source) {
     FldType = Source.FldType;
     Precision = Source.Precision;
     Scale = Source.Scale;
-    DomainName = Source.DomainName;
-    CharSet = Source.CharSet;
-    CharSetID = Source.CharSetID;
     fBody = Source.fBody;
-    Collation = Source.Collation;
-    CollationID = Source.CollationID;
-    BlobSubType = Source.BlobSubType;
-    BlobSubTypeIdent = Source.BlobSubTypeIdent;
-    BlobSegSize = Source.BlobSegSize;
-    TypeOf = Source.TypeOf;
-    TypeOfTbl = Source.TypeOfTbl;
-    TypeOfFld = Source.TypeOfFld;
+    // The optional attributes: copied (defaults included) once either side holds some.
+    if (Source.fRare || fRare) {
+        TFldRare& r = EditRare();
+        const TFldRare& src = Source.Rare();
+        r.DomainName = src.DomainName;
+        r.CharSet = src.CharSet;
+        r.CharSetID = src.CharSetID;
+        r.Collation = src.Collation;
+        r.CollationID = src.CollationID;
+        r.BlobSubType = src.BlobSubType;
+        r.BlobSubTypeIdent = src.BlobSubTypeIdent;
+        r.BlobSegSize = src.BlobSegSize;
+        r.TypeOf = src.TypeOf;
+        r.TypeOfTbl = src.TypeOfTbl;
+        r.TypeOfFld = src.TypeOfFld;
+    }
 }
 
-bool TFldData::ArrayBoundsDiff(const TFldData& aOther) const { return ArrayBounds != aOther.ArrayBounds; }
+bool TFldData::ArrayBoundsDiff(const TFldData& aOther) const { return Rare().ArrayBounds != aOther.Rare().ArrayBounds; }
 
 TDBFieldType TFldData::FldTypeFromIbType(std::int32_t IbType, std::int32_t IbSubType) {
     switch (IbType) {
@@ -217,8 +240,8 @@ TDBFieldType TFldData::FldTypeFromIbType(std::int32_t IbType, std::int32_t IbSub
         case 24: case 25: return iftDecFloat;
         case 26: return iftNumeric;
         case 27: return iftDoublePrecision;
-        case 28: WithTimeZone = true; return iftTime;
-        case 29: WithTimeZone = true; return iftTimeStamp;
+        case 28: EditRare().WithTimeZone = true; return iftTime;
+        case 29: EditRare().WithTimeZone = true; return iftTimeStamp;
         case 35: {
             const TIBSQLDialectType dialect = fObjs ? fObjs->fIBServerOptions.GetSQLDialect() : 3;
             return dialect == 3 ? iftTimeStamp : iftDate;
@@ -233,7 +256,7 @@ TDBFieldType TFldData::FldTypeFromIbType(std::int32_t IbType, std::int32_t IbSub
 bool TFldData::IsCharType() const {
     switch (FieldType) {
         case iftVarchar: case iftChar: case iftNChar: case iftCstring: return true;
-        case iftBlob: return BlobSubType == 1;
+        case iftBlob: return Rare().BlobSubType == 1;
         case iftDomain: {
             const TDmnData* dmn = GetDmnData();
             return dmn && dmn->fData && dmn->fData->FieldType != iftDomain && dmn->fData->IsCharType();
@@ -243,17 +266,17 @@ bool TFldData::IsCharType() const {
 }
 
 TDmnData* TFldData::GetDmnData() const {
-    if (FieldType != iftDomain || !fObjs || DomainName.empty()) return nullptr;
-    if (TDmnData* d = fObjs->Dmn.Find(DomainName)) return d;
-    if (!DomainSchema.empty()) return fObjs->Dmn.Find(SchObjName(DomainSchema, DomainName));
+    if (FieldType != iftDomain || !fObjs || Rare().DomainName.empty()) return nullptr;
+    if (TDmnData* d = fObjs->Dmn.Find(Rare().DomainName)) return d;
+    if (!Rare().DomainSchema.empty()) return fObjs->Dmn.Find(SchObjName(Rare().DomainSchema, Rare().DomainName));
     return nullptr;
 }
 
 std::string TFldData::DefaultCharSet() const {
     if (!IsCharType()) return std::string();
-    if (!CharSet.empty()) return CharSet;
-    if (const TDmnData* dmn = GetDmnData(); dmn && dmn->fData && !dmn->fData->CharSet.empty())
-        return dmn->fData->CharSet;
+    if (!Rare().CharSet.empty()) return Rare().CharSet;
+    if (const TDmnData* dmn = GetDmnData(); dmn && dmn->fData && !dmn->fData->Rare().CharSet.empty())
+        return dmn->fData->Rare().CharSet;
     if (GetDatabaseType() == dbInterBase) return IBOptions().GetDBCharSet();
     return std::string();
 }
@@ -261,35 +284,35 @@ std::string TFldData::DefaultCharSet() const {
 void TFldData::GetCharsetCollation(std::int32_t aCharsetID, const std::string& aCharsetName,
                                    const std::string& aCollationName, std::int32_t aCollationID) {
     if (IsCharType()) {
-        CharSetID = aCharsetID;
-        CharSet = aCharsetName;
-        Collation = aCollationName;
-        CollationID = aCollationID;
+        EditRare().CharSetID = aCharsetID;
+        EditRare().CharSet = aCharsetName;
+        EditRare().Collation = aCollationName;
+        EditRare().CollationID = aCollationID;
         bool dropCollation;
         if (FieldType == iftDomain) {
             const TDmnData* dmn = GetDmnData();
-            dropCollation = dmn && dmn->fData && SameText(Collation, dmn->fData->Collation);
+            dropCollation = dmn && dmn->fData && SameText(Rare().Collation, dmn->fData->Rare().Collation);
         } else {
-            dropCollation = SameText(Collation, DefaultCharSet());
+            dropCollation = SameText(Rare().Collation, DefaultCharSet());
         }
         if (dropCollation) {
-            Collation.clear();
-            CollationID = 0;
+            EditRare().Collation.clear();
+            EditRare().CollationID = 0;
         }
         const std::string& dbCharSet = IBOptions().GetDBCharSet();
         if (SameText(aCharsetName, dbCharSet) || (SameText(aCharsetName, "NONE") && dbCharSet.empty())) {
-            CharSet.clear();
-            CharSetID = 0;
+            EditRare().CharSet.clear();
+            EditRare().CharSetID = 0;
         }
     } else {
-        Collation.clear();
-        CollationID = 0;
+        EditRare().Collation.clear();
+        EditRare().CollationID = 0;
     }
     if (IsComputed()) {
-        CharSet.clear();
-        CharSetID = 0;
-        Collation.clear();
-        CollationID = 0;
+        EditRare().CharSet.clear();
+        EditRare().CharSetID = 0;
+        EditRare().Collation.clear();
+        EditRare().CollationID = 0;
     }
 }
 
@@ -307,13 +330,13 @@ const TIBServerOptions& TFldData::IBOptions() const {
 }
 
 std::string TFldData::FieldTypeDef() const {
-    if (FncParameter != 0) return "PARAMETER " + Num(FncParameter);
+    if (Rare().FncParameter != 0) return "PARAMETER " + Num(Rare().FncParameter);
     const TDatabaseType db = GetDatabaseType();
     if (FieldType == iftDomain) {
-        std::string r = TypeOf ? "TYPE OF " : "";
-        if (!TypeOfTbl.empty() && !TypeOfFld.empty())
-            return r + "COLUMN " + QuoteIdent(TypeOfTbl) + "." + QuoteIdent(TypeOfFld);
-        return r + QuoteIdent(DomainName);
+        std::string r = Rare().TypeOf ? "TYPE OF " : "";
+        if (!Rare().TypeOfTbl.empty() && !Rare().TypeOfFld.empty())
+            return r + "COLUMN " + QuoteIdent(Rare().TypeOfTbl) + "." + QuoteIdent(Rare().TypeOfFld);
+        return r + QuoteIdent(Rare().DomainName);
     }
     if (IsComputed()) return (db == dbMSSQL ? "AS " : "COMPUTED BY ") + fBody;
 
@@ -337,24 +360,24 @@ std::string TFldData::FieldTypeDef() const {
             r += "(" + Num(CharLength) + ")";
         if (ver == st_Firebird_40) {
             if (FieldType == iftBinary || FieldType == iftVarBinary) r += "(" + Num(CharLength) + ")";
-            if ((FieldType == iftTime || FieldType == iftTimeStamp) && WithTimeZone) r += " WITH TIME ZONE";
+            if ((FieldType == iftTime || FieldType == iftTimeStamp) && Rare().WithTimeZone) r += " WITH TIME ZONE";
         }
     } else if (IsCharLengthType(FieldType) || FieldType == iftVarChar2 || FieldType == iftCstring) {
         if (CharLength > 1) r += "(" + Num(CharLength) + ")";
         else if (CharLength == -1) r += "(MAX)";
     }
-    if (db == dbInterBase && !ArrayBounds.empty()) {
+    if (db == dbInterBase && !Rare().ArrayBounds.empty()) {
         r += " [";
-        for (std::size_t i = 0; i < ArrayBounds.size(); ++i) {
+        for (std::size_t i = 0; i < Rare().ArrayBounds.size(); ++i) {
             if (i) r += ", ";
-            r += Num(ArrayBounds[i].LowerBound) + ":" + Num(ArrayBounds[i].UpperBound);
+            r += Num(Rare().ArrayBounds[i].LowerBound) + ":" + Num(Rare().ArrayBounds[i].UpperBound);
         }
         r += "]";
     }
     if (FieldType == iftBlob) {
-        if (BlobSubType != 0) r += " SUB_TYPE " + Num(BlobSubType);
-        if (BlobSegSize != 0 && BlobSegSize != 80 && !dynamic_cast<const TUdfData*>(OwnObj))
-            r += " SEGMENT SIZE " + Num(BlobSegSize);
+        if (Rare().BlobSubType != 0) r += " SUB_TYPE " + Num(Rare().BlobSubType);
+        if (Rare().BlobSegSize != 0 && Rare().BlobSegSize != 80 && !dynamic_cast<const TUdfData*>(OwnObj))
+            r += " SEGMENT SIZE " + Num(Rare().BlobSegSize);
     }
     if (FieldType == iftNumber || FieldType == iftNumeric || FieldType == iftDecimal)
         r += PrecScale(Precision, Scale);
@@ -431,16 +454,16 @@ std::string TFldData::DropDef() const {
 
 std::string TFldData::IBTypeDef() const {
     std::string r = FieldTypeDef();
-    if (FncParameter != 0) return r;
-    if (FncByDescriptor) r += " BY DESCRIPTOR";
-    if (FncByValue) r += " BY VALUE";
+    if (Rare().FncParameter != 0) return r;
+    if (Rare().FncByDescriptor) r += " BY DESCRIPTOR";
+    if (Rare().FncByValue) r += " BY VALUE";
 
     const TIBServerOptions& ib = IBOptions();
     const TIBSQLServerVersionType ver = ib.GetSQLServerVersion();
     const bool charSetCompare = ib.GetIBCompareOptions().GetFldCharsetCompare();
-    if (!CharSet.empty() && DomainName.empty() && !IsComputed() && charSetCompare &&
-        (!SameText(CharSet, ib.GetDBCharSet()) || !Collation.empty()))
-        r += " CHARACTER SET " + CharSet;
+    if (!Rare().CharSet.empty() && Rare().DomainName.empty() && !IsComputed() && charSetCompare &&
+        (!SameText(Rare().CharSet, ib.GetDBCharSet()) || !Rare().Collation.empty()))
+        r += " CHARACTER SET " + Rare().CharSet;
 
     // Identity columns exist from Firebird 3.0 on.
     const bool identity = Identity && (ver == st_Firebird_30 || ver == st_Firebird_40);
@@ -450,7 +473,7 @@ std::string TFldData::IBTypeDef() const {
     bool writeDefault = !d.empty();
     if (writeDefault && FieldType == iftDomain)
         if (const TDmnData* dmn = GetDmnData(); dmn && dmn->fData)
-            writeDefault = TypeOf || d != dmn->fData->GetDefValue();
+            writeDefault = Rare().TypeOf || d != dmn->fData->GetDefValue();
     if (writeDefault) {
         if (OwnerIsProcedure()) {
             // Parameter defaults exist from Firebird 2.0 and InterBase 7 on; column defaults
@@ -465,8 +488,8 @@ std::string TFldData::IBTypeDef() const {
     // An identity column is NOT NULL by itself; without the identity clause the constraint
     // must stay.
     if (!Nullable && !identity) r += " NOT NULL";
-    if (!CheckDef.empty()) r += " CHECK" + CheckDef;
-    if (charSetCompare && !Collation.empty()) r += " COLLATE " + Collation;
+    if (!Rare().CheckDef.empty()) r += " CHECK" + Rare().CheckDef;
+    if (charSetCompare && !Rare().Collation.empty()) r += " COLLATE " + Rare().Collation;
     return r;
 }
 
@@ -478,7 +501,7 @@ std::string TFldData::MySQLTypeDef() const {
         r += "(" + Num(CharLength) + ")";
     } else if (FieldType == iftEnum || FieldType == iftSet) {
         r += "(";
-        for (std::size_t i = 0; i < EnumValues.size(); ++i) r += (i ? ", " : "") + EnumValues[i];
+        for (std::size_t i = 0; i < Rare().EnumValues.size(); ++i) r += (i ? ", " : "") + Rare().EnumValues[i];
         r += ")";
     } else if (FieldType == iftFloat || FieldType == iftDouble || FieldType == iftNumeric ||
                FieldType == iftDecimal) {
@@ -486,8 +509,8 @@ std::string TFldData::MySQLTypeDef() const {
     } else if (Precision != 0) {
         r += "(" + Num(Precision) + ")";
     }
-    if (!CharSet.empty()) r += " CHARACTER SET " + CharSet;
-    if (!Collation.empty()) r += " COLLATE " + Collation;
+    if (!Rare().CharSet.empty()) r += " CHARACTER SET " + Rare().CharSet;
+    if (!Rare().Collation.empty()) r += " COLLATE " + Rare().Collation;
     if (Unsigned) r += " UNSIGNED";
     if (ZeroFill) r += " ZEROFILL";
     if (Binary) r += " BINARY";
@@ -509,33 +532,33 @@ std::string TFldData::MySQLTypeDef() const {
 std::string TFldData::PGSQLTypeDef() const {
     std::string r;
     if (FieldType == iftDomain) {
-        r = DomainName;
+        r = Rare().DomainName;
     } else {
         r = LowerCase(FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown]);
         if ((FieldType == iftVarchar || FieldType == iftChar) && CharLength != 0)
             r += "(" + Num(CharLength) + ")";
         if (FieldType == iftNumeric || FieldType == iftDecimal) r += PrecScale(Precision, Scale);
         if (FieldType == iftTimeTZ || FieldType == iftTimeStampTZ) r += " with time zone";
-        if (!CharSet.empty()) r += " character set " + CharSet;
+        if (!Rare().CharSet.empty()) r += " character set " + Rare().CharSet;
         // Collation names are identifiers: "C" unquoted would fold to c.
-        if (!Collation.empty())
-            r += " collate " + (Collation.front() == '"' ? Collation : QuoteIdent(Collation));
+        if (!Rare().Collation.empty())
+            r += " collate " + (Rare().Collation.front() == '"' ? Rare().Collation : QuoteIdent(Rare().Collation));
     }
-    for (const TDbArrayBound& b : ArrayBounds) r += "[" + (b.UpperBound != 0 ? Num(b.UpperBound) : "") + "]";
+    for (const TDbArrayBound& b : Rare().ArrayBounds) r += "[" + (b.UpperBound != 0 ? Num(b.UpperBound) : "") + "]";
     if (!Nullable) r += " not null";
     const std::string d = GetDefValue();
     if (!d.empty()) r += " default " + d;
-    if (!CheckDef.empty()) {
-        if (!CtrName.empty()) r += " CONSTRAINT " + QuoteIdent(CtrName);
-        r += " CHECK" + CheckDef;
+    if (!Rare().CheckDef.empty()) {
+        if (!Rare().CtrName.empty()) r += " CONSTRAINT " + QuoteIdent(Rare().CtrName);
+        r += " CHECK" + Rare().CheckDef;
     }
     return r;
 }
 
 std::string TFldData::ASATypeDef() const {
     std::string r;
-    if (!DomainName.empty()) {
-        r = QuoteIdent(DomainName);
+    if (!Rare().DomainName.empty()) {
+        r = QuoteIdent(Rare().DomainName);
     } else {
         r = FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown];
         if (IsCharLengthType(FieldType) && CharLength >= 2) r += "(" + Num(CharLength) + ")";
@@ -546,19 +569,19 @@ std::string TFldData::ASATypeDef() const {
     const std::string d = GetDefValue();
     if (!d.empty()) r += (prc ? " = " : " DEFAULT ") + d;
     if (InOut == ioOut) r += " OUTPUT";
-    if (!Collation.empty()) r += " COLLATE " + Collation;
-    if (Identity) r += " IDENTITY (" + Num(IdentitySeed) + ", " + Num(IdentityIncrement) + ")";
-    if (RowGuidCol) r += " ROWGUIDCOL";
+    if (!Rare().Collation.empty()) r += " COLLATE " + Rare().Collation;
+    if (Identity) r += " IDENTITY (" + Num(Rare().IdentitySeed) + ", " + Num(Rare().IdentityIncrement) + ")";
+    if (Rare().RowGuidCol) r += " ROWGUIDCOL";
     if (!prc) r += Nullable ? " NULL" : " NOT NULL";
     return r;
 }
 
 std::string TFldData::ASETypeDef() const {
     std::string r;
-    if (JavaLang) {
-        r = "java.lang." + JavaLangType + PrecScale(Precision, Scale);
+    if (Rare().JavaLang) {
+        r = "java.lang." + Rare().JavaLangType + PrecScale(Precision, Scale);
     } else if (FieldType == iftDomain) {
-        r = QuoteIdent(DomainName);
+        r = QuoteIdent(Rare().DomainName);
     } else if (IsComputed()) {
         return "AS " + fBody;
     } else if (FieldType == iftTable) {
@@ -575,7 +598,7 @@ std::string TFldData::ASETypeDef() const {
     const bool prc = OwnerIsProcedure();
     const std::string d = GetDefValue();
     if (!d.empty()) r += (prc ? " = " : " DEFAULT ") + d;
-    if (!Collation.empty()) r += " COLLATE " + Collation;
+    if (!Rare().Collation.empty()) r += " COLLATE " + Rare().Collation;
     if (Identity) r += " IDENTITY";
     if (!prc) r += Nullable ? " NULL" : " NOT NULL";
     return r;
@@ -585,14 +608,14 @@ std::string TFldData::MSSQLTypeDef() const {
     std::string r;
     const bool computed = IsComputed();
     if (FieldType == iftDomain) {
-        if (!DomainSchema.empty()) r = QuoteIdent(DomainSchema) + ".";
-        r += QuoteIdent(DomainName);
+        if (!Rare().DomainSchema.empty()) r = QuoteIdent(Rare().DomainSchema) + ".";
+        r += QuoteIdent(Rare().DomainName);
     } else if (computed) {
         r = "AS " + fBody;
-        if (Persisted) r += " PERSISTED";
+        if (Rare().Persisted) r += " PERSISTED";
     } else if (FieldType == iftXml) {
         r = "XML";
-        if (!XmlBody.empty()) r += " " + XmlBody;
+        if (!Rare().XmlBody.empty()) r += " " + Rare().XmlBody;
     } else if (FieldType == iftTable) {
         return "TABLE";
     } else {
@@ -614,20 +637,20 @@ std::string TFldData::MSSQLTypeDef() const {
     const std::string d = GetDefValue();
     if (!d.empty()) r += (prc ? " = " : " DEFAULT ") + d;
     if (InOut == ioOut) r += " OUTPUT";
-    if (!Collation.empty() && !dynamic_cast<const TDmnData*>(OwnObj)) r += " COLLATE " + Collation;
+    if (!Rare().Collation.empty() && !dynamic_cast<const TDmnData*>(OwnObj)) r += " COLLATE " + Rare().Collation;
     if (Identity) {
         r += " IDENTITY";
-        if (IdentityIncrement != 0) r += " (" + Num(IdentitySeed) + ", " + Num(IdentityIncrement) + ")";
+        if (Rare().IdentityIncrement != 0) r += " (" + Num(Rare().IdentitySeed) + ", " + Num(Rare().IdentityIncrement) + ")";
     }
-    if (RowGuidCol) r += " ROWGUIDCOL";
+    if (Rare().RowGuidCol) r += " ROWGUIDCOL";
     if (!computed && !prc) r += Nullable ? " NULL" : " NOT NULL";
     return r;
 }
 
 std::string TFldData::OracleTypeDef() const {
-    const std::string ref = RefToType ? "REF " : "";
+    const std::string ref = Rare().RefToType ? "REF " : "";
     std::string r = ref;
-    if (!DomainName.empty()) r += DomainName;
+    if (!Rare().DomainName.empty()) r += Rare().DomainName;
     else if (FieldType != iftUnknown) r += FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown];
     switch (FieldType) {
         case iftVarchar: case iftChar: case iftVarChar2: case iftNChar: case iftNVarChar:
@@ -650,8 +673,8 @@ std::string TFldData::OracleTypeDef() const {
             break;
         case iftTimeStamp:
             if (Precision != 0) r += "(" + Num(Precision) + ")";
-            if (WithTimeZone) r += " WITH TIME ZONE";
-            else if (WithLocalTimeZone) r += " WITH LOCAL TIME ZONE";
+            if (Rare().WithTimeZone) r += " WITH TIME ZONE";
+            else if (Rare().WithLocalTimeZone) r += " WITH LOCAL TIME ZONE";
             break;
         default:
             break;
@@ -665,7 +688,7 @@ std::string TFldData::OracleTypeDef() const {
 std::string TFldData::DB2TypeDef() const {
     std::string r;
     if (FieldType == iftDomain) {
-        r = DomainName;
+        r = Rare().DomainName;
     } else {
         if (FieldType != iftUnknown) r = FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown];
         if ((FieldType == iftVarchar || FieldType == iftChar || FieldType == iftBlob || FieldType == iftClob ||
@@ -674,21 +697,21 @@ std::string TFldData::DB2TypeDef() const {
         if ((FieldType == iftNumeric || FieldType == iftDecimal) && Precision != 0)
             r += "(" + Num(Precision) + "," + Num(Scale) + ")";
     }
-    if (ForBitData) r += " FOR BIT DATA";
-    if (Logged == 0) r += " NOT LOGGED";
-    else if (Logged == 1) r += " LOGGED";
-    if (Compact == 0) r += " NOT COMPACT";
-    else if (Compact == 1) r += " COMPACT";
+    if (Rare().ForBitData) r += " FOR BIT DATA";
+    if (Rare().Logged == 0) r += " NOT LOGGED";
+    else if (Rare().Logged == 1) r += " LOGGED";
+    if (Rare().Compact == 0) r += " NOT COMPACT";
+    else if (Rare().Compact == 1) r += " COMPACT";
     if (!Nullable) r += " NOT NULL";
-    if (Generated != '\0' && Generated != ' ') {
+    if (Rare().Generated != '\0' && Rare().Generated != ' ') {
         r += " GENERATED ";
-        if (Generated == 'A') r += "ALWAYS ";
-        else if (Generated == 'D') r += "BY DEFAULT ";
+        if (Rare().Generated == 'A') r += "ALWAYS ";
+        else if (Rare().Generated == 'D') r += "BY DEFAULT ";
         if (Identity) {
             r += "AS IDENTITY";
-            if (SeqData) r += SeqData->ParamDef();
+            if (Rare().SeqData) r += Rare().SeqData->ParamDef();
         } else {
-            r += "AS(" + GeneratedAs + ")";
+            r += "AS(" + Rare().GeneratedAs + ")";
         }
     }
     const std::string d = GetDefValue();

@@ -48,34 +48,17 @@ struct TDbArrayBound {
     bool operator==(const TDbArrayBound&) const = default;
 };
 
-class TFldData : public TDbObj {
-public:
-    explicit TFldData(TCustomObjs* aObjs);
-    ~TFldData() override;
-    const char* ClassName() const override { return "TFldData"; }
+// What most columns and parameters leave unset, kept out of the record until one of it is
+// written (EditRare); Rare() reads the defaults while unset.
+struct TFldRare {
+    TFldRare();
+    ~TFldRare();
+    TFldRare(const TFldRare&) = delete;
+    TFldRare& operator=(const TFldRare&) = delete;
 
     std::string FDefValue;                    // read through GetDefValue
-    TDBFieldType FieldType = iftUnknown;
-    TDBFieldType NumericFieldType = iftUnknown;  // storage type behind NUMERIC/DECIMAL
-    std::int32_t FieldLength = 0;             // bytes
-    std::int32_t CharLength = 0;              // characters; -1 = MAX
-    std::int32_t FldType = 0;                 // raw type code of the source system
-    std::int32_t Precision = 0;
-    std::int32_t Scale = 0;
-    bool Nullable = true;
-    std::int32_t Position = 0;
-    std::int32_t PositionTarget = -1;
-    std::int32_t DBPosition = 0;
-    bool Unsigned = false;
-    bool ZeroFill = false;
-    bool Binary = false;
-    bool AutoInc = false;
-    bool Exists = false;
-    bool Compare = false;
     std::string DomainName;
     std::string DomainSchema;
-    std::string OwnName;          // owning table, view or routine
-    TDbObj* OwnObj = nullptr;     // owning object; not owned
     std::string CharSet;
     std::int32_t CharSetID = 0;
     std::string CheckDef;         // inline CHECK text, with its leading space and parentheses
@@ -89,14 +72,12 @@ public:
     std::string TypeOfTbl;
     std::string TypeOfFld;
     std::vector<TDbArrayBound> ArrayBounds;
-    TParamInOutType InOut = ioUnknown;
     bool FncByValue = false;
     bool FncByDescriptor = false;
     std::int32_t FncParameter = 0;
     bool FncDeterministic = false;
     std::int32_t IndexSortType = 0;
     std::vector<std::string> EnumValues;  // MySQL ENUM/SET values as written (literals)
-    bool Identity = false;
     std::int32_t IdentitySeed = 0;
     std::int32_t IdentityIncrement = 0;
     std::unique_ptr<TGnrData> SeqData;    // identity sequence options (DB2); made on demand
@@ -117,6 +98,39 @@ public:
     bool ForBitData = false;
     bool JavaLang = false;
     std::string JavaLangType;
+};
+
+class TFldData : public TDbObj {
+public:
+    explicit TFldData(TCustomObjs* aObjs);
+    ~TFldData() override;
+    const char* ClassName() const override { return "TFldData"; }
+
+    std::string OwnName;          // owning table, view or routine
+    TDbObj* OwnObj = nullptr;     // owning object; not owned
+    std::int32_t FieldLength = 0;             // bytes
+    std::int32_t CharLength = 0;              // characters; -1 = MAX
+    std::int32_t FldType = 0;                 // raw type code of the source system
+    std::int32_t Precision = 0;
+    std::int32_t Scale = 0;
+    std::int32_t Position = 0;
+    std::int32_t PositionTarget = -1;
+    std::int32_t DBPosition = 0;
+    TDBFieldType FieldType = iftUnknown;
+    TDBFieldType NumericFieldType = iftUnknown;  // storage type behind NUMERIC/DECIMAL
+    TParamInOutType InOut = ioUnknown;
+    bool Nullable = true;
+    bool Unsigned = false;
+    bool ZeroFill = false;
+    bool Binary = false;
+    bool AutoInc = false;
+    bool Exists = false;
+    bool Compare = false;
+    bool Identity = false;
+
+    // The optional attributes; the shared defaults while unset.
+    const TFldRare& Rare() const { return fRare ? *fRare : NoRare(); }
+    TFldRare& EditRare();
 
     // A computed column: its computed-by expression is the body.
     bool IsComputed() const { return !fBody.empty(); }
@@ -146,7 +160,9 @@ public:
     // The default text; a default wholly enclosed in double quotes is re-written as a string
     // literal of the column's database kind.
     std::string GetDefValue() const;
-    void SetDefValue(const std::string& aValue) { FDefValue = aValue; }
+    void SetDefValue(const std::string& aValue) {
+        if (!aValue.empty() || fRare) EditRare().FDefValue = aValue;
+    }
     // The identity sequence record, created on first use.
     TGnrData* GetSeqData();
 
@@ -192,6 +208,8 @@ public:
     std::string DB2TypeDef() const;
 
 private:
+    static const TFldRare& NoRare();
+    std::unique_ptr<TFldRare> fRare;
     bool OwnerIsProcedure() const;
     const TIBServerOptions& IBOptions() const;
 };

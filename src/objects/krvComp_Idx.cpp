@@ -41,7 +41,7 @@ std::string TIdxData::GetFlds() const {
         r += QuoteIdent(f->fObjName);
         // MySQL wants the prefix length right after the name: "c(10) DESC".
         if (mysql && f->CharLength > 0) r += "(" + std::to_string(f->CharLength) + ")";
-        if (f->IndexSortType == 2) r += " DESC";
+        if (f->Rare().IndexSortType == 2) r += " DESC";
     }
     return r;
 }

@@ -95,8 +95,8 @@ std::string TTblData::TypeDef() const {
         }
         if (db == dbMySQL)
             for (TFldData* f : Flds)
-                if (!f->KeyName.empty())
-                    r += "KEY " + QuoteIdent(f->KeyName) + "(" + QuoteIdent(f->fObjName) + "),\r\n";
+                if (!f->Rare().KeyName.empty())
+                    r += "KEY " + QuoteIdent(f->Rare().KeyName) + "(" + QuoteIdent(f->fObjName) + "),\r\n";
         CloseList(r);
     }
     if (!AsSelect.empty()) r += "\r\nAS " + AsSelect;

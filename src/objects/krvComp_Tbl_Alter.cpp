@@ -25,7 +25,7 @@ bool In(TDBFieldType t, std::initializer_list<TDBFieldType> set) {
 
 // The type data of a column: its domain's when it has one that is found.
 const TFldData& DataOf(const TFldData& f) {
-    if (!f.DomainName.empty())
+    if (!f.Rare().DomainName.empty())
         if (const TDmnData* d = f.GetDmnData(); d && d->fData) return *d->fData;
     return f;
 }
@@ -159,13 +159,13 @@ struct TIBRoutine {
         }
         TFldData* m = c.m;
         TFldData* t = c.t;
-        if (!m->DomainName.empty() && t->DomainName.empty()) {
-            c.Stmt("Update rdb$Relation_Fields set Rdb$Field_Source = " + c.Lit(m->DomainName) + kCRLF + WhereRel());
+        if (!m->Rare().DomainName.empty() && t->Rare().DomainName.empty()) {
+            c.Stmt("Update rdb$Relation_Fields set Rdb$Field_Source = " + c.Lit(m->Rare().DomainName) + kCRLF + WhereRel());
             c.Warn("SimpleType > Domain conversion");
             c.RecreateViews();
             return;
         }
-        if (m->DomainName.empty() && !t->DomainName.empty()) {
+        if (m->Rare().DomainName.empty() && !t->Rare().DomainName.empty()) {
             TFldData scratch(m->fObjs);
             scratch.Assign(*m);
             scratch.OwnName = m->OwnName;
@@ -181,7 +181,7 @@ struct TIBRoutine {
             c.RecreateViews();
             return;
         }
-        if (!m->DomainName.empty() || TypeM() == TypeT() || m->IsComputed()) return;
+        if (!m->Rare().DomainName.empty() || TypeM() == TypeT() || m->IsComputed()) return;
         const std::string note = "Alter Field: " + c.Id(c.Owner()) + "." + c.Id(c.Column()) + ": (" + t->TypeDef() +
                                  " -> " + m->TypeDef() + ")";
         c.Comment(m, note);
@@ -213,7 +213,7 @@ struct TIBRoutine {
                 break;
             case iftBlob:
                 text = "UPDATE RDB$FIELDS SET" + std::string(kCRLF) + R + " RDB$FIELD_LENGTH=8," + kCRLF +
-                       " RDB$FIELD_TYPE=261, RDB$FIELD_SUB_TYPE=" + std::to_string(m->BlobSubType) + T;
+                       " RDB$FIELD_TYPE=261, RDB$FIELD_SUB_TYPE=" + std::to_string(m->Rare().BlobSubType) + T;
                 break;
             case iftDate: simple(4, 12); break;
             case iftTime: simple(4, 13); break;
@@ -249,12 +249,12 @@ struct TIBRoutine {
                            SourceOf(c.Owner()),
                        c.Owner());
         }
-        if (m->ArrayBounds.size() == t->ArrayBounds.size()) {
-            for (std::size_t d = 0; d < m->ArrayBounds.size(); ++d)
-                if (!(m->ArrayBounds[d] == t->ArrayBounds[d]))
+        if (m->Rare().ArrayBounds.size() == t->Rare().ArrayBounds.size()) {
+            for (std::size_t d = 0; d < m->Rare().ArrayBounds.size(); ++d)
+                if (!(m->Rare().ArrayBounds[d] == t->Rare().ArrayBounds[d]))
                     c.Stmt("update rdb$field_dimensions set rdb$lower_bound = " +
-                               std::to_string(m->ArrayBounds[d].LowerBound) +
-                               ", rdb$upper_bound = " + std::to_string(m->ArrayBounds[d].UpperBound) + kCRLF +
+                               std::to_string(m->Rare().ArrayBounds[d].LowerBound) +
+                               ", rdb$upper_bound = " + std::to_string(m->Rare().ArrayBounds[d].UpperBound) + kCRLF +
                                "where rdb$field_name = (select rdb$field_source from rdb$relation_fields" + kCRLF +
                                "where rdb$relation_name = " + c.Lit(c.Owner()) +
                                " and rdb$field_name = " + c.Lit(c.Column()) + ")" + kCRLF +
@@ -271,7 +271,7 @@ struct TIBRoutine {
         TFldData* t = c.t;
         const std::string tm = TypeM(), ttp = TypeT();
         // 1 to 3: at most one type action.
-        if (tm != ttp && !m->IsComputed() && m->DomainName.empty()) {
+        if (tm != ttp && !m->IsComputed() && m->Rare().DomainName.empty()) {
             const int allow = IBAllowDataTypeAlter(*m, *t);
             if (oldIB) {
                 if (allowConv || allow >= 0) SystemTablePath();
@@ -288,9 +288,9 @@ struct TIBRoutine {
                                         c.Id(c.Owner()) + "." + c.Id(c.Column()) + " datatype from " + ttp + " to " + tm);
                 else AlterTypePath();
             }
-        } else if (!m->DomainName.empty() && !t->DomainName.empty() && m->DomainName != t->DomainName) {
+        } else if (!m->Rare().DomainName.empty() && !t->Rare().DomainName.empty() && m->Rare().DomainName != t->Rare().DomainName) {
             if ((oldIB || allowConv) && sysEdit) {
-                c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$FIELD_SOURCE=" + c.Lit(m->DomainName) + " " + WhereRel());
+                c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$FIELD_SOURCE=" + c.Lit(m->Rare().DomainName) + " " + WhereRel());
                 c.Warn("DataType conversion: replace DOMAIN /" + c.Table() + " (" + c.Column() + ")/");
             } else if (!oldIB && !allowConv) {
                 AlterTypePath();
@@ -320,31 +320,31 @@ struct TIBRoutine {
                        std::to_string(t->CharLength) + " to " + std::to_string(m->CharLength));
             }
             c.RecreateViews();
-        } else if (charSetCompare && m->CharSet != t->CharSet &&
+        } else if (charSetCompare && m->Rare().CharSet != t->Rare().CharSet &&
                    In(m->FieldType, {iftVarchar, iftChar, iftBlob, iftCstring}) && sysEdit) {
-            const bool mNone = m->CharSet.empty() || m->CharSet == "NONE";
-            if (mNone && t->CharSet != "NONE") {
+            const bool mNone = m->Rare().CharSet.empty() || m->Rare().CharSet == "NONE";
+            if (mNone && t->Rare().CharSet != "NONE") {
                 c.DropDependants();
                 c.Stmt("UPDATE RDB$FIELDS SET RDB$Character_Set_ID = NULL" + SourceOf(c.Table()));
             } else if (!mNone) {
                 c.DropDependants();
                 c.Stmt("UPDATE RDB$FIELDS SET RDB$Character_Set_ID =" + std::string(kCRLF) +
                        "(Select C.Rdb$Character_Set_ID from Rdb$Character_Sets C" + kCRLF +
-                       "where C.Rdb$Character_Set_Name=" + c.Lit(m->CharSet) + ")" + SourceOf(c.Table()));
+                       "where C.Rdb$Character_Set_Name=" + c.Lit(m->Rare().CharSet) + ")" + SourceOf(c.Table()));
             }
             c.Warn("DataType conversion: Charset difference /" + c.Table() + "(" + c.Column() + ")/");
             c.RecreateViews();
         }
         // 4. Collation.
-        if (charSetCompare && m->Collation != t->Collation && !m->IsComputed() && m->IsCharType()) {
+        if (charSetCompare && m->Rare().Collation != t->Rare().Collation && !m->IsComputed() && m->IsCharType()) {
             if (!sysEdit) {
                 c.CannotMake(m, "Collation change not supported: " + c.Id(c.Table()) + "." + c.Id(c.Column()) +
-                                    " (" + (t->Collation.empty() ? "none" : t->Collation) + " -> " +
-                                    (m->Collation.empty() ? "none" : m->Collation) + ")");
-            } else if (!m->Collation.empty()) {
+                                    " (" + (t->Rare().Collation.empty() ? "none" : t->Rare().Collation) + " -> " +
+                                    (m->Rare().Collation.empty() ? "none" : m->Rare().Collation) + ")");
+            } else if (!m->Rare().Collation.empty()) {
                 c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$Collation_ID =" + std::string(kCRLF) +
                        "(Select C.Rdb$Collation_ID from Rdb$Collations C" + kCRLF +
-                       "where C.Rdb$Collation_Name=" + c.Lit(m->Collation) + kCRLF +
+                       "where C.Rdb$Collation_Name=" + c.Lit(m->Rare().Collation) + kCRLF +
                        " and C.Rdb$Character_Set_ID = " + CharSetIdText() + ")" + kCRLF + "  " + WhereRel());
                 c.Warn("DataType conversion: Collation difference (replace) /" + c.Table() + "(" + c.Column() + ")/");
             } else {
@@ -355,19 +355,19 @@ struct TIBRoutine {
         }
         // 5. BLOB attributes.
         if (m->FieldType == iftBlob && t->FieldType == iftBlob && sysEdit) {
-            if (m->BlobSubType != t->BlobSubType) {
-                c.Stmt("UPDATE RDB$FIELDS SET RDB$FIELD_SUB_TYPE = " + std::to_string(m->BlobSubType) +
+            if (m->Rare().BlobSubType != t->Rare().BlobSubType) {
+                c.Stmt("UPDATE RDB$FIELDS SET RDB$FIELD_SUB_TYPE = " + std::to_string(m->Rare().BlobSubType) +
                        SourceOf(c.Table()));
                 c.Warn("DataType conversion: Blob SUB_TYPE /" + c.Table() + "(" + c.Column() + ")/");
             }
-            if (m->BlobSegSize != 0 && m->BlobSegSize != t->BlobSegSize) {
-                c.Stmt("UPDATE RDB$FIELDS SET RDB$SEGMENT_LENGTH = " + std::to_string(m->BlobSegSize) +
+            if (m->Rare().BlobSegSize != 0 && m->Rare().BlobSegSize != t->Rare().BlobSegSize) {
+                c.Stmt("UPDATE RDB$FIELDS SET RDB$SEGMENT_LENGTH = " + std::to_string(m->Rare().BlobSegSize) +
                        SourceOf(c.Table()));
                 c.Warn("DataType conversion: Blob SEGMENT_SIZE /" + c.Table() + "(" + c.Column() + ")/");
             }
         }
         // 6. Columns typed by domains this side does not know.
-        if (m->FieldType == iftUnknown && t->FieldType == iftUnknown && m->DomainName != t->DomainName)
+        if (m->FieldType == iftUnknown && t->FieldType == iftUnknown && m->Rare().DomainName != t->Rare().DomainName)
             c.Warn("-- Table: " + c.Table() + " Field: " + c.Column() + " [Domain-defined Field's difference]");
         // 7. Nullability.
         if (m->Nullable != t->Nullable && !m->IsComputed()) {
@@ -398,7 +398,7 @@ struct TIBRoutine {
                 scratch.Assign(DataOf(*m));
                 scratch.OwnName.clear();
                 scratch.OwnObj = nullptr;
-                scratch.SetDefValue(m->FDefValue);
+                scratch.SetDefValue(m->Rare().FDefValue);
                 scratch.SetObjName("QZTXXX");
                 c.Stmt("CREATE DOMAIN " + scratch.Def(), c.Owner());
                 c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$DEFAULT_SOURCE=" + std::string(kCRLF) +
@@ -406,7 +406,7 @@ struct TIBRoutine {
                        "RDB$DEFAULT_VALUE=" + kCRLF +
                        "(SELECT RDB$DEFAULT_VALUE FROM RDB$FIELDS where RDB$FIELD_NAME='QZTXXX')" + kCRLF + WhereRel());
                 c.Stmt("DROP DOMAIN QZTXXX", c.Owner());
-                if (m->DomainName.empty())
+                if (m->Rare().DomainName.empty())
                     c.Stmt("UPDATE RDB$FIELDS SET RDB$DEFAULT_VALUE = NULL," + std::string(kCRLF) +
                            "RDB$DEFAULT_SOURCE = '' WHERE RDB$FIELD_NAME =" + kCRLF +
                            "(SELECT RDB$FIELD_SOURCE FROM RDB$RELATION_FIELDS" + kCRLF +
@@ -418,7 +418,7 @@ struct TIBRoutine {
             }
         }
         // 9. Domain added or removed.
-        if (m->DomainName.empty() != t->DomainName.empty() && !m->DomainName.empty() && m->GetDmnData() &&
+        if (m->Rare().DomainName.empty() != t->Rare().DomainName.empty() && !m->Rare().DomainName.empty() && m->GetDmnData() &&
             m->GetDmnData()->fData) {
             const int allow = IBAllowDataTypeAlter(*m->GetDmnData()->fData, *t);
             if (!allowConv && allow < 0)
@@ -460,11 +460,11 @@ void PGSQLRoutine(TAlterCtx& c) {
     const std::string col = c.Id(c.t->fObjName);
     const std::string head = "ALTER TABLE " + table + " ALTER COLUMN " + col;
     const bool typeDiff = c.m->FieldTypeDef() != c.t->FieldTypeDef();
-    if (typeDiff || c.m->Collation != c.t->Collation) {
+    if (typeDiff || c.m->Rare().Collation != c.t->Rare().Collation) {
         c.DropDependants();
         // The collation rides on the type clause; the column keeps the database's when none is named.
         c.Stmt(head + " TYPE " + c.m->FieldTypeDef() +
-               (c.m->Collation.empty() ? std::string() : " COLLATE " + c.Id(c.m->Collation)));
+               (c.m->Rare().Collation.empty() ? std::string() : " COLLATE " + c.Id(c.m->Rare().Collation)));
         if (typeDiff) NarrowingWarning(c);
         c.RecreateViews();
     }
@@ -482,8 +482,8 @@ void MySQLRoutine(TAlterCtx& c) {
     if (c.m->TypeDef() == c.t->TypeDef()) return;
     // The server refuses to retype a column that a foreign key uses: keys, indices and views
     // on the column go first and are created again by their own phases.
-    const bool typeDiff = c.m->FieldTypeDef() != c.t->FieldTypeDef() || c.m->CharSet != c.t->CharSet ||
-                          c.m->Collation != c.t->Collation;
+    const bool typeDiff = c.m->FieldTypeDef() != c.t->FieldTypeDef() || c.m->Rare().CharSet != c.t->Rare().CharSet ||
+                          c.m->Rare().Collation != c.t->Rare().Collation;
     if (typeDiff) c.DropDependants();
     c.Stmt("ALTER TABLE " + c.Id(c.Table()) + " MODIFY COLUMN " + c.Id(c.Column()) + " " + c.m->TypeDef());
     if (typeDiff) c.RecreateViews();
@@ -516,7 +516,7 @@ void MSSQLRoutine(TAlterCtx& c) {
                    c.Owner());
         c.RecreateViews();
     }
-    if (m->FieldTypeDef() != t->FieldTypeDef() || m->Collation != t->Collation || m->Nullable != t->Nullable) {
+    if (m->FieldTypeDef() != t->FieldTypeDef() || m->Rare().Collation != t->Rare().Collation || m->Nullable != t->Nullable) {
         c.DropDependants();
         const std::string table = m->OwnObj ? m->OwnObj->GetObjFullName() : m->OwnName;
         if (m->IsComputed() || t->IsComputed()) {
@@ -526,7 +526,7 @@ void MSSQLRoutine(TAlterCtx& c) {
             c.RecreateViews();
         } else {
             const std::string text = "ALTER TABLE " + table + " ALTER COLUMN " + c.Id(c.Column()) + " " +
-                                     m->FieldTypeDef() + (m->Collation.empty() ? "" : " COLLATE " + m->Collation) +
+                                     m->FieldTypeDef() + (m->Rare().Collation.empty() ? "" : " COLLATE " + m->Rare().Collation) +
                                      (m->Nullable ? " NULL" : " NOT NULL");
             if (MSSQLConversionAllowed(t->FieldType, m->FieldType)) {
                 c.Stmt(text, c.Owner());
@@ -540,9 +540,9 @@ void MSSQLRoutine(TAlterCtx& c) {
             }
         }
     }
-    if (m->RowGuidCol != t->RowGuidCol) {
+    if (m->Rare().RowGuidCol != t->Rare().RowGuidCol) {
         c.Stmt("ALTER TABLE " + c.Id(c.Owner()) + " ALTER COLUMN " + c.Id(c.Column()) +
-               (m->RowGuidCol ? " ADD ROWGUIDCOL" : " DROP ROWGUIDCOL"));
+               (m->Rare().RowGuidCol ? " ADD ROWGUIDCOL" : " DROP ROWGUIDCOL"));
         c.RecreateViews();
     }
 }
@@ -589,8 +589,8 @@ void ASERoutine(TAlterCtx& c) {
 }  // namespace
 
 int IBAllowDataTypeAlter(const TFldData& aNew, const TFldData& aOld) {
-    if ((!aNew.DomainName.empty() && (!aNew.GetDmnData() || !aNew.GetDmnData()->fData)) ||
-        (!aOld.DomainName.empty() && (!aOld.GetDmnData() || !aOld.GetDmnData()->fData)))
+    if ((!aNew.Rare().DomainName.empty() && (!aNew.GetDmnData() || !aNew.GetDmnData()->fData)) ||
+        (!aOld.Rare().DomainName.empty() && (!aOld.GetDmnData() || !aOld.GetDmnData()->fData)))
         return 1;
     const TFldData& n = DataOf(aNew);
     const TFldData& o = DataOf(aOld);

@@ -70,9 +70,9 @@ void TFldData::DoBeforeCreate() {
     TDbObj::DoBeforeCreate();
     if (DebugLog && fObjs)
         fObjs->DoLogNextLine(std::string("DoBedoreCreate2 / ") + ClassName() + ": " + OwnName + " / " + fObjName);
-    if (!DomainName.empty() && fObjs)
+    if (!Rare().DomainName.empty() && fObjs)
         if (TCustomObjs* master = fObjs->GetObjsMaster())
-            if (TDmnData* d = master->Dmn.Find(DomainName); d && !d->GetObjCreated()) d->CreateDependDef();
+            if (TDmnData* d = master->Dmn.Find(Rare().DomainName); d && !d->GetObjCreated()) d->CreateDependDef();
     if (IsComputed())
         for (auto& l : fUseOf)
             if (l->Active && dynamic_cast<TUdfData*>(l->Obj)) {
@@ -199,13 +199,13 @@ void CompareTables(TKeldar& k) {
             tf->SetObjCreated(true);
             mf->PositionTarget = tf->Position;
             tf->PositionTarget = mf->Position;
-            if (!mf->DomainName.empty() && !tf->DomainName.empty())
-                mf->Compare = mf->DomainName == tf->DomainName;
+            if (!mf->Rare().DomainName.empty() && !tf->Rare().DomainName.empty())
+                mf->Compare = mf->Rare().DomainName == tf->Rare().DomainName;
             else if (mf->IsComputed())
                 mf->Compare = mf->fBody == tf->fBody;
             else
                 mf->Compare = mf->FieldTypeDef() == tf->FieldTypeDef() && mf->Nullable == tf->Nullable &&
-                              mf->DomainName == tf->DomainName && mf->GetDefValue() == tf->GetDefValue();
+                              mf->Rare().DomainName == tf->Rare().DomainName && mf->GetDefValue() == tf->GetDefValue();
             if (!mf->Compare) mt->Compare = false;
         }
     }

@@ -190,8 +190,8 @@ void TCustomSQLParser::LinkDepend(TDbObj* aObj, TDbObj* aDepObj, const std::stri
     auto* table = dynamic_cast<TTblData*>(aDepObj);
     if (view && table && !aFieldName.empty()) {
         for (TFldData* f : table->Flds) {
-            if (f->DomainName.empty()) continue;
-            if (TDmnData* d = objs->Dmn.Find(f->DomainName))
+            if (f->Rare().DomainName.empty()) continue;
+            if (TDmnData* d = objs->Dmn.Find(f->Rare().DomainName))
                 objs->LinkDepend(aObj, d, std::string(), GetPosX(), GetPosY());
         }
     }

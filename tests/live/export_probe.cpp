@@ -100,10 +100,10 @@ void MySQL(TObjs& o) {
     TTblData* t = o.GetTable("texts");
     TFldData* e = t->AddFld("e");
     e->FieldType = iftEnum;
-    e->EnumValues = {"'a'", "'b''c'"};
+    e->EditRare().EnumValues = {"'a'", "'b''c'"};
     TFldData* s = t->AddFld("st");
     s->FieldType = iftSet;
-    s->EnumValues = {"'x'", "'y'"};
+    s->EditRare().EnumValues = {"'x'", "'y'"};
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ struct Ctx {
         for (const std::string& c : cols) {
             const auto blank = c.find(' ');
             TFldData* f = x->AddFld(N(c.substr(0, blank)));
-            if (blank != std::string::npos) f->IndexSortType = 2;
+            if (blank != std::string::npos) f->EditRare().IndexSortType = 2;
         }
         if (tweak) tweak(*x);
         o.AddObj(x);

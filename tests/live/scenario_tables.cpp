@@ -64,7 +64,7 @@ struct Ctx {
             }
             f->Nullable = !c.notNull;
             f->SetDefValue(c.def);
-            f->Collation = c.collation;
+            f->EditRare().Collation = c.collation;
             f->fBody = c.computed;
         }
         o.AddObj(t);

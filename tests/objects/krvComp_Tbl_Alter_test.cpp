@@ -42,7 +42,7 @@ void Fill(TFldData* f, const Col& c) {
     f->FieldLength = c.len;
     f->Nullable = c.nullable;
     f->SetDefValue(c.def);
-    f->Collation = c.coll;
+    f->EditRare().Collation = c.coll;
     f->Precision = c.prec;
     f->Scale = c.scale;
     if (*c.body) f->SetBody(c.body);
@@ -234,7 +234,7 @@ TEST_P(ColumnAlterTest, WholeScriptAndWarnings) {
         t->AddFld("ID")->FieldType = iftInteger;
         TFldData* f = t->AddFld("C");
         Fill(f, s == &c.master ? tc.master : tc.target);
-        if (f->FieldType == iftDomain) f->DomainName = "D_INT";
+        if (f->FieldType == iftDomain) f->EditRare().DomainName = "D_INT";
     }
     EXPECT_GOLDEN(c.Run(), tc.fixture);
     EXPECT_EQ(c.keldar.GetWrnScript(), tc.warnings);
@@ -354,7 +354,7 @@ TEST(ColumnAlterTest, IbAllowDataTypeAlterRules) {
     }
     TFldData o(s.GetObjs()), n(s.GetObjs());
     o.FieldType = n.FieldType = iftInteger;
-    n.ArrayBounds.push_back({1, 5});
+    n.EditRare().ArrayBounds.push_back({1, 5});
     EXPECT_EQ(IBAllowDataTypeAlter(n, o), -1);
 }
 

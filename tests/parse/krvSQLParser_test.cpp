@@ -337,7 +337,7 @@ struct DepSet {
         p.SetDatabaseType(db);
         t1 = Table("T1", {"ID", "NAME"});
         t2 = Table("T2", {"ID", "T1_ID", "QTY"});
-        t2->FindFld("QTY")->DomainName = "D_QTY";
+        t2->FindFld("QTY")->EditRare().DomainName = "D_QTY";
         v = View("V", {});
         w = View("W", {"ID"});
         prc = new TPrcData(&objs);

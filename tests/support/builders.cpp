@@ -40,7 +40,7 @@ TIdxData* AddIndex(TCustomObjs& o, const std::string& name, const std::string& t
     for (const std::string& c : cols) {
         const auto blank = c.find(' ');
         TFldData* f = x->AddFld(c.substr(0, blank));
-        if (blank != std::string::npos) f->IndexSortType = 2;
+        if (blank != std::string::npos) f->EditRare().IndexSortType = 2;
     }
     if (tweak) tweak(*x);
     return File(o, x);
