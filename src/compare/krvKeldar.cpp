@@ -413,7 +413,7 @@ void TKeldar::AssignDiffs() {
     TCustomObjs* m = GetMObjs();
     TCustomObjs* t = GetTObjs();
     if (!m || !t) return;
-    auto fill = [](std::string& a, std::string& b) {
+    auto fill = [](auto& a, auto& b) {
         if (a.empty()) a = b;
         if (b.empty()) b = a;
     };

@@ -842,18 +842,18 @@ private:
 // definition's own PASSWORD option, nothing of the library's.
 class TMySQLTableOptions {
 public:
-    std::string Engine;
-    std::string DefCollate;
-    std::string Comment;
-    std::string Connection;
-    std::string DataDirectory;
-    std::string IndexDirectory;
-    std::string InsertMethod;
-    std::string PackKeys;
-    std::string Password;
-    std::string RowFormat;
-    std::string RaidType;
-    std::string Union;
+    TRareString Engine;
+    TRareString DefCollate;
+    TRareString Comment;
+    TRareString Connection;
+    TRareString DataDirectory;
+    TRareString IndexDirectory;
+    TRareString InsertMethod;
+    TRareString PackKeys;
+    TRareString Password;
+    TRareString RowFormat;
+    TRareString RaidType;
+    TRareString Union;
     std::int32_t AutoIncrement = 0;
     std::int32_t AvgRowLength = 0;
     std::int32_t CheckSum = 0;

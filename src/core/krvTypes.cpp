@@ -54,7 +54,7 @@ void TTableSpace::AssignDiffs(TTableSpace& other) {
     FillGaps(PctUsed, other.PctUsed, 0);
     FillGaps(IniTrans, other.IniTrans, 0);
     FillGaps(MaxTrans, other.MaxTrans, 0);
-    FillGaps(Storage, other.Storage, std::string());
+    FillGaps(Storage, other.Storage, TRareString());
 }
 
 std::string TTypeDirective::Def() const {

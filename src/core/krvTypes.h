@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/krvRareString.h"
+
 namespace dbtwin {
 
 // Base of every library object that may be referred to without ownership
@@ -221,8 +223,8 @@ struct TTableSpace {
     std::int32_t PctUsed = 0;
     std::int32_t IniTrans = 0;
     std::int32_t MaxTrans = 0;
-    std::string Storage;
-    std::string Cache;
+    TRareString Storage;
+    TRareString Cache;
 
     std::string Def() const;
     void Clear();

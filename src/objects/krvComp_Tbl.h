@@ -23,21 +23,21 @@ public:
     bool Compare = false;           // master table equals its target counterpart
     bool ReCreated = false;         // dropped and created again by this script: no column changes
     TGrantPrivilegeSet Grant;       // privileges noted by parsers
-    std::string ExternalFile;       // InterBase external file
+    TRareString ExternalFile;       // InterBase external file
     bool GlobalTemporary = false;
     bool LocalTemporary = false;
     TTblOnCommit TblOnCommit = tocUnknown;
     bool Temporary = false;
-    std::string FileGroup;          // SQL Server file group
-    std::string OfType;             // Oracle object-table type
-    std::string AsSelect;           // query of CREATE TABLE ... AS
+    TRareString FileGroup;          // SQL Server file group
+    TRareString OfType;             // Oracle object-table type
+    TRareString AsSelect;           // query of CREATE TABLE ... AS
     // Oracle clauses, kept as text.
-    std::string NestedTable, NestedTableExpr, StoreAs, Storage, ClusterName, ClusterFlds, Lob;
+    TRareString NestedTable, NestedTableExpr, StoreAs, Storage, ClusterName, ClusterFlds, Lob;
     bool NoLogging = false;
     bool Compress = false;
-    std::string TableSpace;
-    std::string Partition1;         // Oracle range partitioning: column list
-    std::string Partition2;         // and partition list
+    TRareString TableSpace;
+    TRareString Partition1;         // Oracle range partitioning: column list
+    TRareString Partition2;         // and partition list
     bool VolatileCardinality = false;  // DB2
     bool WithOids = false;          // PostgreSQL WITH OIDS
 

@@ -959,7 +959,7 @@ TEST(MySQLTableOptionsTest, NumbersAreWrittenOnlyWhenPositive) {
 }
 
 TEST(MySQLTableOptionsTest, TextsAreMySQLLiterals) {
-    struct Case { std::string TMySQLTableOptions::*field; std::string value, expected; };
+    struct Case { TRareString TMySQLTableOptions::*field; std::string value, expected; };
     const std::vector<Case> cases = {
         // Backslashes are escaped, else MySQL would read \t as a tab and \n as a line break.
         {&TMySQLTableOptions::DataDirectory, "C:\\data\\tables",
