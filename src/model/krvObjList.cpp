@@ -27,22 +27,44 @@ bool IsAscii(std::string_view s) {
 
 }  // namespace
 
+// Case-insensitive keys are compared and hashed as if upper-cased; ASCII keys are folded as
+// they are read, others through UpperCase.
+std::uint32_t TObjKeyedList::HashOf(std::string_view aKey) const {
+    if (fCaseSensitive) return HashBytes(aKey);
+    if (!IsAscii(aKey)) return HashBytes(UpperCase(aKey));
+    std::uint32_t h = kFnvBasis;
+    for (char c : aKey) h = (h ^ static_cast<unsigned char>(AsciiUpper(c))) * kFnvPrime;
+    return h;
+}
+
+bool TObjKeyedList::KeyEqual(std::string_view a, std::string_view b) const {
+    if (fCaseSensitive) return a == b;
+    if (IsAscii(a) && IsAscii(b)) {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+        return true;
+    }
+    return UpperCase(a) == UpperCase(b);
+}
+
+bool TObjKeyedList::KeyLess(const std::string& a, const std::string& b) const {
+    if (fCaseSensitive) return a < b;
+    if (IsAscii(a) && IsAscii(b)) {
+        const std::size_t n = std::min(a.size(), b.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const unsigned char x = static_cast<unsigned char>(AsciiUpper(a[i]));
+            const unsigned char y = static_cast<unsigned char>(AsciiUpper(b[i]));
+            if (x != y) return x < y;
+        }
+        return a.size() < b.size();
+    }
+    return UpperCase(a) < UpperCase(b);
+}
+
 void TObjKeyedList::SetKey(Entry& e, std::string aKey) const {
     e.Key = std::move(aKey);
-    e.Norm.clear();
-    if (!fCaseSensitive) {
-        bool upper = true;
-        for (unsigned char c : e.Key)
-            if (c >= 0x80 || (c >= 'a' && c <= 'z')) {
-                upper = false;
-                break;
-            }
-        if (!upper) {
-            std::string norm = UpperCase(e.Key);
-            if (norm != e.Key) e.Norm = std::move(norm);
-        }
-    }
-    e.Hash = HashBytes(e.Compared());
+    e.Hash = HashOf(e.Key);
 }
 
 template <typename Eq>
@@ -51,38 +73,36 @@ std::size_t TObjKeyedList::Probe(std::uint32_t aHash, Eq eq) const {
     std::size_t s = aHash & mask;
     while (fSlots[s] != 0) {
         const Entry& e = fItems[fSlots[s] - 1];
-        if (e.Hash == aHash && eq(e.Compared())) return s;
+        if (e.Hash == aHash && eq(e.Key)) return s;
         s = (s + 1) & mask;
     }
     return s;
 }
 
 void TObjKeyedList::IndexEntry(std::size_t aPos) const {
-    if (fSlots.size() < 2 * fItems.size()) {
+    if (fSlots.size() < fItems.size() + fItems.size() / 2) {
         RebuildIndex();
         return;
     }
     const Entry& e = fItems[aPos];
-    const std::string& key = e.Compared();
-    std::size_t s = Probe(e.Hash, [&](const std::string& k) { return k == key; });
+    std::size_t s = Probe(e.Hash, [&](const std::string& k) { return KeyEqual(k, e.Key); });
     if (fSlots[s] == 0) fSlots[s] = static_cast<std::uint32_t>(aPos + 1);
 }
 
 void TObjKeyedList::RebuildIndex() const {
     std::size_t size = 16;
-    while (size < 2 * fItems.size()) size *= 2;
+    while (size < fItems.size() + fItems.size() / 2) size *= 2;
     fSlots.assign(size, 0);
     for (std::size_t i = 0; i < fItems.size(); ++i) {
         const Entry& e = fItems[i];
-        const std::string& key = e.Compared();
-        std::size_t s = Probe(e.Hash, [&](const std::string& k) { return k == key; });
+        std::size_t s = Probe(e.Hash, [&](const std::string& k) { return KeyEqual(k, e.Key); });
         if (fSlots[s] == 0) fSlots[s] = static_cast<std::uint32_t>(i + 1);
     }
 }
 
 void TObjKeyedList::SortItems() const {
     std::stable_sort(fItems.begin(), fItems.end(),
-                     [](const Entry& a, const Entry& b) { return a.Compared() < b.Compared(); });
+                     [this](const Entry& a, const Entry& b) { return KeyLess(a.Key, b.Key); });
     fUnsorted = false;
     RebuildIndex();
 }
@@ -113,24 +133,7 @@ int TObjKeyedList::IndexOf(std::string_view aKey) const {
 
 std::uint32_t TObjKeyedList::PositionOf(std::string_view aKey) const {
     if (fItems.empty()) return 0;
-    std::size_t s;
-    if (fCaseSensitive) {
-        s = Probe(HashBytes(aKey), [&](const std::string& k) { return k == aKey; });
-    } else if (IsAscii(aKey)) {
-        // Hash and compare the upper-cased key as it is read: no copy.
-        std::uint32_t h = kFnvBasis;
-        for (char c : aKey) h = (h ^ static_cast<unsigned char>(AsciiUpper(c))) * kFnvPrime;
-        s = Probe(h, [&](const std::string& k) {
-            if (k.size() != aKey.size()) return false;
-            for (std::size_t i = 0; i < k.size(); ++i)
-                if (k[i] != AsciiUpper(aKey[i])) return false;
-            return true;
-        });
-    } else {
-        const std::string norm = UpperCase(aKey);
-        s = Probe(HashBytes(norm), [&](const std::string& k) { return k == norm; });
-    }
-    return fSlots[s];
+    return fSlots[Probe(HashOf(aKey), [&](const std::string& k) { return KeyEqual(k, aKey); })];
 }
 
 int TObjKeyedList::IndexOfObject(const TObject* aObj) const {
@@ -141,13 +144,12 @@ int TObjKeyedList::IndexOfObject(const TObject* aObj) const {
 }
 
 bool TObjKeyedList::AddObject(std::string aKey, TObject* aObj) {
-    Entry e{std::string(), std::string(), aObj, 0};
+    Entry e{std::string(), aObj, 0};
     SetKey(e, std::move(aKey));
     if (fSorted && !fItems.empty()) {
-        const std::string& key = e.Compared();
-        if (fSlots[Probe(e.Hash, [&](const std::string& k) { return k == key; })] != 0) return false;
+        if (fSlots[Probe(e.Hash, [&](const std::string& k) { return KeyEqual(k, e.Key); })] != 0) return false;
         // Sorted lists are ordered on first positional access, so filing stays O(1).
-        if (!fUnsorted && !(fItems.back().Compared() < key)) fUnsorted = true;
+        if (!fUnsorted && !KeyLess(fItems.back().Key, e.Key)) fUnsorted = true;
     }
     fItems.push_back(std::move(e));
     IndexEntry(fItems.size() - 1);

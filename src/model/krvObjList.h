@@ -21,10 +21,8 @@ class TObjKeyedList {
 protected:
     struct Entry {
         std::string Key;
-        std::string Norm;  // the key as compared when it differs from Key (case-insensitive lists)
         TObject* Obj;
-        std::uint32_t Hash;  // hash of the compared key
-        const std::string& Compared() const { return Norm.empty() ? Key : Norm; }
+        std::uint32_t Hash;  // hash of the key as compared (upper-cased in case-insensitive lists)
     };
 
 public:
@@ -112,6 +110,10 @@ protected:
 
 private:
     void SetKey(Entry& e, std::string aKey) const;
+    // The keys as this list compares them.
+    std::uint32_t HashOf(std::string_view aKey) const;
+    bool KeyLess(const std::string& a, const std::string& b) const;
+    bool KeyEqual(std::string_view a, std::string_view b) const;
     void SortItems() const;
     void Reindex();
     void RebuildIndex() const;
