@@ -192,7 +192,7 @@ TStatement* TCustomSQLExec::AddDescription(TDbObj* aObj) {
          dynamic_cast<TPrcData*>(f->OwnObj)))
         owner = f->OwnObj->fObjName;
     return AddDescriptionDef(aObj->DescriptionDef(), aObj->fObjName, aObj->fObjType, owner,
-                             aObj->fDescription);
+                             aObj->Extra().fDescription);
 }
 
 bool TCustomSQLExec::ExecuteScript() {

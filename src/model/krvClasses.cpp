@@ -119,7 +119,10 @@ void TDbObj::SetObjName(const std::string& aName) { fObjName = FoldedName(fObjs,
 
 void TDbObj::SetSchema(const std::string& aSchema) { fSchema = FoldedName(fObjs, aSchema); }
 
-void TDbObj::SetDescription(const std::string& aText) { fDescription = Trim(NormalizeLineBreaks(aText)); }
+void TDbObj::SetDescription(const std::string& aText) {
+    std::string text = Trim(NormalizeLineBreaks(aText));
+    if (!text.empty() || fExtra) EditExtra().fDescription = std::move(text);
+}
 void TDbObj::SetBody(const std::string& aText) { fBody = Trim(NormalizeLineBreaks(aText)); }
 
 std::string TDbObj::GetDbPrefix() const { return fObjs ? fObjs->GetDbPrefix() : std::string(); }
@@ -153,6 +156,16 @@ TCmpObjSetType TDbObj::GetCompareObjects() const {
     return fObjs ? fObjs->fCompareObjects : TCmpObjSetType::All();
 }
 
+const TDbObjExtra& TDbObj::NoExtra() {
+    static const TDbObjExtra none;
+    return none;
+}
+
+TDbObjExtra& TDbObj::EditExtra() {
+    if (!fExtra) fExtra = std::make_unique<TDbObjExtra>();
+    return *fExtra;
+}
+
 TCustomSQLExec* TDbObj::GetSQLExec() const { return fObjs ? fObjs->fSQLExec : nullptr; }
 
 TUpdateDescriptionType TDbObj::GetUpdateDescriptionType() const {
@@ -167,7 +180,7 @@ void TDbObj::SetObjCreated(bool Value) {
 }
 
 std::string TDbObj::GetObjFullName() const {
-    return DialectTraits(GetDatabaseType()).ObjectName(Quoter(), fObjType, fSchema, OwnUser, fObjName);
+    return DialectTraits(GetDatabaseType()).ObjectName(Quoter(), fObjType, fSchema, Extra().OwnUser, fObjName);
 }
 
 std::string TDbObj::GetObjKeyDef() const {
@@ -191,10 +204,10 @@ std::string TDbObj::GetObjKeyDef() const {
 
 std::string TDbObj::GetCaption() const {
     const std::string shortName = GetShortObjName();
-    if (shortName.empty()) return !SysName.empty() ? SysName.str() : Def();
+    if (shortName.empty()) return !Extra().SysName.empty() ? Extra().SysName.str() : Def();
     switch (GetDatabaseType()) {
         case dbSybaseASA:
-            return OwnUser.empty() ? shortName : OwnUser + "." + shortName;
+            return Extra().OwnUser.empty() ? shortName : Extra().OwnUser + "." + shortName;
         case dbMSSQL:
         case dbPostgreSQL:
         case dbDB2:
@@ -232,7 +245,7 @@ std::string TDbObj::DropDef() const {
     return r;
 }
 
-std::string TDbObj::SourceDef() const { return fSourceDefinition.empty() ? Def() : fSourceDefinition.str(); }
+std::string TDbObj::SourceDef() const { return Extra().fSourceDefinition.empty() ? Def() : Extra().fSourceDefinition.str(); }
 
 std::string TDbObj::GenComment(const std::string& aComment) const {
     return DialectTraits(GetDatabaseType()).Comment(aComment);

@@ -97,6 +97,19 @@ enum TUseWalk : std::uint8_t { uwActiveLinks, uwViewSources };
 // its identifiers are case-sensitive); unchanged without a set.
 std::string FoldedName(const TCustomObjs* aObjs, const std::string& aName);
 
+// The parts of an object that most objects leave unset, held apart until one is written.
+struct TDbObjExtra {
+    TRareVector<std::unique_ptr<TObject>> fCompRules;
+    TRareVector<std::unique_ptr<TObject>> fPumpRules;
+    TRareString fDescription;
+    TRareString fSourceDefinition;
+    TRareString fCurrentDefinition;
+    TRareString SysName;
+    TRareString Text;
+    TRareString OwnUser;
+    TRareString SchemaPath;
+};
+
 class TDbObj : public TObject {
 public:
     explicit TDbObj(TCustomObjs* aObjs);
@@ -108,36 +121,32 @@ public:
     virtual const char* ClassName() const { return "TDbObj"; }
 
     TDbObj* fRefObj = nullptr;                    // matching object of the other set
-    TRareVector<std::unique_ptr<TObject>> fCompRules;
-    TRareVector<std::unique_ptr<TObject>> fPumpRules;
-    TRareString fDescription;
-    TRareString fBody;                            // routine/trigger/view body; column: computed-by
     TCustomObjs* fObjs = nullptr;                 // owning set; not owned
-    bool fObjCreated = true;
     TDependList fUseIn;                           // objects that use this one
     TDependList fUseOf;                           // objects this one uses
-    TRareString fSourceDefinition;
-    TRareString fCurrentDefinition;
-    std::string fObjName;
+    TRareString fBody;                            // routine/trigger/view body; column: computed-by
     TRareString fSchema;
+    std::string fObjName;
     std::int32_t fImageIndex = -1;
-    TDbObject fObjType = dboUnknown;
-    TRareString SysName;
     std::int32_t ObjID = 0;
-    TRareString Text;
     std::int32_t Line = 0;
-    TRareString OwnUser;
-    TRareString SchemaPath;
+    TDbObject fObjType = dboUnknown;
+    bool fObjCreated = true;
     bool MsQuotedIdent = false;
     bool MsAnsiNulls = false;
     bool CompExclude = false;
+
+    // What few objects carry (descriptions, rules, source texts, owner); the shared empty
+    // block while unset.
+    const TDbObjExtra& Extra() const { return fExtra ? *fExtra : NoExtra(); }
+    TDbObjExtra& EditExtra();
 
     // Accessors.
     const std::string& GetObjName() const { return fObjName; }
     void SetObjName(const std::string& aName);
     const std::string& GetSchema() const { return fSchema; }
     void SetSchema(const std::string& aSchema);
-    const std::string& GetDescription() const { return fDescription; }
+    const std::string& GetDescription() const { return Extra().fDescription; }
     void SetDescription(const std::string& aText);
     const std::string& GetBody() const { return fBody; }
     void SetBody(const std::string& aText);
@@ -259,8 +268,10 @@ protected:
     virtual std::string OwnerTableName() const { return std::string(); }
 
 private:
+    static const TDbObjExtra& NoExtra();
     bool fInCreate = false;  // guards against endless recursion through cyclic uses
     bool fInDrop = false;
+    std::unique_ptr<TDbObjExtra> fExtra;
 };
 
 // One dependency link. Links come in pairs: a link in the user's fUseOf list and its

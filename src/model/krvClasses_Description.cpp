@@ -43,7 +43,7 @@ std::string TDbObj::DescriptionDef() const {
 }
 
 std::string TDbObj::IBDescriptionDef() const {
-    const std::string& D = fDescription;
+    const std::string& D = Extra().fDescription;
     const std::string& N = fObjName;
     const TDescriptionTarget role = DescriptionTarget();
     const TIBServerOptions* ib = GetIBServerOptions();
@@ -152,26 +152,26 @@ std::string TDbObj::ASADescriptionDef() const {
         case dboPackage: word = "PACKAGE"; break;
         default: break;
     }
-    if (!word.empty()) return "COMMENT ON " + word + " " + QuoteIdent(fObjName) + " IS" + "\r\n" + Q(fDescription);
+    if (!word.empty()) return "COMMENT ON " + word + " " + QuoteIdent(fObjName) + " IS" + "\r\n" + Q(Extra().fDescription);
     if (role.Field && !role.OwnerName.empty())
         return "COMMENT ON COLUMN " + QuoteIdent(role.OwnerName) + "." + QuoteIdent(fObjName) + " IS" + "\r\n" +
-               ScriptQuotedStr(fDescription, dbSybaseASA);
+               ScriptQuotedStr(Extra().fDescription, dbSybaseASA);
     return std::string();
 }
 
 std::string TDbObj::MySQLDescriptionDef() const {
     const TDescriptionTarget role = DescriptionTarget();
     if (role.Kind == olTbl)
-        return "ALTER TABLE " + QuoteIdent(fObjName) + " COMMENT = " + ScriptQuotedStr(fDescription, dbMySQL);
+        return "ALTER TABLE " + QuoteIdent(fObjName) + " COMMENT = " + ScriptQuotedStr(Extra().fDescription, dbMySQL);
     if (role.Column && !role.OfView)
         return "ALTER TABLE " + QuoteIdent(role.OwnerName) + " MODIFY COLUMN " + QuoteIdent(fObjName) + " " +
-               role.ColumnType + " COMMENT " + ScriptQuotedStr(fDescription, dbMySQL);
+               role.ColumnType + " COMMENT " + ScriptQuotedStr(Extra().fDescription, dbMySQL);
     return std::string();
 }
 
 std::string TDbObj::OracleDescriptionDef() const {
     const TDescriptionTarget role = DescriptionTarget();
-    const std::string SQD = ScriptQuotedStr(fDescription, dbOracle);
+    const std::string SQD = ScriptQuotedStr(Extra().fDescription, dbOracle);
     if (role.Column) {
         std::string t = QuoteIdent(role.OwnerName);
         if (!t.empty() && role.Owner)
@@ -193,7 +193,7 @@ std::string TDbObj::OracleDescriptionDef() const {
     else if (role.Kind == olGnr) word = "SEQUENCE";
     else if (role.Kind == olRol) word = "ROLE";
     else if (role.Kind == olPkg) word = "PACKAGE";
-    if (!word.empty()) return "COMMENT ON " + word + " " + GetObjFullName() + " IS" + "\r\n" + Q(fDescription);
+    if (!word.empty()) return "COMMENT ON " + word + " " + GetObjFullName() + " IS" + "\r\n" + Q(Extra().fDescription);
     return "/* COMMENT ON... */";
 }
 
@@ -239,7 +239,7 @@ std::string TDbObj::MSSQLDescriptionDef() const {
     auto SQ = [](const std::string& s) { return ScriptQuotedStr(s, dbMSSQL); };
     const std::int32_t level = dialect->fMSSQLServerOptions.GetMSSQLDatabaseOptions().GetCompatibilityLevel();
     std::string r = level >= 1 && level <= 90 ? "exec dbo.sp_addextendedproperty " : "exec sys.sp_addextendedproperty ";
-    r += "@name=N" + SQ("MS_Description") + ", @value=N" + SQ(fDescription) + ", @level0type=N" + SQ(t0) +
+    r += "@name=N" + SQ("MS_Description") + ", @value=N" + SQ(Extra().fDescription) + ", @level0type=N" + SQ(t0) +
          ", @level0name=N" + SQ(n0);
     if (!t1.empty() && !n1.empty()) r += ", @level1type=N" + SQ(t1) + ", @level1name=N" + SQ(n1);
     if (!t2.empty()) r += ", @level2type=N" + SQ(t2) + ", @level2name=N" + SQ(n2);
@@ -269,7 +269,7 @@ std::string TDbObj::PGSQLDescriptionDef() const {
             break;
     }
     if (head.empty()) return std::string();
-    return "COMMENT ON " + head + " IS " + ScriptQuotedStr(fDescription, dbPostgreSQL);
+    return "COMMENT ON " + head + " IS " + ScriptQuotedStr(Extra().fDescription, dbPostgreSQL);
 }
 
 }  // namespace dbtwin

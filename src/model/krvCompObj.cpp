@@ -146,8 +146,8 @@ void TObjs::Clear() {
 
 void TObjs::SetSourceDefinition() {
     auto keep = [](TDbObj* o) {
-        o->fSourceDefinition = o->Def();
-        o->fCurrentDefinition = o->fSourceDefinition;
+        o->EditExtra().fSourceDefinition = o->Def();
+        o->EditExtra().fCurrentDefinition = o->Extra().fSourceDefinition;
     };
     for (TViwData* o : Viw) keep(o);
     for (TPrcData* o : Prc) keep(o);
@@ -264,7 +264,7 @@ void TObjs::ExtractObj(TDbObj* aObj, const std::string& aDef, bool aCheckSetting
 void TObjs::ExtractSch() {
     for (TSchData* s : Sch) {
         const bool builtIn = (fDatabaseType == dbPostgreSQL && s->fObjName == "public") ||
-                             (fDatabaseType == dbMSSQL && !s->SysName.empty() && s->fObjName == s->SysName);
+                             (fDatabaseType == dbMSSQL && !s->Extra().SysName.empty() && s->fObjName == s->Extra().SysName);
         if (builtIn) {
             DoSaveObj(s);
             ExtractDescription(s, MetaData);
@@ -362,7 +362,7 @@ void TObjs::ExtractCtr() {
             const std::string def = c->Def();
             if (def.empty()) continue;
             if (!c->fObjName.empty()) MetaData.push_back("/* " + c->fObjName + " */");
-            if (!c->SysName.empty()) MetaData.push_back("/* " + c->SysName + " */");
+            if (!c->Extra().SysName.empty()) MetaData.push_back("/* " + c->Extra().SysName + " */");
             MsCheckOptions(c->MsQuotedIdent, c->MsAnsiNulls);
             MetaData.push_back(def + fTermString);
             MetaData.emplace_back();
@@ -429,7 +429,7 @@ void TObjs::MsCheckOptions(bool aQuotedIdent, bool aAnsiNulls, std::vector<std::
 
 void TObjs::ExtractDescription(TDbObj* aObj, std::vector<std::string>& aScript) {
     if (!aObj) return;
-    if (fDatabaseType == dbPostgreSQL && !aObj->OwnUser.empty()) {
+    if (fDatabaseType == dbPostgreSQL && !aObj->Extra().OwnUser.empty()) {
         std::string word, params;
         switch (aObj->ListKind()) {
             case olSch:
@@ -449,11 +449,11 @@ void TObjs::ExtractDescription(TDbObj* aObj, std::vector<std::string>& aScript) 
         if (!word.empty()) {
             // The role is an identifier: quoted like every other name.
             aScript.push_back(word + " " + aObj->GetObjFullName() + params + " OWNER TO " +
-                              aObj->QuoteIdent(aObj->OwnUser) + fTermString);
+                              aObj->QuoteIdent(aObj->Extra().OwnUser) + fTermString);
             aScript.emplace_back();
         }
     }
-    if (!aObj->fDescription.empty()) {
+    if (!aObj->Extra().fDescription.empty()) {
         // An object without a description statement in this dialect writes nothing, not a
         // lone terminator.
         const std::string def = aObj->DescriptionDef();
@@ -463,7 +463,7 @@ void TObjs::ExtractDescription(TDbObj* aObj, std::vector<std::string>& aScript) 
         }
     }
     aObj->ForEachDescribedField([&](TDbObj* f) {
-        if (!f->fDescription.empty()) ExtractDescription(f, aScript);
+        if (!f->Extra().fDescription.empty()) ExtractDescription(f, aScript);
     });
 }
 

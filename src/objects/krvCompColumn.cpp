@@ -149,7 +149,7 @@ void TFldData::Assign(const TFldData& Source) {
     Exists = Source.Exists;
     Compare = Source.Compare;
     fBody = Source.fBody;
-    fDescription = Source.fDescription;
+    if (!Source.Extra().fDescription.empty() || !Extra().fDescription.empty()) EditExtra().fDescription = Source.Extra().fDescription;
     InOut = Source.InOut;
     AutoInc = Source.AutoInc;
     Binary = Source.Binary;
@@ -422,7 +422,7 @@ std::string TFldData::CreateDef() const {
     if (!OwnObj)
         r += QuoteIdent(OwnName);
     else
-        r += DialectTraits(db).TableName(Quoter(), OwnObj->fSchema, OwnObj->OwnUser, OwnObj->GetRefObjName());
+        r += DialectTraits(db).TableName(Quoter(), OwnObj->fSchema, OwnObj->Extra().OwnUser, OwnObj->GetRefObjName());
     r += " ADD " + Def();
     // A new NOT NULL column needs its default in the same statement.
     if (db == dbMSSQL && !Nullable)
@@ -443,7 +443,7 @@ std::string TFldData::DropDef() const {
     // The owner table is named as in its own statements; a column without a table, by its
     // owner name alone.
     const auto* t = dynamic_cast<const TTblData*>(OwnObj);
-    const std::string table = t ? DialectTraits(db).TableName(Quoter(), t->fSchema, t->OwnUser, t->fObjName)
+    const std::string table = t ? DialectTraits(db).TableName(Quoter(), t->fSchema, t->Extra().OwnUser, t->fObjName)
                                 : QuoteIdent(OwnName);
     switch (db) {
         case dbMSSQL: return "ALTER TABLE " + table + " DROP COLUMN " + name;

@@ -162,7 +162,7 @@ std::string TCtrData::OracleNotNullDef() const {
 
 std::string TCtrData::TableText() const {
     // Schema and table are quoted apart: a name pasted unquoted could break the statement.
-    return "ALTER TABLE " + DialectTraits(GetDatabaseType()).TableName(Quoter(), fSchema, OwnUser, fTblName);
+    return "ALTER TABLE " + DialectTraits(GetDatabaseType()).TableName(Quoter(), fSchema, Extra().OwnUser, fTblName);
 }
 
 std::string TCtrData::Def() const {
@@ -172,7 +172,7 @@ std::string TCtrData::Def() const {
 
 bool TCtrData::CanDrop() const {
     const TDatabaseType db = GetDatabaseType();
-    if (db == dbMySQL || !fObjName.empty() || !SysName.empty()) return true;
+    if (db == dbMySQL || !fObjName.empty() || !Extra().SysName.empty()) return true;
     if (db == dbSybaseASA) return fCtType == ctPKey || fCtType == ctUnique || fCtType == ctFKey || fCtType == ctCheck;
     return db == dbInterBase && fCtType == ctPKey;
 }
@@ -191,8 +191,8 @@ std::string TCtrData::DropDef() const {
             default: return r + "CONSTRAINT " + QuoteIdent(fObjName);
         }
     }
-    if (!fObjName.empty() || !SysName.empty())
-        return TableText() + " DROP CONSTRAINT " + QuoteIdent(!fObjName.empty() ? fObjName : SysName.str());
+    if (!fObjName.empty() || !Extra().SysName.empty())
+        return TableText() + " DROP CONSTRAINT " + QuoteIdent(!fObjName.empty() ? fObjName : Extra().SysName.str());
     std::string r = "/* drop constraint: " + Def() + " */" + "\r\n";
     if (db == dbSybaseASA) {
         switch (fCtType) {
@@ -215,7 +215,7 @@ std::string TCtrData::DropDef() const {
 
 std::string TCtrData::GetCaption() const {
     if (!fObjName.empty()) return fObjName;
-    if (!SysName.empty()) return SysName;
+    if (!Extra().SysName.empty()) return Extra().SysName;
     return Def();
 }
 
@@ -274,7 +274,7 @@ void TCtrData::CheckSysName() {
         }
     }
     if (isSys) {
-        SysName = fObjName;
+        EditExtra().SysName = fObjName;
         fObjName.clear();
     }
 }

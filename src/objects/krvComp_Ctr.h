@@ -93,7 +93,7 @@ public:
     // SysName.
     void CheckSysName() override;
     // A constraint without a name of its own is listed under its system name.
-    std::string DropStatementName() const override { return fObjName.empty() ? SysName.str() : fObjName; }
+    std::string DropStatementName() const override { return fObjName.empty() ? Extra().SysName.str() : fObjName; }
 
 private:
     // "ALTER TABLE " + the table; Quoted: schema and name quoted apart.

@@ -69,7 +69,7 @@ std::string TIdxData::Def() const {
     const TDatabaseType db = GetDatabaseType();
     const TDialectTraits& traits = DialectTraits(db);
     const std::string name = QuoteIdent(fObjName);
-    const std::string table = traits.TableName(Quoter(), fSchema, OwnUser, TblName);
+    const std::string table = traits.TableName(Quoter(), fSchema, Extra().OwnUser, TblName);
     // PostgreSQL's default method is btree: an index that names it equals one that does not.
     const std::string& method = IndexOptions.Using;
     const bool pgMethod = db == dbPostgreSQL && !method.empty() && !SameText(method, "btree");
@@ -133,7 +133,7 @@ std::string TIdxData::Def() const {
 std::string TIdxData::DropDef() const {
     const TDatabaseType db = GetDatabaseType();
     const std::string name = QuoteIdent(fObjName);
-    const std::string table = DialectTraits(db).TableName(Quoter(), fSchema, OwnUser, TblName);
+    const std::string table = DialectTraits(db).TableName(Quoter(), fSchema, Extra().OwnUser, TblName);
     switch (db) {
         case dbMSSQL:
         case dbSybaseASE:
@@ -180,7 +180,7 @@ void GenScriptIdxCreate(TKeldar& k) {
         if (!x->Active && HasActivation(k))
             ex->Add("ALTER INDEX " + x->QuoteIdent(x->fObjName) + " INACTIVE", stStatement, x->fObjName, dboIndex,
                     odbAlter);
-        if (descriptions && !x->fDescription.empty()) ex->AddDescription(x);
+        if (descriptions && !x->Extra().fDescription.empty()) ex->AddDescription(x);
     }
     if (any) ex->AddComment("\r\n");
 }
@@ -213,7 +213,7 @@ void GenScriptIdxAlter(TKeldar& k) {
             // The target's own record keeps its extracted state, so that comparing the same
             // sets again gives the same script.
         }
-        if (descriptions && mx->fDescription != tx->fDescription) ex->AddDescription(mx);
+        if (descriptions && mx->Extra().fDescription != tx->Extra().fDescription) ex->AddDescription(mx);
     }
     if (opened) ex->AddComment("\r\n");
 }

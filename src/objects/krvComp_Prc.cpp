@@ -38,13 +38,13 @@ std::string TPrcData::EmptyDef() const {
     if (Func) {
         if (db == dbMSSQL || db == dbSybaseASE) return "CREATE FUNCTION " + GetObjFullName() + "as\r\n" + EmptyBody();
         if (db == dbSybaseASA)
-            return "CREATE FUNCTION " + DialectTraits(db).ObjectName(Quoter(), dboProcedure, fSchema, OwnUser, fObjName) +
+            return "CREATE FUNCTION " + DialectTraits(db).ObjectName(Quoter(), dboProcedure, fSchema, Extra().OwnUser, fObjName) +
                    "returns integer as\r\n" + EmptyBody();
         return "CREATE FUNCTION " + QuoteIdent(fObjName) + " AS\r\n" + EmptyBody();
     }
     std::string r = db == dbOracle ? "CREATE OR REPLACE PROCEDURE " : "CREATE PROCEDURE ";
     if (db == dbSybaseASA)
-        return r + DialectTraits(db).ObjectName(Quoter(), dboProcedure, fSchema, OwnUser, fObjName) + "as\r\n" +
+        return r + DialectTraits(db).ObjectName(Quoter(), dboProcedure, fSchema, Extra().OwnUser, fObjName) + "as\r\n" +
                EmptyBody();
     if (db == dbMySQL) return r + GetObjFullName() + "\r\n" + EmptyBody();
     return r + GetObjFullName() + " AS\r\n" + EmptyBody();
@@ -58,7 +58,7 @@ void TPrcData::AssignEmptyBody(bool GenSQL) {
         if (TPrcData* m = master->Prc.Find(GetObjKeyDef())) m->SetRestoreBody(true);
     if (GenSQL) {
         AddStatement(AlterDef(), stProcedure, fObjName, dboProcedure, odbEmpty);
-        fCurrentDefinition = Def();
+        EditExtra().fCurrentDefinition = Def();
     }
 }
 
@@ -77,9 +77,9 @@ TDescriptionTarget TPrcData::DescriptionTarget() const {
 void TPrcData::AddCreateStatement() { AddStatement(CreateDef(), stProcedure, fObjName, dboProcedure, odbCreate); }
 
 void TPrcData::AddCreateDescriptions() {
-    if (!fDescription.empty()) AddDescription();
+    if (!Extra().fDescription.empty()) AddDescription();
     ForEachDescribedField([](TDbObj* p) {
-        if (!p->fDescription.empty()) p->AddDescription();
+        if (!p->Extra().fDescription.empty()) p->AddDescription();
     });
 }
 

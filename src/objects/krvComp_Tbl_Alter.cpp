@@ -561,7 +561,7 @@ void OracleRoutine(TAlterCtx& c) {
 
 void ASARoutine(TAlterCtx& c) {
     const std::string table =
-        TDialectTraits::Qualified([&c](const std::string& s) { return c.Id(s); }, c.mt->OwnUser, c.Table());
+        TDialectTraits::Qualified([&c](const std::string& s) { return c.Id(s); }, c.mt->Extra().OwnUser, c.Table());
     const std::string col = c.Id(c.t->fObjName);
     if (c.m->FieldTypeDef() != c.t->FieldTypeDef()) {
         c.Stmt("ALTER TABLE " + table + " MODIFY " + col + " " + c.m->FieldTypeDef());
@@ -692,7 +692,7 @@ void GenScriptColumnsAlter(TKeldar& k) {
                 }
                 visible = visible || c.visible;
             }
-            if (descriptions && m->fDescription != t->fDescription) ex->AddDescription(m);
+            if (descriptions && m->Extra().fDescription != t->Extra().fDescription) ex->AddDescription(m);
         }
     }
     if (visible) ex->AddComment(kCRLF);

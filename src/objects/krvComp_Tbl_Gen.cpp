@@ -100,7 +100,7 @@ TDescriptionTarget TFldData::DescriptionTarget() const {
 }
 
 void TFldData::AddCreateDescriptions() {
-    if (!fDescription.empty()) AddDescription();
+    if (!Extra().fDescription.empty()) AddDescription();
 }
 
 void TFldData::CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) {
@@ -180,7 +180,7 @@ void CompareTables(TKeldar& k) {
         if (!tt) continue;
         mt->Exists = true;
         mt->SetObjCreated(true);
-        mt->Compare = mt->fDescription == tt->fDescription;
+        mt->Compare = mt->Extra().fDescription == tt->Extra().fDescription;
         if (db == dbMySQL &&
             (mt->fMySQLOptions.GetDefCharSet() != tt->fMySQLOptions.GetDefCharSet() ||
              mt->fMySQLOptions.Engine != tt->fMySQLOptions.Engine))
@@ -226,9 +226,9 @@ void GenScriptTablCreate(TKeldar& k) {
         mt->SetSkipComputedDef(false);
         mt->CreateDependDef();
         if (descriptions) {
-            if (!mt->fDescription.empty()) ex->AddDescription(mt);
+            if (!mt->Extra().fDescription.empty()) ex->AddDescription(mt);
             for (TFldData* f : mt->Flds)
-                if (!f->fDescription.empty()) ex->AddDescription(f);
+                if (!f->Extra().fDescription.empty()) ex->AddDescription(f);
         }
     }
     if (any) ex->AddComment("\r\n");
@@ -272,7 +272,7 @@ void GenScriptTablAlter(TKeldar& k) {
     for (TTblData* mt : m->Tbl) {
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
         if (!mt->Exists || mt->Compare || !tt) continue;
-        if (mt->fDescription != tt->fDescription && descriptions) ex->AddDescription(mt);
+        if (mt->Extra().fDescription != tt->Extra().fDescription && descriptions) ex->AddDescription(mt);
         // Whether a table is temporary, and what a temporary table does on commit, cannot be
         // altered: the table is dropped and created again. The drop goes through the
         // dependency engine so that views, triggers, indices and keys on it go first and are
@@ -287,7 +287,7 @@ void GenScriptTablAlter(TKeldar& k) {
             mt->ReCreated = true;
             if (descriptions)
                 for (TFldData* f : mt->Flds)
-                    if (!f->fDescription.empty()) ex->AddDescription(f);
+                    if (!f->Extra().fDescription.empty()) ex->AddDescription(f);
         }
         if (t->GetDatabaseType() == dbMySQL) {
             const auto& mo = mt->fMySQLOptions;

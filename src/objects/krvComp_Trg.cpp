@@ -72,7 +72,7 @@ void TTrgData::SetOwnName(const std::string& aName) {
         if (fObjs && !aName.empty()) {
             std::vector<std::string> keys;
             const TDatabaseType db = fObjs->GetDatabaseType();
-            if (db == dbSybaseASA) keys.push_back(SchObjName(OwnUser, aName));
+            if (db == dbSybaseASA) keys.push_back(SchObjName(Extra().OwnUser, aName));
             if (!fSchema.empty()) keys.push_back(fSchema + "." + aName);
             keys.push_back(aName);
             for (const std::string& k : keys)
@@ -96,7 +96,7 @@ void TTrgData::Assign(const TTrgData& aSource) {
     BefAft = aSource.BefAft;
     InsUpdDel = aSource.InsUpdDel;
     Position = aSource.Position;
-    fDescription = aSource.fDescription;
+    if (!aSource.Extra().fDescription.empty() || !Extra().fDescription.empty()) EditExtra().fDescription = aSource.Extra().fDescription;
 }
 
 void TTrgData::SetRestoreBody(bool Value) {
@@ -222,7 +222,7 @@ std::string TTrgData::DefWithBody(const std::string& aBody) const {
         }
         case dbSybaseASA: {
             std::string r = "CREATE TRIGGER " + CRLF + QuoteIdent(fObjName) + " ";
-            const std::string owner = TDialectTraits::Qualified(Quoter(), OwnUser, fOwnName);
+            const std::string owner = TDialectTraits::Qualified(Quoter(), Extra().OwnUser, fOwnName);
             std::vector<std::string> events;
             if (InsUpdDel.Contains(iudInsert)) events.emplace_back("INSERT");
             if (InsUpdDel.Contains(iudUpdate)) {
@@ -251,7 +251,7 @@ std::string TTrgData::DefWithBody(const std::string& aBody) const {
         }
         case dbMSSQL:
         case dbSybaseASE:
-            if (aBody.empty()) return Text;
+            if (aBody.empty()) return Extra().Text;
             return MSSQLHeaderDef(true) + aBody;
         case dbOracle: {
             std::string r = "CREATE OR REPLACE TRIGGER " + GetObjFullName() + CRLF;
@@ -337,7 +337,7 @@ std::string TTrgData::DropDef() const {
     std::string r = "DROP TRIGGER ";
     switch (GetDatabaseType()) {
         case dbSybaseASA:
-            return r + TDialectTraits::Qualified(Quoter(), OwnUser, fOwnName) + "." +
+            return r + TDialectTraits::Qualified(Quoter(), Extra().OwnUser, fOwnName) + "." +
                    QuoteIdent(fObjName);
         case dbPostgreSQL: return r + QuoteIdent(fObjName) + " ON " + OwnerFullName();
         case dbMSSQL:
@@ -424,10 +424,10 @@ void GenScriptTrigCreate(TCustomObjs* MObjs, TCustomObjs* /*TObjs*/, TCustomSQLE
         if (!any) SQLExec->AddComment(m->GenComment("Create trigger..."));
         any = true;
         m->CreateDependDef();
-        if (!descriptions || m->fDescription.empty()) continue;
+        if (!descriptions || m->Extra().fDescription.empty()) continue;
         if (m->GetDatabaseType() == dbSybaseASA)
             m->AddStatement("COMMENT ON TRIGGER " + m->QuoteIdent(m->fObjName) + " IS " +
-                                ScriptQuotedStr(m->fDescription, dbSybaseASA),
+                                ScriptQuotedStr(m->Extra().fDescription, dbSybaseASA),
                             stStatement, m->fObjName, dboTrigger, odbDescription);
         else
             m->AddDescription();
@@ -461,7 +461,7 @@ void GenScriptTrigAlter(TKeldar& k) {
             rewrite = true;
         }
         if (!rewrite) {
-            if (t && descriptions && m->fDescription != t->fDescription) m->AddDescription();
+            if (t && descriptions && m->Extra().fDescription != t->Extra().fDescription) m->AddDescription();
             continue;
         }
         if (t && m->EmptyDef() != t->EmptyDef()) {
@@ -492,7 +492,7 @@ void GenScriptTrigAlter(TKeldar& k) {
             }
         }
         m->SetRestoreBody(false);
-        if (descriptions && !m->fDescription.empty()) m->AddDescription();
+        if (descriptions && !m->Extra().fDescription.empty()) m->AddDescription();
     }
 }
 

@@ -27,8 +27,8 @@ void ForEachOwnedTrigger(TCustomObjs* aObjs, const TViwData* aView, F f) {
 
 bool SameViewDefinition(const TDbObj* aMaster, const TDbObj* aTarget) {
     const TDialectTraits& traits = DialectTraits(aMaster->GetDatabaseType());
-    if (!traits.FoldsViewLayout) return aMaster->fCurrentDefinition == aTarget->fCurrentDefinition;
-    return traits.ViewCompareText(aMaster->fCurrentDefinition) == traits.ViewCompareText(aTarget->fCurrentDefinition);
+    if (!traits.FoldsViewLayout) return aMaster->Extra().fCurrentDefinition == aTarget->Extra().fCurrentDefinition;
+    return traits.ViewCompareText(aMaster->Extra().fCurrentDefinition) == traits.ViewCompareText(aTarget->Extra().fCurrentDefinition);
 }
 
 TViwData::TViwData(TCustomObjs* aObjs) : TDbObj(aObjs), Flds(false, true, true) {
@@ -67,7 +67,7 @@ std::string TViwData::Def() const {
             return r + GetFlds() + CRLF + "   AS " + CRLF + fBody;
         }
         case dbMSSQL: {
-            if (fBody.empty()) return Text;
+            if (fBody.empty()) return Extra().Text;
             std::string r = "CREATE VIEW " + GetObjFullName() + GetFlds() + CRLF;
             std::string options;
             auto option = [&options](bool on, const char* name) {
@@ -115,7 +115,7 @@ void TViwData::AddCreateStatement() {
     SetObjCreated(true);
     SetReCreate(false);
     // The counterpart now stands for the view as just written.
-    if (fRefObj) fRefObj->fCurrentDefinition = fCurrentDefinition;
+    if (fRefObj) fRefObj->EditExtra().fCurrentDefinition = Extra().fCurrentDefinition;
     // Triggers of the view are written at once with an empty body; the trigger
     // generator writes their bodies later. Where a body cannot be replaced in place
     // they are left to the trigger generators.
@@ -126,7 +126,7 @@ void TViwData::AddCreateStatement() {
         trg->AddStatement(text, stTrigger, trg->fObjName, dboTrigger, odbEmptyCreate);
         trg->SetRestoreBody(true);
         trg->SetObjCreated(true);
-        if (trg->fRefObj) trg->fRefObj->fCurrentDefinition = text;
+        if (trg->fRefObj) trg->fRefObj->EditExtra().fCurrentDefinition = text;
     });
 }
 
@@ -166,7 +166,7 @@ void TViwData::CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) {
     tv->DropDependDef();
     if (ex) ex->AddComment(aUser->GenComment("Alter view (create): " + names));
     CreateDependDef();
-    tv->fCurrentDefinition = fCurrentDefinition;
+    tv->EditExtra().fCurrentDefinition = Extra().fCurrentDefinition;
 }
 
 void TViwData::DropForUsed(TDbObj* /*aUsed*/, TDependObj* aLink) {
@@ -231,7 +231,7 @@ void GenScriptViewDrop(TCustomObjs* /*MObjs*/, TCustomObjs* TObjs, TCustomSQLExe
     if (!TObjs) return;
     DropUnmatchedObjects(
         *TObjs, olViw, SQLExec, [](const TDbObj* t) { return t->GenComment("Drop View..."); },
-        [](TDbObj* t) { t->fCurrentDefinition.clear(); });
+        [](TDbObj* t) { if (!t->Extra().fCurrentDefinition.empty()) t->EditExtra().fCurrentDefinition.clear(); });
 }
 
 void GenScriptViewCreate(TKeldar& k) {
@@ -247,8 +247,8 @@ void GenScriptViewCreate(TKeldar& k) {
         any = true;
         m->CreateDependDef();
         m->SetReCreate(false);
-        if (descriptions && !m->fDescription.empty()) m->AddDescription();
-        if (m->GetRefObj()) m->GetRefObj()->fCurrentDefinition = m->fCurrentDefinition;
+        if (descriptions && !m->Extra().fDescription.empty()) m->AddDescription();
+        if (m->GetRefObj()) m->GetRefObj()->EditExtra().fCurrentDefinition = m->Extra().fCurrentDefinition;
     }
     if (any) ex->AddComment(kCRLF);
 }
@@ -259,8 +259,8 @@ void GenScriptViewAlter(TCustomObjs* MObjs, TCustomObjs* /*TObjs*/, TCustomSQLEx
     const bool descriptions = CompareObjects.Contains(coDescription);
     auto columnDescriptions = [](TViwData* m, bool onlyChanged) {
         for (TFldData* f : m->Flds) {
-            if (onlyChanged ? (!f->GetRefObj() || f->fDescription == f->GetRefObj()->fDescription)
-                            : f->fDescription.empty())
+            if (onlyChanged ? (!f->GetRefObj() || f->Extra().fDescription == f->GetRefObj()->Extra().fDescription)
+                            : f->Extra().fDescription.empty())
                 continue;
             f->AddDescription();
         }
@@ -271,7 +271,7 @@ void GenScriptViewAlter(TCustomObjs* MObjs, TCustomObjs* /*TObjs*/, TCustomSQLEx
         if (m->CompExclude || !t) continue;
         if (SameViewDefinition(m, t) && !m->fReCreate) {
             if (!descriptions) continue;
-            if (m->fDescription != t->fDescription) {
+            if (m->Extra().fDescription != t->Extra().fDescription) {
                 m->AddDescription();
                 SQLExec->AddComment(kCRLF);
             }
@@ -283,14 +283,14 @@ void GenScriptViewAlter(TCustomObjs* MObjs, TCustomObjs* /*TObjs*/, TCustomSQLEx
         const std::string suffix = m->fReCreate ? " (recreate)" : "";
         SQLExec->AddComment(t->GenComment("Drop altered view: " + t->fObjName + suffix));
         t->DropDependDef();
-        t->fCurrentDefinition.clear();
+        if (!t->Extra().fCurrentDefinition.empty()) t->EditExtra().fCurrentDefinition.clear();
         m->SetObjCreated(false);
         SQLExec->AddComment(t->GenComment("Create altered view: " + t->fObjName + suffix));
         m->CreateDependDef();
-        t->fCurrentDefinition = m->fCurrentDefinition;
+        t->EditExtra().fCurrentDefinition = m->Extra().fCurrentDefinition;
         m->SetReCreate(false);
         if (descriptions) {
-            if (!m->fDescription.empty()) m->AddDescription();
+            if (!m->Extra().fDescription.empty()) m->AddDescription();
             columnDescriptions(m, false);
         }
     }

@@ -333,7 +333,7 @@ void TCustomSQLParser::Link_Depend() {
     };
 
     for (TIdxData* idx : Objs->Idx) {
-        TTblData* t = Objs->Tbl.Find(TableKey(db, idx->TblName, idx->fSchema, idx->OwnUser));
+        TTblData* t = Objs->Tbl.Find(TableKey(db, idx->TblName, idx->fSchema, idx->Extra().OwnUser));
         if (!t) continue;
         LinkDepend(idx, t, std::string());
         linkFields(idx, t, idx->Flds);
@@ -342,13 +342,13 @@ void TCustomSQLParser::Link_Depend() {
     // Primary keys and unique constraints by table name and field list.
     std::unordered_map<std::string, std::vector<TCtrData*>> keys;
     for (TCtrData* c : Objs->Ctr) {
-        if (TTblData* t = Objs->Tbl.Find(TableKey(db, c->fTblName, c->fSchema, c->OwnUser))) {
+        if (TTblData* t = Objs->Tbl.Find(TableKey(db, c->fTblName, c->fSchema, c->Extra().OwnUser))) {
             LinkDepend(c, t, std::string());
             linkFields(c, t, c->Flds);
         }
         if (c->fCtType == ctFKey || c->fCtType == ctReferences) {
             const std::string& schema = c->fRefSchema.empty() ? c->fSchema.str() : c->fRefSchema;
-            if (TTblData* r = Objs->Tbl.Find(TableKey(db, c->fRefTblName, schema, c->OwnUser))) {
+            if (TTblData* r = Objs->Tbl.Find(TableKey(db, c->fRefTblName, schema, c->Extra().OwnUser))) {
                 LinkDepend(c, r, std::string());
                 linkFields(c, r, c->RefFlds);
             }

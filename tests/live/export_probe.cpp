@@ -29,7 +29,7 @@ struct Col {
 void AddTable(TObjs& objs, const std::string& name, const std::vector<Col>& cols, const std::string& owner = "") {
     auto* t = new TTblData(&objs);
     t->SetObjName(name);
-    t->OwnUser = owner;
+    t->EditExtra().OwnUser = owner;
     t->SetDescription("table " + name + " with 'quotes'");
     for (const Col& c : cols) {
         TFldData* f = t->AddFld(c.name);

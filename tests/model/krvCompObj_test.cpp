@@ -110,14 +110,14 @@ TEST(TObjsExportTest, PostgreSQLOwnerIsQuotedAndPublicSchemaIsNotCreated) {
     Set s(dbPostgreSQL);
     auto* pub = new TSchData(&s.objs);
     pub->SetObjName("public");
-    pub->OwnUser = "postgres";
+    pub->EditExtra().OwnUser = "postgres";
     s.objs.AddObj(pub);
     TTblData* t = s.Table("t", "public");
     s.Col(t, "c", iftInteger);
-    t->OwnUser = "Mixed Role";
+    t->EditExtra().OwnUser = "Mixed Role";
     TTblData* u = s.Table("u");
     s.Col(u, "c", iftText);
-    u->OwnUser = "plain";
+    u->EditExtra().OwnUser = "plain";
     s.objs.ExtractMetadata();
     const std::vector<std::string> expected{
         "", "", "", "",
@@ -343,8 +343,8 @@ TEST(TObjsTest, SourceDefinitionKeepsCurrentDefinitions) {
     v->SetObjName("V");
     s.objs.AddObj(v);
     s.objs.SetSourceDefinition();
-    EXPECT_EQ(v->fSourceDefinition, "CREATE VIEW V");
-    EXPECT_EQ(v->fCurrentDefinition, "CREATE VIEW V");
+    EXPECT_EQ(v->Extra().fSourceDefinition, "CREATE VIEW V");
+    EXPECT_EQ(v->Extra().fCurrentDefinition, "CREATE VIEW V");
 }
 
 TEST(CompObjHelpersTest, ParseDbPath) {

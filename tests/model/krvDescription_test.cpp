@@ -25,9 +25,9 @@ struct Set {
         objs.SetDatabaseType(db);
         const bool lower = db == dbPostgreSQL || db == dbMySQL;
         tbl = testing::AddTable(objs, lower ? "orders" : "ORDERS", {lower ? "amount" : "AMOUNT"});
-        tbl->fDescription = kD;
+        tbl->EditExtra().fDescription = kD;
         col = tbl->Flds.Objects(0);
-        col->fDescription = kD;
+        col->EditExtra().fDescription = kD;
     }
 };
 
@@ -67,8 +67,8 @@ TEST(DescriptionTest, InterBaseParametersAndOtherKinds) {
     p->SetObjName("Calc");
     p->Func = true;
     TFldData* a = p->AddParam("A");
-    a->fDescription = "x";
-    p->fDescription = "x";
+    a->EditExtra().fDescription = "x";
+    p->EditExtra().fDescription = "x";
     s.objs.AddObj(p);
     s.objs.fIBServerOptions.GetIBCompareOptions().SetUpdateDescriptionMode(udComment);
     EXPECT_EQ(p->DescriptionDef(), "COMMENT ON FUNCTION \"Calc\" IS\r\n'x'");
@@ -78,7 +78,7 @@ TEST(DescriptionTest, InterBaseParametersAndOtherKinds) {
               "UPDATE RDB$PROCEDURE_PARAMETERS SET RDB$DESCRIPTION = \r\n'x'\r\nWHERE RDB$PROCEDURE_NAME = 'Calc' AND RDB$PARAMETER_NAME = 'A'");
     TCtrData ctr(&s.objs);
     ctr.SetObjName("PK_ORDERS");
-    ctr.fDescription = "x";
+    ctr.EditExtra().fDescription = "x";
     EXPECT_EQ(ctr.DescriptionDef(), "/* x */");
 
     // Without the description category nothing is written for any kind.
@@ -97,12 +97,12 @@ TEST(DescriptionTest, OtherDialects) {
         TPrcData f(&s.objs);
         f.SetObjName("calc");
         f.SetSchema("public");
-        f.fDescription = "d";
+        f.EditExtra().fDescription = "d";
         EXPECT_EQ(f.DescriptionDef(), "COMMENT ON FUNCTION public.calc IS 'd'");
         TCtrData c(&s.objs);
         c.SetObjName("orders_pkey");
         c.SetTblName("orders");
-        c.fDescription = "d";
+        c.EditExtra().fDescription = "d";
         EXPECT_EQ(c.DescriptionDef(), "COMMENT ON CONSTRAINT orders_pkey ON orders IS 'd'");
     }
     {
@@ -126,7 +126,7 @@ TEST(DescriptionTest, OtherDialects) {
                   "ALTER TABLE `orders` MODIFY COLUMN `amount` INTEGER COMMENT 'it\\'s a \\\\path\\\\\\r\\nsecond line'");
         TViwData v(&s.objs);
         v.SetObjName("v");
-        v.fDescription = "d";
+        v.EditExtra().fDescription = "d";
         EXPECT_EQ(v.DescriptionDef(), "");
     }
     {

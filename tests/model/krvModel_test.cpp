@@ -553,7 +553,7 @@ TEST(DbObjTest, NamesAndTexts) {
     TTblData at(&asa);
     at.SetObjName("user");
     EXPECT_EQ(at.GetObjFullName(), "DBA.\"USER\"");
-    at.OwnUser = "bob";
+    at.EditExtra().OwnUser = "bob";
     EXPECT_EQ(at.GetObjFullName(), "bob.\"USER\"");
     EXPECT_EQ(at.GenComment("x"), "% x");
 
@@ -651,7 +651,7 @@ TEST(SysNameTest, JudgedPerDatabaseKind) {
         ctr.SetObjName(c.name);
         ctr.CheckSysName();
         EXPECT_EQ(ctr.fObjName.empty(), c.sys) << c.name;
-        EXPECT_EQ(ctr.SysName, c.sys ? c.name : "") << c.name;
+        EXPECT_EQ(ctr.Extra().SysName, c.sys ? c.name : "") << c.name;
     }
     TCustomObjs pg;
     pg.SetDatabaseType(dbPostgreSQL);

@@ -250,7 +250,7 @@ const TextCase kTexts[] = {
      "CREATE BITMAP INDEX HR.IX ON HR.T(UPPER(A))\r\nCOMPRESS\r\nTABLESPACE USERS\r\npctfree 10",
      "/* Drop: IX (TIdxData) */\r\nDROP INDEX HR.IX"},
     {"AnywhereIndex", dbSybaseASA,
-     [](TCustomObjs& o) { return AddIndex(o, "ix", "t", {"a", "b DESC"}, [](TIdxData& x) { x.OwnUser = "DBA"; }); },
+     [](TCustomObjs& o) { return AddIndex(o, "ix", "t", {"a", "b DESC"}, [](TIdxData& x) { x.EditExtra().OwnUser = "DBA"; }); },
      "CREATE INDEX ix ON DBA.t(a, b DESC)", "DROP INDEX DBA.t.ix"},
     {"AseIndex", dbSybaseASE, [](TCustomObjs& o) { return AddIndex(o, "ix", "t", {"a"}); },
      "CREATE INDEX ix ON t(a)", "DROP INDEX t.ix"},
@@ -263,7 +263,7 @@ const TextCase kTexts[] = {
     {"AnywhereUnnamedForeignKey", dbSybaseASA,
      [](TCustomObjs& o) {
          return AddForeignKey(o, "", "t", {"a"}, "r", {"id"}, [](TCtrData& x) {
-             x.OwnUser = "DBA";
+             x.EditExtra().OwnUser = "DBA";
              x.RefUser = "DBA";
              x.CheckOnCommit = true;
          });

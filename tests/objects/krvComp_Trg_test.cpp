@@ -182,7 +182,7 @@ const TextCase kTextCases[] = {
     {"SqlAnywhereWatcomDialect", dbSybaseASA,
      [](TCustomObjs&, TTrgData& t) {
          t.SetObjName("TR");
-         t.OwnUser = "U1";
+         t.EditExtra().OwnUser = "U1";
          t.SetOwnName("T");
          t.SetEvents(baBefore, {iudUpdate});
          t.AddFld("C");
@@ -250,7 +250,7 @@ TEST(TriggerRecordTest, OwnerLookupAssignAndSourceBody) {
     b.Assign(a);
     EXPECT_EQ(b.Def(), a.Def());
     EXPECT_EQ(b.fOwnObj, t);
-    EXPECT_EQ(b.fDescription, "note");
+    EXPECT_EQ(b.Extra().fDescription, "note");
 
     // The source body is the body as first seen; later changes of the body do not move it.
     EXPECT_EQ(b.SourceDef(), a.Def());

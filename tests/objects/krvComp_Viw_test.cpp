@@ -91,7 +91,7 @@ const TextCase kTextCases[] = {
     {"SqlServerWithoutQueryKeepsItsSource", dbMSSQL,
      [](TViwData& v) {
          v.SetObjName("V");
-         v.Text = "create view v as select 1 x";
+         v.EditExtra().Text = "create view v as select 1 x";
      },
      "create view v as select 1 x", "DROP VIEW V"},
     {"OracleObjectView", dbOracle,
@@ -138,16 +138,16 @@ TEST(ViewRecordTest, ReCreateFlagFollowsTheMatchingViewAndLayoutIsIgnoredOnPostg
     tv->SetReCreate(false);
     EXPECT_FALSE(mv->GetReCreate());
 
-    mv->fCurrentDefinition = mv->Def();
-    tv->fCurrentDefinition = tv->Def();
+    mv->EditExtra().fCurrentDefinition = mv->Def();
+    tv->EditExtra().fCurrentDefinition = tv->Def();
     EXPECT_TRUE(SameViewDefinition(mv, tv));
-    tv->fCurrentDefinition += " WHERE a > 0";
+    tv->EditExtra().fCurrentDefinition += " WHERE a > 0";
     EXPECT_FALSE(SameViewDefinition(mv, tv));
 
     // Elsewhere the layout counts.
     m.SetDatabaseType(dbInterBase);
-    mv->fCurrentDefinition = "SELECT a\r\n  FROM t";
-    tv->fCurrentDefinition = "SELECT a FROM t";
+    mv->EditExtra().fCurrentDefinition = "SELECT a\r\n  FROM t";
+    tv->EditExtra().fCurrentDefinition = "SELECT a FROM t";
     EXPECT_FALSE(SameViewDefinition(mv, tv));
 }
 
