@@ -13,6 +13,7 @@
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Viw.h"
 #include "parse/krvParser.h"
+#include "schema_gen.h"
 
 using namespace dbtwin;
 
@@ -116,30 +117,13 @@ BENCHMARK(BM_RenderScript)->Arg(100000);
 // added, one dropped, one widened, one with a new default), a few are new or dropped.
 void BM_CompareTables(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    auto fill = [n](TCustomObjs& o, bool master) {
-        for (int i = 0; i < n; ++i) {
-            if ((i % 97 == 0 && !master) || (i % 89 == 0 && master)) continue;
-            auto* t = new TTblData(&o);
-            t->SetObjName(Name("TABLE_", i));
-            const bool changed = i % 10 == 0;
-            for (int c = 0; c < 20; ++c) {
-                if (changed && c == 3 && master) continue;
-                TFldData* f = t->AddFld(Name("COL_", c));
-                f->FieldType = iftVarchar;
-                f->CharLength = changed && c == 5 && master ? 80 : 40;
-                if (changed && c == 7 && master) f->SetDefValue("'x'");
-            }
-            if (changed && master) t->AddFld("ADDED")->FieldType = iftInteger;
-            o.AddObj(t);
-        }
-    };
     std::size_t statements = 0;
     for (auto _ : state) {
         TDBStructure master, target;
         master.SetDatabaseType(dbPostgreSQL);
         target.SetDatabaseType(dbPostgreSQL);
-        fill(*master.GetObjs(), true);
-        fill(*target.GetObjs(), false);
+        FillCompareTables(*master.GetObjs(), n, true);
+        FillCompareTables(*target.GetObjs(), n, false);
         TKeldar keldar;
         keldar.SetDBStructureMaster(&master);
         keldar.SetDBStructureTarget(&target);
