@@ -355,8 +355,9 @@ void LinkReferences(TCustomObjs& A, TCustomObjs& B) {
             const TFldList* cols = obj->GetColumns();
             const TFldList* otherCols = other->GetColumns();
             if (!cols || !otherCols) return;
+            std::size_t hint = 0;
             for (TFldData* f : *cols)
-                if (TFldData* g = otherCols->Find(f->GetObjKeyDef())) MatchPair(f, g);
+                if (TFldData* g = otherCols->FindNear(f->GetObjKeyDef(), hint)) MatchPair(f, g);
         });
     }
 }

@@ -87,16 +87,19 @@ void TObjKeyedList::IndexEntry(std::size_t aPos) const {
     const Entry& e = fItems[aPos];
     std::size_t s = Probe(e.Hash, [&](const std::string& k) { return KeyEqual(k, e.Key); });
     if (fSlots[s] == 0) fSlots[s] = static_cast<std::uint32_t>(aPos + 1);
+    else fDuplicates = true;
 }
 
 void TObjKeyedList::RebuildIndex() const {
     std::size_t size = 16;
     while (size < fItems.size() + fItems.size() / 2) size *= 2;
     fSlots.assign(size, 0);
+    fDuplicates = false;
     for (std::size_t i = 0; i < fItems.size(); ++i) {
         const Entry& e = fItems[i];
         std::size_t s = Probe(e.Hash, [&](const std::string& k) { return KeyEqual(k, e.Key); });
         if (fSlots[s] == 0) fSlots[s] = static_cast<std::uint32_t>(i + 1);
+        else fDuplicates = true;
     }
 }
 
@@ -124,6 +127,15 @@ void TObjKeyedList::SetCaseSensitive(bool aValue) {
 TObject* TObjKeyedList::FindObject(std::string_view aKey) const {
     std::uint32_t pos = PositionOf(aKey);
     return pos ? fItems[pos - 1].Obj : nullptr;
+}
+
+TObject* TObjKeyedList::FindObjectNear(std::string_view aKey, std::size_t& aHint) const {
+    // Without duplicate keys the entry at the hint, when it matches, is the first under the key.
+    if (!fDuplicates && aHint < fItems.size() && KeyEqual(fItems[aHint].Key, aKey)) return fItems[aHint++].Obj;
+    const std::uint32_t pos = PositionOf(aKey);
+    if (!pos) return nullptr;
+    aHint = pos;
+    return fItems[pos - 1].Obj;
 }
 
 int TObjKeyedList::IndexOf(std::string_view aKey) const {
@@ -174,6 +186,7 @@ void TObjKeyedList::Clear() {
     items.swap(fItems);
     fSlots.clear();
     fUnsorted = false;
+    fDuplicates = false;
     if (fOwnsObjects)
         for (auto it = items.rbegin(); it != items.rend(); ++it) delete it->Obj;
 }

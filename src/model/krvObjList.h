@@ -49,6 +49,10 @@ public:
     // The first object filed under aKey, or nullptr. O(1), no allocation for ASCII keys.
     TObject* FindObject(std::string_view aKey) const;
     int IndexOfObject(const TObject* aObj) const;
+    // FindObject for loops that walk a list in the order of a similar one: tries position
+    // aHint first (the first entry under the key is found either way), then sets aHint to
+    // the position after the one found.
+    TObject* FindObjectNear(std::string_view aKey, std::size_t& aHint) const;
 
     // Files aObj under aKey. A sorted list refuses a key it already holds (returns false,
     // the object stays with the caller); an unsorted list appends.
@@ -129,6 +133,7 @@ private:
     bool fCaseSensitive;
     bool fOwnsObjects;
     mutable bool fUnsorted = false;  // sorted list with entries out of order
+    mutable bool fDuplicates = false;  // some key is filed more than once
     mutable std::vector<Entry> fItems;
     // Open-addressing index: position + 1 of the first entry under each compared key; 0 = empty.
     mutable std::vector<std::uint32_t> fSlots;
@@ -141,6 +146,9 @@ public:
 
     T* Objects(std::size_t i) const { return static_cast<T*>(ObjectAt(i)); }
     T* Find(std::string_view aKey) const { return static_cast<T*>(FindObject(aKey)); }
+    T* FindNear(std::string_view aKey, std::size_t& aHint) const {
+        return static_cast<T*>(FindObjectNear(aKey, aHint));
+    }
     int IndexOfObject(const T* aObj) const { return TObjKeyedList::IndexOfObject(aObj); }
     bool Add(std::string aKey, T* aObj) { return AddObject(std::move(aKey), aObj); }
     T* Extract(std::size_t i) { return static_cast<T*>(ExtractObject(i)); }

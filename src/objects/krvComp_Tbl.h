@@ -42,6 +42,9 @@ public:
     bool WithOids = false;          // PostgreSQL WITH OIDS
 
     TFldData* FindFld(std::string_view aName) const { return Flds.Find(aName); }
+    // FindFld for a walk over the columns of a matching table: aHint is the position to try
+    // first, moved past each column found.
+    TFldData* FindFld(std::string_view aName, std::size_t& aHint) const { return Flds.FindNear(aName, aHint); }
     // Creates a column owned by this table and appends it.
     TFldData* AddFld(const std::string& aName);
     void SetSkipComputedDef(bool Value) { fSkipComputedDef = Value; }

@@ -670,8 +670,9 @@ void GenScriptColumnsAlter(TKeldar& k) {
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
         if (!tt || mt->CompExclude || mt->ReCreated) continue;
         if (db == dbMySQL && mt->Flds.Count() == tt->Flds.Count()) MySQLColumnOrder(k, mt, tt);
+        std::size_t hint = 0;
         for (TFldData* m : mt->Flds) {
-            TFldData* t = tt->FindFld(m->fObjName);
+            TFldData* t = tt->FindFld(m->fObjName, hint);
             if (!t) continue;
             if (m->Def() != t->Def()) {
                 TAlterCtx c{k, ex, db, mt, tt, m, t};

@@ -188,8 +188,9 @@ void CompareTables(TKeldar& k) {
         if ((db == dbInterBase || db == dbSybaseASA || db == dbMSSQL) &&
             (mt->GlobalTemporary != tt->GlobalTemporary || mt->TblOnCommit != tt->TblOnCommit))
             mt->Compare = false;
+        std::size_t hint = 0;
         for (TFldData* mf : mt->Flds) {
-            TFldData* tf = tt->FindFld(mf->fObjName);
+            TFldData* tf = tt->FindFld(mf->fObjName, hint);
             if (!tf) {
                 mt->Compare = false;
                 continue;
@@ -306,8 +307,9 @@ void GenScriptTablAlter(TKeldar& k) {
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
         if (!tt || mt->ReCreated || mt->Flds.Count() != tt->Flds.Count()) continue;
         bool differs = false, missing = false;
+        std::size_t hint = 0;
         for (TFldData* f : mt->Flds) {
-            TFldData* g = tt->FindFld(f->fObjName);
+            TFldData* g = tt->FindFld(f->fObjName, hint);
             if (!g) {
                 missing = true;
                 break;
@@ -327,8 +329,9 @@ void GenScriptTablDrop(TKeldar& k) {
     for (TTblData* tt : t->Tbl) {
         auto* mt = dynamic_cast<TTblData*>(tt->GetRefObj());
         if (tt->CompExclude || !mt) continue;
+        std::size_t hint = 0;
         for (TFldData* f : tt->Flds) {
-            if (!f->GetObjCreated() || mt->FindFld(f->fObjName)) continue;
+            if (!f->GetObjCreated() || mt->FindFld(f->fObjName, hint)) continue;
             if (!anyColumn) ex->AddComment(tt->GenComment("Drop table-fields..."));
             anyColumn = true;
             f->DropDependDef();

@@ -104,5 +104,28 @@ TEST(KeyedListTest, ReKeyKeepsTheFirstOfEqualKeys) {
     EXPECT_EQ(l.IndexOf("y"), 1);
 }
 
+// A lookup near a position finds what Find finds: the first entry under the key, also when
+// the hint points at a later duplicate or at nothing.
+TEST(KeyedListTest, FindNearFindsTheFirstUnderTheKey) {
+    TKeyedList<Item> l(false, false, true);
+    for (const char* n : {"a", "B", "c"}) l.Add(n, new Item(n));
+    std::size_t hint = 0;
+    for (const char* n : {"A", "b", "C"}) EXPECT_EQ(l.FindNear(n, hint), l.Find(n)) << n;
+    EXPECT_EQ(hint, 3u);
+    hint = 0;
+    EXPECT_EQ(l.FindNear("c", hint)->name, "c");  // a miss at the hint falls back to the index
+    EXPECT_EQ(hint, 3u);
+    EXPECT_EQ(l.FindNear("zz", hint), nullptr);
+    hint = 99;
+    EXPECT_EQ(l.FindNear("a", hint)->name, "a");
+
+    l.Add("b", new Item("b2"));  // a duplicate: the hint alone no longer decides
+    hint = 3;
+    EXPECT_EQ(l.FindNear("b", hint)->name, "B");
+    delete l.Extract(1);  // the first "b" goes: the duplicate becomes the one found
+    hint = 0;
+    EXPECT_EQ(l.FindNear("B", hint)->name, "b2");
+}
+
 }  // namespace
 }  // namespace dbtwin
