@@ -20,8 +20,22 @@ locale_t CaseLocale() {
 }
 
 template <typename Map>
-std::string MapCase(std::string_view s, Map map) {
+std::string MapCase(std::string_view s, Map map, bool aUpper) {
     std::string out;
+    // ASCII text, the common case, is mapped in place without decoding.
+    bool ascii = true;
+    for (unsigned char c : s)
+        if (c >= 0x80) {
+            ascii = false;
+            break;
+        }
+    if (ascii) {
+        out.assign(s);
+        const char from = aUpper ? 'a' : 'A';
+        for (char& c : out)
+            if (c >= from && c <= from + 25) c = static_cast<char>(aUpper ? c - 32 : c + 32);
+        return out;
+    }
     out.reserve(s.size());
     std::size_t i = 0;
     while (i < s.size()) {
@@ -74,8 +88,8 @@ char32_t LowerChar(char32_t c) {
     return loc ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), loc)) : c;
 }
 
-std::string UpperCase(std::string_view s) { return MapCase(s, UpperChar); }
-std::string LowerCase(std::string_view s) { return MapCase(s, LowerChar); }
+std::string UpperCase(std::string_view s) { return MapCase(s, UpperChar, true); }
+std::string LowerCase(std::string_view s) { return MapCase(s, LowerChar, false); }
 
 int CompareText(std::string_view a, std::string_view b) {
     std::string ua = UpperCase(a), ub = UpperCase(b);

@@ -156,10 +156,7 @@ TCmpObjSetType TDbObj::GetCompareObjects() const {
     return fObjs ? fObjs->fCompareObjects : TCmpObjSetType::All();
 }
 
-const TDbObjExtra& TDbObj::NoExtra() {
-    static const TDbObjExtra none;
-    return none;
-}
+const TDbObjExtra TDbObj::fNoExtra;
 
 TDbObjExtra& TDbObj::EditExtra() {
     if (!fExtra) fExtra = std::make_unique<TDbObjExtra>();

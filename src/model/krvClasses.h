@@ -138,7 +138,7 @@ public:
 
     // What few objects carry (descriptions, rules, source texts, owner); the shared empty
     // block while unset.
-    const TDbObjExtra& Extra() const { return fExtra ? *fExtra : NoExtra(); }
+    const TDbObjExtra& Extra() const { return fExtra ? *fExtra : fNoExtra; }
     TDbObjExtra& EditExtra();
 
     // Accessors.
@@ -268,7 +268,7 @@ protected:
     virtual std::string OwnerTableName() const { return std::string(); }
 
 private:
-    static const TDbObjExtra& NoExtra();
+    static const TDbObjExtra fNoExtra;  // what Extra() reads while unset
     bool fInCreate = false;  // guards against endless recursion through cyclic uses
     bool fInDrop = false;
     std::unique_ptr<TDbObjExtra> fExtra;

@@ -25,6 +25,18 @@ const std::array<const char*, 97> FieldTypeNames = {
     "TABLE", "XML", "INTERVAL YEAR TO MONTH", "INTERVAL DAY TO SECOND", "SERIAL", "BIGSERIAL",
     "BYTEA", "INTERVAL", "INT2", "INT4", "INT8", "OID", "BOOLEAN"};
 
+namespace {
+// The type keywords in lower case, as PostgreSQL texts write them.
+const std::string& LowerTypeName(std::size_t aOrd) {
+    static const std::array<std::string, 97> names = [] {
+        std::array<std::string, 97> r;
+        for (std::size_t i = 0; i < r.size(); ++i) r[i] = LowerCase(FieldTypeNames[i]);
+        return r;
+    }();
+    return names[aOrd];
+}
+}  // namespace
+
 TDBFieldType FieldTypeByName(std::string_view aName) {
     const std::string name = UpperCase(aName);
     for (std::size_t i = 0; i < FieldTypeNames.size(); ++i)
@@ -112,10 +124,7 @@ TFldData::~TFldData() = default;
 TFldRare::TFldRare() = default;
 TFldRare::~TFldRare() = default;
 
-const TFldRare& TFldData::NoRare() {
-    static const TFldRare none;
-    return none;
-}
+const TFldRare TFldData::fNoRare;
 
 TFldRare& TFldData::EditRare() {
     if (!fRare) fRare = std::make_unique<TFldRare>();
@@ -341,12 +350,11 @@ std::string TFldData::FieldTypeDef() const {
     if (IsComputed()) return (db == dbMSSQL ? "AS " : "COMPUTED BY ") + fBody;
 
     const std::size_t ord = FieldType < FieldTypeNames.size() ? FieldType : iftUnknown;
-    std::string r = FieldTypeNames[ord];
+    std::string r = db == dbPostgreSQL ? LowerTypeName(ord) : std::string(FieldTypeNames[ord]);
     const TIBServerOptions& ib = IBOptions();
     const TIBSQLServerVersionType ver = ib.GetSQLServerVersion();
 
     if (db == dbPostgreSQL) {
-        r = LowerCase(r);
         if (FieldType == iftTimeTZ || FieldType == iftTimeStampTZ) {
             if (Precision != 0) r += "(" + Num(Precision) + ")";
             r += " with time zone";
@@ -534,7 +542,7 @@ std::string TFldData::PGSQLTypeDef() const {
     if (FieldType == iftDomain) {
         r = Rare().DomainName;
     } else {
-        r = LowerCase(FieldTypeNames[FieldType < FieldTypeNames.size() ? FieldType : iftUnknown]);
+        r = LowerTypeName(FieldType < FieldTypeNames.size() ? FieldType : iftUnknown);
         if ((FieldType == iftVarchar || FieldType == iftChar) && CharLength != 0)
             r += "(" + Num(CharLength) + ")";
         if (FieldType == iftNumeric || FieldType == iftDecimal) r += PrecScale(Precision, Scale);

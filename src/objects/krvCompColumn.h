@@ -129,7 +129,7 @@ public:
     bool Identity = false;
 
     // The optional attributes; the shared defaults while unset.
-    const TFldRare& Rare() const { return fRare ? *fRare : NoRare(); }
+    const TFldRare& Rare() const { return fRare ? *fRare : fNoRare; }
     TFldRare& EditRare();
 
     // A computed column: its computed-by expression is the body.
@@ -208,7 +208,7 @@ public:
     std::string DB2TypeDef() const;
 
 private:
-    static const TFldRare& NoRare();
+    static const TFldRare fNoRare;  // what Rare() reads while unset
     std::unique_ptr<TFldRare> fRare;
     bool OwnerIsProcedure() const;
     const TIBServerOptions& IBOptions() const;
