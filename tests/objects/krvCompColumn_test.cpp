@@ -402,6 +402,27 @@ TEST(FldData, AssignCopiesTypeAndAttributes) {
     EXPECT_TRUE(t.ArrayBoundsDiff(s));
 }
 
+// The optional attributes live apart from the column until one is set: a plain source must
+// still reset them, and the defaults (-1 for the DB2 LOB options) must read through.
+TEST(FldData, AssignFromAPlainColumnResetsTheOptionalAttributes) {
+    Ctx c(dbDB2);
+    TFldData& plain = Typed(c, iftBlob, 100);
+    EXPECT_EQ(plain.Rare().Logged, -1);
+    EXPECT_EQ(plain.Rare().Compact, -1);
+    TFldData& a = c.Col("A");
+    a.EditRare().Logged = 0;
+    a.EditRare().Collation = "X";
+    a.SetDefValue("7");
+    a.SetDescription("old");
+    a.Assign(plain);
+    EXPECT_EQ(a.Rare().Logged, -1);
+    EXPECT_EQ(a.Rare().Collation, "");
+    EXPECT_EQ(a.GetDefValue(), "");
+    EXPECT_EQ(a.GetDescription(), "");
+    EXPECT_EQ(a.Def(), plain.Def());
+    EXPECT_EQ(plain.Rare().Logged, -1);  // reading never made a block of the source's
+}
+
 TEST(FldData, InOutFirstForRoutinesWithALanguage) {
     Ctx c(dbPostgreSQL);
     TFldData& p = c.Param("a");
