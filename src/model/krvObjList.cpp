@@ -62,9 +62,9 @@ bool TObjKeyedList::KeyLess(const std::string& a, const std::string& b) const {
     return UpperCase(a) < UpperCase(b);
 }
 
-void TObjKeyedList::SetKey(Entry& e, std::string aKey) const {
-    e.Key = std::move(aKey);
-    e.Hash = HashOf(e.Key);
+void TObjKeyedList::SetKey(std::size_t i, std::string aKey) const {
+    fKeys[i] = std::move(aKey);
+    fHashes[i] = HashOf(fKeys[i]);
 }
 
 template <typename Eq>
@@ -72,40 +72,54 @@ std::size_t TObjKeyedList::Probe(std::uint32_t aHash, Eq eq) const {
     const std::size_t mask = fSlots.size() - 1;
     std::size_t s = aHash & mask;
     while (fSlots[s] != 0) {
-        const Entry& e = fItems[fSlots[s] - 1];
-        if (e.Hash == aHash && eq(e.Key)) return s;
+        const std::size_t pos = fSlots[s] - 1;
+        if (fHashes[pos] == aHash && eq(fKeys[pos])) return s;
         s = (s + 1) & mask;
     }
     return s;
 }
 
 void TObjKeyedList::IndexEntry(std::size_t aPos) const {
-    if (fSlots.size() < fItems.size() + fItems.size() / 2) {
+    if (fSlots.size() < fObjects.size() + fObjects.size() / 2) {
         RebuildIndex();
         return;
     }
-    const Entry& e = fItems[aPos];
-    std::size_t s = Probe(e.Hash, [&](const std::string& k) { return KeyEqual(k, e.Key); });
+    const std::string& key = fKeys[aPos];
+    std::size_t s = Probe(fHashes[aPos], [&](const std::string& k) { return KeyEqual(k, key); });
     if (fSlots[s] == 0) fSlots[s] = static_cast<std::uint32_t>(aPos + 1);
     else fDuplicates = true;
 }
 
 void TObjKeyedList::RebuildIndex() const {
     std::size_t size = 16;
-    while (size < fItems.size() + fItems.size() / 2) size *= 2;
+    while (size < fObjects.size() + fObjects.size() / 2) size *= 2;
     fSlots.assign(size, 0);
     fDuplicates = false;
-    for (std::size_t i = 0; i < fItems.size(); ++i) {
-        const Entry& e = fItems[i];
-        std::size_t s = Probe(e.Hash, [&](const std::string& k) { return KeyEqual(k, e.Key); });
+    for (std::size_t i = 0; i < fObjects.size(); ++i) {
+        const std::string& key = fKeys[i];
+        std::size_t s = Probe(fHashes[i], [&](const std::string& k) { return KeyEqual(k, key); });
         if (fSlots[s] == 0) fSlots[s] = static_cast<std::uint32_t>(i + 1);
         else fDuplicates = true;
     }
 }
 
 void TObjKeyedList::SortItems() const {
-    std::stable_sort(fItems.begin(), fItems.end(),
-                     [this](const Entry& a, const Entry& b) { return KeyLess(a.Key, b.Key); });
+    // Stable: equal keys keep their filing order. The three arrays follow one permutation.
+    std::vector<std::uint32_t> order(fObjects.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::uint32_t a, std::uint32_t b) { return KeyLess(fKeys[a], fKeys[b]); });
+    std::vector<TObject*> objects(order.size());
+    std::vector<std::string> keys(order.size());
+    std::vector<std::uint32_t> hashes(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        objects[i] = fObjects[order[i]];
+        keys[i] = std::move(fKeys[order[i]]);
+        hashes[i] = fHashes[order[i]];
+    }
+    fObjects.swap(objects);
+    fKeys.swap(keys);
+    fHashes.swap(hashes);
     fUnsorted = false;
     RebuildIndex();
 }
@@ -118,7 +132,7 @@ void TObjKeyedList::Reindex() {
 void TObjKeyedList::SetCaseSensitive(bool aValue) {
     if (aValue == fCaseSensitive) return;
     fCaseSensitive = aValue;
-    for (auto& it : fItems) SetKey(it, std::move(it.Key));
+    for (std::size_t i = 0; i < fKeys.size(); ++i) fHashes[i] = HashOf(fKeys[i]);
     Reindex();
 }
 
@@ -126,45 +140,46 @@ void TObjKeyedList::SetCaseSensitive(bool aValue) {
 // current order, so filing with a lookup before each add stays linear.
 TObject* TObjKeyedList::FindObject(std::string_view aKey) const {
     std::uint32_t pos = PositionOf(aKey);
-    return pos ? fItems[pos - 1].Obj : nullptr;
+    return pos ? fObjects[pos - 1] : nullptr;
 }
 
 TObject* TObjKeyedList::FindObjectNear(std::string_view aKey, std::size_t& aHint) const {
     // Without duplicate keys the entry at the hint, when it matches, is the first under the key.
-    if (!fDuplicates && aHint < fItems.size() && KeyEqual(fItems[aHint].Key, aKey)) return fItems[aHint++].Obj;
+    if (!fDuplicates && aHint < fObjects.size() && KeyEqual(fKeys[aHint], aKey)) return fObjects[aHint++];
     const std::uint32_t pos = PositionOf(aKey);
     if (!pos) return nullptr;
     aHint = pos;
-    return fItems[pos - 1].Obj;
+    return fObjects[pos - 1];
 }
 
 int TObjKeyedList::IndexOf(std::string_view aKey) const {
-    Items();
+    ObjectList();
     return static_cast<int>(PositionOf(aKey)) - 1;
 }
 
 std::uint32_t TObjKeyedList::PositionOf(std::string_view aKey) const {
-    if (fItems.empty()) return 0;
+    if (fObjects.empty()) return 0;
     return fSlots[Probe(HashOf(aKey), [&](const std::string& k) { return KeyEqual(k, aKey); })];
 }
 
 int TObjKeyedList::IndexOfObject(const TObject* aObj) const {
-    const auto& items = Items();
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (items[i].Obj == aObj) return static_cast<int>(i);
+    const auto& objects = ObjectList();
+    for (std::size_t i = 0; i < objects.size(); ++i)
+        if (objects[i] == aObj) return static_cast<int>(i);
     return -1;
 }
 
 bool TObjKeyedList::AddObject(std::string aKey, TObject* aObj) {
-    Entry e{std::string(), aObj, 0};
-    SetKey(e, std::move(aKey));
-    if (fSorted && !fItems.empty()) {
-        if (fSlots[Probe(e.Hash, [&](const std::string& k) { return KeyEqual(k, e.Key); })] != 0) return false;
+    const std::uint32_t hash = HashOf(aKey);
+    if (fSorted && !fObjects.empty()) {
+        if (fSlots[Probe(hash, [&](const std::string& k) { return KeyEqual(k, aKey); })] != 0) return false;
         // Sorted lists are ordered on first positional access, so filing stays O(1).
-        if (!fUnsorted && !KeyLess(fItems.back().Key, e.Key)) fUnsorted = true;
+        if (!fUnsorted && !KeyLess(fKeys.back(), aKey)) fUnsorted = true;
     }
-    fItems.push_back(std::move(e));
-    IndexEntry(fItems.size() - 1);
+    fObjects.push_back(aObj);
+    fKeys.push_back(std::move(aKey));
+    fHashes.push_back(hash);
+    IndexEntry(fObjects.size() - 1);
     return true;
 }
 
@@ -174,21 +189,29 @@ void TObjKeyedList::Delete(std::size_t i) {
 }
 
 TObject* TObjKeyedList::ExtractObject(std::size_t i) {
-    Items();
-    TObject* obj = fItems[i].Obj;
-    fItems.erase(fItems.begin() + static_cast<std::ptrdiff_t>(i));
+    ObjectList();
+    TObject* obj = fObjects[i];
+    const auto at = static_cast<std::ptrdiff_t>(i);
+    fObjects.erase(fObjects.begin() + at);
+    fKeys.erase(fKeys.begin() + at);
+    fHashes.erase(fHashes.begin() + at);
     RebuildIndex();
     return obj;
 }
 
 void TObjKeyedList::Clear() {
-    std::vector<Entry> items;
-    items.swap(fItems);
+    std::vector<TObject*> objects;
+    objects.swap(fObjects);
+    fKeys.clear();
+    fKeys.shrink_to_fit();
+    fHashes.clear();
+    fHashes.shrink_to_fit();
     fSlots.clear();
+    fSlots.shrink_to_fit();
     fUnsorted = false;
     fDuplicates = false;
     if (fOwnsObjects)
-        for (auto it = items.rbegin(); it != items.rend(); ++it) delete it->Obj;
+        for (auto it = objects.rbegin(); it != objects.rend(); ++it) delete *it;
 }
 
 }  // namespace dbtwin

@@ -18,13 +18,6 @@
 namespace dbtwin {
 
 class TObjKeyedList {
-protected:
-    struct Entry {
-        std::string Key;
-        TObject* Obj;
-        std::uint32_t Hash;  // hash of the key as compared (upper-cased in case-insensitive lists)
-    };
-
 public:
     TObjKeyedList(bool aSorted, bool aCaseSensitive, bool aOwnsObjects)
         : fSorted(aSorted), fCaseSensitive(aCaseSensitive), fOwnsObjects(aOwnsObjects) {}
@@ -39,10 +32,13 @@ public:
     // Switching case sensitivity re-sorts a sorted list and rebuilds the index.
     void SetCaseSensitive(bool aValue);
 
-    std::size_t Count() const { return fItems.size(); }
-    bool Empty() const { return fItems.empty(); }
-    TObject* ObjectAt(std::size_t i) const { return Items()[i].Obj; }
-    const std::string& Keys(std::size_t i) const { return Items()[i].Key; }
+    std::size_t Count() const { return fObjects.size(); }
+    bool Empty() const { return fObjects.empty(); }
+    TObject* ObjectAt(std::size_t i) const { return ObjectList()[i]; }
+    const std::string& Keys(std::size_t i) const {
+        ObjectList();
+        return fKeys[i];
+    }
 
     // Position of the first entry under aKey, or -1.
     int IndexOf(std::string_view aKey) const;
@@ -67,8 +63,8 @@ public:
     // object of each key; later duplicates stay in the list after it).
     template <typename KeyOf>
     void ReKeyObjects(KeyOf keyOf) {
-        Items();
-        for (auto& it : fItems) SetKey(it, keyOf(it.Obj));
+        ObjectList();
+        for (std::size_t i = 0; i < fObjects.size(); ++i) SetKey(i, keyOf(fObjects[i]));
         Reindex();
     }
 
@@ -80,9 +76,9 @@ public:
     template <typename U>
     class basic_iterator {
     public:
-        using Inner = std::vector<Entry>::const_iterator;
+        using Inner = std::vector<TObject*>::const_iterator;
         explicit basic_iterator(Inner i) : fI(i) {}
-        U* operator*() const { return static_cast<U*>(fI->Obj); }
+        U* operator*() const { return static_cast<U*>(*fI); }
         basic_iterator& operator++() {
             ++fI;
             return *this;
@@ -102,18 +98,19 @@ public:
     // The objects seen as U, which the list's class must derive from.
     template <typename U>
     Range<U> As() const {
-        const auto& items = Items();
-        return {basic_iterator<U>(items.begin()), basic_iterator<U>(items.end())};
+        const auto& objects = ObjectList();
+        return {basic_iterator<U>(objects.begin()), basic_iterator<U>(objects.end())};
     }
 
 protected:
-    const std::vector<Entry>& Items() const {
+    // The objects in list order; a sorted list filed out of order is sorted first.
+    const std::vector<TObject*>& ObjectList() const {
         if (fUnsorted) SortItems();
-        return fItems;
+        return fObjects;
     }
 
 private:
-    void SetKey(Entry& e, std::string aKey) const;
+    void SetKey(std::size_t i, std::string aKey) const;
     // The keys as this list compares them.
     std::uint32_t HashOf(std::string_view aKey) const;
     bool KeyLess(const std::string& a, const std::string& b) const;
@@ -134,7 +131,10 @@ private:
     bool fOwnsObjects;
     mutable bool fUnsorted = false;  // sorted list with entries out of order
     mutable bool fDuplicates = false;  // some key is filed more than once
-    mutable std::vector<Entry> fItems;
+    // The entries as parallel arrays, so that a walk over the objects reads only pointers.
+    mutable std::vector<TObject*> fObjects;
+    mutable std::vector<std::string> fKeys;
+    mutable std::vector<std::uint32_t> fHashes;  // of the keys as compared (upper-cased when case-insensitive)
     // Open-addressing index: position + 1 of the first entry under each compared key; 0 = empty.
     mutable std::vector<std::uint32_t> fSlots;
 };
@@ -158,8 +158,8 @@ public:
     }
 
     using iterator = basic_iterator<T>;
-    iterator begin() const { return iterator(Items().begin()); }
-    iterator end() const { return iterator(Items().end()); }
+    iterator begin() const { return iterator(ObjectList().begin()); }
+    iterator end() const { return iterator(ObjectList().end()); }
 };
 
 }  // namespace dbtwin
