@@ -22,8 +22,6 @@ class TCustomSQLExec;
 class TCustomKeldar;
 class TKeldar;
 
-using TNotifyEvent = std::function<void(TObject* Sender)>;
-
 // One generator of the phase order. Run is null for object kinds whose generators do not
 // exist yet; the run skips such steps.
 struct TKeldarStep {
@@ -156,23 +154,5 @@ private:
     bool ExtractOne(TCustomDBStructure* aStructure, TCustomExtract* aExtractor, bool aTarget);
     TMsgManager fMsgMngr;
 };
-
-// Removes every object of a list from the set: links first, then the object.
-template <typename List>
-void ClearDbObjs(TCustomObjs& aObjs, List& aList);
-
-}  // namespace dbtwin
-
-#include "model/krvClasses.h"
-
-namespace dbtwin {
-
-template <typename List>
-void ClearDbObjs(TCustomObjs& aObjs, List& aList) {
-    for (std::size_t i = aList.Count(); i-- > 0;) {
-        aObjs.RemoveDepend(aList.Objects(i));
-        aList.Delete(i);
-    }
-}
 
 }  // namespace dbtwin

@@ -279,6 +279,7 @@ extern std::atomic<bool> DebugLog;
 
 // Callback types; Sender is the component that raises the event.
 using TLogProcedure = std::function<void(const std::string& aText)>;
+using TNotifyEvent = std::function<void(TObject* Sender)>;
 using TProgressUpdateEvent = std::function<void(TObject* Sender, int Value, int MaxValue)>;
 using TProgressUpdateExEvent = std::function<void(TObject* Sender, bool Detailed,
                                                   const std::string& aText, int Value,
