@@ -13,6 +13,7 @@
 
 #include "core/krvDBOptions.h"
 #include "core/krvDialect.h"
+#include "core/krvQuote.h"
 #include "core/krvRareString.h"
 #include "core/krvRareVector.h"
 #include "core/krvTypes.h"
@@ -49,17 +50,8 @@ class TCnvData;
 class TEvtData;
 class TCltData;
 
-// The identifier as written into a script of the given database kind:
-// - dbInterBase: IBQuoteIdent with the server version and SQL dialect (quoted in dialect 3
-//   only);
-// - dbSybaseASA, dbMySQL, dbMSSQL, dbPostgreSQL, dbOracle, dbDB2: that dialect's quoting
-//   routine;
-// - dbParadox, dbDBASE: LocalSQLQuoteIdent;
-// - dbSybaseASE: unchanged, unless its characters cannot be written without brackets
-//   (blanks, quote characters, ...), then ASEQuoteIdent;
-// - every other kind: unchanged.
-std::string Quote_Ident(std::string_view aIdent, TDatabaseType aDatabaseType,
-                        TIBSQLServerVersionType aServerVersion, TIBSQLDialectType aSQLDialect);
+// Quote_Ident, the identifier as written into a script of a database kind, comes from
+// core/krvQuote.
 
 // Links of an object to the objects it uses or that use it, in the order they were made.
 using TDependList = TRareVector<std::unique_ptr<TDependObj>>;

@@ -23,6 +23,7 @@
 
 #include "core/krvComponent.h"
 #include "core/krvDBOptions.h"
+#include "core/krvKeyWords.h"
 #include "core/krvMsgMngr.h"
 #include "core/krvTypes.h"
 
@@ -34,42 +35,7 @@ class TCustomObjs;
 class TCustomExtract;
 class TFldData;
 
-// A symbol code of a parser: 0..29 are the core symbols, dialect keywords use 30 and above.
-using TSymbol = std::uint8_t;
-
-// Core symbol codes, the same in every dialect.
-inline constexpr TSymbol syEOF = 0;            // end of text, or no symbol recognised
-inline constexpr TSymbol syIdent = 1;          // identifier (also: a word that is no keyword)
-inline constexpr TSymbol syFloat = 2;          // number with a decimal point or an exponent
-inline constexpr TSymbol syString = 3;         // quoted string
-inline constexpr TSymbol syInteger = 4;        // integer that fits 64 bits
-inline constexpr TSymbol syLParent = 5;        // (
-inline constexpr TSymbol syRParent = 6;        // )
-inline constexpr TSymbol syComma = 7;          // ,
-inline constexpr TSymbol syMinus = 8;          // -
-inline constexpr TSymbol syPlus = 9;           // +
-inline constexpr TSymbol syMul = 10;           // *
-inline constexpr TSymbol syDiv = 11;           // /
-inline constexpr TSymbol syTerm = 12;          // the statement terminator (CheckTermStr)
-inline constexpr TSymbol sySemicolon = 13;     // ; that is not the terminator
-inline constexpr TSymbol syEqual = 14;         // =
-inline constexpr TSymbol syPoint = 15;         // .
-inline constexpr TSymbol syColon = 16;         // :
-inline constexpr TSymbol syConcat = 17;        // ||
-inline constexpr TSymbol syLess = 18;          // <
-inline constexpr TSymbol syGreater = 19;       // >
-inline constexpr TSymbol syLessEqual = 20;     // <=
-inline constexpr TSymbol syGreaterEqual = 21;  // >=
-inline constexpr TSymbol syNotEqual = 22;      // <> or !=
-inline constexpr TSymbol syDblEqual = 23;      // ==
-inline constexpr TSymbol syLBracket = 24;      // [
-inline constexpr TSymbol syRBracket = 25;      // ]
-inline constexpr TSymbol syAt = 26;            // @
-inline constexpr TSymbol syBackSlash = 27;     // backslash
-inline constexpr TSymbol syPercent = 28;       // %
-inline constexpr TSymbol syAmpersand = 29;     // &
-// First code free for dialect keywords.
-inline constexpr TSymbol syFirstDialect = 30;
+// TSymbol and the core symbol codes (syEOF ... syFirstDialect) come from core/krvKeyWords.
 
 // Where the text lives while it is read.
 enum TParseBufferType : std::uint8_t { pb_String, pb_Memory, pb_File };

@@ -1,5 +1,5 @@
 // Keyword tables of every dialect: sizes, the codes the parsers rely on, synonyms, lookups.
-#include "parse/krvKeyWords.h"
+#include "core/krvKeyWords.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-// Keyword tables of the SQL dialects: the entry types of the tables (generated at build
-// time from the data files of parse/keywords), lookup indexes over them, and the helpers
-// the identifier quoting routines share.
+// Keyword tables of the SQL dialects: the symbol codes they are numbered in, the entry
+// types of the tables (generated at build time from the data files of core/keywords),
+// lookup indexes over them, and the helpers the identifier quoting routines share.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +13,46 @@
 
 #include "core/krvDBOptions.h"
 #include "core/krvTypes.h"
-#include "parse/krvParser.h"
 
 namespace dbtwin {
 
-// TSymbol and the core symbol codes (syIdent, the answer of a lookup for a word that is no
-// keyword) come from the parser core.
+// A symbol code of the parsers and keyword tables: 0..29 are the core symbols, dialect
+// keywords use 30 and above.
+using TSymbol = std::uint8_t;
+
+// Core symbol codes, the same in every dialect.
+inline constexpr TSymbol syEOF = 0;            // end of text, or no symbol recognised
+inline constexpr TSymbol syIdent = 1;          // identifier (also: a word that is no keyword)
+inline constexpr TSymbol syFloat = 2;          // number with a decimal point or an exponent
+inline constexpr TSymbol syString = 3;         // quoted string
+inline constexpr TSymbol syInteger = 4;        // integer that fits 64 bits
+inline constexpr TSymbol syLParent = 5;        // (
+inline constexpr TSymbol syRParent = 6;        // )
+inline constexpr TSymbol syComma = 7;          // ,
+inline constexpr TSymbol syMinus = 8;          // -
+inline constexpr TSymbol syPlus = 9;           // +
+inline constexpr TSymbol syMul = 10;           // *
+inline constexpr TSymbol syDiv = 11;           // /
+inline constexpr TSymbol syTerm = 12;          // the statement terminator (CheckTermStr)
+inline constexpr TSymbol sySemicolon = 13;     // ; that is not the terminator
+inline constexpr TSymbol syEqual = 14;         // =
+inline constexpr TSymbol syPoint = 15;         // .
+inline constexpr TSymbol syColon = 16;         // :
+inline constexpr TSymbol syConcat = 17;        // ||
+inline constexpr TSymbol syLess = 18;          // <
+inline constexpr TSymbol syGreater = 19;       // >
+inline constexpr TSymbol syLessEqual = 20;     // <=
+inline constexpr TSymbol syGreaterEqual = 21;  // >=
+inline constexpr TSymbol syNotEqual = 22;      // <> or !=
+inline constexpr TSymbol syDblEqual = 23;      // ==
+inline constexpr TSymbol syLBracket = 24;      // [
+inline constexpr TSymbol syRBracket = 25;      // ]
+inline constexpr TSymbol syAt = 26;            // @
+inline constexpr TSymbol syBackSlash = 27;     // backslash
+inline constexpr TSymbol syPercent = 28;       // %
+inline constexpr TSymbol syAmpersand = 29;     // &
+// First code free for dialect keywords.
+inline constexpr TSymbol syFirstDialect = 30;
 
 // One entry of a keyword table: a keyword, or the display word of a dialect symbol.
 struct TKeyWord {

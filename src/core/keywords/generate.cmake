@@ -140,7 +140,7 @@ function(split_symbol_line idx)
 endfunction()
 
 set(out "// Generated at build time from ${input_name}; do not edit.\n#pragma once\n\n")
-string(APPEND out "#include \"parse/krvKeyWords.h\"\n\nnamespace dbtwin {\n")
+string(APPEND out "#include \"core/krvKeyWords.h\"\n\nnamespace dbtwin {\n")
 
 if(KIND STREQUAL "symbols" OR KIND STREQUAL "ibsymbols")
   if(NOT DEFINED TABLES)

@@ -1,4 +1,4 @@
-#include "parse/krvKeyWords.h"
+#include "core/krvKeyWords.h"
 
 namespace dbtwin {
 

@@ -1,4 +1,4 @@
-# Generates the keyword table headers (parse/keywords/<name>.h in the build tree) from the
+# Generates the keyword table headers (core/keywords/<name>.h in the build tree) from the
 # data files of this folder and adds them to the library. Included by the top level.
 
 set(DBTWIN_KEYWORDS_DIR ${CMAKE_CURRENT_LIST_DIR})
@@ -8,18 +8,18 @@ set(dbtwin_keyword_headers)
 # dbtwin_keyword_header(<data file name without .txt> <KIND> <more -D arguments>...)
 function(dbtwin_keyword_header name kind)
   set(input ${DBTWIN_KEYWORDS_DIR}/${name}.txt)
-  set(output ${DBTWIN_GENERATED_DIR}/parse/keywords/${name}.h)
+  set(output ${DBTWIN_GENERATED_DIR}/core/keywords/${name}.h)
   add_custom_command(
     OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${output} -DKIND=${kind} ${ARGN}
             -P ${DBTWIN_KEYWORDS_DIR}/generate.cmake
     DEPENDS ${input} ${DBTWIN_KEYWORDS_DIR}/generate.cmake
-    COMMENT "Generating keyword table parse/keywords/${name}.h"
+    COMMENT "Generating keyword table core/keywords/${name}.h"
     VERBATIM)
   set(dbtwin_keyword_headers ${dbtwin_keyword_headers} ${output} PARENT_SCOPE)
 endfunction()
 
-file(MAKE_DIRECTORY ${DBTWIN_GENERATED_DIR}/parse/keywords)
+file(MAKE_DIRECTORY ${DBTWIN_GENERATED_DIR}/core/keywords)
 
 dbtwin_keyword_header(ib ibsymbols -DTABLES=IBKeyWords:ibsym)
 dbtwin_keyword_header(ib_reserved ibwords -DARRAY=IBReservedWords)
