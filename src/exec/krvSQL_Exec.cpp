@@ -10,11 +10,8 @@
 
 #include "core/krvDialect.h"
 #include "core/krvMsg.h"
+#include "core/krvQuote.h"
 #include "core/krvStrUtils.h"
-#include "model/krvClasses.h"
-#include "objects/krvComp_Prc.h"
-#include "objects/krvComp_Tbl.h"
-#include "objects/krvComp_Viw.h"
 
 namespace dbtwin {
 
@@ -180,19 +177,6 @@ TStatement* TCustomSQLExec::AddDescriptionDef(const std::string& aDescriptionDef
         Add(aDescriptionDef, stDescription, aObjName, aObjType, odbDescription, aOwnName);
     if (st) st->Description = aDescription;
     return st;
-}
-
-TStatement* TCustomSQLExec::AddDescription(TDbObj* aObj) {
-    if (!aObj) return nullptr;
-    // A column or parameter names its owning table, view or procedure.
-    std::string owner;
-    if (auto* f = dynamic_cast<const TFldData*>(aObj);
-        f && (f->fObjType == dboField || f->fObjType == dboParam) && f->OwnObj &&
-        (dynamic_cast<TTblData*>(f->OwnObj) || dynamic_cast<TViwData*>(f->OwnObj) ||
-         dynamic_cast<TPrcData*>(f->OwnObj)))
-        owner = f->OwnObj->fObjName;
-    return AddDescriptionDef(aObj->DescriptionDef(), aObj->fObjName, aObj->fObjType, owner,
-                             aObj->Extra().fDescription);
 }
 
 bool TCustomSQLExec::ExecuteScript() {

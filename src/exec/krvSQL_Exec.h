@@ -18,7 +18,6 @@
 namespace dbtwin {
 
 class TCustomSQLExec;
-class TDbObj;
 
 // One statement of a script.
 class TStatement : public TObject {
@@ -95,8 +94,6 @@ public:
     virtual void Clear();
     virtual void Delete(int index);
     virtual void Add_Commit() {}
-    // Adds the object's description statement; nothing when its text is empty.
-    virtual TStatement* AddDescription(TDbObj* aObj);
     // Adds a description statement: aDescriptionDef is the object's description statement
     // text, aOwnName the owning table, view or procedure of a column or parameter.
     virtual TStatement* AddDescriptionDef(const std::string& aDescriptionDef,

@@ -256,8 +256,18 @@ TStatement* TDbObj::AddStatement(const std::string& aText, TStatType aTyp, const
     return ex->Add(aText, aTyp, aObjName, aObjType, aOperation, aOwnName);
 }
 
-void TDbObj::AddDescription() {
-    if (TCustomSQLExec* ex = GetSQLExec()) ex->AddDescription(this);
+void TDbObj::AddDescription() { AddDescription(GetSQLExec()); }
+
+TStatement* TDbObj::AddDescription(TCustomSQLExec* aExec) {
+    if (!aExec) return nullptr;
+    // A column or parameter names its owning table, view or procedure.
+    std::string owner;
+    if (IsField() && (fObjType == dboField || fObjType == dboParam))
+        if (const TDbObj* own = GetOwnerObj()) {
+            const TObjListKind kind = own->ListKind();
+            if (kind == olTbl || kind == olViw || kind == olPrc) owner = own->fObjName;
+        }
+    return aExec->AddDescriptionDef(DescriptionDef(), fObjName, fObjType, owner, Extra().fDescription);
 }
 
 TDescriptionTarget TDbObj::DescriptionTarget() const {

@@ -248,6 +248,10 @@ public:
                              const std::string& aOwnName = std::string());
     // Adds this object's description statement to the set's statement list.
     void AddDescription();
+    // Adds this object's description statement to aExec (nothing without one): the text of
+    // DescriptionDef, and for a column or parameter the name of its table, view or procedure
+    // as the statement's owner. Returns the statement, nullptr when none was added.
+    TStatement* AddDescription(TCustomSQLExec* aExec);
     // The set's statement list with its current schema set to this object's schema: the
     // one place where a statement written for an object switches the schema.
     TCustomSQLExec* GetSQLExecInSchema() const;

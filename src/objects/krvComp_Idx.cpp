@@ -180,7 +180,7 @@ void GenScriptIdxCreate(TKeldar& k) {
         if (!x->Active && HasActivation(k))
             ex->Add("ALTER INDEX " + x->QuoteIdent(x->fObjName) + " INACTIVE", stStatement, x->fObjName, dboIndex,
                     odbAlter);
-        if (descriptions && !x->Extra().fDescription.empty()) ex->AddDescription(x);
+        if (descriptions && !x->Extra().fDescription.empty()) x->AddDescription(ex);
     }
     if (any) ex->AddComment("\r\n");
 }
@@ -213,7 +213,7 @@ void GenScriptIdxAlter(TKeldar& k) {
             // The target's own record keeps its extracted state, so that comparing the same
             // sets again gives the same script.
         }
-        if (descriptions && mx->Extra().fDescription != tx->Extra().fDescription) ex->AddDescription(mx);
+        if (descriptions && mx->Extra().fDescription != tx->Extra().fDescription) mx->AddDescription(ex);
     }
     if (opened) ex->AddComment("\r\n");
 }

@@ -693,7 +693,7 @@ void GenScriptColumnsAlter(TKeldar& k) {
                 }
                 visible = visible || c.visible;
             }
-            if (descriptions && m->Extra().fDescription != t->Extra().fDescription) ex->AddDescription(m);
+            if (descriptions && m->Extra().fDescription != t->Extra().fDescription) m->AddDescription(ex);
         }
     }
     if (visible) ex->AddComment(kCRLF);

@@ -227,9 +227,9 @@ void GenScriptTablCreate(TKeldar& k) {
         mt->SetSkipComputedDef(false);
         mt->CreateDependDef();
         if (descriptions) {
-            if (!mt->Extra().fDescription.empty()) ex->AddDescription(mt);
+            if (!mt->Extra().fDescription.empty()) mt->AddDescription(ex);
             for (TFldData* f : mt->Flds)
-                if (!f->Extra().fDescription.empty()) ex->AddDescription(f);
+                if (!f->Extra().fDescription.empty()) f->AddDescription(ex);
         }
     }
     if (any) ex->AddComment("\r\n");
@@ -273,7 +273,7 @@ void GenScriptTablAlter(TKeldar& k) {
     for (TTblData* mt : m->Tbl) {
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
         if (!mt->Exists || mt->Compare || !tt) continue;
-        if (mt->Extra().fDescription != tt->Extra().fDescription && descriptions) ex->AddDescription(mt);
+        if (mt->Extra().fDescription != tt->Extra().fDescription && descriptions) mt->AddDescription(ex);
         // Whether a table is temporary, and what a temporary table does on commit, cannot be
         // altered: the table is dropped and created again. The drop goes through the
         // dependency engine so that views, triggers, indices and keys on it go first and are
@@ -288,7 +288,7 @@ void GenScriptTablAlter(TKeldar& k) {
             mt->ReCreated = true;
             if (descriptions)
                 for (TFldData* f : mt->Flds)
-                    if (!f->Extra().fDescription.empty()) ex->AddDescription(f);
+                    if (!f->Extra().fDescription.empty()) f->AddDescription(ex);
         }
         if (t->GetDatabaseType() == dbMySQL) {
             const auto& mo = mt->fMySQLOptions;
