@@ -3,7 +3,6 @@
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
 #include "model/krvClasses.h"
-#include "model/krvDBStructure.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Def.h"
 #include "objects/krvComp_Dmn.h"
@@ -21,7 +20,7 @@
 
 namespace dbtwin {
 
-TCustomExtract::TCustomExtract(TComponent* aOwner) : TComponent(aOwner) {}
+TCustomExtract::TCustomExtract(TComponent* aOwner) : TExtractorLink(aOwner) {}
 
 TCustomExtract::~TCustomExtract() { SetDBStructure(nullptr); }
 
@@ -43,7 +42,7 @@ void TCustomExtract::SetDBStructure(TCustomDBStructure* aStructure) {
 }
 
 void TCustomExtract::Notification(TComponent* aComponent, TOperation aOperation) {
-    TComponent::Notification(aComponent, aOperation);
+    TExtractorLink::Notification(aComponent, aOperation);
     if (aOperation == opRemove && aComponent == fDBStructure) fDBStructure = nullptr;
 }
 
@@ -61,6 +60,12 @@ void TCustomExtract::DoDbgMsg(const std::string& aText) {
 
 void TCustomExtract::DoLogNextLine(const std::string& aText) {
     if (OnLogNextLine) OnLogNextLine(this, aText);
+}
+
+bool TCustomExtract::LogNextLineFrom(TObject* aSender, const std::string& aText) {
+    if (!OnLogNextLine) return false;
+    OnLogNextLine(aSender, aText);
+    return true;
 }
 
 void TCustomExtract::DoBeforeDatabaseExtract() {

@@ -5,8 +5,7 @@
 
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
-#include "extract/krvCustomExtract.h"
-#include "model/krvDBStructure.h"
+#include "model/krvCustomDBStructure.h"
 #include "objects/krvCompColumn.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Def.h"
@@ -724,10 +723,9 @@ void TCustomObjs::DoLogNextLine(const std::string& aText) {
         fOnLogNextLine(this, aText);
         return;
     }
-    if (fDBStructure && fDBStructure->GetExtractor() && fDBStructure->GetExtractor()->OnLogNextLine) {
-        fDBStructure->GetExtractor()->OnLogNextLine(this, aText);
+    if (fDBStructure && fDBStructure->GetExtractor() &&
+        fDBStructure->GetExtractor()->LogNextLineFrom(this, aText))
         return;
-    }
     if (fSQLExec && fSQLExec->OnLogNextLine) fSQLExec->OnLogNextLine(this, aText);
 }
 

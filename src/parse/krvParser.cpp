@@ -19,9 +19,8 @@
 
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
-#include "extract/krvCustomExtract.h"
 #include "model/krvClasses.h"
-#include "model/krvDBStructure.h"
+#include "model/krvCustomDBStructure.h"
 #include "objects/krvCompColumn.h"
 
 namespace dbtwin {
@@ -424,7 +423,7 @@ void TParseContext::GotoContext() {
 // ---------------------------------------------------------------------------
 // TCustomParser: construction, properties
 
-TCustomParser::TCustomParser(TCustomExtract* aExtractor)
+TCustomParser::TCustomParser(TExtractorLink* aExtractor)
     : TComponent(nullptr),
       IdentCharSet(DefaultIdentCharSet()),
       fExtractor(aExtractor),
@@ -1237,13 +1236,13 @@ void TCustomParser::DoErrorMessage(const std::string& aText) {
         ShowMessage("Error: " + aText);
 }
 
-TCustomExtract* TCustomParser::ObjsExtractor() const {
+TExtractorLink* TCustomParser::ObjsExtractor() const {
     return Objs && Objs->fDBStructure ? Objs->fDBStructure->GetExtractor() : nullptr;
 }
 
 void TCustomParser::DoLogNextLine(const std::string& aText) {
     if (OnLogNextLine) OnLogNextLine(this, aText);
-    else if (TCustomExtract* ex = ObjsExtractor()) ex->DoLogNextLine(aText);
+    else if (TExtractorLink* ex = ObjsExtractor()) ex->DoLogNextLine(aText);
 }
 
 void TCustomParser::DoDbgMsg(const std::string& aText) {
@@ -1253,7 +1252,7 @@ void TCustomParser::DoDbgMsg(const std::string& aText) {
 void TCustomParser::DoProgressUpdate() {
     if (!fUpdateProgress) return;
     if (OnProgressUpdate) OnProgressUpdate(this, Line, fLinesCount);
-    else if (TCustomExtract* ex = ObjsExtractor()) ex->DoProgressUpdate(Line, fLinesCount);
+    else if (TExtractorLink* ex = ObjsExtractor()) ex->DoProgressUpdate(Line, fLinesCount);
 }
 
 }  // namespace dbtwin

@@ -32,7 +32,7 @@ namespace dbtwin {
 // Object model types the parser hands objects to (defined by the model units).
 class TDbObj;
 class TCustomObjs;
-class TCustomExtract;
+class TExtractorLink;
 class TFldData;
 
 // TSymbol and the core symbol codes (syEOF ... syFirstDialect) come from core/krvKeyWords.
@@ -109,7 +109,7 @@ class TParseStream;
 
 class TCustomParser : public TComponent {
 public:
-    explicit TCustomParser(TCustomExtract* aExtractor = nullptr);
+    explicit TCustomParser(TExtractorLink* aExtractor = nullptr);
     ~TCustomParser() override;
 
     // --- events (Sender is the parser) ---
@@ -246,7 +246,7 @@ public:
     std::string ClassName() const;
 
     // --- properties ---
-    TCustomExtract* GetExtractor() const { return fExtractor; }
+    TExtractorLink* GetExtractor() const { return fExtractor; }
     TDatabaseType GetDatabaseType() const { return fDatabaseType; }
     const std::string& GetTermStr() const { return fTermStr; }
     std::int32_t GetTermStrLen() const { return fTermStrLen; }
@@ -278,8 +278,8 @@ protected:
     static bool IsBlank(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
     // The extractor of the structure that owns Objs, when there is one.
-    TCustomExtract* ObjsExtractor() const;
-    TCustomExtract* fExtractor = nullptr;
+    TExtractorLink* ObjsExtractor() const;
+    TExtractorLink* fExtractor = nullptr;
     std::string fTermStr;
     std::int32_t fTermStrLen = 0;
     TDatabaseType fDatabaseType = dbAbstract;
@@ -310,7 +310,7 @@ private:
 // (AddLinkDepend). Usable on its own: a plain instance splits a script into statements.
 class TCustomSQLParser : public TCustomParser {
 public:
-    explicit TCustomSQLParser(TCustomExtract* aExtractor = nullptr);
+    explicit TCustomSQLParser(TExtractorLink* aExtractor = nullptr);
     ~TCustomSQLParser() override;
 
     // Filled by the dialects from CONNECT and CREATE DATABASE; copied to Objs after a parse.

@@ -48,7 +48,7 @@ bool HasField(const TFldList& aList, const std::string& aName) {
 
 }  // namespace
 
-TCustomSQLParser::TCustomSQLParser(TCustomExtract* aExtractor)
+TCustomSQLParser::TCustomSQLParser(TExtractorLink* aExtractor)
     : TCustomParser(aExtractor), TempVar(std::make_unique<TFldData>(Objs)) {}
 
 TCustomSQLParser::~TCustomSQLParser() = default;
