@@ -8,10 +8,10 @@
 
 #include "compare/krvKeldar.h"
 #include "exec/krvSQL_Exec.h"
-#include "model/krvDBStructure.h"
 #include "model/krvClasses.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Viw.h"
+#include "objects/krvDBStructure.h"
 #include "parse/krvParser.h"
 #include "schema_gen.h"
 

@@ -10,7 +10,7 @@
 
 #include "compare/krvKeldar.h"
 #include "exec/krvSQL_Exec.h"
-#include "model/krvDBStructure.h"
+#include "objects/krvDBStructure.h"
 #include "schema_gen.h"
 
 using namespace dbtwin;

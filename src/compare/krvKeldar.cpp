@@ -6,7 +6,6 @@
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
 #include "extract/krvCustomExtract.h"
-#include "model/krvDBStructure.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Def.h"
 #include "objects/krvComp_Dmn.h"
@@ -21,6 +20,7 @@
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Viw.h"
+#include "objects/krvDBStructure.h"
 
 namespace dbtwin {
 

@@ -17,6 +17,7 @@ const char* const StatTypeStr[EnumCount<TStatType>] = {
     "Select", "Insert", "Update", "Delete", "ExecuteBlock", "Package"};
 
 std::atomic<bool> DebugLog{false};
+std::atomic<bool> TerminateRunning{false};
 
 // ---------------------------------------------------------------------------
 // Option records

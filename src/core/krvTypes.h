@@ -276,6 +276,9 @@ struct TFullTextIndexOptions {
 
 // When on, every object about to be created logs a line.
 extern std::atomic<bool> DebugLog;
+// Set by the host to ask a running parse, extraction or script execution to stop; read
+// between steps, never written by the library.
+extern std::atomic<bool> TerminateRunning;
 
 // Callback types; Sender is the component that raises the event.
 using TLogProcedure = std::function<void(const std::string& aText)>;

@@ -8,9 +8,9 @@
 
 #include "exec/krvSQL_Exec.h"
 #include "extract/krvCustomExtract.h"
-#include "model/krvDBStructure.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Viw.h"
+#include "objects/krvDBStructure.h"
 #include "support/compare_rig.h"
 
 namespace dbtwin {

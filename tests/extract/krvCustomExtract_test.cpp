@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "model/krvCompObj.h"
-#include "model/krvDBStructure.h"
+#include "objects/krvCompObj.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Trg.h"
+#include "objects/krvDBStructure.h"
 
 namespace dbtwin {
 namespace {

@@ -15,8 +15,8 @@
 #include "compare/krvKeldar.h"
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
-#include "model/krvCompObj.h"
-#include "model/krvDBStructure.h"
+#include "objects/krvCompObj.h"
+#include "objects/krvDBStructure.h"
 #include "scenario.h"
 
 using namespace dbtwin;

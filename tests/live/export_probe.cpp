@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/krvStrUtils.h"
-#include "model/krvCompObj.h"
+#include "objects/krvCompObj.h"
 #include "objects/krvComp_Tbl.h"
 
 using namespace dbtwin;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/krvStrUtils.h"
-#include "model/krvCompObj.h"
+#include "objects/krvCompObj.h"
 
 namespace dbtwin::live {
 

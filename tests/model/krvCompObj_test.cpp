@@ -9,7 +9,7 @@
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
-#include "model/krvCompObj.h"
+#include "objects/krvCompObj.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Prc.h"

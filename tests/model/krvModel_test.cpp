@@ -8,7 +8,6 @@
 #include "exec/krvSQL_Exec.h"
 #include "extract/krvCustomExtract.h"
 #include "model/krvClasses.h"
-#include "model/krvDBStructure.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Idx.h"
@@ -17,6 +16,7 @@
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Viw.h"
+#include "objects/krvDBStructure.h"
 
 namespace dbtwin {
 namespace {

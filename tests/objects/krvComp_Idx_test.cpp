@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/krvCompObj.h"
+#include "objects/krvCompObj.h"
 #include "support/compare_rig.h"
 
 namespace dbtwin {

@@ -5,11 +5,11 @@
 #include <string>
 
 #include "compare/krvKeldar.h"
-#include "exec/krvSQL_Exec.h"
-#include "model/krvCompObj.h"
 #include "core/krvStrUtils.h"
-#include "model/krvDBStructure.h"
+#include "exec/krvSQL_Exec.h"
+#include "objects/krvCompObj.h"
 #include "objects/krvComp_Trg.h"
+#include "objects/krvDBStructure.h"
 #include "support/compare_rig.h"
 
 namespace dbtwin {

@@ -7,10 +7,10 @@
 #include "compare/krvKeldar.h"
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
-#include "model/krvCompObj.h"
-#include "model/krvDBStructure.h"
+#include "objects/krvCompObj.h"
 #include "objects/krvComp_Rol.h"
 #include "objects/krvComp_Viw.h"
+#include "objects/krvDBStructure.h"
 #include "support/compare_rig.h"
 
 namespace dbtwin {

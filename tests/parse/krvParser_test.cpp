@@ -999,8 +999,8 @@ TEST(ParserTest, LargeFilesDecodeAcrossBlocks) {
 }  // namespace dbtwin
 
 #include "extract/krvCustomExtract.h"
-#include "model/krvDBStructure.h"
 #include "objects/krvComp_Tbl.h"
+#include "objects/krvDBStructure.h"
 
 namespace dbtwin {
 namespace {

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "core/krvStrUtils.h"
-#include "model/krvCompObj.h"
 #include "objects/krvCompColumn.h"
+#include "objects/krvCompObj.h"
 #include "objects/krvComp_Ctr.h"
-#include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Def.h"
+#include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Gnr.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Prc.h"

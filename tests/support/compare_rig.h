@@ -11,7 +11,7 @@
 
 #include "compare/krvKeldar.h"
 #include "exec/krvSQL_Exec.h"
-#include "model/krvDBStructure.h"
+#include "objects/krvDBStructure.h"
 #include "support/builders.h"
 #include "support/golden.h"
 

@@ -1,4 +1,4 @@
-#include "model/krvCompObj.h"
+#include "objects/krvCompObj.h"
 
 #include <cerrno>
 #include <cstring>
@@ -28,7 +28,6 @@
 namespace dbtwin {
 
 TLogProcedure AddToLog = [](const std::string&) {};
-std::atomic<bool> TerminateRunning{false};
 
 namespace {
 

@@ -3,7 +3,6 @@
 // definition in files of its own.
 #pragma once
 
-#include <atomic>
 #include <set>
 #include <string>
 #include <vector>
@@ -21,9 +20,8 @@ class TRolData;
 // path of the set), and log lines of the procedure generator. Does nothing until the host
 // replaces it.
 extern TLogProcedure AddToLog;
-// Set by the host to ask a running parse, extraction or script execution to stop; read
-// between steps, never written by the library.
-extern std::atomic<bool> TerminateRunning;
+// TerminateRunning, the host's request to stop a running parse, extraction or script
+// execution, is declared in core/krvTypes.h.
 
 // The database itself: its creation script for InterBase/Firebird.
 class TDataBaseObj : public TDbObj {

@@ -1,6 +1,6 @@
-#include "model/krvDBStructure.h"
+#include "objects/krvDBStructure.h"
 
-#include "model/krvCompObj.h"
+#include "objects/krvCompObj.h"
 
 namespace dbtwin {
 
