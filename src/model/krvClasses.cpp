@@ -1,26 +1,10 @@
 #include "model/krvClasses.h"
 
 #include <algorithm>
-#include <type_traits>
 
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
 #include "model/krvCustomDBStructure.h"
-#include "objects/krvCompColumn.h"
-#include "objects/krvComp_Ctr.h"
-#include "objects/krvComp_Def.h"
-#include "objects/krvComp_Dmn.h"
-#include "objects/krvComp_Exc.h"
-#include "objects/krvComp_Fnc.h"
-#include "objects/krvComp_Gnr.h"
-#include "objects/krvComp_Idx.h"
-#include "objects/krvComp_Pkg.h"
-#include "objects/krvComp_Prc.h"
-#include "objects/krvComp_Rol.h"
-#include "objects/krvComp_Rul.h"
-#include "objects/krvComp_Tbl.h"
-#include "objects/krvComp_Trg.h"
-#include "objects/krvComp_Viw.h"
 
 namespace dbtwin {
 
@@ -333,7 +317,7 @@ void TDbObj::DropDependDefKeptByMaster() {
     DoBeforeDrop();
     if (GetObjCreated()) {
         if (const TFldList* cols = GetColumns())
-            for (TFldData* f : *cols) f->SetObjCreated(false);
+            for (TDbObj* f : cols->As<TDbObj>()) f->SetObjCreated(false);
         AddStatement(DropDef(), stStatement, DropStatementName(), fObjType, odbDrop, OwnerTableName());
         SetObjCreated(false);
     }
@@ -427,14 +411,14 @@ TKindList KindRow(TObjListKind aKind, const char* aName, const char* aWord, bool
                 nullptr, nullptr, nullptr, nullptr, nullptr};
     r.Clear = [](TCustomObjs& o) { (o.*M).Clear(); };
     r.SetCaseSensitive = [](TCustomObjs& o, bool v) { (o.*M).SetCaseSensitive(v); };
-    r.Add = [](TCustomObjs& o, const std::string& key, TDbObj* obj) {
-        // The list of an object's ListKind holds that object's class.
-        using T = std::remove_pointer_t<decltype((o.*M).Find(std::string_view()))>;
-        return (o.*M).Add(key, static_cast<T*>(obj));
+    // The list of an object's ListKind holds that object's class; the rows see every
+    // object as a TDbObj, so no kind's class is needed here.
+    r.Add = [](TCustomObjs& o, const std::string& key, TDbObj* obj) { return (o.*M).AddObject(key, obj); };
+    r.Find = [](const TCustomObjs& o, std::string_view key) {
+        return static_cast<TDbObj*>((o.*M).FindObject(key));
     };
-    r.Find = [](const TCustomObjs& o, std::string_view key) -> TDbObj* { return (o.*M).Find(key); };
     r.ForEach = [](const TCustomObjs& o, const std::function<void(TDbObj*)>& f) {
-        for (auto* x : o.*M) f(x);
+        for (TDbObj* x : (o.*M).template As<TDbObj>()) f(x);
     };
     return r;
 }
@@ -527,7 +511,7 @@ bool TCustomObjs::AddObj(TDbObj* aObj, bool FreeNotAdded) {
     if (row && row->Filed) filed = row->Add(*this, key, aObj) ? 1 : 0;
 
     if (filed == 1) {
-        if (row->Kind == olGnt) IndexGrant(static_cast<TGntData*>(aObj), key);
+        if (row->Kind == olGnt) IndexGrant(aObj, key);
         return true;
     }
     if (filed == -1) {
@@ -539,47 +523,35 @@ bool TCustomObjs::AddObj(TDbObj* aObj, bool FreeNotAdded) {
     return false;
 }
 
-namespace {
-std::string GrantMatchKey(const TGntData* g) {
-    return g->GntObjName + '\x1F' + g->User + '\x1F' + std::to_string(g->Option);
-}
-}  // namespace
-
-void TCustomObjs::IndexGrant(TGntData* aGrant, const std::string& aKey) {
-    fGrantIndex[GrantMatchKey(aGrant)].push_back(aKey);
+void TCustomObjs::IndexGrant(TDbObj* aGrant, const std::string& aKey) {
+    fGrantIndex[aGrant->MergeKey()].push_back(aKey);
 }
 
-TGntData* TCustomObjs::AddGrant(TGntData* aGrant) {
+TDbObj* TCustomObjs::AddGrantObj(TDbObj* aGrant) {
     if (!aGrant) return nullptr;
-    auto it = fGrantIndex.find(GrantMatchKey(aGrant));
+    const std::string match = aGrant->MergeKey();
+    auto it = fGrantIndex.find(match);
     if (it != fGrantIndex.end()) {
         for (const std::string& key : it->second) {
-            TGntData* g = Gnt.Find(key);
-            if (!g || g == aGrant || GrantMatchKey(g) != GrantMatchKey(aGrant)) continue;
-            if (g->Flds.empty() && aGrant->Flds.empty()) {
-                g->Privilege += aGrant->Privilege;
-                return nullptr;
-            }
-            if (g->Privilege == aGrant->Privilege && !g->Flds.empty() && !aGrant->Flds.empty()) {
-                for (const std::string& f : aGrant->Flds)
-                    if (std::find(g->Flds.begin(), g->Flds.end(), f) == g->Flds.end()) g->Flds.push_back(f);
-                return nullptr;
-            }
+            TDbObj* g = FindInList(olGnt, key);
+            if (!g || g == aGrant || g->MergeKey() != match) continue;
+            if (g->MergeFrom(*aGrant)) return nullptr;
         }
     }
     return AddObj(aGrant, false) ? aGrant : nullptr;
 }
 
 void TCustomObjs::SortGrants() {
-    Gnt.ReKey([](TGntData* g) { return g->GetObjKeyDef(); });
+    Gnt.ReKeyObjects([](TObject* g) { return static_cast<TDbObj*>(g)->GetObjKeyDef(); });
     fGrantIndex.clear();
-    for (std::size_t i = 0; i < Gnt.Count(); ++i) IndexGrant(Gnt.Objects(i), Gnt.Keys(i));
+    for (std::size_t i = 0; i < Gnt.Count(); ++i)
+        IndexGrant(static_cast<TDbObj*>(Gnt.ObjectAt(i)), Gnt.Keys(i));
 }
 
 namespace {
-TFldData* FindColumn(const TDbObj* aObj, const std::string& aName) {
+TDbObj* FindColumn(const TDbObj* aObj, const std::string& aName) {
     const TFldList* cols = aObj->GetColumns();
-    return cols ? cols->Find(aName) : nullptr;
+    return cols ? static_cast<TDbObj*>(cols->FindObject(aName)) : nullptr;
 }
 }  // namespace
 
@@ -588,13 +560,13 @@ void TCustomObjs::LinkDepend(TDbObj* aUser, TDbObj* aUsed, const std::string& aF
     if (!aUser || !aUsed) return;
     std::string field = aFieldName;
     if (!field.empty()) {
-        if (TFldData* col = FindColumn(aUsed, field)) {
+        if (TDbObj* col = FindColumn(aUsed, field)) {
             aUsed = col;
             field.clear();
         } else if (aUser->ListKind() == olTbl && (aUsed->ListKind() == olCtr || aUsed->ListKind() == olDmn)) {
             // A table uses a constraint or domain through one of its columns: both link.
             LinkDepend(aUser, aUsed, std::string(), PosX, PosY);
-            if (TFldData* col = FindColumn(aUser, field)) {
+            if (TDbObj* col = FindColumn(aUser, field)) {
                 aUser = col;
                 field.clear();
             }
@@ -612,7 +584,7 @@ void TCustomObjs::InternalLinkDepend(TDbObj* aUser, TDbObj* aUsed, const std::st
                                      std::int32_t PosX, std::int32_t PosY) {
     if (!aUser || !aUsed) return;
     if (!aFieldName.empty()) {
-        if (TFldData* col = FindColumn(aUsed, aFieldName)) LinkDepend(aUser, col, std::string(), PosX, PosY);
+        if (TDbObj* col = FindColumn(aUsed, aFieldName)) LinkDepend(aUser, col, std::string(), PosX, PosY);
         return;
     }
     auto useOf = std::make_unique<TDependObj>(this);
@@ -648,7 +620,7 @@ void TCustomObjs::RemoveDepend(TDbObj* aObj) {
     RemoveAllLinks(aObj->fUseIn);
     RemoveAllLinks(aObj->fUseOf);
     if (const TFldList* cols = aObj->GetColumns())
-        for (TFldData* f : *cols) {
+        for (TDbObj* f : cols->As<TDbObj>()) {
             RemoveAllLinks(f->fUseIn);
             RemoveAllLinks(f->fUseOf);
         }

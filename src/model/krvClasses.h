@@ -233,6 +233,11 @@ public:
     // This object uses aUsed, about to be dropped, through aLink (an active link of a user
     // that stands): drop or neutralise this object first.
     virtual void DropForUsed(TDbObj* /*aUsed*/, TDependObj* /*aLink*/) {}
+    // Objects of a kind that merges equal entries instead of filing them twice (grants):
+    // the key under which entries are merged (empty for every other kind), and the merge
+    // of aOther into this one, false when the two cannot be merged.
+    virtual std::string MergeKey() const { return std::string(); }
+    virtual bool MergeFrom(const TDbObj& /*aOther*/) { return false; }
 
     // Dependency state: some active user that is created / some active used object that is not.
     bool UseInActive() const;
@@ -397,8 +402,13 @@ public:
     bool AddObj(TDbObj* aObj, bool FreeNotAdded = true);
     virtual bool Accept_Obj(TDbObj* aObj);
     // Files a grant or merges it into an equal one; returns the grant when filed, nullptr
-    // when merged (the caller then frees it).
-    TGntData* AddGrant(TGntData* aGrant);
+    // when merged (the caller then frees it). AddGrantObj does the work on TDbObj (through
+    // MergeKey and MergeFrom), so the set needs no grant class.
+    template <typename G>
+    G* AddGrant(G* aGrant) {
+        return static_cast<G*>(AddGrantObj(aGrant));
+    }
+    TDbObj* AddGrantObj(TDbObj* aGrant);
     void SortGrants();
 
     void LinkDepend(TDbObj* aUser, TDbObj* aUsed, const std::string& aFieldName = std::string(),
@@ -448,7 +458,7 @@ public:
     TDbObj* FindInList(TObjListKind aKind, std::string_view aKey) const;
 
 private:
-    void IndexGrant(TGntData* aGrant, const std::string& aKey);
+    void IndexGrant(TDbObj* aGrant, const std::string& aKey);
 
     std::vector<std::unique_ptr<TDbObj>> fNotFiled;  // duplicates kept alive until Clear
     // Grants by (object, grantee, option) -> their filing keys, for merging without a scan.

@@ -42,6 +42,10 @@ public:
     TCmpObjType CmpGrantType = coGrant;
 
     std::string GetObjKeyDef() const override;
+    // Grants on one object to one grantee with the same option merge: privileges on the
+    // whole object add up, and column privileges of the same privileges add their columns.
+    std::string MergeKey() const override;
+    bool MergeFrom(const TDbObj& aOther) override;
 };
 
 }  // namespace dbtwin
