@@ -1,5 +1,6 @@
-# Generates the keyword table headers (core/keywords/<name>.h in the build tree) from the
-# data files of this folder and adds them to the library. Included by the top level.
+# Generates the keyword table headers (core/keywords/<name>.h under DBTWIN_GENERATED_DIR in
+# the build tree) from the data files of this folder; the target dbtwin_keywords builds
+# them. Included by the top level.
 
 set(DBTWIN_KEYWORDS_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(DBTWIN_GENERATED_DIR ${PROJECT_BINARY_DIR}/generated)
@@ -37,5 +38,4 @@ dbtwin_keyword_header(db2 symbols -DTABLES=DB2KeyWords:db2sym)
 dbtwin_keyword_header(oracle symbols -DTABLES=OracleKeyWords:orasym)
 dbtwin_keyword_header(localsql symbols -DTABLES=LocalSQLKeyWords:localsqlsym)
 
-target_sources(dbtwin PRIVATE ${dbtwin_keyword_headers})
-target_include_directories(dbtwin PUBLIC ${DBTWIN_GENERATED_DIR})
+add_custom_target(dbtwin_keywords DEPENDS ${dbtwin_keyword_headers})
