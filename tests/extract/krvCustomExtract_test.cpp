@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "exec/krvSQL_Exec.h"
 #include "objects/krvCompObj.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Trg.h"
 #include "objects/krvDBStructure.h"
+#include "parse/krvParser.h"
 
 namespace dbtwin {
 namespace {
@@ -118,6 +121,58 @@ TEST(ExtractorTest, LinksMessagesAndLifetime) {
     EXPECT_EQ(structure->GetDatabaseType(), dbInterBase);
     delete structure;
     EXPECT_EQ(survivor.GetDBStructure(), nullptr);
+}
+
+// The set and a parser of the set reach the extractor bound to the set's structure only
+// through its link: filtering, errors, log lines (with the set as sender) and progress.
+TEST(ExtractorTest, SetAndParserReportThroughTheBoundExtractor) {
+    using Line = std::pair<const TObject*, std::string>;
+    TDBStructure structure;
+    TCustomObjs* set = structure.GetObjs();
+    TSQLExec exec;
+    std::vector<Line> execLog, exLog;
+    exec.OnLogNextLine = [&](TObject* s, const std::string& t) { execLog.emplace_back(s, t); };
+    set->SetSQLExec(&exec);
+    TCustomExtract ex;
+    ex.SetDBStructure(&structure);
+
+    set->DoLogNextLine("one");  // the extractor has no log handler: the executor's takes it
+    ex.OnLogNextLine = [&](TObject* s, const std::string& t) { exLog.emplace_back(s, t); };
+    set->DoLogNextLine("two");
+    EXPECT_EQ(execLog, (std::vector<Line>{{set, "one"}}));
+    EXPECT_EQ(exLog, (std::vector<Line>{{set, "two"}}));
+
+    std::vector<std::string> errors;
+    ex.OnErrorMessage = [&](TObject*, const std::string& t) { errors.push_back(t); };
+    set->ErrMsg("bad");
+    EXPECT_EQ(errors, std::vector<std::string>{"bad"});
+
+    ex.SetExcludeObjsNames("HIDDEN");
+    for (const char* name : {"HIDDEN", "SHOWN"}) {
+        auto* t = new TTblData(set);
+        t->SetObjName(name);
+        set->AddObj(t);
+    }
+    EXPECT_EQ(set->Tbl.Count(), 1u);
+    EXPECT_NE(set->Tbl.Find("SHOWN"), nullptr);
+
+    // A parser without log or progress handlers of its own reports through the extractor.
+    std::vector<std::pair<int, int>> progress;
+    ex.OnProgressUpdate = [&](TObject*, int v, int m) { progress.emplace_back(v, m); };
+    exLog.clear();
+    TCustomParser parser;
+    parser.SetScriptFileName("s.sql");
+    parser.ParseScript({"a", "b"}, set);
+    EXPECT_EQ(exLog, (std::vector<Line>{{&ex, "Parse Script: s.sql"}}));
+    EXPECT_FALSE(progress.empty());
+    for (const auto& [value, max] : progress) EXPECT_EQ(max, 2);
+
+    // Unbound, nothing reaches the extractor any more.
+    ex.SetDBStructure(nullptr);
+    exLog.clear();
+    set->DoLogNextLine("three");
+    EXPECT_TRUE(exLog.empty());
+    EXPECT_EQ(execLog.back(), (Line{set, "three"}));
 }
 
 }  // namespace
