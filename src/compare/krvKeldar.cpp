@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/krvDialect.h"
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
@@ -274,7 +275,7 @@ bool TKeldar::ExtractOne(TCustomDBStructure* aStructure, TCustomExtract* aExtrac
 bool TKeldar::ExtractDatabases() {
     fMsgMngr.Clear();
     fAllowExtractMaster = fAllowExtractTarget = fAllowCompare = true;
-    fWrnScript.clear();
+    ClearWarnings();
     if (OnBeforeExtract) OnBeforeExtract(this);
 
     bool targetDone = false, masterDone = false;
@@ -471,7 +472,7 @@ void TKeldar::CompareDatabases() {
     TCustomObjs* m = GetMObjs();
     TCustomObjs* t = GetTObjs();
 
-    fWrnScript.clear();
+    ClearWarnings();
     fMsgMngr.Clear();
     for (TCustomObjs* o : {m, t}) {
         o->CurrentSchema.clear();
@@ -532,17 +533,35 @@ void TKeldar::CompareDatabases() {
     if (OnAfterCompare) OnAfterCompare(this);
 }
 
+void TCustomKeldar::AddWarning(const std::string& aText, TStatement* aStatement, bool aComment) {
+    fWrnScript.push_back(aText);
+    fWrnStatements.push_back(aStatement);
+    if (!aComment) return;
+    TCustomSQLExec* ex = GetSQLExec();
+    TCustomObjs* t = GetTObjs();
+    if (ex) ex->InsertComment(DialectTraits(t ? t->GetDatabaseType() : dbAbstract).SafeComment(aText), aStatement);
+}
+
+void TCustomKeldar::ClearWarnings() {
+    fWrnScript.clear();
+    fWrnStatements.clear();
+}
+
 void TKeldar::MakeScriptHeader() {
     TCustomObjs* t = GetTObjs();
     TCustomSQLExec* ex = GetSQLExec();
     if (!t || !ex) return;
+    // The script names the character set its own text is in, whatever the client's is:
+    // UTF-8, or windows-1252 when the statement list is to be written as ANSI text.
+    const bool ansi = ex->GetEncode() == encANSI;
     switch (t->GetDatabaseType()) {
         case dbInterBase: {
             const TIBServerOptions& ib = t->fIBServerOptions;
             const std::string info = ib.DBInfoDef();
             if (!Trim(info).empty()) ex->Add(info + "\r\n", stComment);
-            const std::string names = ib.DBCharSetDef();
-            if (!names.empty()) ex->Add(names, stSetNames, ib.GetDBCharSet());
+            // Before the CONNECT, which opens the attachment in it.
+            const std::string names = ansi ? "WIN1252" : "UTF8";
+            ex->Add("SET NAMES " + names, stSetNames, names);
             if (ib.GetSQLDialect() == 3) ex->Add("SET SQL DIALECT 3", stSqlDialect, "3");
             const std::string connect = ib.ConnectDatabaseDef(t->fConnectionOptions);
             if (!connect.empty()) ex->Add(connect, stConnect);
@@ -552,11 +571,18 @@ void TKeldar::MakeScriptHeader() {
         case dbMySQL: {
             const TMySQLServerOptions& my = t->fMySQLServerOptions;
             if (!my.GetCharSet().empty()) ex->Add("SET CHARACTER SET " + my.GetCharSet(), stCharSet);
-            if (!my.GetNames().empty()) ex->Add("SET NAMES " + my.GetNames(), stSetNames);
+            ex->Add(ansi ? "SET NAMES latin1" : "SET NAMES utf8mb4", stSetNames);
+            // A session that is not strict would cut values and turn NULLs into defaults in
+            // silence: the script's statements fail instead. The session's other modes stay.
+            ex->Add("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES')",
+                    stSet);
             if (!fConnectionOptions.GetDatabaseName().empty())
                 ex->Add("USE " + QuoteIdent(fConnectionOptions.GetDatabaseName()), stConnect);
             break;
         }
+        case dbPostgreSQL:
+            ex->Add(ansi ? "SET client_encoding = 'WIN1252'" : "SET client_encoding = 'UTF8'", stSet);
+            break;
         case dbMSSQL: {
             const TMSSQLServerOptions& ms = t->fMSSQLServerOptions;
             if (!ms.GetDBCharSet().empty()) ex->Add("-- Default character set: " + ms.GetDBCharSet() + "\r\n", stComment);

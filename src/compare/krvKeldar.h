@@ -19,6 +19,7 @@ class TCustomDBStructure;
 class TCustomExtract;
 class TCustomObjs;
 class TCustomSQLExec;
+class TStatement;
 class TCustomKeldar;
 class TKeldar;
 
@@ -75,6 +76,17 @@ public:
     bool GetShowFullLog() const { return fShowFullLog; }
     void SetShowFullLog(bool aValue);
     std::vector<std::string>& GetWrnScript() { return fWrnScript; }
+    // The statement each warning of GetWrnScript concerns (null where none), by position.
+    const std::vector<TStatement*>& GetWrnStatements() const { return fWrnStatements; }
+    // Records a warning of the script. The warning also stands in the script as a comment
+    // line: just before aStatement when given, else where the script has got to, unless
+    // aComment is off (the caller has written that comment already).
+    void AddWarning(const std::string& aText, TStatement* aStatement = nullptr, bool aComment = true);
+    // A column set NOT NULL that may hold NULLs while the master has no default for it: with
+    // this on, the NULLs are first set to the type's neutral value (0, '', false); off, the
+    // script says that the change fails on rows with NULL.
+    bool GetFillNullsWithNeutralValue() const { return fFillNullsWithNeutralValue; }
+    void SetFillNullsWithNeutralValue(bool aValue) { fFillNullsWithNeutralValue = aValue; }
     const TConnectionOptions& GetConnectionOptions() const { return fConnectionOptions; }
     TkrvEncode GetEncode() const { return fEncode; }
     void SetEncode(TkrvEncode aValue) { fEncode = aValue; }
@@ -109,6 +121,7 @@ protected:
     // Copies the comparer's compare options into a set's server options.
     void CopyCompareOptions(TCustomObjs* aObjs) const;
     std::string PropertyError(const char* aProperty) const;
+    void ClearWarnings();
 
     int fProgressMaxValue = 0;
     int fProgressValue = 0;
@@ -119,6 +132,8 @@ protected:
     TCustomDBStructure* fDBTarget = nullptr;
     bool fShowFullLog = true;
     std::vector<std::string> fWrnScript;
+    std::vector<TStatement*> fWrnStatements;
+    bool fFillNullsWithNeutralValue = false;
     TConnectionOptions fConnectionOptions;
     // The compare options of every kind (fIBCompareOptions, ...) come from TCompareOptionsSet.
     TCustomExtract* fExtractorMaster = nullptr;

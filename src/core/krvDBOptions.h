@@ -607,10 +607,18 @@ public:
 
 class TPgSQLCompareOptions {
 public:
+    // A table whose columns the master orders otherwise is rebuilt in that order (rows
+    // copied out and back); off, the script says that the order stays. Like SQL Server's
+    // option of the same name, Clear keeps it.
+    bool GetUpdateColumnPosition() const { return fUpdateColumnPosition; }
+    void SetUpdateColumnPosition(bool v) { fUpdateColumnPosition = v; }
     void Clear() {}
-    void Assign(const TPgSQLCompareOptions&) {}
-    void AssignTo(TPgSQLCompareOptions&) const {}
+    void Assign(const TPgSQLCompareOptions& Source) { fUpdateColumnPosition = Source.fUpdateColumnPosition; }
+    void AssignTo(TPgSQLCompareOptions& Dest) const { Dest.Assign(*this); }
     bool operator==(const TPgSQLCompareOptions&) const = default;
+
+private:
+    bool fUpdateColumnPosition = false;
 };
 
 class TDB2CompareOptions {

@@ -47,6 +47,23 @@ std::string TDialectTraits::Comment(std::string_view aText) const {
     return r;
 }
 
+std::string TDialectTraits::SafeComment(std::string_view aText) const {
+    const bool block = *CommentClose != '\0';
+    std::string body;
+    body.reserve(aText.size());
+    for (std::size_t i = 0; i < aText.size(); ++i) {
+        body += aText[i];
+        // "*/" inside a block comment would end it and leave the rest as SQL; "/*" would open
+        // a nested one where comments nest (PostgreSQL) and swallow what follows.
+        if (block && i + 1 < aText.size() &&
+            ((aText[i] == '*' && aText[i + 1] == '/') || (aText[i] == '/' && aText[i + 1] == '*')))
+            body += ' ';
+        // Each line of a line comment carries the marker.
+        if (!block && aText[i] == '\n' && i + 1 < aText.size()) body += CommentOpen;
+    }
+    return Comment(body);
+}
+
 std::string TDialectTraits::ViewCompareText(std::string_view aDef) const {
     return FoldsViewLayout ? FoldViewLayout(aDef) : std::string(aDef);
 }

@@ -91,6 +91,9 @@ struct TDialectTraits {
     std::string FoldName(std::string_view aName, bool aCaseSensitiveIdentifiers) const;
     // A comment line.
     std::string Comment(std::string_view aText) const;
+    // A comment over free text (warnings that quote names and types): a text that would end
+    // the comment early is broken up, and each line of a line-comment dialect is marked.
+    std::string SafeComment(std::string_view aText) const;
     // The text of a view's definition as it is compared.
     std::string ViewCompareText(std::string_view aDef) const;
 };

@@ -158,6 +158,18 @@ TStatement* TCustomSQLExec::Add(const std::string& aText, TStatType aTyp,
     return StatSeq.back().get();
 }
 
+TStatement* TCustomSQLExec::InsertComment(const std::string& aComment, const TStatement* aBefore) {
+    TStatement* c = AddComment(aComment);
+    if (!c || !aBefore) return c;
+    // The statement is nearly always one of the last: search from the end.
+    for (auto i = StatSeq.size(); i-- > 1;)
+        if (StatSeq[i - 1].get() == aBefore) {
+            std::rotate(StatSeq.begin() + static_cast<std::ptrdiff_t>(i - 1), StatSeq.end() - 1, StatSeq.end());
+            break;
+        }
+    return c;
+}
+
 void TCustomSQLExec::Clear() {
     StatSeq.clear();
     Line = 0;

@@ -89,6 +89,8 @@ public:
                             const std::string& aOwnName = std::string(),
                             const std::string& aTerm = std::string());
     virtual TStatement* AddComment(const std::string& /*aComment*/) { return nullptr; }
+    // Adds a comment just before aBefore (at the end when aBefore is null or not listed).
+    TStatement* InsertComment(const std::string& aComment, const TStatement* aBefore);
     virtual void AddReConnect() {}
     virtual void ParseConnect(const std::string& /*aText*/) {}
     virtual void Clear();

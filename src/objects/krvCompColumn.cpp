@@ -432,6 +432,17 @@ std::string TFldData::CreateDef() const {
     else
         r += DialectTraits(db).TableName(Quoter(), OwnObj->fSchema, OwnObj->Extra().OwnUser, OwnObj->GetRefObjName());
     r += " ADD " + Def();
+    // MySQL places a new column: after the nearest master column that is there by now, or
+    // first. The column order step relies on this.
+    if (db == dbMySQL)
+        if (const auto* table = dynamic_cast<const TTblData*>(OwnObj)) {
+            std::string after;
+            for (const TFldData* f : table->Flds) {
+                if (f == this) break;
+                if (f->GetObjCreated()) after = f->fObjName;
+            }
+            r += after.empty() ? std::string(" FIRST") : " AFTER " + QuoteIdent(after);
+        }
     // A new NOT NULL column needs its default in the same statement.
     if (db == dbMSSQL && !Nullable)
         for (const auto& l : fUseIn) {

@@ -345,7 +345,7 @@ void GenScriptCtrDrop(TKeldar& k) {
         if (!TypeEnabled(c->fCtType, objects)) continue;
         if (auto* mc = dynamic_cast<TCtrData*>(c->GetRefObj()); mc && mc->Def() == c->Def()) continue;
         if (!c->GetObjCreated()) continue;
-        if (!c->CanDrop()) k.GetWrnScript().push_back("Cannot drop a constraint without a name: " + c->Def());
+        if (!c->CanDrop()) k.AddWarning("Cannot drop a constraint without a name: " + c->Def());
         c->DropDependDef();
     }
 }

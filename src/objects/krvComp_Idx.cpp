@@ -176,6 +176,9 @@ void GenScriptIdxCreate(TKeldar& k) {
         if (x->CompExclude || x->GetObjCreated()) continue;
         if (!any) ex->AddComment("/* Create index... */");
         any = true;
+        // One with a counterpart was dropped earlier in this run (its table or a column
+        // changed): created now from the master, it is done.
+        x->ReCreated = x->GetRefObj() != nullptr;
         x->CreateDependDef();
         if (!x->Active && HasActivation(k))
             ex->Add("ALTER INDEX " + x->QuoteIdent(x->fObjName) + " INACTIVE", stStatement, x->fObjName, dboIndex,
@@ -200,6 +203,10 @@ void GenScriptIdxAlter(TKeldar& k) {
     for (TIdxData* mx : m->Idx) {
         auto* tx = dynamic_cast<TIdxData*>(mx->GetRefObj());
         if (mx->CompExclude || !tx) continue;
+        if (mx->ReCreated) {
+            mx->ReCreated = false;
+            continue;
+        }
         const std::string md = mx->Def();
         const std::string td = tx->Def();
         if (mssql ? !SameText(md, td) : md != td) {
@@ -222,6 +229,8 @@ void GenScriptIdxDrop(TKeldar& k) {
     TCustomObjs* t = k.GetTObjs();
     TCustomSQLExec* ex = k.GetSQLExec();
     if (!t) return;
+    if (TCustomObjs* m = k.GetMObjs())
+        for (TIdxData* x : m->Idx) x->ReCreated = false;
     DropUnmatchedObjects(*t, olIdx, ex, [](const TDbObj*) { return std::string("/* Drop Index... */"); });
 }
 

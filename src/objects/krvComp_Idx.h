@@ -27,6 +27,7 @@ public:
     // prefix length.
     TFldList Flds;
     bool Active = true;             // InterBase/Firebird: index active
+    bool ReCreated = false;         // dropped and created from the master in this run: not altered again
     std::int32_t SegmentCount = 0;
     bool Clustered = false;         // SQL Server CLUSTERED
     bool Primary = false;           // SQL Server PRIMARY XML

@@ -117,5 +117,18 @@ int IBAllowDataTypeAlter(const TFldData& New, const TFldData& Old);
 bool MSSQLConversionAllowed(TDBFieldType Old, TDBFieldType New);
 // SQL Server: tables whose column order changed are rebuilt through a scratch copy.
 void MSSQLUpdateColumnPositionRecreateTable(TKeldar& Keldar);
+// Rebuilds the master tables flagged fUpdFldPos through a scratch copy (create the copy,
+// copy the rows in, drop and create the table in the master's order with its dependants,
+// copy the rows back, drop the copy).
+void RecreateTablesForColumnOrder(TKeldar& Keldar);
+
+// The master names of a table's columns in the order the target table has them once this
+// run has added the master's new columns: kept columns in the target's order, new ones
+// after their master predecessor (InPlace, as ADD ... AFTER does) or at the end.
+std::vector<std::string> ColumnOrderAfterAdds(const TTblData& Master, const TTblData& Target, bool InPlace);
+// The master's column names in its own order (created columns only).
+std::vector<std::string> MasterColumnOrder(const TTblData& Master);
+// Marks the members of one longest strictly increasing subsequence of Values.
+std::vector<bool> LongestIncreasingRun(const std::vector<std::size_t>& Values);
 
 }  // namespace dbtwin

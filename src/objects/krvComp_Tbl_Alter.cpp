@@ -51,7 +51,46 @@ struct TAlterCtx {
     }
     TStatement* Stmt(const std::string& text) { return Stmt(text, Table()); }
     void Comment(const TFldData* on, const std::string& text) { ex->AddComment(on->GenComment(text)); }
-    void Warn(const std::string& text) { k.GetWrnScript().push_back(text); }
+    // A warning, written as a comment just before the statement it concerns (or where the
+    // script has got to); aComment off where the caller wrote that comment already.
+    void Warn(const std::string& text, TStatement* st = nullptr, bool aComment = true) {
+        k.AddWarning(text, st, aComment);
+    }
+    // Before a column becomes NOT NULL: rows holding NULL get the master's default first, or,
+    // when the host asks for it, the type's neutral value. Without either the warning to tie
+    // to the NOT NULL statement is returned: that statement fails on rows with NULL.
+    std::string FillNulls() {
+        if (m->Nullable || !t->Nullable || m->IsComputed()) return std::string();
+        std::string value = m->GetDefValue();
+        if (value.empty() && k.GetFillNullsWithNeutralValue()) value = NeutralValue();
+        const std::string col = Id(Column());
+        if (!value.empty()) {
+            ex->Add("UPDATE " + mt->GetObjFullName() + " SET " + col + " = " + value + " WHERE " + col + " IS NULL",
+                    stUpdate, Column(), dboField, odbUpdate, Table());
+            return std::string();
+        }
+        return "Column " + Id(Table()) + "." + col + " may hold NULLs; the change fails on rows with NULL";
+    }
+    // The value that stands for "nothing" in the column's type; empty for types without one
+    // (dates, binary data, ...).
+    std::string NeutralValue() const {
+        const TFldData& d = DataOf(*m);
+        switch (d.FieldType) {
+            case iftInteger: case iftBigInt: case iftSmallInt: case iftTinyInt: case iftMediumInt: case iftInt2:
+            case iftInt4: case iftInt8: case iftFloat: case iftDoublePrecision: case iftFloat4: case iftFloat8:
+            case iftReal: case iftDouble: case iftDecFloat: case iftNumber: case iftNumeric: case iftDecimal:
+            case iftMoney: case iftSmallMoney: case iftBit: case iftYear:
+                return "0";
+            case iftVarchar: case iftChar: case iftLongVarchar: case iftVarChar2: case iftCstring: case iftText:
+            case iftTinyText: case iftMediumText: case iftLongText: case iftNChar: case iftNVarChar:
+            case iftNVarChar2: case iftNText: case iftNationalChar: case iftClob: case iftNClob:
+                return "''";
+            case iftBoolean:
+                return db == dbMySQL ? "0" : "FALSE";
+            default:
+                return std::string();
+        }
+    }
     void DropDependants() { t->DoBeforeDrop(); }
     void RecreateViews() {
         for (TCustomObjs* o : {k.GetMObjs(), k.GetTObjs()}) {
@@ -69,7 +108,7 @@ struct TAlterCtx {
     // The change of a column the server cannot make: a comment line and a warning.
     void CannotMake(const TFldData* on, const std::string& text) {
         Comment(on, text);
-        Warn(text);
+        Warn(text, nullptr, false);
     }
 };
 
@@ -131,24 +170,31 @@ struct TIBRoutine {
             "ALTER TABLE " + c.Id(c.Owner()) + " ALTER COLUMN " + c.Id(c.Column()) + " TYPE " + TypeM();
         const std::string warning =
             "DataType conversion: " + TypeT() + " -> " + TypeM() + " /" + c.Owner() + "(" + c.Column() + ")/";
+        TStatement* st = nullptr;
+        bool commented = false;  // the change is in the script as a comment already
         if (c.m->FieldType == iftBlob || c.t->FieldType == iftBlob || md.FieldType == iftBlob ||
             td.FieldType == iftBlob) {
             c.Comment(c.t, "BLOB-datatype conversion not supported:" + std::string(kCRLF) + text);
+            commented = true;
         } else if (lm > 0 && lt > 0 && lm < lt) {
-            if (allowConv)
+            if (allowConv) {
                 SystemTablePath();
-            else
+            } else {
                 c.Comment(c.t, "String-length truncation not supported:" + std::string(kCRLF) + text);
+                commented = true;
+            }
         } else {
             c.DropDependants();
-            if (allowConv && td.FieldType == iftInteger && md.FieldType == iftSmallInt)
+            if (allowConv && td.FieldType == iftInteger && md.FieldType == iftSmallInt) {
                 SystemTablePath();
-            else if (c.m->ArrayBoundsDiff(*c.t))
+            } else if (c.m->ArrayBoundsDiff(*c.t)) {
                 c.Comment(c.t, "Array conversion not supported:" + std::string(kCRLF) + text);
-            else
-                c.Stmt(text, c.Owner());
+                commented = true;
+            } else {
+                st = c.Stmt(text, c.Owner());
+            }
         }
-        c.Warn(warning);
+        c.Warn(warning, st, !commented);
     }
 
     void SystemTablePath() {
@@ -160,8 +206,9 @@ struct TIBRoutine {
         TFldData* m = c.m;
         TFldData* t = c.t;
         if (!m->Rare().DomainName.empty() && t->Rare().DomainName.empty()) {
-            c.Stmt("Update rdb$Relation_Fields set Rdb$Field_Source = " + c.Lit(m->Rare().DomainName) + kCRLF + WhereRel());
-            c.Warn("SimpleType > Domain conversion");
+            TStatement* st = c.Stmt("Update rdb$Relation_Fields set Rdb$Field_Source = " + c.Lit(m->Rare().DomainName) +
+                                    kCRLF + WhereRel());
+            c.Warn("SimpleType > Domain conversion", st);
             c.RecreateViews();
             return;
         }
@@ -171,13 +218,13 @@ struct TIBRoutine {
             scratch.OwnName = m->OwnName;
             scratch.OwnObj = m->OwnObj;
             scratch.SetObjName("QZTTEMP");
-            c.Stmt("Alter Table " + c.Id(c.Table()) + " ADD " + scratch.Def());
+            TStatement* st = c.Stmt("Alter Table " + c.Id(c.Table()) + " ADD " + scratch.Def());
             c.Stmt("Update Rdb$Relation_Fields Set Rdb$Field_Source=" + std::string(kCRLF) +
                    "(Select R.Rdb$Field_Source from Rdb$Relation_Fields R" + kCRLF +
                    "where R.Rdb$Relation_Name = " + c.Lit(c.Table()) + " and R.Rdb$Field_Name='QZTTEMP')" + kCRLF +
                    WhereRel());
             c.Stmt("Alter Table " + c.Id(c.Table()) + " DROP QZTTEMP");
-            c.Warn("Domain > SimpleType conversion");
+            c.Warn("Domain > SimpleType conversion", st);
             c.RecreateViews();
             return;
         }
@@ -234,8 +281,8 @@ struct TIBRoutine {
             default: break;
         }
         if (!text.empty()) {
-            c.Stmt(text, c.Owner());
-            c.Warn(note);
+            // The "Alter Field:" comment stands before the statement already.
+            c.Warn(note, c.Stmt(text, c.Owner()), false);
         } else {
             // No catalog edit is known for this type: say so rather than write nothing.
             c.CannotMake(m, "DataType conversion not supported: " + std::string(kCRLF) + note);
@@ -290,8 +337,9 @@ struct TIBRoutine {
             }
         } else if (!m->Rare().DomainName.empty() && !t->Rare().DomainName.empty() && m->Rare().DomainName != t->Rare().DomainName) {
             if ((oldIB || allowConv) && sysEdit) {
-                c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$FIELD_SOURCE=" + c.Lit(m->Rare().DomainName) + " " + WhereRel());
-                c.Warn("DataType conversion: replace DOMAIN /" + c.Table() + " (" + c.Column() + ")/");
+                TStatement* st = c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$FIELD_SOURCE=" + c.Lit(m->Rare().DomainName) +
+                                        " " + WhereRel());
+                c.Warn("DataType conversion: replace DOMAIN /" + c.Table() + " (" + c.Column() + ")/", st);
             } else if (!oldIB && !allowConv) {
                 AlterTypePath();
             } else {
@@ -314,25 +362,27 @@ struct TIBRoutine {
             c.visible = true;
             if (!oldIB) AlterTypePath();
             else if (sysEdit) {
-                c.Stmt("UPDATE RDB$FIELDS SET RDB$FIELD_LENGTH=" + std::to_string(m->FieldLength) +
-                       ", RDB$CHARACTER_LENGTH=" + std::to_string(m->CharLength) + SourceOf(c.Table()));
+                TStatement* st = c.Stmt("UPDATE RDB$FIELDS SET RDB$FIELD_LENGTH=" + std::to_string(m->FieldLength) +
+                                        ", RDB$CHARACTER_LENGTH=" + std::to_string(m->CharLength) + SourceOf(c.Table()));
                 c.Warn("DataType conversion: field LENGTH change /" + c.Table() + "(" + c.Column() + ")/ from " +
-                       std::to_string(t->CharLength) + " to " + std::to_string(m->CharLength));
+                           std::to_string(t->CharLength) + " to " + std::to_string(m->CharLength),
+                       st);
             }
             c.RecreateViews();
         } else if (charSetCompare && m->Rare().CharSet != t->Rare().CharSet &&
                    In(m->FieldType, {iftVarchar, iftChar, iftBlob, iftCstring}) && sysEdit) {
             const bool mNone = m->Rare().CharSet.empty() || m->Rare().CharSet == "NONE";
+            TStatement* st = nullptr;
             if (mNone && t->Rare().CharSet != "NONE") {
                 c.DropDependants();
-                c.Stmt("UPDATE RDB$FIELDS SET RDB$Character_Set_ID = NULL" + SourceOf(c.Table()));
+                st = c.Stmt("UPDATE RDB$FIELDS SET RDB$Character_Set_ID = NULL" + SourceOf(c.Table()));
             } else if (!mNone) {
                 c.DropDependants();
-                c.Stmt("UPDATE RDB$FIELDS SET RDB$Character_Set_ID =" + std::string(kCRLF) +
-                       "(Select C.Rdb$Character_Set_ID from Rdb$Character_Sets C" + kCRLF +
-                       "where C.Rdb$Character_Set_Name=" + c.Lit(m->Rare().CharSet) + ")" + SourceOf(c.Table()));
+                st = c.Stmt("UPDATE RDB$FIELDS SET RDB$Character_Set_ID =" + std::string(kCRLF) +
+                            "(Select C.Rdb$Character_Set_ID from Rdb$Character_Sets C" + kCRLF +
+                            "where C.Rdb$Character_Set_Name=" + c.Lit(m->Rare().CharSet) + ")" + SourceOf(c.Table()));
             }
-            c.Warn("DataType conversion: Charset difference /" + c.Table() + "(" + c.Column() + ")/");
+            c.Warn("DataType conversion: Charset difference /" + c.Table() + "(" + c.Column() + ")/", st);
             c.RecreateViews();
         }
         // 4. Collation.
@@ -342,28 +392,31 @@ struct TIBRoutine {
                                     " (" + (t->Rare().Collation.empty() ? "none" : t->Rare().Collation) + " -> " +
                                     (m->Rare().Collation.empty() ? "none" : m->Rare().Collation) + ")");
             } else if (!m->Rare().Collation.empty()) {
-                c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$Collation_ID =" + std::string(kCRLF) +
-                       "(Select C.Rdb$Collation_ID from Rdb$Collations C" + kCRLF +
-                       "where C.Rdb$Collation_Name=" + c.Lit(m->Rare().Collation) + kCRLF +
-                       " and C.Rdb$Character_Set_ID = " + CharSetIdText() + ")" + kCRLF + "  " + WhereRel());
-                c.Warn("DataType conversion: Collation difference (replace) /" + c.Table() + "(" + c.Column() + ")/");
+                TStatement* st = c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$Collation_ID =" + std::string(kCRLF) +
+                                        "(Select C.Rdb$Collation_ID from Rdb$Collations C" + kCRLF +
+                                        "where C.Rdb$Collation_Name=" + c.Lit(m->Rare().Collation) + kCRLF +
+                                        " and C.Rdb$Character_Set_ID = " + CharSetIdText() + ")" + kCRLF + "  " +
+                                        WhereRel());
+                c.Warn("DataType conversion: Collation difference (replace) /" + c.Table() + "(" + c.Column() + ")/",
+                       st);
             } else {
-                c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$Collation_ID = Null" + std::string(kCRLF) + "  " + WhereRel());
-                c.Warn("DataType conversion: Collation difference (clear) /" + c.Table() + "(" + c.Column() + ")/");
+                TStatement* st =
+                    c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$Collation_ID = Null" + std::string(kCRLF) + "  " + WhereRel());
+                c.Warn("DataType conversion: Collation difference (clear) /" + c.Table() + "(" + c.Column() + ")/", st);
             }
             c.RecreateViews();
         }
         // 5. BLOB attributes.
         if (m->FieldType == iftBlob && t->FieldType == iftBlob && sysEdit) {
             if (m->Rare().BlobSubType != t->Rare().BlobSubType) {
-                c.Stmt("UPDATE RDB$FIELDS SET RDB$FIELD_SUB_TYPE = " + std::to_string(m->Rare().BlobSubType) +
-                       SourceOf(c.Table()));
-                c.Warn("DataType conversion: Blob SUB_TYPE /" + c.Table() + "(" + c.Column() + ")/");
+                TStatement* st = c.Stmt("UPDATE RDB$FIELDS SET RDB$FIELD_SUB_TYPE = " +
+                                        std::to_string(m->Rare().BlobSubType) + SourceOf(c.Table()));
+                c.Warn("DataType conversion: Blob SUB_TYPE /" + c.Table() + "(" + c.Column() + ")/", st);
             }
             if (m->Rare().BlobSegSize != 0 && m->Rare().BlobSegSize != t->Rare().BlobSegSize) {
-                c.Stmt("UPDATE RDB$FIELDS SET RDB$SEGMENT_LENGTH = " + std::to_string(m->Rare().BlobSegSize) +
-                       SourceOf(c.Table()));
-                c.Warn("DataType conversion: Blob SEGMENT_SIZE /" + c.Table() + "(" + c.Column() + ")/");
+                TStatement* st = c.Stmt("UPDATE RDB$FIELDS SET RDB$SEGMENT_LENGTH = " +
+                                        std::to_string(m->Rare().BlobSegSize) + SourceOf(c.Table()));
+                c.Warn("DataType conversion: Blob SEGMENT_SIZE /" + c.Table() + "(" + c.Column() + ")/", st);
             }
         }
         // 6. Columns typed by domains this side does not know.
@@ -374,13 +427,18 @@ struct TIBRoutine {
             c.Comment(m, "Alter Field (Null / Not Null)...");
             if (ver == st_Firebird_30 || ver == st_Firebird_40 || ver == st_InterBase_2020) {
                 c.visible = true;
-                c.Stmt("ALTER TABLE " + c.Id(c.Table()) + " ALTER " + c.Id(c.Column()) +
-                       (m->Nullable ? " DROP NOT NULL" : " SET NOT NULL") + kCRLF);
+                const std::string nulls = c.FillNulls();
+                TStatement* st = c.Stmt("ALTER TABLE " + c.Id(c.Table()) + " ALTER " + c.Id(c.Column()) +
+                                        (m->Nullable ? " DROP NOT NULL" : " SET NOT NULL") + kCRLF);
+                if (!nulls.empty()) c.Warn(nulls, st);
             } else if (sysEdit) {
                 c.visible = true;
-                c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$NULL_FLAG = " + std::string(m->Nullable ? "NULL" : "1") +
-                       " " + WhereRel() + kCRLF);
-                c.Warn("DataType conversion: Nullable difference /" + c.Table() + "(" + c.Column() + ")/");
+                // The catalog edit checks no rows: NULLs left would break the constraint unseen.
+                const std::string nulls = c.FillNulls();
+                TStatement* st = c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$NULL_FLAG = " +
+                                        std::string(m->Nullable ? "NULL" : "1") + " " + WhereRel() + kCRLF);
+                if (!nulls.empty()) c.Warn(nulls, st);
+                c.Warn("DataType conversion: Nullable difference /" + c.Table() + "(" + c.Column() + ")/", st);
             } else {
                 c.CannotMake(m, "Nullability change not supported: " + c.Id(c.Table()) + "." + c.Id(c.Column()) +
                                     (m->Nullable ? " DROP NOT NULL" : " SET NOT NULL"));
@@ -401,10 +459,11 @@ struct TIBRoutine {
                 scratch.SetDefValue(m->Rare().FDefValue);
                 scratch.SetObjName("QZTXXX");
                 c.Stmt("CREATE DOMAIN " + scratch.Def(), c.Owner());
-                c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$DEFAULT_SOURCE=" + std::string(kCRLF) +
-                       "(SELECT RDB$DEFAULT_SOURCE FROM RDB$FIELDS where RDB$FIELD_NAME='QZTXXX')," + kCRLF +
-                       "RDB$DEFAULT_VALUE=" + kCRLF +
-                       "(SELECT RDB$DEFAULT_VALUE FROM RDB$FIELDS where RDB$FIELD_NAME='QZTXXX')" + kCRLF + WhereRel());
+                TStatement* st =
+                    c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$DEFAULT_SOURCE=" + std::string(kCRLF) +
+                           "(SELECT RDB$DEFAULT_SOURCE FROM RDB$FIELDS where RDB$FIELD_NAME='QZTXXX')," + kCRLF +
+                           "RDB$DEFAULT_VALUE=" + kCRLF +
+                           "(SELECT RDB$DEFAULT_VALUE FROM RDB$FIELDS where RDB$FIELD_NAME='QZTXXX')" + kCRLF + WhereRel());
                 c.Stmt("DROP DOMAIN QZTXXX", c.Owner());
                 if (m->Rare().DomainName.empty())
                     c.Stmt("UPDATE RDB$FIELDS SET RDB$DEFAULT_VALUE = NULL," + std::string(kCRLF) +
@@ -412,7 +471,7 @@ struct TIBRoutine {
                            "(SELECT RDB$FIELD_SOURCE FROM RDB$RELATION_FIELDS" + kCRLF +
                            "WHERE RDB$FIELD_NAME = " + c.Lit(c.Column()) + " AND RDB$RELATION_NAME = " +
                            c.Lit(c.Table()) + ")");
-                c.Warn("DataType conversion: DEFAULT difference /" + c.Table() + "(" + c.Column() + ")/");
+                c.Warn("DataType conversion: DEFAULT difference /" + c.Table() + "(" + c.Column() + ")/", st);
             } else {
                 c.CannotMake(m, "Default change not supported: " + c.Id(c.Table()) + "." + c.Id(c.Column()));
             }
@@ -449,10 +508,17 @@ bool Widens(const TFldData& m, const TFldData& t) {
     return t.CharLength != -1 && m.CharLength >= t.CharLength;
 }
 
-void NarrowingWarning(TAlterCtx& c) {
+// The type change st makes may cut or refuse values: a warning tied to it.
+void NarrowingWarning(TAlterCtx& c, TStatement* st) {
     if (c.m->FieldTypeDef() == c.t->FieldTypeDef() || Widens(*c.m, *c.t)) return;
     c.Warn("DataType conversion (values may be cut or refused): " + c.t->FieldTypeDef() + " -> " +
-           c.m->FieldTypeDef() + " /" + c.Table() + "(" + c.Column() + ")/");
+               c.m->FieldTypeDef() + " /" + c.Table() + "(" + c.Column() + ")/",
+           st);
+}
+
+// The warning of FillNulls, tied to the NOT NULL statement it concerns.
+void NullsWarning(TAlterCtx& c, const std::string& nulls, TStatement* st) {
+    if (!nulls.empty()) c.Warn(nulls, st);
 }
 
 void PGSQLRoutine(TAlterCtx& c) {
@@ -463,9 +529,9 @@ void PGSQLRoutine(TAlterCtx& c) {
     if (typeDiff || c.m->Rare().Collation != c.t->Rare().Collation) {
         c.DropDependants();
         // The collation rides on the type clause; the column keeps the database's when none is named.
-        c.Stmt(head + " TYPE " + c.m->FieldTypeDef() +
-               (c.m->Rare().Collation.empty() ? std::string() : " COLLATE " + c.Id(c.m->Rare().Collation)));
-        if (typeDiff) NarrowingWarning(c);
+        TStatement* st = c.Stmt(head + " TYPE " + c.m->FieldTypeDef() +
+                                (c.m->Rare().Collation.empty() ? std::string() : " COLLATE " + c.Id(c.m->Rare().Collation)));
+        if (typeDiff) NarrowingWarning(c, st);
         c.RecreateViews();
     }
     if (c.m->GetDefValue() != c.t->GetDefValue()) {
@@ -474,7 +540,8 @@ void PGSQLRoutine(TAlterCtx& c) {
     }
     if (c.m->Nullable != c.t->Nullable) {
         c.DropDependants();
-        c.Stmt(head + (c.m->Nullable ? " DROP NOT NULL" : " SET NOT NULL"));
+        const std::string nulls = c.FillNulls();
+        NullsWarning(c, nulls, c.Stmt(head + (c.m->Nullable ? " DROP NOT NULL" : " SET NOT NULL")));
     }
 }
 
@@ -485,19 +552,34 @@ void MySQLRoutine(TAlterCtx& c) {
     const bool typeDiff = c.m->FieldTypeDef() != c.t->FieldTypeDef() || c.m->Rare().CharSet != c.t->Rare().CharSet ||
                           c.m->Rare().Collation != c.t->Rare().Collation;
     if (typeDiff) c.DropDependants();
-    c.Stmt("ALTER TABLE " + c.Id(c.Table()) + " MODIFY COLUMN " + c.Id(c.Column()) + " " + c.m->TypeDef());
+    const std::string nulls = c.FillNulls();
+    TStatement* st =
+        c.Stmt("ALTER TABLE " + c.Id(c.Table()) + " MODIFY COLUMN " + c.Id(c.Column()) + " " + c.m->TypeDef());
     if (typeDiff) c.RecreateViews();
-    c.Warn("Modify column: " + c.Table() + "(" + c.Column() + ")/");
-    NarrowingWarning(c);
+    c.Warn("Modify column: " + c.Table() + "(" + c.Column() + ")/", st);
+    NarrowingWarning(c, st);
+    NullsWarning(c, nulls, st);
 }
 
+// Puts the columns of a MySQL table in the master's order once its columns are added and
+// altered. New columns were added in their places (ADD ... AFTER / FIRST); the columns kept
+// from the target keep their order. Only the columns off the longest run already in order
+// are moved, each after its master predecessor, in master order.
 void MySQLColumnOrder(TKeldar& k, TTblData* mt, TTblData* tt) {
+    const std::vector<std::string> now = ColumnOrderAfterAdds(*mt, *tt, true);
+    const std::vector<std::string> wanted = MasterColumnOrder(*mt);
+    if (now == wanted || now.size() != wanted.size()) return;
+    // Position of each wanted column in the present order.
+    std::vector<std::size_t> pos(wanted.size(), 0);
+    for (std::size_t i = 0; i < wanted.size(); ++i)
+        pos[i] = static_cast<std::size_t>(std::find(now.begin(), now.end(), wanted[i]) - now.begin());
+    const std::vector<bool> stays = LongestIncreasingRun(pos);
     TCustomSQLExec* ex = k.GetSQLExec();
-    for (std::size_t i = 0; i < mt->Flds.Count(); ++i) {
-        TFldData* f = mt->Flds.Objects(i);
-        if (f->fObjName == tt->Flds.Objects(i)->fObjName) continue;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (stays[i]) continue;
+        const TFldData* f = mt->FindFld(wanted[i]);
         ex->Add("ALTER TABLE " + k.QuoteIdent(mt->fObjName) + " MODIFY COLUMN " + k.QuoteIdent(f->fObjName) + " " +
-                    f->TypeDef() + (i == 0 ? std::string(" FIRST") : " AFTER " + k.QuoteIdent(mt->Flds.Objects(i - 1)->fObjName)),
+                    f->TypeDef() + (i == 0 ? std::string(" FIRST") : " AFTER " + k.QuoteIdent(wanted[i - 1])),
                 stStatement, f->fObjName, dboField, odbAlter, mt->fObjName);
     }
 }
@@ -529,14 +611,17 @@ void MSSQLRoutine(TAlterCtx& c) {
                                      m->FieldTypeDef() + (m->Rare().Collation.empty() ? "" : " COLLATE " + m->Rare().Collation) +
                                      (m->Nullable ? " NULL" : " NOT NULL");
             if (MSSQLConversionAllowed(t->FieldType, m->FieldType)) {
-                c.Stmt(text, c.Owner());
-                NarrowingWarning(c);
+                const std::string nulls = c.FillNulls();
+                TStatement* st = c.Stmt(text, c.Owner());
+                NarrowingWarning(c, st);
+                NullsWarning(c, nulls, st);
                 c.RecreateViews();
             } else {
                 c.ex->AddComment("/* Datatype conversion is not allowed: " + t->FieldTypeDef() + " -> " +
                                  m->FieldTypeDef() + kCRLF + text + " */");
                 c.Warn("Datatype conversion is not allowed: " + t->FieldTypeDef() + " -> " + m->FieldTypeDef() + " /" +
-                       c.Table() + "(" + c.Column() + ")/");
+                           c.Table() + "(" + c.Column() + ")/",
+                       nullptr, false);
             }
         }
     }
@@ -549,9 +634,9 @@ void MSSQLRoutine(TAlterCtx& c) {
 
 void OracleRoutine(TAlterCtx& c) {
     if (c.m->FieldTypeDef() != c.t->FieldTypeDef()) {
-        c.Stmt("ALTER TABLE " + c.Id(c.Owner()) + " MODIFY(" + c.Id(c.Column()) + " " + c.m->FieldTypeDef() + ")",
-               c.Owner());
-        NarrowingWarning(c);
+        NarrowingWarning(c, c.Stmt("ALTER TABLE " + c.Id(c.Owner()) + " MODIFY(" + c.Id(c.Column()) + " " +
+                                       c.m->FieldTypeDef() + ")",
+                                   c.Owner()));
         c.RecreateViews();
     }
     if (c.m->GetDefValue() != c.t->GetDefValue())
@@ -563,12 +648,12 @@ void ASARoutine(TAlterCtx& c) {
     const std::string table =
         TDialectTraits::Qualified([&c](const std::string& s) { return c.Id(s); }, c.mt->Extra().OwnUser, c.Table());
     const std::string col = c.Id(c.t->fObjName);
-    if (c.m->FieldTypeDef() != c.t->FieldTypeDef()) {
-        c.Stmt("ALTER TABLE " + table + " MODIFY " + col + " " + c.m->FieldTypeDef());
-        NarrowingWarning(c);
+    if (c.m->FieldTypeDef() != c.t->FieldTypeDef())
+        NarrowingWarning(c, c.Stmt("ALTER TABLE " + table + " MODIFY " + col + " " + c.m->FieldTypeDef()));
+    if (c.m->Nullable != c.t->Nullable) {
+        const std::string nulls = c.FillNulls();
+        NullsWarning(c, nulls, c.Stmt("ALTER TABLE " + table + " MODIFY " + col + (c.m->Nullable ? " NULL" : " NOT NULL")));
     }
-    if (c.m->Nullable != c.t->Nullable)
-        c.Stmt("ALTER TABLE " + table + " MODIFY " + col + (c.m->Nullable ? " NULL" : " NOT NULL"));
     const std::string md = c.m->GetDefValue(), td = c.t->GetDefValue();
     if (md != td) {
         if (!md.empty() && !td.empty()) c.Stmt("ALTER TABLE " + table + " MODIFY " + col + " DEFAULT " + md);
@@ -622,6 +707,52 @@ int IBAllowDataTypeAlter(const TFldData& aNew, const TFldData& aOld) {
     return r;
 }
 
+std::vector<std::string> ColumnOrderAfterAdds(const TTblData& Master, const TTblData& Target, bool InPlace) {
+    std::vector<std::string> order;
+    for (const TFldData* tf : Target.Flds)
+        if (const TFldData* mf = Master.FindFld(tf->fObjName); mf && mf->GetObjCreated()) order.push_back(mf->fObjName);
+    for (std::size_t i = 0; i < Master.Flds.Count(); ++i) {
+        const TFldData* mf = Master.Flds.Objects(i);
+        if (!mf->GetObjCreated() || Target.FindFld(mf->fObjName)) continue;
+        auto at = order.end();
+        if (InPlace) {
+            at = order.begin();  // FIRST when no master predecessor is there
+            for (std::size_t p = i; p-- > 0;) {
+                auto it = std::find(order.begin(), order.end(), Master.Flds.Objects(p)->fObjName);
+                if (it != order.end()) {
+                    at = it + 1;
+                    break;
+                }
+            }
+        }
+        order.insert(at, mf->fObjName);
+    }
+    return order;
+}
+
+std::vector<std::string> MasterColumnOrder(const TTblData& Master) {
+    std::vector<std::string> order;
+    for (const TFldData* f : Master.Flds)
+        if (f->GetObjCreated()) order.push_back(f->fObjName);
+    return order;
+}
+
+std::vector<bool> LongestIncreasingRun(const std::vector<std::size_t>& Values) {
+    const std::size_t n = Values.size();
+    std::vector<std::size_t> tails;  // index of the smallest tail of a run of each length
+    std::vector<std::size_t> prev(n, n);
+    for (std::size_t i = 0; i < n; ++i) {
+        auto it = std::lower_bound(tails.begin(), tails.end(), Values[i],
+                                   [&Values](std::size_t t, std::size_t v) { return Values[t] < v; });
+        if (it != tails.begin()) prev[i] = *(it - 1);
+        if (it == tails.end()) tails.push_back(i);
+        else *it = i;
+    }
+    std::vector<bool> member(n, false);
+    for (std::size_t i = tails.empty() ? n : tails.back(); i < n; i = prev[i]) member[i] = true;
+    return member;
+}
+
 bool MSSQLConversionAllowed(TDBFieldType o, TDBFieldType n) {
     if (o == n) return true;
     static const std::initializer_list<TDBFieldType> exact = {
@@ -669,7 +800,6 @@ void GenScriptColumnsAlter(TKeldar& k) {
     for (TTblData* mt : mo->Tbl) {
         auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
         if (!tt || mt->CompExclude || mt->ReCreated) continue;
-        if (db == dbMySQL && mt->Flds.Count() == tt->Flds.Count()) MySQLColumnOrder(k, mt, tt);
         std::size_t hint = 0;
         for (TFldData* m : mt->Flds) {
             TFldData* t = tt->FindFld(m->fObjName, hint);
@@ -695,6 +825,8 @@ void GenScriptColumnsAlter(TKeldar& k) {
             }
             if (descriptions && m->Extra().fDescription != t->Extra().fDescription) m->AddDescription(ex);
         }
+        // After the column changes, so that each move restates the column as the master has it.
+        if (db == dbMySQL) MySQLColumnOrder(k, mt, tt);
     }
     if (visible) ex->AddComment(kCRLF);
 }
@@ -718,20 +850,28 @@ void CopyRows(TKeldar& k, const TTblData& mt, const std::string& to, const std::
         cols += k.QuoteIdent(f->fObjName);
     }
     const bool identity = HasIdentity(mt);
-    if (identity) ex->Add("SET IDENTITY_INSERT " + to + " ON", stStatement, mt.fObjName, dboTable, odbUnknown);
-    ex->Add("insert into " + to + "(" + cols + ")" + kCRLF + "select " + cols + " from " + from, stInsert, mt.fObjName,
-            dboTable, odbInsert);
-    if (identity) ex->Add("SET IDENTITY_INSERT " + to + " OFF", stStatement, mt.fObjName, dboTable, odbUnknown);
+    const TDatabaseType db = k.GetTObjs()->GetDatabaseType();
+    // Identity values are copied as they are.
+    const bool mssql = db == dbMSSQL && identity;
+    const std::string overriding = db == dbPostgreSQL && identity ? "OVERRIDING SYSTEM VALUE" + std::string(kCRLF) : "";
+    if (mssql) ex->Add("SET IDENTITY_INSERT " + to + " ON", stStatement, mt.fObjName, dboTable, odbUnknown);
+    ex->Add("insert into " + to + "(" + cols + ")" + kCRLF + overriding + "select " + cols + " from " + from, stInsert,
+            mt.fObjName, dboTable, odbInsert);
+    if (mssql) ex->Add("SET IDENTITY_INSERT " + to + " OFF", stStatement, mt.fObjName, dboTable, odbUnknown);
 }
 }  // namespace
 
 void MSSQLUpdateColumnPositionRecreateTable(TKeldar& k) {
+    TCustomObjs* to = k.GetTObjs();
+    if (!to || to->GetDatabaseType() != dbMSSQL || !k.GetMSSQLCompareOptions().GetUpdateColumnPosition()) return;
+    RecreateTablesForColumnOrder(k);
+}
+
+void RecreateTablesForColumnOrder(TKeldar& k) {
     TCustomObjs* mo = k.GetMObjs();
     TCustomObjs* to = k.GetTObjs();
     TCustomSQLExec* ex = k.GetSQLExec();
-    if (!mo || !to || !ex || to->GetDatabaseType() != dbMSSQL ||
-        !k.GetMSSQLCompareOptions().GetUpdateColumnPosition())
-        return;
+    if (!mo || !to || !ex) return;
     bool rebuilt = false;
     for (TTblData* mt : mo->Tbl)
         if (mt->fUpdFldPos) mt->DoBeforeDrop();

@@ -280,7 +280,7 @@ void GenScriptTablAlter(TKeldar& k) {
         // created again by their own phases; the rows are lost, hence the warning.
         if (mt->GlobalTemporary != tt->GlobalTemporary ||
             (mt->GlobalTemporary && mt->TblOnCommit != tt->TblOnCommit)) {
-            k.GetWrnScript().push_back("Table is dropped and created again, its rows are lost: " + mt->fObjName);
+            k.AddWarning("Table is dropped and created again, its rows are lost: " + mt->fObjName);
             ex->AddComment(mt->GenComment("Re-create table (temporary state changed): " + mt->fObjName));
             tt->DropDependDefKeptByMaster();
             mt->SetObjCreated(false);
@@ -318,7 +318,43 @@ void GenScriptTablAlter(TKeldar& k) {
         }
         if (differs && !missing) mt->SetUpdFldPos(true);
     }
+    // Where the columns will not be put in the master's order, the script says so.
+    const TDatabaseType db = t->GetDatabaseType();
+    const bool reorders = db == dbMySQL ||
+                          (db == dbInterBase && k.GetIBCompareOptions().GetUpdateFieldPosition()) ||
+                          (db == dbMSSQL && k.GetMSSQLCompareOptions().GetUpdateColumnPosition()) ||
+                          (db == dbPostgreSQL && k.GetPGSQLCompareOptions().GetUpdateColumnPosition());
+    if (reorders) return;
+    for (TTblData* mt : m->Tbl) {
+        auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
+        if (!tt || mt->ReCreated || mt->CompExclude) continue;
+        const std::vector<std::string> now = ColumnOrderAfterAdds(*mt, *tt, false);
+        const std::vector<std::string> wanted = MasterColumnOrder(*mt);
+        if (now == wanted) continue;
+        auto list = [&k](const std::vector<std::string>& names) {
+            std::string r;
+            for (const std::string& n : names) r += (r.empty() ? "" : ", ") + k.QuoteIdent(n);
+            return r;
+        };
+        k.AddWarning("Column order of " + mt->GetObjFullName() + " is not changed: the table keeps (" + list(now) +
+                     "), the master has (" + list(wanted) + ")");
+    }
 }
+
+namespace {
+// PostgreSQL cannot move a column: with the option on, a table whose column order differs
+// from the master's is rebuilt.
+void PGSQLRebuildForColumnOrder(TKeldar& k) {
+    TCustomObjs* m = k.GetMObjs();
+    if (!m || !k.GetPGSQLCompareOptions().GetUpdateColumnPosition()) return;
+    for (TTblData* mt : m->Tbl) {
+        auto* tt = dynamic_cast<TTblData*>(mt->GetRefObj());
+        mt->SetUpdFldPos(tt && !mt->ReCreated && !mt->CompExclude &&
+                         ColumnOrderAfterAdds(*mt, *tt, false) != MasterColumnOrder(*mt));
+    }
+    RecreateTablesForColumnOrder(k);
+}
+}  // namespace
 
 void GenScriptTablDrop(TKeldar& k) {
     TCustomObjs* m = k.GetMObjs();
@@ -359,6 +395,10 @@ void GenScriptTblFldPosition(TKeldar& k) {
     TCustomSQLExec* ex = k.GetSQLExec();
     if (m && t && ex && t->GetDatabaseType() == dbMSSQL) {
         MSSQLUpdateColumnPositionRecreateTable(k);
+        return;
+    }
+    if (m && t && ex && t->GetDatabaseType() == dbPostgreSQL) {
+        PGSQLRebuildForColumnOrder(k);
         return;
     }
     if (!m || !t || !ex || t->GetDatabaseType() != dbInterBase ||

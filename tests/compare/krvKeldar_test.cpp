@@ -131,6 +131,11 @@ TEST(KeldarTest, MissingPartsAndExtractionErrors) {
     }
 }
 
+// A MySQL script's session is strict whatever the server's mode, so that a value that does
+// not fit fails instead of being cut.
+const char* const kStrictMode =
+    "SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES');";
+
 TEST(KeldarTest, ScriptHeaders) {
     struct Case {
         TDatabaseType db;
@@ -153,7 +158,25 @@ TEST(KeldarTest, ScriptHeaders) {
              r.target.GetObjs()->fMySQLServerOptions.SetNames("utf8mb4");
              r.target.GetObjs()->fConnectionOptions.SetDatabaseName("shop");
          },
-         {"SET CHARACTER SET utf8mb4;", "", "SET NAMES utf8mb4;", "", "USE `shop`;", ""}},
+         {"SET CHARACTER SET utf8mb4;", "", "SET NAMES utf8mb4;", "", kStrictMode, "", "USE `shop`;", ""}},
+        // The script names the set its own text is in, not the target database's.
+        {dbInterBase,
+         [](Rig& r) {
+             r.target.GetObjs()->fIBServerOptions.SetDBCharSet("WIN1252");
+             r.target.GetObjs()->fConnectionOptions.SetPassword("");
+         },
+         {"SET NAMES UTF8;", "", "SET SQL DIALECT 3;", "", "SET AUTODDL ON;", ""}},
+        {dbMySQL,
+         [](Rig& r) { r.target.GetObjs()->fMySQLServerOptions.SetNames("latin1"); },
+         {"SET NAMES utf8mb4;", "", kStrictMode, ""}},
+        {dbMySQL, [](Rig& r) { r.exec.SetEncode(encANSI); }, {"SET NAMES latin1;", "", kStrictMode, ""}},
+        {dbInterBase,
+         [](Rig& r) {
+             r.exec.SetEncode(encANSI);
+             r.target.GetObjs()->fConnectionOptions.SetPassword("");
+         },
+         {"SET NAMES WIN1252;", "", "SET SQL DIALECT 3;", "", "SET AUTODDL ON;", ""}},
+        {dbPostgreSQL, [](Rig& r) { r.exec.SetEncode(encANSI); }, {"SET client_encoding = 'WIN1252';", ""}},
         {dbMSSQL,
          [](Rig& r) {
              r.target.GetObjs()->fMSSQLServerOptions.SetCollation("Latin1_General_CI_AS");
@@ -180,7 +203,7 @@ TEST(KeldarTest, ScriptHeaders) {
              c.SetHostName("dbhost");
          },
          {"-- CONNECT scott/*****@HR;", "ALTER SESSION SET CURRENT_SCHEMA = HR;", ""}},
-        {dbPostgreSQL, [](Rig&) {}, {}},
+        {dbPostgreSQL, [](Rig&) {}, {"SET client_encoding = 'UTF8';", ""}},
     };
     for (const auto& c : cases) {
         Rig r(c.db);
@@ -204,9 +227,9 @@ TEST(KeldarTest, DatabaseCharacterSetChange) {
         r.keldar.CompareDatabases();
         const Lines expected =
             ver == st_Firebird_25
-                ? Lines{"UPDATE RDB$DATABASE SET RDB$CHARACTER_SET_NAME = 'UTF8';", "", "COMMIT WORK;",
+                ? Lines{"SET NAMES UTF8;", "", "UPDATE RDB$DATABASE SET RDB$CHARACTER_SET_NAME = 'UTF8';", "", "COMMIT WORK;",
                         "SET NAMES UTF8;", "", "RECONNECT;", ""}
-                : Lines{"ALTER DATABASE SET DEFAULT CHARACTER SET UTF8;", "", "COMMIT WORK;",
+                : Lines{"SET NAMES UTF8;", "", "ALTER DATABASE SET DEFAULT CHARACTER SET UTF8;", "", "COMMIT WORK;",
                         "/* Database charset: UTF8 */", "SET NAMES UTF8;", "", "RECONNECT;", ""};
         EXPECT_EQ(r.Script(), expected) << int(ver);
     }

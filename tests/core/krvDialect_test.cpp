@@ -125,6 +125,25 @@ TEST(DialectTraitsTest, TerminatorsAndComments) {
     }
 }
 
+// Warnings quote names and types: a "*/" in them must not end the comment, and every line of
+// a line-comment dialect must stay a comment.
+TEST(DialectTraitsTest, SafeCommentsKeepFreeTextInside) {
+    struct Case {
+        TDatabaseType db;
+        const char* text;
+        const char* comment;
+    };
+    const Case cases[] = {
+        {dbPostgreSQL, "column \"a*/drop table t;/*\" narrowed", "/* column \"a* /drop table t;/ *\" narrowed */"},
+        {dbMySQL, "ends in *", "/* ends in * */"},
+        {dbMySQL, "*/*/", "/* * / * / */"},
+        {dbInterBase, "WARNING:\r\nCannot convert", "/* WARNING:\r\nCannot convert */"},
+        {dbSybaseASA, "WARNING:\r\nCannot convert", "% WARNING:\r\n% Cannot convert"},
+        {dbSybaseASA, "a */ b", "% a */ b"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(DialectTraits(c.db).SafeComment(c.text), c.comment) << c.text;
+}
+
 TEST(DialectTraitsTest, ViewLayoutFolding) {
     struct Case {
         const char* text;

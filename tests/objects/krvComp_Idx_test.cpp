@@ -116,7 +116,25 @@ void MySQLNewTable(Compare& c, TDatabaseType) {
     testing::AddForeignKey(m, "fk_n", "n", {"pid"}, "p", {"id"});
 }
 
+// A column retyped under two indices, one of them also changed: each index is dropped once
+// before the change and created once after it.
+void IndexOnRetypedColumn(Compare& c, TDatabaseType db) {
+    const bool ib = db == dbInterBase;
+    const std::string t = ib ? "T" : "t", a = ib ? "A" : "a", b = ib ? "B" : "b";
+    for (TCustomObjs* o : {c.master.GetObjs(), c.target.GetObjs()}) AddTable(*o, t, {a, b});
+    TCustomObjs& m = *c.master.GetObjs();
+    TCustomObjs& tg = *c.target.GetObjs();
+    m.Tbl.Find(t)->FindFld(a)->FieldType = iftBigInt;
+    AddIndex(m, ib ? "IX_SAME" : "ix_same", t, {a});
+    AddIndex(tg, ib ? "IX_SAME" : "ix_same", t, {a});
+    AddIndex(m, ib ? "IX_WIDER" : "ix_wider", t, {a, b});
+    AddIndex(tg, ib ? "IX_WIDER" : "ix_wider", t, {a});
+}
+
 const Case kCases[] = {
+    {"FirebirdIndexOnRetypedColumn", dbInterBase, IndexOnRetypedColumn, "index_on_retyped_column/interbase.sql"},
+    {"PostgreSQLIndexOnRetypedColumn", dbPostgreSQL, IndexOnRetypedColumn, "index_on_retyped_column/postgresql.sql"},
+    {"MySQLIndexOnRetypedColumn", dbMySQL, IndexOnRetypedColumn, "index_on_retyped_column/mysql.sql"},
     {"PostgreSQL", dbPostgreSQL, PgIndices,
      "index_changes/postgresql.sql"},
     {"PostgreSQLSchema", dbPostgreSQL, PgSchemaIndices,

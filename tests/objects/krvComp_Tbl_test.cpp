@@ -92,7 +92,8 @@ TEST(TblTextTest, ColumnAddAndDropPerDialect) {
         {dbPostgreSQL, "s", true, "ALTER TABLE s.\"T\" ADD \"C\" integer", "ALTER TABLE s.\"T\" DROP \"C\""},
         {dbOracle, "", true, "ALTER TABLE T ADD C INTEGER", "ALTER TABLE T DROP (C)"},
         {dbMSSQL, "dbo", true, "ALTER TABLE DBO.T ADD C INTEGER NULL", "ALTER TABLE DBO.T DROP COLUMN C"},
-        {dbMySQL, "", true, "ALTER TABLE T ADD C INTEGER", "ALTER TABLE T DROP C"},
+        // MySQL places the column: first, as no column of the table is there before it.
+        {dbMySQL, "", true, "ALTER TABLE T ADD C INTEGER FIRST", "ALTER TABLE T DROP C"},
     };
     for (const Case& c : cases) {
         TCustomObjs objs;
