@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/krvStrUtils.h"
 #include "objects/krvComp_Tbl.h"
 #include "support/compare_rig.h"
 
@@ -393,6 +394,100 @@ TEST(ColumnAlterTest, SqlServerConversionTable) {
     EXPECT_FALSE(MSSQLConversionAllowed(iftText, iftInteger));
     EXPECT_TRUE(MSSQLConversionAllowed(iftImage, iftVarBinary));
     EXPECT_FALSE(MSSQLConversionAllowed(iftDateTime, iftInteger));
+}
+
+}  // namespace
+}  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+// A column set NOT NULL may hold NULLs: the master's default fills them first; without one the
+// script and the warnings say that the change fails on such rows, unless the host asks for
+// the type's neutral value (none for a date). Columns: D (default 0), N (integer), S
+// (varchar), W (date), all nullable in the target.
+struct NotNullCase {
+    const char* name;
+    TDatabaseType db;
+    bool fill;
+    const char* fixture;
+    std::size_t nullWarnings;  // "may hold NULLs" warnings expected
+};
+void PrintTo(const NotNullCase& c, std::ostream* os) { *os << c.name; }
+
+class NotNullFillTest : public ::testing::TestWithParam<NotNullCase> {};
+
+TEST_P(NotNullFillTest, NullsAreFilledOrTheScriptSaysTheChangeFails) {
+    const NotNullCase& tc = GetParam();
+    testing::Compare c(tc.db);
+    c.keldar.SetFillNullsWithNeutralValue(tc.fill);
+    for (TCustomObjs* o : {&c.Master(), &c.Target()}) o->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
+    const bool ib = tc.db == dbInterBase;
+    for (TDBStructure* s : {&c.master, &c.target}) {
+        TTblData* t = testing::Compare::Table(*s, ib ? "T" : "t");
+        const bool m = s == &c.master;
+        auto col = [&](const char* n, TDBFieldType type, std::int32_t len, const char* def) {
+            TFldData* f = testing::AddColumn(*t, testing::Col(ib ? n : LowerCase(n), type, len));
+            f->Nullable = !m;
+            if (m) f->SetDefValue(def);
+        };
+        col("D", iftInteger, 0, "0");
+        col("N", iftInteger, 0, "");
+        col("S", iftVarchar, 10, "");
+        col("W", iftDate, 0, "");
+    }
+    EXPECT_GOLDEN(c.RunTwice(), tc.fixture);
+    std::size_t nulls = 0;
+    for (const std::string& w : c.keldar.GetWrnScript()) nulls += w.find("may hold NULLs") != std::string::npos;
+    EXPECT_EQ(nulls, tc.nullWarnings);
+}
+
+const NotNullCase kNotNullCases[] = {
+    {"Firebird", dbInterBase, false, "not_null_fill/interbase.sql", 3},
+    {"FirebirdFill", dbInterBase, true, "not_null_fill/interbase_neutral.sql", 1},
+    {"PostgreSQL", dbPostgreSQL, false, "not_null_fill/postgresql.sql", 3},
+    {"PostgreSQLFill", dbPostgreSQL, true, "not_null_fill/postgresql_neutral.sql", 1},
+    {"MySQL", dbMySQL, false, "not_null_fill/mysql.sql", 3},
+    {"MySQLFill", dbMySQL, true, "not_null_fill/mysql_neutral.sql", 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Dialects, NotNullFillTest, ::testing::ValuesIn(kNotNullCases),
+                         [](const ::testing::TestParamInfo<NotNullCase>& i) { return std::string(i.param.name); });
+
+// Column positions: a column added between two others and a column moved, with one dropped.
+// MySQL adds in place and moves only the column out of order; PostgreSQL with the rebuild
+// option copies the rows out, re-creates the table with its key and index, and copies back.
+TEST(ColumnAlterOrderTest, MiddleColumnsAndMovesPerKind) {
+    struct Case {
+        TDatabaseType db;
+        bool rebuild;
+        const char* fixture;
+    };
+    const Case cases[] = {
+        {dbMySQL, false, "column_positions_middle/mysql.sql"},
+        {dbPostgreSQL, true, "column_positions_middle/postgresql_rebuild.sql"},
+        {dbInterBase, false, "column_positions_middle/interbase.sql"},
+    };
+    for (const Case& tc : cases) {
+        testing::Compare c(tc.db);
+        c.keldar.GetPGSQLCompareOptions().SetUpdateColumnPosition(tc.rebuild);
+        for (TCustomObjs* o : {&c.Master(), &c.Target()}) o->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
+        const bool ib = tc.db == dbInterBase;
+        auto n = [ib](const char* s) { return ib ? std::string(s) : LowerCase(s); };
+        TTblData* m = testing::AddTable(c.Master(), n("T"), {n("A"), n("NEW"), n("C"), n("B")});
+        TTblData* t = testing::AddTable(c.Target(), n("T"), {n("B"), n("A"), n("C"), n("OLD")});
+        for (TTblData* x : {m, t}) {
+            TFldData* id = x->FindFld(n("A"));
+            id->Nullable = false;
+            if (tc.db == dbPostgreSQL) id->Identity = true;
+        }
+        for (TCustomObjs* o : {&c.Master(), &c.Target()}) {
+            testing::AddConstraint(*o, ctPKey, n("PK_T"), n("T"), {n("A").c_str()});
+            testing::AddIndex(*o, n("IX_C"), n("T"), {n("C")});
+            testing::LinkAll(*o);
+        }
+        EXPECT_GOLDEN(c.RunTwice(), tc.fixture);
+    }
 }
 
 }  // namespace
