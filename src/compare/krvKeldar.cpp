@@ -574,7 +574,7 @@ void TKeldar::MakeScriptHeader() {
             ex->Add(ansi ? "SET NAMES latin1" : "SET NAMES utf8mb4", stSetNames);
             // A session that is not strict would cut values and turn NULLs into defaults in
             // silence: the script's statements fail instead. The session's other modes stay.
-            ex->Add("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_ALL_TABLES')",
+            ex->Add("SET SESSION sql_mode = CONCAT_WS(',', NULLIF(@@SESSION.sql_mode, ''), 'STRICT_TRANS_TABLES')",
                     stSet);
             if (!fConnectionOptions.GetDatabaseName().empty())
                 ex->Add("USE " + QuoteIdent(fConnectionOptions.GetDatabaseName()), stConnect);
