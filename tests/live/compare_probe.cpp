@@ -8,6 +8,9 @@
 //        checks  queries on the changed target, one a line, each returning 1
 //        same    compares the master with a second copy of itself; prints the script and
 //                exits 1 when it holds more than the header of an empty comparison
+//        options how the test runs the scenario on the server, as key=value lines:
+//                applies (1 or 0), diff_charset (utf8 or latin1), lax_session (1 or 0),
+//                expect_error and expect_comment (regexes, empty when the script must run)
 #include <iostream>
 #include <string>
 #include <vector>
@@ -47,9 +50,10 @@ void Setup(TCustomObjs& o, const Connection& c) {
     o.fConnectionOptions.SetPassword(c.Password);
 }
 
-// Compares two sets filled by the given fills and returns the script text.
+// Compares two sets filled by the given fills, with the scenario's compare options, and
+// returns the script text.
 template <typename FillMaster, typename FillTarget>
-std::string Compare(const Connection& c, FillMaster fillMaster, FillTarget fillTarget) {
+std::string Compare(const Connection& c, const TLiveScenario& s, FillMaster fillMaster, FillTarget fillTarget) {
     TDBStructure master, target;
     Setup(*master.GetObjs(), c);
     Setup(*target.GetObjs(), c);
@@ -58,6 +62,7 @@ std::string Compare(const Connection& c, FillMaster fillMaster, FillTarget fillT
     TKeldar keldar;
     // The server's own client runs the script: reconnect with CONNECT, not RECONNECT.
     keldar.GetIBCompareOptions().SetUseRECONNECT(false);
+    if (s.Configure) s.Configure(keldar);
     keldar.SetDBStructureMaster(&master);
     keldar.SetDBStructureTarget(&target);
     TSQLExec exec;
@@ -91,7 +96,18 @@ int main(int argc, char** argv) {
     const std::string& mode = a[2];
     auto fill = [&](bool master) { return [&, master](TCustomObjs& o) { s->Fill(o, master, c.Db); }; };
 
-    if (mode == "target" || mode == "master") {
+    if (mode == "options") {
+        const auto text = [&](const std::function<std::string(TDatabaseType)>& f) { return f ? f(c.Db) : ""; };
+        if (!s->DiffClientCharset.empty() && s->DiffClientCharset != "latin1") {
+            std::cerr << "compare_probe: unknown client character set " << s->DiffClientCharset << "\n";
+            return 2;
+        }
+        std::cout << "applies=" << (!s->Servers || s->Servers(c.Db) ? 1 : 0) << "\n"
+                  << "diff_charset=" << (s->DiffClientCharset.empty() ? "utf8" : s->DiffClientCharset) << "\n"
+                  << "lax_session=" << (s->LaxSession ? 1 : 0) << "\n"
+                  << "expect_error=" << text(s->ExpectDiffError) << "\n"
+                  << "expect_comment=" << text(s->ExpectScriptComment) << "\n";
+    } else if (mode == "target" || mode == "master") {
         TObjs objs;
         Setup(objs, c);
         // The database exists already (created and set up by the test script).
@@ -101,7 +117,7 @@ int main(int argc, char** argv) {
         objs.ExtractMetadata(script);
         std::cout << JoinLines(script);
     } else if (mode == "diff") {
-        std::cout << Compare(c, fill(true), fill(false)) << "\r\n";
+        std::cout << Compare(c, *s, fill(true), fill(false)) << "\r\n";
     } else if (mode == "setup") {
         PrintLines(s->Setup, c.Db);
     } else if (mode == "rows") {
@@ -110,8 +126,8 @@ int main(int argc, char** argv) {
         PrintLines(s->Checks, c.Db);
     } else if (mode == "same") {
         const auto none = [](TCustomObjs&) {};
-        const std::string header = Compare(c, none, none);
-        const std::string again = Compare(c, fill(true), fill(true));
+        const std::string header = Compare(c, *s, none, none);
+        const std::string again = Compare(c, *s, fill(true), fill(true));
         if (again != header) {
             std::cout << again << "\n";
             return 1;

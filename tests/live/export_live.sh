@@ -8,7 +8,7 @@
 # ("key=value" pairs: host, port, user, password, dbname, dir). A missing variable skips
 # (exit 77), or fails when CI=true.
 set -euo pipefail
-export LC_ALL=C
+export LC_ALL=C.UTF-8 PGCLIENTENCODING=UTF8
 
 server=${1:?server}
 probe=${2:?export_probe}
@@ -69,7 +69,7 @@ EOF2
     commented=$(pg -d "$db" -At -c "SELECT COUNT(*) FROM pg_description d JOIN pg_class c ON c.oid = d.objoid WHERE d.objsubid = 0 AND c.relkind = 'r' AND c.relnamespace = 'public'::regnamespace") || fail "the catalog query failed"
     ;;
   mysql)
-    my() { MYSQL_PWD=$password limit "$step" mariadb --no-defaults -h "$host" -P "$port" -u "$user" "$@"; }
+    my() { MYSQL_PWD=$password limit "$step" mariadb --no-defaults --default-character-set=utf8mb4 -h "$host" -P "$port" -u "$user" "$@"; }
     step="create database $db"
     my -e "CREATE DATABASE $db CHARACTER SET utf8mb4" || fail "cannot create database $db"
     cleanup() { my -e "DROP DATABASE IF EXISTS $db" >/dev/null 2>&1 || true; }

@@ -74,7 +74,7 @@ wedge_note() { if is_wedged; then echo "FAILED: $(head -n1 "$wedge_file")"; fi; 
 case $server in
   firebird) ping_cmd=(fbsvcmgr "$host/$port:service_mgr" -user "$user" -password "$password" info_server_version) ;;
   postgres) ping_cmd=(env PGPASSWORD="$password" psql -X -q -h "$host" -p "$port" -U "$user" -d "$dbname" -tAc 'select 1') ;;
-  mysql) ping_cmd=(env MYSQL_PWD="$password" mariadb --no-defaults -h "$host" -P "$port" -u "$user" -N -e 'select 1') ;;
+  mysql) ping_cmd=(env MYSQL_PWD="$password" mariadb --no-defaults --default-character-set=utf8mb4 -h "$host" -P "$port" -u "$user" -N -e 'select 1') ;;
 esac
 # (DBTWIN_LIVE_NO_PING=1 leaves it out, so that the timeouts of the steps can be tested.)
 if [[ ${DBTWIN_LIVE_NO_PING:-} != 1 ]] && ! ping_out=$(bounded "$ping_timeout" "the first connection" "${ping_cmd[@]}" 2>&1); then

@@ -14,7 +14,7 @@
 # ("key=value" pairs: host, port, user, password, dbname, dir). A missing variable skips
 # (exit 77), or fails when CI=true.
 set -euo pipefail
-export LC_ALL=C
+export LC_ALL=C.UTF-8 PGCLIENTENCODING=UTF8
 
 server=${1:?server}
 probe=${2:?keyword_probe}
@@ -99,7 +99,7 @@ EOF
       "SELECT table_name, column_name FROM information_schema.columns WHERE table_schema = 'public'" >"$actual" || fail "the catalog query failed"
     ;;
   mysql)
-    my() { MYSQL_PWD=$password limit "$step" mariadb --no-defaults -h "$host" -P "$port" -u "$user" "$@"; }
+    my() { MYSQL_PWD=$password limit "$step" mariadb --no-defaults --default-character-set=utf8mb4 -h "$host" -P "$port" -u "$user" "$@"; }
     step="create database $db"
     my -e "CREATE DATABASE $db CHARACTER SET utf8mb4" || fail "cannot create database $db"
     cleanup() { my -e "DROP DATABASE IF EXISTS $db" >/dev/null 2>&1 || true; }
@@ -115,7 +115,7 @@ EOF
     is_wedged && fail "the keyword query did not finish"
     "$probe" script mysql "$expected" <"$words" >"$script"
     step="the quoting script"
-    MYSQL_PWD=$password limit_script "$step" mariadb --no-defaults -h "$host" -P "$port" -u "$user" --force -D "$db" <"$script" >"$log" 2>&1 || ! is_wedged || fail "the quoting script did not finish"
+    MYSQL_PWD=$password limit_script "$step" mariadb --no-defaults --default-character-set=utf8mb4 -h "$host" -P "$port" -u "$user" --force -D "$db" <"$script" >"$log" 2>&1 || ! is_wedged || fail "the quoting script did not finish"
     step="the catalog query"
     my -N -B -r -D "$db" -e \
       "SELECT TABLE_NAME, COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE()" >"$actual" || fail "the catalog query failed"

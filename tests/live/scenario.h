@@ -4,16 +4,28 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/krvStrUtils.h"
 #include "objects/krvCompObj.h"
+
+namespace dbtwin {
+class TKeldar;
+}
 
 namespace dbtwin::live {
 
 using TSqlLines = std::vector<std::string>;
 
 struct TLiveScenario {
+    using TFill = std::function<void(TCustomObjs& Objs, bool Master, TDatabaseType Db)>;
+    using TLines = std::function<TSqlLines(TDatabaseType Db)>;
+    // The parts every scenario gives; the optional ones below are set on the object.
+    TLiveScenario(std::string aName, TFill aFill, TLines aSetup, TLines aRows, TLines aChecks)
+        : Name(std::move(aName)), Fill(std::move(aFill)), Setup(std::move(aSetup)), Rows(std::move(aRows)),
+          Checks(std::move(aChecks)) {}
+
     std::string Name;
     // Fills the master or the target set for one database kind.
     std::function<void(TCustomObjs& Objs, bool Master, TDatabaseType Db)> Fill;
@@ -24,6 +36,25 @@ struct TLiveScenario {
     std::function<TSqlLines(TDatabaseType Db)> Rows;
     // One-line queries (no terminator) run on the changed target; each must return 1.
     std::function<TSqlLines(TDatabaseType Db)> Checks;
+
+    // Optional. Switches compare options of the comparer before it compares (both for the
+    // script that changes the target and for the master compared with itself).
+    std::function<void(TKeldar&)> Configure;
+    // "latin1": the script that changes the target runs through a client connected in
+    // latin1, so the script must set its own character set. Empty: UTF-8, as every other step.
+    std::string DiffClientCharset;
+    // MariaDB: the script that changes the target runs in a session that is not strict
+    // (sql_mode ''), so the script must make it strict where it needs it.
+    bool LaxSession = false;
+    // When set, the script that changes the target must stop with an error whose client
+    // message matches this (case-insensitive extended regex); the script must match
+    // ExpectScriptComment (the warning before the refused statement), the row checks must hold
+    // (the rows are unchanged), and the dump comparison and the comparison of the master with
+    // itself are left out.
+    std::function<std::string(TDatabaseType Db)> ExpectDiffError;
+    std::function<std::string(TDatabaseType Db)> ExpectScriptComment;
+    // The servers the scenario applies to (all when empty); on the others its tests are skipped.
+    std::function<bool(TDatabaseType Db)> Servers;
 };
 
 std::vector<TLiveScenario>& LiveScenarios();

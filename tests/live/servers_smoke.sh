@@ -3,6 +3,7 @@
 # round trip per server through its command-line client. Exits 77 (skipped)
 # when the servers are not started, except under CI=true where that fails.
 set -uo pipefail
+export LC_ALL=C.UTF-8 PGCLIENTENCODING=UTF8
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo_root=$(cd "$here/../.." && pwd)
@@ -71,7 +72,7 @@ fb=$DBTWIN_TEST_FIREBIRD
 fb_file=$(kv "$fb" dir)/$tag.fdb
 fb_db="$(kv "$fb" host)/$(kv "$fb" port):$fb_file"
 fb_sql() {
-  timeout -k 2 "$limit" isql-fb -q -b -user "$(kv "$fb" user)" -password "$(kv "$fb" password)" "$@"
+  timeout -k 2 "$limit" isql-fb -q -b -ch UTF8 -user "$(kv "$fb" user)" -password "$(kv "$fb" password)" "$@"
 }
 check "firebird create database" "" fb_sql <<EOF
 create database '$fb_db';
@@ -110,7 +111,7 @@ my=$DBTWIN_TEST_MYSQL
 my_sql() {
   local pw
   pw=$(kv "$my" password)
-  timeout -k 2 "$limit" mariadb --no-defaults -N -B -h "$(kv "$my" host)" -P "$(kv "$my" port)" \
+  timeout -k 2 "$limit" mariadb --no-defaults --default-character-set=utf8mb4 -N -B -h "$(kv "$my" host)" -P "$(kv "$my" port)" \
     -u "$(kv "$my" user)" ${pw:+"-p$pw"} "$@"
 }
 check "mariadb create database" "" my_sql -e "create database $tag"

@@ -7,7 +7,7 @@
 # 30 s with a message naming the server and the step.
 #   wedge_live.sh <compare_probe> <work folder>
 set -uo pipefail
-export LC_ALL=C
+export LC_ALL=C.UTF-8
 
 probe=${1:?compare_probe}
 work=${2:?work folder}

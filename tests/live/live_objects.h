@@ -1,0 +1,127 @@
+// Builders of the objects of the column scenarios: tables with columns, primary keys and
+// foreign keys, named as the servers store them, and the quoting of those names in the
+// statements of rows and checks.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/krvStrUtils.h"
+#include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Tbl.h"
+#include "scenario.h"
+
+namespace dbtwin::live {
+
+struct TCol {
+    std::string Name;
+    TDBFieldType Type = iftInteger;
+    std::int32_t Length = 0;  // characters
+    bool NotNull = false;
+    std::string Default;  // as written in SQL: 0, 'x'
+};
+
+inline TCol Varchar(std::string aName, std::int32_t aLength) {
+    TCol c;
+    c.Name = std::move(aName);
+    c.Type = iftVarchar;
+    c.Length = aLength;
+    return c;
+}
+inline TCol Int(std::string aName) {
+    TCol c;
+    c.Name = std::move(aName);
+    return c;
+}
+inline TCol NotNull(TCol c) {
+    c.NotNull = true;
+    return c;
+}
+inline TCol Default(TCol c, std::string aDefault) {
+    c.Default = std::move(aDefault);
+    return c;
+}
+
+// A name as the server stores it. A plain name (ASCII letters, digits and underscores in one
+// case) is folded as the server folds unquoted names; any other name is kept as written on
+// Firebird and PostgreSQL, and lower-cased on MariaDB, whose row statements are lower-cased
+// whole (FoldForServer).
+inline std::string StoredName(const std::string& aName, TDatabaseType Db) {
+    const bool plain = aName.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_") == std::string::npos ||
+                       aName.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") == std::string::npos;
+    if (plain) return ServerName(aName, Db);
+    return Db == dbMySQL ? LowerCase(aName) : aName;
+}
+
+// The stored name quoted for a statement of rows or checks.
+inline std::string Q(const std::string& aName, TDatabaseType Db) {
+    const char quote = Db == dbMySQL ? '`' : '"';
+    return quote + StoredName(aName, Db) + quote;
+}
+
+struct TObjBuilder {
+    TCustomObjs& o;
+    TDatabaseType db;
+
+    std::string N(const std::string& aName) const { return StoredName(aName, db); }
+
+    TTblData* Table(const std::string& aName, const std::vector<TCol>& aCols) {
+        auto* t = new TTblData(&o);
+        t->SetObjName(N(aName));
+        for (const TCol& c : aCols) {
+            TFldData* f = t->AddFld(N(c.Name));
+            f->OwnObj = t;
+            f->FieldType = c.Type;
+            f->CharLength = c.Length;
+            f->Nullable = !c.NotNull;
+            f->SetDefValue(c.Default);
+        }
+        o.AddObj(t);
+        return t;
+    }
+    TCtrData* PrimaryKey(const std::string& aName, const std::string& aTable, const std::string& aCol) {
+        return Constraint(ctPKey, aName, aTable, aCol, "", "");
+    }
+    TCtrData* Foreign(const std::string& aName, const std::string& aTable, const std::string& aCol,
+                      const std::string& aRefTable, const std::string& aRefCol) {
+        return Constraint(ctFKey, aName, aTable, aCol, aRefTable, aRefCol);
+    }
+    TCtrData* Constraint(TConstraintType aType, const std::string& aName, const std::string& aTable,
+                         const std::string& aCol, const std::string& aRefTable, const std::string& aRefCol) {
+        auto* c = new TCtrData(&o);
+        c->SetCtType(aType);
+        c->SetObjName(N(aName));
+        c->SetTblName(N(aTable));
+        c->AddFld(N(aCol));
+        if (aType == ctFKey) {
+            c->SetRefTblName(N(aRefTable));
+            c->AddRefFld(N(aRefCol));
+        }
+        o.AddObj(c);
+        return c;
+    }
+
+    // Links constraints to their tables and columns, and foreign keys to the keys they
+    // reference, as the script parsers do.
+    void Link() {
+        auto cols = [this](TDbObj* user, const std::string& table, const TFldList& list) {
+            TTblData* t = o.Tbl.Find(table);
+            if (!t) return;
+            o.LinkDepend(user, t);
+            for (TFldData* f : list) o.LinkDepend(user, t, f->fObjName);
+        };
+        for (TCtrData* c : o.Ctr) {
+            cols(c, c->fTblName, c->Flds);
+            if (c->fCtType != ctFKey) continue;
+            cols(c, c->fRefTblName, c->RefFlds);
+            for (TCtrData* k : o.Ctr)
+                if (k->fCtType == ctPKey && k->fTblName == c->fRefTblName && k->Flds.Count() == 1 &&
+                    k->Flds.Keys(0) == c->RefFlds.Keys(0))
+                    o.LinkDepend(c, k);
+        }
+    }
+};
+
+}  // namespace dbtwin::live
