@@ -67,6 +67,9 @@ struct TAlterCtx {
         if (!value.empty()) {
             ex->Add("UPDATE " + mt->GetObjFullName() + " SET " + col + " = " + value + " WHERE " + col + " IS NULL",
                     stUpdate, Column(), dboField, odbUpdate, Table());
+            // Firebird runs DDL in a transaction of its own, which the uncommitted update
+            // would keep from the table ("object ... is in use").
+            if (db == dbInterBase) ex->Add_Commit();
             return std::string();
         }
         return "Column " + Id(Table()) + "." + col + " may hold NULLs; the change fails on rows with NULL";

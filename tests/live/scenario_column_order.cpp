@@ -12,11 +12,7 @@ namespace dbtwin::live {
 namespace {
 
 void Configure(TKeldar& keldar) {
-#if DBTWIN_HAVE_COLUMN_SAFETY  // the PostgreSQL option arrives with the library's table rebuild
     keldar.GetPGSQLCompareOptions().SetUpdateColumnPosition(true);
-#else
-    (void)keldar;
-#endif
 }
 
 void Fill(TCustomObjs& o, bool m, TDatabaseType db) {

@@ -11,11 +11,7 @@ namespace dbtwin::live {
 namespace {
 
 void Configure(TKeldar& keldar) {
-#if DBTWIN_HAVE_COLUMN_SAFETY  // the comparer option arrives with the library's NULL filling
     keldar.SetFillNullsWithNeutralValue(true);
-#else
-    (void)keldar;
-#endif
 }
 
 void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
