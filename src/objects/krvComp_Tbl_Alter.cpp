@@ -645,6 +645,10 @@ void OracleRoutine(TAlterCtx& c) {
     if (c.m->GetDefValue() != c.t->GetDefValue())
         c.Stmt("ALTER TABLE " + c.Id(c.Owner()) + " MODIFY(" + c.Id(c.Column()) + " DEFAULT " +
                (c.m->GetDefValue().empty() ? std::string("NULL") : c.m->GetDefValue()) + ")");
+    // Nullability is not altered here; the script says so rather than leave it unseen.
+    if (c.m->Nullable != c.t->Nullable && !c.m->IsComputed())
+        c.CannotMake(c.m, "Nullability change not supported: " + c.Id(c.Table()) + "." + c.Id(c.Column()) +
+                              (c.m->Nullable ? " DROP NOT NULL" : " SET NOT NULL"));
 }
 
 void ASARoutine(TAlterCtx& c) {
