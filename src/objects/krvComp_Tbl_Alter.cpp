@@ -74,6 +74,10 @@ struct TAlterCtx {
         }
         return "Column " + Id(Table()) + "." + col + " may hold NULLs; the change fails on rows with NULL";
     }
+    // The warning FillNulls returned, if any, tied to the NOT NULL statement it concerns.
+    void WarnNulls(const std::string& nulls, TStatement* st) {
+        if (!nulls.empty()) Warn(nulls, st);
+    }
     // The value that stands for "nothing" in the column's type; empty for types without one
     // (dates, binary data, ...).
     std::string NeutralValue() const {
@@ -433,14 +437,14 @@ struct TIBRoutine {
                 const std::string nulls = c.FillNulls();
                 TStatement* st = c.Stmt("ALTER TABLE " + c.Id(c.Table()) + " ALTER " + c.Id(c.Column()) +
                                         (m->Nullable ? " DROP NOT NULL" : " SET NOT NULL") + kCRLF);
-                if (!nulls.empty()) c.Warn(nulls, st);
+                c.WarnNulls(nulls, st);
             } else if (sysEdit) {
                 c.visible = true;
                 // The catalog edit checks no rows: NULLs left would break the constraint unseen.
                 const std::string nulls = c.FillNulls();
                 TStatement* st = c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$NULL_FLAG = " +
                                         std::string(m->Nullable ? "NULL" : "1") + " " + WhereRel() + kCRLF);
-                if (!nulls.empty()) c.Warn(nulls, st);
+                c.WarnNulls(nulls, st);
                 c.Warn("DataType conversion: Nullable difference /" + c.Table() + "(" + c.Column() + ")/", st);
             } else {
                 c.CannotMake(m, "Nullability change not supported: " + c.Id(c.Table()) + "." + c.Id(c.Column()) +
@@ -519,11 +523,6 @@ void NarrowingWarning(TAlterCtx& c, TStatement* st) {
            st);
 }
 
-// The warning of FillNulls, tied to the NOT NULL statement it concerns.
-void NullsWarning(TAlterCtx& c, const std::string& nulls, TStatement* st) {
-    if (!nulls.empty()) c.Warn(nulls, st);
-}
-
 void PGSQLRoutine(TAlterCtx& c) {
     const std::string table = c.mt->GetObjFullName();
     const std::string col = c.Id(c.t->fObjName);
@@ -544,7 +543,7 @@ void PGSQLRoutine(TAlterCtx& c) {
     if (c.m->Nullable != c.t->Nullable) {
         c.DropDependants();
         const std::string nulls = c.FillNulls();
-        NullsWarning(c, nulls, c.Stmt(head + (c.m->Nullable ? " DROP NOT NULL" : " SET NOT NULL")));
+        c.WarnNulls(nulls, c.Stmt(head + (c.m->Nullable ? " DROP NOT NULL" : " SET NOT NULL")));
     }
 }
 
@@ -561,7 +560,7 @@ void MySQLRoutine(TAlterCtx& c) {
     if (typeDiff) c.RecreateViews();
     c.Warn("Modify column: " + c.Table() + "(" + c.Column() + ")/", st);
     NarrowingWarning(c, st);
-    NullsWarning(c, nulls, st);
+    c.WarnNulls(nulls, st);
 }
 
 // Puts the columns of a MySQL table in the master's order once its columns are added and
@@ -617,7 +616,7 @@ void MSSQLRoutine(TAlterCtx& c) {
                 const std::string nulls = c.FillNulls();
                 TStatement* st = c.Stmt(text, c.Owner());
                 NarrowingWarning(c, st);
-                NullsWarning(c, nulls, st);
+                c.WarnNulls(nulls, st);
                 c.RecreateViews();
             } else {
                 c.ex->AddComment("/* Datatype conversion is not allowed: " + t->FieldTypeDef() + " -> " +
@@ -659,7 +658,7 @@ void ASARoutine(TAlterCtx& c) {
         NarrowingWarning(c, c.Stmt("ALTER TABLE " + table + " MODIFY " + col + " " + c.m->FieldTypeDef()));
     if (c.m->Nullable != c.t->Nullable) {
         const std::string nulls = c.FillNulls();
-        NullsWarning(c, nulls, c.Stmt("ALTER TABLE " + table + " MODIFY " + col + (c.m->Nullable ? " NULL" : " NOT NULL")));
+        c.WarnNulls(nulls, c.Stmt("ALTER TABLE " + table + " MODIFY " + col + (c.m->Nullable ? " NULL" : " NOT NULL")));
     }
     const std::string md = c.m->GetDefValue(), td = c.t->GetDefValue();
     if (md != td) {

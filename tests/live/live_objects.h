@@ -1,5 +1,5 @@
-// Builders of the objects of the column scenarios: tables with columns, primary keys and
-// foreign keys, named as the servers store them, and the quoting of those names in the
+// Builders of the objects of the live scenarios: tables with columns, primary keys and
+// foreign keys, their links as a parser makes them, named as the servers store them, and the quoting of those names in the
 // statements of rows and checks.
 #pragma once
 
@@ -10,6 +10,7 @@
 
 #include "core/krvStrUtils.h"
 #include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Tbl.h"
 #include "scenario.h"
 
@@ -61,6 +62,27 @@ inline std::string Q(const std::string& aName, TDatabaseType Db) {
     return quote + StoredName(aName, Db) + quote;
 }
 
+// Links indices and constraints to their tables and columns, and foreign keys to the
+// single-column primary or unique keys they reference, as the script parsers do.
+inline void LinkAsParsersDo(TCustomObjs& o) {
+    auto cols = [&o](TDbObj* user, const std::string& table, const TFldList& list) {
+        TTblData* t = o.Tbl.Find(table);
+        if (!t) return;
+        o.LinkDepend(user, t);
+        for (TFldData* f : list) o.LinkDepend(user, t, f->fObjName);
+    };
+    for (TIdxData* x : o.Idx) cols(x, x->TblName, x->Flds);
+    for (TCtrData* c : o.Ctr) {
+        cols(c, c->fTblName, c->Flds);
+        if (c->fCtType != ctFKey) continue;
+        cols(c, c->fRefTblName, c->RefFlds);
+        for (TCtrData* k : o.Ctr)
+            if ((k->fCtType == ctPKey || k->fCtType == ctUnique) && k->fTblName == c->fRefTblName &&
+                k->Flds.Count() == 1 && k->Flds.Keys(0) == c->RefFlds.Keys(0))
+                o.LinkDepend(c, k);
+    }
+}
+
 struct TObjBuilder {
     TCustomObjs& o;
     TDatabaseType db;
@@ -103,25 +125,7 @@ struct TObjBuilder {
         return c;
     }
 
-    // Links constraints to their tables and columns, and foreign keys to the keys they
-    // reference, as the script parsers do.
-    void Link() {
-        auto cols = [this](TDbObj* user, const std::string& table, const TFldList& list) {
-            TTblData* t = o.Tbl.Find(table);
-            if (!t) return;
-            o.LinkDepend(user, t);
-            for (TFldData* f : list) o.LinkDepend(user, t, f->fObjName);
-        };
-        for (TCtrData* c : o.Ctr) {
-            cols(c, c->fTblName, c->Flds);
-            if (c->fCtType != ctFKey) continue;
-            cols(c, c->fRefTblName, c->RefFlds);
-            for (TCtrData* k : o.Ctr)
-                if (k->fCtType == ctPKey && k->fTblName == c->fRefTblName && k->Flds.Count() == 1 &&
-                    k->Flds.Keys(0) == c->RefFlds.Keys(0))
-                    o.LinkDepend(c, k);
-        }
-    }
+    void Link() { LinkAsParsersDo(o); }
 };
 
 }  // namespace dbtwin::live

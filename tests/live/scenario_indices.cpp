@@ -11,6 +11,7 @@
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Tbl.h"
+#include "live_objects.h"
 #include "scenario.h"
 
 namespace dbtwin::live {
@@ -75,26 +76,7 @@ struct Ctx {
         return Key(ctCheck, name, table, {}, [&](TCtrData& c) { c.SetBody(db == dbInterBase ? UpperCase(body) : body); });
     }
 
-    // Links indices and constraints to their tables and columns, and foreign keys to the
-    // keys they reference, as the script parsers do.
-    void Link() {
-        auto cols = [this](TDbObj* user, const std::string& table, const TFldList& list) {
-            TTblData* t = o.Tbl.Find(table);
-            if (!t) return;
-            o.LinkDepend(user, t);
-            for (TFldData* f : list) o.LinkDepend(user, t, f->fObjName);
-        };
-        for (TIdxData* x : o.Idx) cols(x, x->TblName, x->Flds);
-        for (TCtrData* c : o.Ctr) {
-            cols(c, c->fTblName, c->Flds);
-            if (c->fCtType != ctFKey) continue;
-            cols(c, c->fRefTblName, c->RefFlds);
-            for (TCtrData* k : o.Ctr)
-                if ((k->fCtType == ctPKey || k->fCtType == ctUnique) && k->fTblName == c->fRefTblName &&
-                    k->Flds.Count() == 1 && k->Flds.Keys(0) == c->RefFlds.Keys(0))
-                    o.LinkDepend(c, k);
-        }
-    }
+    void Link() { LinkAsParsersDo(o); }
 };
 
 void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
