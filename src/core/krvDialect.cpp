@@ -25,6 +25,12 @@ constexpr std::array<TDialectTraits, EnumCount<TDatabaseType>> kTraits = [] {
     t[dbOracle] =    {dbOracle,    nqSchema,  "",     false, false,  false, kSemicolon,   ";",      "/", "/* ", " */", false};
     t[dbPostgreSQL] = {dbPostgreSQL, nqSchema, "public", false, false,  false, kSemicolon,   ";",      "",  "/* ", " */", true};
     t[dbDB2] =       {dbDB2,       nqSchema,  "",     false, false,  false, kSemicolon,   ";",      "",  "/* ", " */", false};
+    t[dbInterBase].BlockOpen = "SET TERM ^ ;";
+    t[dbInterBase].BlockClose = "SET TERM ; ^";
+    // Routine bodies hold ";": the client must not split them there.
+    t[dbMySQL].RoutineTerm = "//";
+    t[dbMySQL].BlockOpen = "DELIMITER //";
+    t[dbMySQL].BlockClose = "DELIMITER ;";
     return t;
 }();
 

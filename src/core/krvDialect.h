@@ -43,6 +43,10 @@ struct TDialectTraits {
     const char* CommentClose;
     // The server reformats a view's source, so its layout is not compared.
     bool FoldsViewLayout;
+    // The lines that switch a client script to RoutineTerm before a run of routines,
+    // triggers and packages and back after it; empty where no switch is needed.
+    const char* BlockOpen = "";
+    const char* BlockClose = "";
 
     // "quoted qualifier.quoted name", or the quoted name alone without a qualifier.
     template <typename Quote>

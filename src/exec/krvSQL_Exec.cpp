@@ -304,6 +304,7 @@ void TSQLExec::GetScript(std::vector<std::string>& aList, bool LineReNumber) {
     const TDatabaseType db = fDatabaseType;
     const bool ib = db == dbInterBase;
     const bool genCommit = ib && fIBServerOptions.GetIBCompareOptions().GetGenerateCOMMIT();
+    const std::string blockOpen = DialectTraits(db).BlockOpen, blockClose = DialectTraits(db).BlockClose;
     Line = static_cast<std::int32_t>(aList.size());
     bool inBlock = false;
     auto count = [&aList] { return static_cast<std::int32_t>(aList.size()); };
@@ -315,16 +316,16 @@ void TSQLExec::GetScript(std::vector<std::string>& aList, bool LineReNumber) {
 
         if (IsBlockStatement(st.Typ)) {
             if (!inBlock) {
-                if (ib) {
-                    aList.emplace_back("SET TERM ^ ;");
+                if (!blockOpen.empty()) {
+                    aList.emplace_back(blockOpen);
                     aList.emplace_back("");
                     if (LineReNumber) st.Line = count();
                 }
                 inBlock = true;
             }
         } else if (st.Typ != stComment && inBlock) {
-            if (ib) {
-                aList.emplace_back("SET TERM ; ^");
+            if (!blockClose.empty()) {
+                aList.emplace_back(blockClose);
                 aList.emplace_back("");
                 if (LineReNumber) st.Line = count();
             }
@@ -344,8 +345,8 @@ void TSQLExec::GetScript(std::vector<std::string>& aList, bool LineReNumber) {
             }
         }
     }
-    if (inBlock && ib) {
-        aList.emplace_back("SET TERM ; ^");
+    if (inBlock && !blockClose.empty()) {
+        aList.emplace_back(blockClose);
         aList.emplace_back("");
     }
 }

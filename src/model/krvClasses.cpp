@@ -41,6 +41,18 @@ void RemoveLinkPair(TDependList& list, std::size_t i) {
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
+// Sets a flag for the time of a scope, so that an exception cannot leave it set.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& aFlag) : fFlag(aFlag) { fFlag = true; }
+    ~TFlagScope() { fFlag = false; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& fFlag;
+};
+
 void RemoveAllLinks(TDependList& list) {
     while (!list.empty()) RemoveLinkPair(list, list.size() - 1);
 }
@@ -267,7 +279,7 @@ void TDbObj::AddCreateStatement() {
 // Write a create with dependencies: what the object uses first, then the object.
 void TDbObj::CreateDependDef() {
     if (fInCreate) return;  // a cycle of uses leads back here: the outer call writes it
-    fInCreate = true;
+    TFlagScope busy(fInCreate);
     DoBeforeCreate();
     if (!GetObjCreated()) {
         AddCreateStatement();
@@ -275,7 +287,6 @@ void TDbObj::CreateDependDef() {
         SetObjCreated(true);
     }
     DoAfterCreate();
-    fInCreate = false;
 }
 
 // Before a create: pull in what the object uses, in the order of its use links. Each link
@@ -313,7 +324,7 @@ void TDbObj::DropDependDef() {
 
 void TDbObj::DropDependDefKeptByMaster() {
     if (!GetObjCreated() || fInDrop) return;
-    fInDrop = true;
+    TFlagScope busy(fInDrop);
     DoBeforeDrop();
     if (GetObjCreated()) {
         if (const TFldList* cols = GetColumns())
@@ -322,7 +333,6 @@ void TDbObj::DropDependDefKeptByMaster() {
         SetObjCreated(false);
     }
     DoAfterDrop();
-    fInDrop = false;
 }
 
 // Before a drop: drop or neutralise what uses the object, in the order of its used-in links.

@@ -148,7 +148,10 @@ void TObjs::SetSourceDefinition() {
         o->EditExtra().fCurrentDefinition = o->Extra().fSourceDefinition;
     };
     for (TViwData* o : Viw) keep(o);
-    for (TPrcData* o : Prc) keep(o);
+    for (TPrcData* o : Prc) {
+        o->ResetCompareState();  // an earlier comparison may have emptied it
+        keep(o);
+    }
     for (TTrgData* o : Trg) {
         o->UndoEmptyBody();  // an earlier comparison may have emptied it
         keep(o);

@@ -133,7 +133,7 @@ void TFldData::DoBeforeDrop() {
         TDbObj* user = l->Obj;
         if (!l->Active || !user) continue;
         if (auto* p = dynamic_cast<TPrcData*>(user)) {
-            if (p->fBody != p->EmptyBody()) {
+            if (p->Emptiable() || p->HasStandardBody()) {
                 if (TCustomSQLExec* ex = GetSQLExec())
                     ex->AddComment(GenComment("Empty " + p->fObjName + " for drop " + OwnName + "(" + fObjName + ")"));
                 p->AssignEmptyBody(true);

@@ -98,7 +98,7 @@ TEST(DescriptionTest, OtherDialects) {
         f.SetObjName("calc");
         f.SetSchema("public");
         f.EditExtra().fDescription = "d";
-        EXPECT_EQ(f.DescriptionDef(), "COMMENT ON FUNCTION public.calc IS 'd'");
+        EXPECT_EQ(f.DescriptionDef(), "COMMENT ON FUNCTION public.calc() IS 'd'");
         TCtrData c(&s.objs);
         c.SetObjName("orders_pkey");
         c.SetTblName("orders");

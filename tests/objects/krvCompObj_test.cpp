@@ -235,13 +235,14 @@ TEST(TObjsExportTest, PerObjectFilesAreSafeDistinctAndReadBack) {
         files.insert(f);
     }
     EXPECT_EQ(FilesIn(root).size(), FilesIn(dir).size() + 1);
-    // One body per table (distinct even where the names clean up alike), a header for
-    // the procedure.
-    EXPECT_EQ(files.size(), names.size() + 1);
+    // One body per table (distinct even where the names clean up alike), a header and a
+    // body for the procedure.
+    EXPECT_EQ(files.size(), names.size() + 2);
     EXPECT_TRUE(files.count("table_plain_body.sql"));
     EXPECT_TRUE(files.count("table_a b_body.sql"));
     EXPECT_TRUE(files.count("table_a b_2_body.sql"));
     EXPECT_TRUE(files.count("procedure_p_header.sql"));
+    EXPECT_TRUE(files.count("procedure_p_body.sql"));
 
     // The loader reads each file back as the object's text.
     for (const std::string& n : {std::string("plain"), std::string("\xC3\xBC" "ber")}) {

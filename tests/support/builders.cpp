@@ -32,6 +32,26 @@ TTblData* AddTable(TCustomObjs& o, const std::string& name, std::initializer_lis
     return File(o, t);
 }
 
+TPrcData* AddRoutine(TCustomObjs& o, const PrcSpec& s, std::initializer_list<TDbObj*> uses,
+                     const std::string& schema, const std::function<void(TPrcData&)>& tweak) {
+    auto* p = new TPrcData(&o);
+    p->SetObjName(s.name);
+    p->SetSchema(schema);
+    p->Func = s.func;
+    p->SetBody(s.body);
+    auto typed = [](TFldData* f, const Col& c) {
+        f->FieldType = c.type;
+        const std::int32_t length = c.length >= 0 ? c.length : c.type == iftVarchar ? 10 : 0;
+        if (length) f->CharLength = f->FieldLength = length;
+    };
+    for (const Col& c : s.params) typed(p->AddParam(c.name), c);
+    for (const Col& c : s.returns) typed(p->AddReturn(c.name), c);
+    if (tweak) tweak(*p);
+    if (!File(o, p)) return nullptr;
+    for (TDbObj* u : uses) o.LinkDepend(p, u);
+    return p;
+}
+
 TIdxData* AddIndex(TCustomObjs& o, const std::string& name, const std::string& table,
                    std::initializer_list<std::string> cols, const std::function<void(TIdxData&)>& tweak) {
     auto* x = new TIdxData(&o);

@@ -11,6 +11,7 @@
 #include "model/krvClasses.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Viw.h"
@@ -72,6 +73,20 @@ TTrgData* AddTrigger(TCustomObjs& o, const TrgSpec& s, const std::string& schema
 TViwData* AddView(TCustomObjs& o, const std::string& name, const std::string& body,
                   std::initializer_list<const char*> cols, std::initializer_list<TDbObj*> uses,
                   const std::string& schema = std::string());
+
+// A routine: a function when returns are given and func is set, else a procedure (with
+// result columns when returns are given). Parameters are typed like table columns and
+// filed before the routine, whose key may carry them. Linked to what it uses.
+struct PrcSpec {
+    const char* name;
+    const char* body;
+    std::initializer_list<Col> params = {};
+    std::initializer_list<Col> returns = {};
+    bool func = false;
+};
+TPrcData* AddRoutine(TCustomObjs& o, const PrcSpec& s, std::initializer_list<TDbObj*> uses = {},
+                     const std::string& schema = std::string(),
+                     const std::function<void(TPrcData&)>& tweak = nullptr);
 
 // Files obj in o; a refused object fails the test and is freed.
 bool FileObj(TCustomObjs& o, TDbObj* obj);
