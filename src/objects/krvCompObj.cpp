@@ -374,22 +374,27 @@ void TObjs::ExtractCtr() {
 }
 
 namespace {
+// One routine or trigger of an export: its text, and whether this is the object's own entry
+// (saved in its files) or an empty-body stand-in written before it.
+struct TRoutineEntry {
+    TDbObj* Obj;
+    std::string Def;
+    bool Own;
+};
+
 // Routines and triggers: the InterBase SET TERM wrapper, the Oracle "/" terminator and the
 // MySQL DELIMITER lines.
-template <typename List>
-void ExtractRoutines(TObjs& s, const List& aList) {
-    std::vector<std::pair<TDbObj*, std::string>> defs;
-    for (auto* o : aList) defs.emplace_back(o, o->Def());
+void ExtractRoutines(TObjs& s, const std::vector<TRoutineEntry>& defs) {
     bool any = false;
-    for (const auto& d : defs) any = any || !d.second.empty();
+    for (const auto& d : defs) any = any || !d.Def.empty();
     const TDatabaseType db = s.GetDatabaseType();
     if (db == dbInterBase && any) {
         s.MetaData.push_back("SET TERM ^ ;\r\n");
         s.fTermString = std::string("\r\n") + DialectTraits(db).RoutineTerm;
     }
     if (db == dbOracle) s.fTermString = std::string("\r\n") + DialectTraits(db).RoutineTerm;
-    for (const auto& [o, def] : defs) {
-        s.DoSaveObj(o);
+    for (const auto& [o, def, own] : defs) {
+        if (own) s.DoSaveObj(o);
         if (def.empty()) continue;
         s.MsCheckOptions(o->MsQuotedIdent, o->MsAnsiNulls);
         if (db == dbMySQL) {
@@ -401,7 +406,7 @@ void ExtractRoutines(TObjs& s, const List& aList) {
             s.MetaData.push_back(def + s.fTermString);
         }
         s.MetaData.emplace_back();
-        s.ExtractDescription(o, s.MetaData);
+        if (own) s.ExtractDescription(o, s.MetaData);
     }
     if (db == dbInterBase && any) {
         s.MetaData.push_back("SET TERM ; ^\r\n");
@@ -409,10 +414,39 @@ void ExtractRoutines(TObjs& s, const List& aList) {
     }
     if (db == dbOracle) s.fTermString = ";";
 }
+
+// Routines in an order the server accepts: each after the routines of the set it calls. A
+// cycle of calls is broken where an empty body can be written: the routine that closes it
+// is first created with its empty body, and its real text follows as ALTER.
+std::vector<TRoutineEntry> RoutinesInCallOrder(TObjs& s) {
+    std::vector<TRoutineEntry> out;
+    std::unordered_set<const TDbObj*> done, busy, stubbed;
+    std::function<void(TPrcData*)> write = [&](TPrcData* p) {
+        if (done.count(p)) return;
+        if (busy.count(p)) {
+            if (p->EmptiesBody() && stubbed.insert(p).second) out.push_back({p, p->EmptyDef(), false});
+            return;
+        }
+        busy.insert(p);
+        for (auto& l : p->fUseOf) {
+            auto* used = dynamic_cast<TPrcData*>(l->Obj);
+            if (used && used != p && used->fObjs == &s) write(used);
+        }
+        busy.erase(p);
+        done.insert(p);
+        out.push_back({p, stubbed.count(p) ? p->AlterDef() : p->Def(), true});
+    };
+    for (TPrcData* p : s.Prc) write(p);
+    return out;
+}
 }  // namespace
 
-void TObjs::ExtractPrc() { ExtractRoutines(*this, Prc); }
-void TObjs::ExtractTrg() { ExtractRoutines(*this, Trg); }
+void TObjs::ExtractPrc() { ExtractRoutines(*this, RoutinesInCallOrder(*this)); }
+void TObjs::ExtractTrg() {
+    std::vector<TRoutineEntry> defs;
+    for (TTrgData* t : Trg) defs.push_back({t, t->Def(), true});
+    ExtractRoutines(*this, defs);
+}
 
 void TObjs::MsCheckOptions(bool aQuotedIdent, bool aAnsiNulls) { MsCheckOptions(aQuotedIdent, aAnsiNulls, MetaData); }
 

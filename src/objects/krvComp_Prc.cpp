@@ -574,20 +574,13 @@ void AlterPass1(TKeldar& k) {
     for (TPrcData* m : k.GetMObjs()->Prc) {
         auto* t = dynamic_cast<TPrcData*>(m->GetRefObj());
         if (m->CompExclude || !t || !t->GetObjCreated()) continue;
-        const bool differs = m->Def() != CurrentOf(t);
-        if (db == dbMySQL || db == dbSybaseASE) {
-            if (differs) {
-                ex->AddComment(m->GenComment("Alter (" + m->fObjName + ")"));
-                Recreate(m, t);
-            }
-            continue;
-        }
-        if (m->Func != t->Func || (db == dbPostgreSQL && differs && ParamsDiffer(m, t))) {
+        if (m->Def() == CurrentOf(t)) continue;
+        if (db == dbMySQL || db == dbSybaseASE || m->Func != t->Func || (db == dbPostgreSQL && ParamsDiffer(m, t))) {
             ex->AddComment(m->GenComment("Alter (" + m->fObjName + ")"));
             Recreate(m, t);
             continue;
         }
-        if (!differs || !ParamsDiffer(m, t)) continue;
+        if (!ParamsDiffer(m, t)) continue;
         for (std::size_t i = 0; i < t->fUseIn.size(); ++i) {
             TDependObj* l = t->fUseIn[i].get();
             if (!l->Active || !l->Obj || l->Obj == t) continue;

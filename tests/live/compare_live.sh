@@ -106,7 +106,7 @@ case $server in
     query() { my -N -B "$1" -e "$2"; }
     create() { my -e "CREATE DATABASE $1 CHARACTER SET utf8mb4"; }
     cleanup() { for d in "$a" "$b"; do my -e "DROP DATABASE IF EXISTS $d" >/dev/null 2>&1 || true; done; }
-    dump() { MYSQL_PWD=$password limit_script "$step" mariadb-dump --no-defaults --default-character-set=utf8mb4 -h "$host" -P "$port" -u "$user" --no-data --skip-comments --skip-dump-date "$1"; }
+    dump() { MYSQL_PWD=$password limit_script "$step" mariadb-dump --no-defaults --default-character-set=utf8mb4 -h "$host" -P "$port" -u "$user" --no-data --routines --skip-comments --skip-dump-date "$1"; }
     ;;
 esac
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "core/krvStrUtils.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Tbl.h"
 #include "scenario.h"
 
@@ -34,6 +36,12 @@ inline TCol Varchar(std::string aName, std::int32_t aLength) {
 inline TCol Int(std::string aName) {
     TCol c;
     c.Name = std::move(aName);
+    return c;
+}
+inline TCol Typed(std::string aName, TDBFieldType aType) {
+    TCol c;
+    c.Name = std::move(aName);
+    c.Type = aType;
     return c;
 }
 inline TCol NotNull(TCol c) {
@@ -123,6 +131,30 @@ struct TObjBuilder {
         }
         o.AddObj(c);
         return c;
+    }
+
+    // A procedure, or with aFunc a function returning the first of aReturns (a nameless
+    // column). PostgreSQL routines are plpgsql unless aTweak sets another language. Linked to
+    // what the body uses; parameters are filed before the routine, whose key may carry them.
+    TPrcData* Routine(const std::string& aName, const std::string& aBody, const std::vector<TCol>& aParams = {},
+                      const std::vector<TCol>& aReturns = {}, bool aFunc = false, const std::vector<TDbObj*>& aUses = {},
+                      const std::function<void(TPrcData&)>& aTweak = nullptr) {
+        auto* p = new TPrcData(&o);
+        p->SetObjName(N(aName));
+        p->Func = aFunc;
+        p->SetBody(aBody);
+        auto typed = [this](TFldData* f, const TCol& c) {
+            f->FieldType = c.Type;
+            f->CharLength = c.Length;
+            f->SetDefValue(c.Default);
+        };
+        for (const TCol& c : aParams) typed(p->AddParam(c.Name.empty() ? c.Name : N(c.Name)), c);
+        for (const TCol& c : aReturns) typed(p->AddReturn(c.Name.empty() ? c.Name : N(c.Name)), c);
+        if (db == dbPostgreSQL) p->Language = "plpgsql";
+        if (aTweak) aTweak(*p);
+        o.AddObj(p);
+        for (TDbObj* u : aUses) o.LinkDepend(p, u);
+        return p;
     }
 
     void Link() { LinkAsParsersDo(o); }

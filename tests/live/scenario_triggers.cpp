@@ -3,12 +3,13 @@
 // triggers kept, added, dropped, with changed body, events and timing, a trigger whose
 // table is dropped and one that writes into a dropped table; per server what only it has
 // (Firebird: position, active state, a trigger on a view; PostgreSQL: a WHEN condition and
-// an INSTEAD OF trigger on a view). PostgreSQL trigger bodies call functions, which the
-// setup statements create in both databases.
+// an INSTEAD OF trigger on a view). PostgreSQL trigger bodies call functions, which both
+// sides hold alike.
 #include <string>
 #include <vector>
 
 #include "core/krvStrUtils.h"
+#include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Viw.h"
@@ -82,8 +83,38 @@ std::string Note(const Ctx& x, const std::string& what) {
     return "SET @" + what + " = 1";
 }
 
+// The PostgreSQL trigger functions, alike on both sides.
+void TriggerFunctions(Ctx& x) {
+    auto fn = [&x](const std::string& name, const std::string& body) {
+        auto* p = new TPrcData(&x.o);
+        p->SetObjName(name);
+        p->Func = true;
+        p->RetValue = "trigger";
+        p->Language = "plpgsql";
+        p->SetBody("BEGIN " + body + " END");
+        x.o.AddObj(p);
+    };
+    for (const char* n : {"1", "2", "3", "4", "5"})
+        fn(std::string("set_n_") + n, std::string("NEW.n := ") + n + "; RETURN NEW;");
+    fn("note", "RETURN NULL;");
+    fn("audit", "INSERT INTO t_audit (id) VALUES (NEW.id); RETURN NEW;");
+    fn("log_row", "INSERT INTO t_log (id) VALUES (NEW.id); RETURN NEW;");
+}
+
+// A PostgreSQL trigger uses the function its body executes.
+void LinkTriggerFunctions(Ctx& x) {
+    for (TTrgData* t : x.o.Trg) {
+        const std::string& body = t->fBody;
+        const std::string head = "EXECUTE FUNCTION ";
+        if (body.compare(0, head.size(), head) != 0) continue;
+        const std::string name = body.substr(head.size(), body.find('(') - head.size());
+        if (TPrcData* f = x.o.Prc.Find(name + "()")) x.o.LinkDepend(t, f);
+    }
+}
+
 void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
     Ctx x{o, db, m};
+    if (x.PG()) TriggerFunctions(x);
 
     // Tables.
     x.Table("T_BASE", {{"ID", 0}, {"A", 10}, {"B", 0}});
@@ -180,22 +211,10 @@ void Fill(TCustomObjs& o, bool m, TDatabaseType db) {
         // 18. a trigger moved to another table
         x.Trigger("tr_moved", m ? "t_log" : "t_base", baBefore, {iudDelete}, Note(x, "moved"));
     }
+    if (x.PG()) LinkTriggerFunctions(x);
 }
 
-TSqlLines Setup(TDatabaseType db) {
-    if (db != dbPostgreSQL) return {};
-    TSqlLines r;
-    auto fn = [&r](const std::string& name, const std::string& body) {
-        r.push_back("CREATE FUNCTION " + name + "() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN " + body +
-                    " END $$;");
-    };
-    for (const char* n : {"1", "2", "3", "4", "5"})
-        fn(std::string("set_n_") + n, std::string("NEW.n := ") + n + "; RETURN NEW;");
-    fn("note", "RETURN NULL;");
-    fn("audit", "INSERT INTO t_audit (id) VALUES (NEW.id); RETURN NEW;");
-    fn("log_row", "INSERT INTO t_log (id) VALUES (NEW.id); RETURN NEW;");
-    return r;
-}
+TSqlLines Setup(TDatabaseType) { return {}; }
 
 TSqlLines Rows(TDatabaseType db) {
     TSqlLines r = {
