@@ -41,13 +41,8 @@ public:
     std::string DropDef() const override { return "DROP VIEW " + fObjName; }
 };
 
-class Prc : public TPrcData {
-public:
-    using TPrcData::TPrcData;
-    std::string Def() const override { return "CREATE PROCEDURE " + fObjName + " AS " + fBody; }
-    std::string AlterDef() const override { return "ALTER PROCEDURE " + fObjName + " AS " + fBody; }
-    std::string DescriptionDef() const override { return "COMMENT ON PROCEDURE " + fObjName + " IS 'x'"; }
-};
+// Routines are the library's own: their texts are what the engine writes.
+using Prc = TPrcData;
 
 class Trg : public TTrgData {
 public:

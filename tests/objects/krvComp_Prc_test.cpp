@@ -3,6 +3,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "compare/krvKeldar.h"
 #include "core/krvStrUtils.h"
@@ -253,6 +254,85 @@ TEST(RoutineTest, MemberRoutineText) {
 }
 
 // ---------------------------------------------------------------------------
+// Generators
+
+// The statements of a comparison that are not comments, as "operation: text".
+std::vector<std::string> Statements(const TSQLExec& ex) {
+    std::vector<std::string> r;
+    for (int i = 0; i < ex.GetStatementsCount(); ++i) {
+        const TStatement* st = ex.GetStatement(i);
+        if (st->Typ == stComment) {
+            if (st->GetText().find("proc") != std::string::npos || st->GetText().find("Proc") != std::string::npos)
+                r.push_back(Trim(st->GetText()));
+            continue;
+        }
+        if (st->Typ != stProcedure) continue;
+        r.push_back(std::to_string(int(st->Operation)) + ": " + Trim(st->GetText()));
+    }
+    return r;
+}
+
+TEST(RoutineGeneratorTest, NewInterBaseProcedureIsCreatedEmptyAndRestored) {
+    Compare c(dbInterBase);
+    c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
+    AddRoutine(c.Master(), {"P", "BEGIN B = A; SUSPEND; END", {{"A"}}, {{"B"}}});
+    c.RunTwice();
+    const std::vector<std::string> expected = {
+        "/* Create Procedure... */",
+        std::to_string(int(odbEmptyCreate)) + ": CREATE PROCEDURE P(A INTEGER)\r\n RETURNS(B INTEGER)\r\n AS\r\n BEGIN SUSPEND; END",
+        "/* Alter Procedure... */",
+        "/* Restore proc. body: P */",
+        std::to_string(int(odbRestore)) +
+            ": ALTER PROCEDURE P(A INTEGER)\r\n RETURNS(B INTEGER)\r\n AS\r\nBEGIN B = A; SUSPEND; END",
+    };
+    EXPECT_EQ(Statements(c.exec), expected);
+}
+
+// A routine of a kind without routine texts (DB2) is never marked written without a
+// statement or a comment saying why.
+TEST(RoutineGeneratorTest, RoutineWithoutTextIsNamedInAComment) {
+    Compare c(dbDB2);
+    c.Master().SetSQLExec(&c.exec);
+    TPrcData* p = AddRoutine(c.Master(), {"P", "BEGIN END"});
+    p->SetObjCreated(false);
+    p->CreateDependDef();
+    ASSERT_EQ(c.exec.GetStatementsCount(), 1);
+    EXPECT_EQ(Trim(c.exec.GetStatement(0)->GetText()), "/* Routine P has no text for this database kind */");
+}
+
+// Descriptions that changed: SQL Anywhere writes its own statement with the name quoted and
+// the text a literal; the others the description statement of the kind, for the routine
+// and for each parameter whose description changed.
+TEST(RoutineGeneratorTest, ChangedDescriptionsAreWrittenOnce) {
+    {
+        Compare c(dbSybaseASA);
+        AddRoutine(c.Master(), {"select", "begin end"})->SetDescription("Bob's");
+        AddRoutine(c.Target(), {"select", "begin end"});
+        const std::string script = c.RunTwice();
+        EXPECT_NE(script.find("COMMENT ON PROCEDURE \"SELECT\" IS 'Bob''s'"), std::string::npos) << script;
+    }
+    {
+        Compare c(dbPostgreSQL);
+        AddRoutine(c.Master(), {"f", "SELECT 1", {{"a"}}, {{""}}, true}, {}, "public")->SetDescription("new");
+        AddRoutine(c.Target(), {"f", "SELECT 1", {{"a"}}, {{""}}, true}, {}, "public")->SetDescription("old");
+        const std::string script = c.RunTwice();
+        const std::string routine = "COMMENT ON FUNCTION public.f(a integer) IS 'new'";
+        EXPECT_NE(script.find(routine), std::string::npos) << script;
+        // The procedure generator runs twice in a comparison; the description is written once.
+        EXPECT_EQ(script.find(routine), script.rfind(routine)) << script;
+    }
+    {
+        Compare c(dbInterBase);
+        TPrcData* m = AddRoutine(c.Master(), {"P", "BEGIN END", {{"A"}, {"B"}}});
+        m->Params.Objects(0)->SetDescription("the a");
+        AddRoutine(c.Target(), {"P", "BEGIN END", {{"A"}, {"B"}}})->Params.Objects(1)->SetDescription("the b");
+        const std::string script = c.RunTwice();
+        EXPECT_NE(script.find("'the a'"), std::string::npos) << script;
+        EXPECT_NE(script.find("RDB$PARAMETER_NAME = 'B'"), std::string::npos) << script;
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Generators: golden scripts
 
 // Names as the server stores unquoted ones: Firebird upper-case, the others lower-case.
@@ -368,6 +448,21 @@ void FillCalleeParamsChange(Compare& c, TDatabaseType db) {
     }
 }
 
+// A routine reads a column whose type changes.
+void FillRoutineOverChangedColumn(Compare& c, TDatabaseType db) {
+    const std::string s = Schema(db);
+    const std::string t = N("T", db), a = N("A", db);
+    for (TDBStructure* side : {&c.master, &c.target}) {
+        const bool m = side == &c.master;
+        TCustomObjs& o = *side->GetObjs();
+        TTblData* tbl = AddTable(o, t, {{N("ID", db)}, {a, iftVarchar, m ? 20 : 10}}, s);
+        const std::string body = db == dbInterBase ? "DECLARE X VARCHAR(20);\r\nBEGIN SELECT FIRST 1 A FROM T INTO :X; END"
+                                                   : "BEGIN SELECT a FROM t LIMIT 1; END";
+        TPrcData* p = AddRoutine(o, {N("P", db).c_str(), body.c_str()}, {tbl}, s, Lang);
+        o.LinkDepend(p, tbl, a);
+    }
+}
+
 // PostgreSQL overloads f(integer) and f(text): each is its own object; the target's
 // f(bigint) is dropped by its argument list.
 void FillOverloads(Compare& c, TDatabaseType) {
@@ -407,6 +502,10 @@ const GoldenCase kGolden[] = {
     {"PostgreSQLCallingEachOther", dbPostgreSQL, FillRoutinesCallingEachOther, "routines_calling/postgresql.sql"},
     {"MySQLCallingEachOther", dbMySQL, FillRoutinesCallingEachOther, "routines_calling/mysql.sql"},
     {"SqlServerCallingEachOther", dbMSSQL, FillRoutinesCallingEachOther, "routines_calling/sqlserver.sql"},
+    {"InterBaseOverChangedColumn", dbInterBase, FillRoutineOverChangedColumn, "routine_over_changed_column/interbase.sql"},
+    {"PostgreSQLOverChangedColumn", dbPostgreSQL, FillRoutineOverChangedColumn,
+     "routine_over_changed_column/postgresql.sql"},
+    {"MySQLOverChangedColumn", dbMySQL, FillRoutineOverChangedColumn, "routine_over_changed_column/mysql.sql"},
     {"InterBaseCalleeParamsChange", dbInterBase, FillCalleeParamsChange, "callee_params_change/interbase.sql"},
     {"MySQLCalleeParamsChange", dbMySQL, FillCalleeParamsChange, "callee_params_change/mysql.sql"},
     {"SqlServerCalleeParamsChange", dbMSSQL, FillCalleeParamsChange, "callee_params_change/sqlserver.sql"},
