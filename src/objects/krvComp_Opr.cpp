@@ -110,7 +110,7 @@ std::string TOpcOprData::Def() const {
     return "OPERATOR " + std::to_string(Number) + " " + name + ParamDef();
 }
 
-std::string TOpcOprData::ObjKeyDef() const { return SchObjName(fOwner->fSchema, ObjName) + ParamDef(); }
+std::string TOpcOprData::ObjKeyDef() const { return ObjName + ParamDef(); }
 
 std::string TOpcFncData::ParamDef() const {
     std::string r;
@@ -122,7 +122,7 @@ std::string TOpcFncData::Def() const {
     return "FUNCTION " + std::to_string(Number) + " " + QuoteQualifiedName(*fOwner, ObjName) + ParamDef();
 }
 
-std::string TOpcFncData::ObjKeyDef() const { return SchObjName(fOwner->fSchema, ObjName) + ParamDef(); }
+std::string TOpcFncData::ObjKeyDef() const { return ObjName + ParamDef(); }
 
 // ---------------------------------------------------------------------------
 // TOpcData
@@ -175,15 +175,16 @@ void TOpcData::DropForUsed(TDbObj* /*aUsed*/, TDependObj* aLink) {
 
 namespace {
 
-// Master objects of the kind list without counterpart are created.
-void CreateUnmatched(TKeldar& k, TObjListKind aKind, const char* aHeading) {
+// Master objects of the kind list that are not created are: those without counterpart, and
+// those whose counterpart was dropped with something it used.
+void CreateMissing(TKeldar& k, TObjListKind aKind, const char* aHeading) {
     TCustomObjs* M = k.GetMObjs();
     TCustomSQLExec* ex = k.GetSQLExec();
     const TKindList* row = TCustomObjs::KindListOf(aKind);
     if (!M || !ex || !row) return;
     bool any = false;
     row->ForEach(*M, [&](TDbObj* m) {
-        if (m->GetRefObj() || m->GetObjCreated() || m->CompExclude) return;
+        if (m->GetObjCreated() || m->CompExclude) return;
         if (!any) ex->AddComment(m->GenComment(aHeading));
         any = true;
         m->CreateDependDef();
@@ -216,10 +217,10 @@ void DropUnmatched(TKeldar& k, TObjListKind aKind, const char* aHeading) {
 
 }  // namespace
 
-void GenScriptOprCreate(TKeldar& k) { CreateUnmatched(k, olOpr, "Create operator..."); }
+void GenScriptOprCreate(TKeldar& k) { CreateMissing(k, olOpr, "Create operator..."); }
 void GenScriptOprAlter(TKeldar& k) { RecreateChanged(k, olOpr, "Alter operator (drop/create)..."); }
 void GenScriptOprDrop(TKeldar& k) { DropUnmatched(k, olOpr, "Drop operator..."); }
-void GenScriptOpcCreate(TKeldar& k) { CreateUnmatched(k, olOpc, "Create operator class..."); }
+void GenScriptOpcCreate(TKeldar& k) { CreateMissing(k, olOpc, "Create operator class..."); }
 void GenScriptOpcAlter(TKeldar& k) { RecreateChanged(k, olOpc, "Alter operator class (drop/create)..."); }
 void GenScriptOpcDrop(TKeldar& k) { DropUnmatched(k, olOpc, "Drop operator class..."); }
 

@@ -60,6 +60,7 @@ public:
     // " (left, right)" when either argument is set, NONE standing for a missing one.
     std::string ParamDef() const;
     std::string Def() const;
+    // The operator as named, with its argument text.
     std::string ObjKeyDef() const;
 };
 
@@ -75,6 +76,7 @@ public:
     // "(type, type)".
     std::string ParamDef() const;
     std::string Def() const;
+    // The routine as named, with its argument text.
     std::string ObjKeyDef() const;
 };
 
