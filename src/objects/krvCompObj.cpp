@@ -230,14 +230,16 @@ void TObjs::ExtractMetadata() {
     ExtractDmn();
     ExtractTbl();
     ExtractIdx();
-    ExtractPkg();
+    if (fDatabaseType != dbInterBase) ExtractPkg();
     ExtractCtr();
     ExtractExc();
     MetaData.emplace_back();
     ExtractGnr();
     MetaData.emplace_back();
     ExtractViw();
+    if (fDatabaseType == dbInterBase) ExtractPkg();
     ExtractPrc();
+    ExtractPkgBodies();
     ExtractTrg();
     MetaData.emplace_back();
     ExtractEvt();
@@ -345,12 +347,6 @@ void TObjs::ExtractPbl() {
     for (TPblData* o : Pbl) ExtractObj(o, o->Def(), true, true);
 }
 
-void TObjs::ExtractPkg() {
-    if (fDatabaseType != dbOracle) return;
-    // Packages have no header and body texts yet: they are saved (which writes nothing
-    // while their definition is empty) and contribute no statement.
-    for (TPkgData* o : Pkg) DoSaveObj(o);
-}
 
 void TObjs::ExtractCtr() {
     auto pass = [this](TConstraintType aType) {
@@ -374,10 +370,12 @@ void TObjs::ExtractCtr() {
 namespace {
 // Routines and triggers: the InterBase SET TERM wrapper, the Oracle "/" terminator and the
 // MySQL DELIMITER lines.
-template <typename List>
-void ExtractRoutines(TObjs& s, const List& aList) {
+// aDefOf gives the text written for an object; with aSave the object is saved and its
+// description written.
+template <typename List, typename DefOf>
+void ExtractRoutines(TObjs& s, const List& aList, DefOf aDefOf, bool aSave = true) {
     std::vector<std::pair<TDbObj*, std::string>> defs;
-    for (auto* o : aList) defs.emplace_back(o, o->Def());
+    for (auto* o : aList) defs.emplace_back(o, aDefOf(o));
     bool any = false;
     for (const auto& d : defs) any = any || !d.second.empty();
     const TDatabaseType db = s.GetDatabaseType();
@@ -387,7 +385,7 @@ void ExtractRoutines(TObjs& s, const List& aList) {
     }
     if (db == dbOracle) s.fTermString = std::string("\r\n") + DialectTraits(db).RoutineTerm;
     for (const auto& [o, def] : defs) {
-        s.DoSaveObj(o);
+        if (aSave) s.DoSaveObj(o);
         if (def.empty()) continue;
         s.MsCheckOptions(o->MsQuotedIdent, o->MsAnsiNulls);
         if (db == dbMySQL) {
@@ -399,7 +397,7 @@ void ExtractRoutines(TObjs& s, const List& aList) {
             s.MetaData.push_back(def + s.fTermString);
         }
         s.MetaData.emplace_back();
-        s.ExtractDescription(o, s.MetaData);
+        if (aSave) s.ExtractDescription(o, s.MetaData);
     }
     if (db == dbInterBase && any) {
         s.MetaData.push_back("SET TERM ; ^\r\n");
@@ -409,8 +407,24 @@ void ExtractRoutines(TObjs& s, const List& aList) {
 }
 }  // namespace
 
-void TObjs::ExtractPrc() { ExtractRoutines(*this, Prc); }
-void TObjs::ExtractTrg() { ExtractRoutines(*this, Trg); }
+void TObjs::ExtractPrc() { ExtractRoutines(*this, Prc, [](TDbObj* o) { return o->Def(); }); }
+void TObjs::ExtractTrg() { ExtractRoutines(*this, Trg, [](TDbObj* o) { return o->Def(); }); }
+
+// Firebird compiles a package body against everything it calls, and a routine against the
+// package headers it calls: the headers come before the routines, the bodies after them
+// (ExtractPkgBodies). Oracle keeps an uncompiled body, so header and body go together.
+void TObjs::ExtractPkg() {
+    if (fDatabaseType == dbInterBase)
+        ExtractRoutines(*this, Pkg, [](TPkgData* o) { return o->HeaderDef(); });
+    else if (fDatabaseType == dbOracle)
+        ExtractRoutines(*this, Pkg, [](TPkgData* o) { return o->Def(); });
+}
+
+void TObjs::ExtractPkgBodies() {
+    if (fDatabaseType != dbInterBase) return;
+    ExtractRoutines(
+        *this, Pkg, [](TPkgData* o) { return o->fBody.empty() ? std::string() : o->BodyDef(); }, false);
+}
 
 void TObjs::MsCheckOptions(bool aQuotedIdent, bool aAnsiNulls) { MsCheckOptions(aQuotedIdent, aAnsiNulls, MetaData); }
 
