@@ -3,6 +3,7 @@
 #include "compare/krvKeldar.h"
 #include "exec/krvSQL_Exec.h"
 
+#include <functional>
 #include <utility>
 
 namespace dbtwin {
@@ -175,39 +176,39 @@ void TOpcData::DropForUsed(TDbObj* /*aUsed*/, TDependObj* aLink) {
 
 namespace {
 
-// Master objects of the kind list that are not created are: those without counterpart, and
-// those whose counterpart was dropped with something it used.
-void CreateMissing(TKeldar& k, TObjListKind aKind, const char* aHeading) {
+// Writes aWrite for each master object of the kind list that aWants, the first under a
+// heading comment, a line break after the last.
+void WriteEach(TKeldar& k, TObjListKind aKind, const char* aHeading, const std::function<bool(TDbObj*)>& aWants,
+               const std::function<void(TDbObj*)>& aWrite) {
     TCustomObjs* M = k.GetMObjs();
     TCustomSQLExec* ex = k.GetSQLExec();
     const TKindList* row = TCustomObjs::KindListOf(aKind);
     if (!M || !ex || !row) return;
     bool any = false;
     row->ForEach(*M, [&](TDbObj* m) {
-        if (m->GetObjCreated() || m->CompExclude) return;
+        if (m->CompExclude || !aWants(m)) return;
         if (!any) ex->AddComment(m->GenComment(aHeading));
         any = true;
-        m->CreateDependDef();
+        aWrite(m);
     });
     if (any) ex->AddComment(kCRLF);
 }
 
+// Master objects that are not created are: those without counterpart, and those whose
+// counterpart was dropped with something it used.
+void CreateMissing(TKeldar& k, TObjListKind aKind, const char* aHeading) {
+    WriteEach(
+        k, aKind, aHeading, [](TDbObj* m) { return !m->GetObjCreated(); }, [](TDbObj* m) { m->CreateDependDef(); });
+}
+
 // A changed object cannot be altered in place: the target's is dropped, the master's created.
 void RecreateChanged(TKeldar& k, TObjListKind aKind, const char* aHeading) {
-    TCustomObjs* M = k.GetMObjs();
-    TCustomSQLExec* ex = k.GetSQLExec();
-    const TKindList* row = TCustomObjs::KindListOf(aKind);
-    if (!M || !ex || !row) return;
-    bool any = false;
-    row->ForEach(*M, [&](TDbObj* m) {
-        TDbObj* t = m->GetRefObj();
-        if (!t || m->CompExclude || m->Def() == t->Def()) return;
-        if (!any) ex->AddComment(m->GenComment(aHeading));
-        any = true;
-        t->DropDependDef();
-        m->CreateDependDef();
-    });
-    if (any) ex->AddComment(kCRLF);
+    WriteEach(
+        k, aKind, aHeading, [](TDbObj* m) { return m->GetRefObj() && m->Def() != m->GetRefObj()->Def(); },
+        [](TDbObj* m) {
+            m->GetRefObj()->DropDependDef();
+            m->CreateDependDef();
+        });
 }
 
 void DropUnmatched(TKeldar& k, TObjListKind aKind, const char* aHeading) {

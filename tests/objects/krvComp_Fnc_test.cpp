@@ -146,7 +146,6 @@ void FillUdfUsedByRoutines(Compare& c, TDatabaseType) {
         auto* p = new TPrcData(o);
         p->SetObjName("P");
         p->SetBody("BEGIN X = F_ABS(-1); END");
-        p->SourceBody = p->fBody;
         testing::File(*o, p);
         o->LinkDepend(p, f);
         TTblData* t = AddTable(*o, "T", {{"A", iftInteger}, {"B", iftDoublePrecision}});
@@ -183,11 +182,7 @@ class UdfGoldenTest : public ::testing::TestWithParam<testing::ScriptCase> {};
 TEST_P(UdfGoldenTest, WholeScript) {
     testing::ExpectScriptCase(GetParam(), [](Compare& c) {
         c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
-        // A second comparison starts from the bodies as read: routines emptied by the first
-        // get theirs back.
-        c.keldar.OnBeforeCompare = [&c](TObject*) {
-            for (TPrcData* p : c.Target().Prc) p->SetBody(p->SourceBody);
-        };
+        testing::RestoreRoutineBodiesBetweenRuns(c);
     });
 }
 

@@ -1,5 +1,10 @@
 #include "support/compare_rig.h"
 
+#include <map>
+#include <memory>
+
+#include "objects/krvComp_Prc.h"
+
 namespace dbtwin::testing {
 
 Compare::Compare(TDatabaseType db) {
@@ -33,6 +38,15 @@ void ExpectScriptCase(const ScriptCase& tc, const std::function<void(Compare&)>&
     LinkAll(c.Master());
     LinkAll(c.Target());
     EXPECT_GOLDEN(c.RunTwice(), tc.fixture);
+}
+
+void RestoreRoutineBodiesBetweenRuns(Compare& c) {
+    auto bodies = std::make_shared<std::map<TPrcData*, std::string>>();
+    c.keldar.OnBeforeCompare = [&c, bodies](TObject*) {
+        if (bodies->empty())
+            for (TPrcData* p : c.Target().Prc) (*bodies)[p] = p->fBody;
+        for (const auto& [p, body] : *bodies) p->SetBody(body);
+    };
 }
 
 std::string AsLiteral(const std::string& s) {

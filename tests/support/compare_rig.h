@@ -50,6 +50,11 @@ inline void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
 // the same script.
 void ExpectScriptCase(const ScriptCase& tc, const std::function<void(Compare&)>& prepare = nullptr);
 
+// A comparison empties target routines for good (their bodies are replaced in the set);
+// this gives each target routine, before every comparison, the body it had when the first
+// one began, so that a second comparison starts from the sets as read.
+void RestoreRoutineBodiesBetweenRuns(Compare& c);
+
 // The script as a C++ string literal, one source line per script line: for failures of
 // inline expectations.
 std::string AsLiteral(const std::string& s);
