@@ -15,6 +15,7 @@
 #include "objects/krvComp_Gnr.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Pkg.h"
+#include "objects/krvComp_Opr.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Rol.h"
 #include "objects/krvComp_Rul.h"
@@ -46,6 +47,7 @@ void RunOnSets(TKeldar& k) {
 const TCmpObjSetType kAlways;
 const TCmpObjSetType kConstraints{coPrimaryKey, coForeignKey, coUnique, coCheck};
 const TDatabaseSetType kAnyKind;
+const TDatabaseSetType kPackageKinds{dbInterBase, dbOracle};
 
 TKeldarPhase P(int n, TCmpObjSetType gate, TDatabaseSetType only, std::vector<TKeldarStep> steps,
                bool reportErrors = false) {
@@ -64,22 +66,23 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(4, kAlways, kAnyKind, {{"GenScriptCltCreate", nullptr}, {"GenScriptCltAlter", nullptr}}),
         P(5, kAlways, kAnyKind, {{"GenScriptSchCreate", nullptr}, {"GenScriptSchAlter", nullptr}}),
         P(6, kAlways, {dbPostgreSQL},
-          {{"GenScriptCnvCreate", nullptr}, {"GenScriptCnvAlter", nullptr}, {"GenScriptOprCreate", nullptr},
-           {"GenScriptOprAlter", nullptr}, {"GenScriptOpcCreate", nullptr}, {"GenScriptOpcAlter", nullptr}}),
+          {{"GenScriptCnvCreate", nullptr}, {"GenScriptCnvAlter", nullptr}, {"GenScriptOprCreate", GenScriptOprCreate},
+           {"GenScriptOprAlter", GenScriptOprAlter}, {"GenScriptOpcCreate", GenScriptOpcCreate},
+           {"GenScriptOpcAlter", GenScriptOpcAlter}}),
         P(7, kAlways, {dbMSSQL},
           {{"GenScriptRulCreate", nullptr}, {"GenScriptDefCreate", nullptr}, {"GenScriptRulAlter", nullptr},
            {"GenScriptDefAlter", nullptr}}),
         P(8, kConstraints, kAnyKind, {{"GenScriptCtrDrop", GenScriptCtrDrop}}),
         P(9, {coDomain}, kAnyKind, {{"GenScriptDmnCreate", nullptr}}),
-        P(10, {coFunction}, kAnyKind, {{"GenScriptUdfCreate", nullptr}}),
+        P(10, {coFunction}, kAnyKind, {{"GenScriptUdfCreate", RunOnSets<GenScriptUdfCreate>}}),
         P(11, {coTrigger}, kAnyKind, {{"GenScriptDropTrgEmpty", RunOnSets<GenScriptDropTrgEmpty>}}),
         P(12, {coProcedure}, kAnyKind, {{"GenScriptProcDrop", GenScriptProcDrop}}),
         P(13, {coTrigger}, kAnyKind, {{"GenScriptTrigDrop", RunOnSets<GenScriptTrigDrop>}}),
         P(14, {coIndex}, kAnyKind, {{"GenScriptIdxDrop", GenScriptIdxDrop}}),
         P(15, {coView}, kAnyKind, {{"GenScriptViewDrop", RunOnSets<GenScriptViewDrop>}}),
-        P(16, {coFunction}, kAnyKind, {{"GenScriptUdfAlter", nullptr}}),
+        P(16, {coFunction}, kAnyKind, {{"GenScriptUdfAlter", GenScriptUdfAlter}}),
         P(17, {coException}, kAnyKind, {{"GenScriptExptDrop", nullptr}}),
-        P(18, {coFunction}, kAnyKind, {{"GenScriptUdfDrop", nullptr}}),
+        P(18, {coFunction}, kAnyKind, {{"GenScriptUdfDrop", RunOnSets<GenScriptUdfDrop>}}),
         P(19, {coDomain}, kAnyKind, {{"GenScriptDmnAlter", nullptr}}),
         P(20, {coTable}, kAnyKind, {{"GenScriptTablCreate", GenScriptTablCreate}}),
         P(21, {coTable}, kAnyKind, {{"GenScriptTblFldCreate", GenScriptTblFldCreate}, {"GenScriptTablAlter", GenScriptTablAlter}}),
@@ -94,7 +97,13 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(30, {coGenerator}, kAnyKind, {{"GenScriptGenrCreate", nullptr}}),
         P(31, {coException}, kAnyKind, {{"GenScriptExptCreate", nullptr}}),
         P(32, {coException}, kAnyKind, {{"GenScriptExptAlter", nullptr}}),
-        P(33, kConstraints, kAnyKind, {{"GenScriptCtrCreate (all but ctDefault)", RunCtrCreateAllButDefault}}),
+        // Packages get their headers and bodies once the tables, routine stubs, views,
+        // sequences and exceptions they may use exist, and before the checks, routines and
+        // triggers that call them are written (34 on).
+        P(33, kAlways, kAnyKind,
+          {{"GenScriptPkgAlter", GenScriptPkgAlter, kAlways, kPackageKinds},
+           {"GenScriptPkgCreate", GenScriptPkgCreate, kAlways, kPackageKinds},
+           {"GenScriptCtrCreate (all but ctDefault)", RunCtrCreateAllButDefault, kConstraints}}),
         P(34, {coProcedure}, kAnyKind, {{"GenScriptProcAlter", GenScriptProcAlter}}),
         P(35, kConstraints, kAnyKind, {{"GenScriptCtrCreate (ctDefault)", RunCtrCreateDefault}}),
         P(36, {coTrigger}, kAnyKind, {{"GenScriptTrigCreate", RunOnSets<GenScriptTrigCreate>}}),
@@ -103,14 +112,15 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(39, {coGenerator}, kAnyKind, {{"GenScriptGenrAlter", nullptr}, {"GenScriptGenrDrop", nullptr}}),
         P(40, {coProcedure}, kAnyKind, {{"GenScriptProcAlter", GenScriptProcAlter}}),
         P(41, kAlways, {dbMSSQL}, {{"GenScriptDefDrop", nullptr}, {"GenScriptRulDrop", nullptr}}),
-        P(42, kAlways, {dbInterBase, dbOracle},
-          {{"GenScriptPkgDrop", nullptr}, {"GenScriptPkgAlter", nullptr}, {"GenScriptPkgCreate", nullptr}}),
+        // A package only the target has goes once the routines and triggers that used it
+        // have their new bodies.
+        P(42, kAlways, kPackageKinds, {{"GenScriptPkgDrop", GenScriptPkgDrop}}),
         P(43, {coTable}, kAnyKind, {{"GenScriptTblFldPosition", GenScriptTblFldPosition}}),
         P(44, {coTable}, kAnyKind,
           {{"GenScriptPblDrop", nullptr}, {"GenScriptPblAlter", nullptr}, {"GenScriptPblCreate", nullptr}}),
         P(45, {coRole}, kAnyKind, {{"GenScriptRoleCreate", nullptr}, {"GenScriptRoleAlter", nullptr}}),
         P(46, kAlways, {dbPostgreSQL},
-          {{"GenScriptOpcDrop", nullptr}, {"GenScriptOprDrop", nullptr}, {"GenScriptCnvDrop", nullptr},
+          {{"GenScriptOpcDrop", GenScriptOpcDrop}, {"GenScriptOprDrop", GenScriptOprDrop}, {"GenScriptCnvDrop", nullptr},
            {"GenScriptRulAlter", nullptr}, {"GenScriptRulDrop", nullptr}}),
         P(47, kAlways, kAnyKind,
           {{"GenScriptEvtCreate", nullptr}, {"GenScriptEvtAlter", nullptr}, {"GenScriptEvtDrop", nullptr},
@@ -122,10 +132,23 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
     return phases;
 }
 
+namespace {
+bool GateOpens(TCmpObjSetType aAnyOf, TDatabaseSetType aOnlyFor, TCmpObjSetType aCompareObjects,
+               TDatabaseType aTargetType) {
+    if (!aAnyOf.IsEmpty() && (aAnyOf * aCompareObjects).IsEmpty()) return false;
+    return aOnlyFor.IsEmpty() || aOnlyFor.Contains(aTargetType);
+}
+}  // namespace
+
+bool StepRuns(const TKeldarStep& aStep, TCmpObjSetType aCompareObjects, TDatabaseType aTargetType) {
+    return GateOpens(aStep.AnyOf, aStep.OnlyFor, aCompareObjects, aTargetType);
+}
+
 bool PhaseRuns(const TKeldarPhase& aPhase, TCmpObjSetType aCompareObjects, TDatabaseType aTargetType) {
-    if (!aPhase.AnyOf.IsEmpty() && (aPhase.AnyOf * aCompareObjects).IsEmpty()) return false;
-    if (!aPhase.OnlyFor.IsEmpty() && !aPhase.OnlyFor.Contains(aTargetType)) return false;
-    return true;
+    if (!GateOpens(aPhase.AnyOf, aPhase.OnlyFor, aCompareObjects, aTargetType)) return false;
+    for (const TKeldarStep& step : aPhase.Steps)
+        if (StepRuns(step, aCompareObjects, aTargetType)) return true;
+    return aPhase.Steps.empty();
 }
 
 // ---------------------------------------------------------------------------
@@ -518,7 +541,7 @@ void TKeldar::CompareDatabases() {
     for (const TKeldarPhase& phase : KeldarPhases()) {
         if (!PhaseRuns(phase, fCompareObjects, t->GetDatabaseType())) continue;
         for (const TKeldarStep& step : phase.Steps) {
-            if (!step.Run) continue;
+            if (!step.Run || !StepRuns(step, fCompareObjects, t->GetDatabaseType())) continue;
             if (!phase.ReportErrors) {
                 step.Run(*this);
                 continue;

@@ -24,10 +24,14 @@ class TCustomKeldar;
 class TKeldar;
 
 // One generator of the phase order. Run is null for object kinds whose generators do not
-// exist yet; the run skips such steps.
+// exist yet; the run skips such steps. A step may carry a gate of its own, checked after
+// its phase's: the categories that open it (any of them; empty = always) and the target
+// kinds it is limited to (empty = every kind).
 struct TKeldarStep {
     const char* Name;
     void (*Run)(TKeldar& Keldar);
+    TCmpObjSetType AnyOf = {};
+    TDatabaseSetType OnlyFor = {};
 };
 
 // One phase of the run: the categories that open its gate (any of them; empty = always),
@@ -42,8 +46,11 @@ struct TKeldarPhase {
 
 // The phase order, 1 to 49.
 const std::vector<TKeldarPhase>& KeldarPhases();
-// Whether a phase runs for the compared categories and target kind.
+// Whether a phase runs for the compared categories and target kind: its gate opens and so
+// does the gate of one of its steps.
 bool PhaseRuns(const TKeldarPhase& aPhase, TCmpObjSetType aCompareObjects, TDatabaseType aTargetType);
+// Whether a step of a running phase runs.
+bool StepRuns(const TKeldarStep& aStep, TCmpObjSetType aCompareObjects, TDatabaseType aTargetType);
 
 class TCustomKeldar : public TComponent, protected TCompareOptionsSet {
 public:

@@ -19,6 +19,7 @@
 #include "objects/krvComp_Gnr.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Pkg.h"
+#include "objects/krvComp_Opr.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Rol.h"
 #include "objects/krvComp_Tbl.h"
@@ -232,14 +233,16 @@ void TObjs::ExtractMetadata() {
     ExtractDmn();
     ExtractTbl();
     ExtractIdx();
-    ExtractPkg();
+    if (fDatabaseType != dbInterBase) ExtractPkg();
     ExtractCtr();
     ExtractExc();
     MetaData.emplace_back();
     ExtractGnr();
     MetaData.emplace_back();
     ExtractViw();
+    if (fDatabaseType == dbInterBase) ExtractPkg();
     ExtractPrc();
+    ExtractPkgBodies();
     ExtractTrg();
     MetaData.emplace_back();
     ExtractEvt();
@@ -347,12 +350,6 @@ void TObjs::ExtractPbl() {
     for (TPblData* o : Pbl) ExtractObj(o, o->Def(), true, true);
 }
 
-void TObjs::ExtractPkg() {
-    if (fDatabaseType != dbOracle) return;
-    // Packages have no header and body texts yet: they are saved (which writes nothing
-    // while their definition is empty) and contribute no statement.
-    for (TPkgData* o : Pkg) DoSaveObj(o);
-}
 
 void TObjs::ExtractCtr() {
     auto pass = [this](TConstraintType aType) {
@@ -445,6 +442,23 @@ void TObjs::ExtractPrc() { ExtractRoutines(*this, RoutinesInCallOrder(*this)); }
 void TObjs::ExtractTrg() {
     std::vector<TRoutineEntry> defs;
     for (TTrgData* t : Trg) defs.push_back({t, t->Def(), true});
+    ExtractRoutines(*this, defs);
+}
+
+// Firebird compiles a package body against everything it calls, and a routine against the
+// package headers it calls: the headers come before the routines, the bodies after them
+// (ExtractPkgBodies). Oracle keeps an uncompiled body, so header and body go together.
+void TObjs::ExtractPkg() {
+    if (fDatabaseType != dbInterBase && fDatabaseType != dbOracle) return;
+    std::vector<TRoutineEntry> defs;
+    for (TPkgData* o : Pkg) defs.push_back({o, fDatabaseType == dbInterBase ? o->HeaderDef() : o->Def(), true});
+    ExtractRoutines(*this, defs);
+}
+
+void TObjs::ExtractPkgBodies() {
+    if (fDatabaseType != dbInterBase) return;
+    std::vector<TRoutineEntry> defs;
+    for (TPkgData* o : Pkg) defs.push_back({o, o->fBody.empty() ? std::string() : o->BodyDef(), false});
     ExtractRoutines(*this, defs);
 }
 

@@ -78,6 +78,7 @@ public:
     void ExtractTbl();
     void ExtractIdx();
     void ExtractPkg();
+    void ExtractPkgBodies();
     void ExtractCtr();
     void ExtractExc();
     void ExtractGnr();

@@ -538,6 +538,13 @@ void WriteRoutine(TPrcData* m, TDbOperation aOperation) {
         m->AddStatement(m->AlterDef(), stProcedure, m->fObjName, dboProcedure, aOperation);
     }
     m->SetTargetCurrent(m->Def());
+    // The target routine holds the master's text now: what its old text used no longer
+    // depends on it.
+    if (TDbObj* t = m->GetRefObj())
+        for (auto& l : t->fUseOf) {
+            l->Active = false;
+            if (l->Partner) l->Partner->Active = false;
+        }
 }
 
 // Drops the target routine and creates the master one: where a routine cannot be altered

@@ -1,4 +1,4 @@
-// Procedures and functions, operators, operator classes and conversions.
+// Procedures and functions, and conversions.
 #pragma once
 
 #include "objects/krvComp_Tbl.h"
@@ -137,20 +137,6 @@ class TKeldar;
 void GenScriptProcDrop(TKeldar& Keldar);
 void GenScriptProcCreate(TKeldar& Keldar);
 void GenScriptProcAlter(TKeldar& Keldar);
-
-class TOprData : public TDbObj {
-public:
-    explicit TOprData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboOperator; }
-    const char* ClassName() const override { return "TOprData"; }
-    TObjListKind ListKind() const override { return olOpr; }
-};
-
-class TOpcData : public TDbObj {
-public:
-    explicit TOpcData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboOperatorClass; }
-    const char* ClassName() const override { return "TOpcData"; }
-    TObjListKind ListKind() const override { return olOpc; }
-};
 
 class TCnvData : public TDbObj {
 public:

@@ -243,11 +243,43 @@ TEST(KeldarTest, PhaseGates) {
         return phases;
     };
     EXPECT_EQ(KeldarPhases().size(), 49u);
-    EXPECT_EQ(run({coTable}, dbInterBase), (std::vector<int>{1, 2, 3, 4, 5, 20, 21, 22, 42, 43, 44, 47}));
+    // Packages are written on Firebird and Oracle targets whatever the categories (33, 42).
+    EXPECT_EQ(run({coTable}, dbInterBase), (std::vector<int>{1, 2, 3, 4, 5, 20, 21, 22, 33, 42, 43, 44, 47}));
+    EXPECT_EQ(run({coTable}, dbOracle), (std::vector<int>{1, 2, 3, 4, 5, 20, 21, 22, 33, 42, 43, 44, 47}));
     EXPECT_EQ(run({coTable}, dbPostgreSQL), (std::vector<int>{1, 2, 3, 4, 5, 6, 20, 21, 22, 43, 44, 46, 47}));
     EXPECT_EQ(run({coTable}, dbMSSQL), (std::vector<int>{1, 2, 3, 4, 5, 7, 20, 21, 22, 41, 43, 44, 47}));
     EXPECT_EQ(run({coCheck}, dbMySQL), (std::vector<int>{1, 2, 3, 4, 5, 8, 33, 35, 47}));
     EXPECT_EQ(run(TCmpObjSetType::All(), dbInterBase).size(), 45u);  // all but the phases of other kinds
+}
+
+// A step's own gate: in the phase that writes packages before the routines get their bodies,
+// the package steps follow the target kind and the constraint step the categories.
+TEST(KeldarTest, StepGates) {
+    auto steps = [](int phase, TCmpObjSetType set, TDatabaseType db) {
+        std::vector<std::string> names;
+        for (const auto& p : KeldarPhases())
+            if (p.Number == phase && PhaseRuns(p, set, db))
+                for (const auto& s : p.Steps)
+                    if (StepRuns(s, set, db)) names.emplace_back(s.Name);
+        return names;
+    };
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(steps(33, {coTable}, dbInterBase), (Names{"GenScriptPkgAlter", "GenScriptPkgCreate"}));
+    EXPECT_EQ(steps(33, {coCheck}, dbPostgreSQL), Names{"GenScriptCtrCreate (all but ctDefault)"});
+    EXPECT_EQ(steps(33, {coCheck}, dbOracle),
+              (Names{"GenScriptPkgAlter", "GenScriptPkgCreate", "GenScriptCtrCreate (all but ctDefault)"}));
+    EXPECT_EQ(steps(33, {coTable}, dbMySQL), Names{});
+    // Package headers and bodies come after the tables and before the routines' bodies; the
+    // drop of a target-only package after them.
+    std::vector<std::pair<int, std::string>> pkg;
+    for (const auto& p : KeldarPhases())
+        for (const auto& s : p.Steps)
+            if (std::string(s.Name).rfind("GenScriptPkg", 0) == 0) {
+                EXPECT_NE(s.Run, nullptr) << s.Name;
+                pkg.emplace_back(p.Number, s.Name);
+            }
+    EXPECT_EQ(pkg, (std::vector<std::pair<int, std::string>>{
+                       {33, "GenScriptPkgAlter"}, {33, "GenScriptPkgCreate"}, {42, "GenScriptPkgDrop"}}));
 }
 
 TEST(KeldarTest, RepeatedComparisonGivesTheSameScript) {

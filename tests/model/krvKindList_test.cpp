@@ -18,6 +18,7 @@
 #include "objects/krvComp_Gnr.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Pkg.h"
+#include "objects/krvComp_Opr.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Rol.h"
 #include "objects/krvComp_Rul.h"

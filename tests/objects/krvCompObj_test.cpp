@@ -12,6 +12,7 @@
 #include "objects/krvCompObj.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Pkg.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Rol.h"
 #include "objects/krvComp_Tbl.h"
@@ -402,6 +403,36 @@ TEST(TObjsExportTest, ViewsFollowTheViewsTheyUse) {
     std::vector<std::string> script;
     objs.ExtractMetadata(script);
     EXPECT_GOLDEN(testing::JoinLines(script), "export_view_order/postgresql.sql");
+}
+
+}  // namespace
+}  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+// A Firebird export writes package headers before the routines and the bodies after them,
+// each in a block of its own terminator; Oracle writes header and body together.
+TEST(TObjsExportTest, PackagesHeadersBeforeRoutinesBodiesAfter) {
+    for (TDatabaseType db : {dbInterBase, dbOracle}) {
+        Set s(db);
+        s.objs.fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
+        const bool ib = db == dbInterBase;
+        auto* a = new TPkgData(&s.objs);
+        a->SetObjName("pk_a");
+        a->HeaderBody = ib ? "BEGIN\r\n  FUNCTION F() RETURNS INT;\r\nEND" : "AS\r\n  FUNCTION F RETURN INT;\r\nEND;";
+        a->SetBody(ib ? "BEGIN\r\n  FUNCTION F() RETURNS INT AS BEGIN RETURN 1; END\r\nEND"
+                      : "AS\r\n  FUNCTION F RETURN INT IS BEGIN RETURN 1; END;\r\nEND;");
+        testing::File(s.objs, a);
+        auto* b = new TPkgData(&s.objs);
+        b->SetObjName("PK_B");
+        b->HeaderBody = ib ? "BEGIN\r\n  PROCEDURE P;\r\nEND" : "AS\r\n  PROCEDURE P;\r\nEND;";
+        testing::File(s.objs, b);
+        s.Col(s.Table("T"), "A", iftInteger);
+        s.objs.ExtractMetadata();
+        EXPECT_GOLDEN(testing::JoinLines(s.objs.MetaData),
+                      std::string("export_packages/") + (ib ? "firebird.sql" : "oracle.sql"));
+    }
 }
 
 }  // namespace
