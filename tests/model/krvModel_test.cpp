@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include <memory>
 #include <string>
 #include <tuple>
@@ -198,6 +200,28 @@ TEST(CreateDependTest, MissingProcedureIsStubbedOrWrittenInFull) {
             EXPECT_EQ(s.Text(0), "CREATE PROCEDURE P AS\r\n BEGIN EXIT; END\r\n");
         }
     }
+}
+
+// A view whose text fails once: the failure reaches the caller, and the object is written
+// by the next attempt (the guard against cycles does not stay set).
+class FailingViw : public Viw {
+public:
+    using Viw::Viw;
+    mutable int failures = 1;
+    std::string Def() const override {
+        if (failures-- > 0) throw std::runtime_error("no text");
+        return Viw::Def();
+    }
+};
+
+TEST(CreateDependTest, FailedCreateCanBeWrittenAgain) {
+    Sets s(dbInterBase);
+    auto* v = s.Add<FailingViw>(s.master, "V", false);
+    EXPECT_THROW(v->CreateDependDef(), std::runtime_error);
+    v->CreateDependDef();
+    ASSERT_FALSE(s.Rows().empty());
+    EXPECT_EQ(s.Rows().back(), (StatementRow{stStatement, "V", dboView, odbCreate}));
+    EXPECT_TRUE(v->GetObjCreated());
 }
 
 TEST(CreateDependTest, RoutinesUsingEachOtherAreWrittenOnce) {

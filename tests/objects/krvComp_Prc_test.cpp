@@ -439,12 +439,13 @@ void FillCalleeParamsChange(Compare& c, TDatabaseType db) {
         TTblData* tbl = AddTable(o, t, {{N("A", db)}}, s);
         TPrcData* c2 = AddRoutine(o, {N("C2", db).c_str(), InsertBody(t, "1", db).c_str(), {{Prm("A", db)}}}, {tbl},
                                   s, [&](TPrcData& p) {
+                                      Lang(p);
                                       if (!m) return;
                                       TFldData* b = p.AddParam(Prm("B", db));
                                       b->FieldType = iftInteger;
                                       if (db != dbMySQL) b->SetDefValue("0");
                                   });
-        AddRoutine(o, {N("C1", db).c_str(), callC2.c_str()}, {c2}, s);
+        AddRoutine(o, {N("C1", db).c_str(), callC2.c_str()}, {c2}, s, Lang);
     }
 }
 
@@ -507,6 +508,7 @@ const GoldenCase kGolden[] = {
      "routine_over_changed_column/postgresql.sql"},
     {"MySQLOverChangedColumn", dbMySQL, FillRoutineOverChangedColumn, "routine_over_changed_column/mysql.sql"},
     {"InterBaseCalleeParamsChange", dbInterBase, FillCalleeParamsChange, "callee_params_change/interbase.sql"},
+    {"PostgreSQLCalleeParamsChange", dbPostgreSQL, FillCalleeParamsChange, "callee_params_change/postgresql.sql"},
     {"MySQLCalleeParamsChange", dbMySQL, FillCalleeParamsChange, "callee_params_change/mysql.sql"},
     {"SqlServerCalleeParamsChange", dbMSSQL, FillCalleeParamsChange, "callee_params_change/sqlserver.sql"},
     {"PostgreSQLOverloads", dbPostgreSQL, FillOverloads, "routine_overloads/postgresql.sql"},
