@@ -180,9 +180,7 @@ void FillUdfUsedByChecks(Compare& c, TDatabaseType) {
 class UdfGoldenTest : public ::testing::TestWithParam<testing::ScriptCase> {};
 
 TEST_P(UdfGoldenTest, WholeScript) {
-    testing::ExpectScriptCase(GetParam(), [](Compare& c) {
-        c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
-    });
+    testing::ExpectScriptCase(GetParam(), testing::TargetFirebird30);
 }
 
 const testing::ScriptCase kGolden[] = {

@@ -171,9 +171,7 @@ void FillPackageUsers(Compare& c, TDatabaseType) {
 class PackageGoldenTest : public ::testing::TestWithParam<testing::ScriptCase> {};
 
 TEST_P(PackageGoldenTest, WholeScript) {
-    testing::ExpectScriptCase(GetParam(), [](Compare& c) {
-        c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
-    });
+    testing::ExpectScriptCase(GetParam(), testing::TargetFirebird30);
 }
 
 const testing::ScriptCase kGolden[] = {

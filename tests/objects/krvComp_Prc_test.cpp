@@ -485,9 +485,7 @@ using GoldenCase = testing::ScriptCase;
 class RoutineGoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(RoutineGoldenTest, WholeScript) {
-    testing::ExpectScriptCase(GetParam(), [](Compare& c) {
-        c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
-    });
+    testing::ExpectScriptCase(GetParam(), testing::TargetFirebird30);
 }
 
 const GoldenCase kGolden[] = {

@@ -329,9 +329,7 @@ using GoldenCase = testing::ScriptCase;
 class TriggerGoldenTest : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(TriggerGoldenTest, WholeScript) {
-    testing::ExpectScriptCase(GetParam(), [](Compare& c) {
-        c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
-    });
+    testing::ExpectScriptCase(GetParam(), testing::TargetFirebird30);
 }
 
 const GoldenCase kGolden[] = {

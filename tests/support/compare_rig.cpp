@@ -35,6 +35,8 @@ void ExpectScriptCase(const ScriptCase& tc, const std::function<void(Compare&)>&
     EXPECT_GOLDEN(c.RunTwice(), tc.fixture);
 }
 
+void TargetFirebird30(Compare& c) { c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30); }
+
 std::string AsLiteral(const std::string& s) {
     std::string r = "\n\"";
     for (char c : s) {

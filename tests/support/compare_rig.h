@@ -50,6 +50,9 @@ inline void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
 // the same script.
 void ExpectScriptCase(const ScriptCase& tc, const std::function<void(Compare&)>& prepare = nullptr);
 
+// A preparation of ExpectScriptCase: the target is a Firebird 3 server.
+void TargetFirebird30(Compare& c);
+
 // The script as a C++ string literal, one source line per script line: for failures of
 // inline expectations.
 std::string AsLiteral(const std::string& s);
