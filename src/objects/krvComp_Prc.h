@@ -1,4 +1,4 @@
-// Procedures and functions, and conversions.
+// Procedures and functions: texts per database kind, empty bodies, and the generators.
 #pragma once
 
 #include "objects/krvComp_Tbl.h"
@@ -138,11 +138,5 @@ void GenScriptProcDrop(TKeldar& Keldar);
 void GenScriptProcCreate(TKeldar& Keldar);
 void GenScriptProcAlter(TKeldar& Keldar);
 
-class TCnvData : public TDbObj {
-public:
-    explicit TCnvData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboConversion; }
-    const char* ClassName() const override { return "TCnvData"; }
-    TObjListKind ListKind() const override { return olCnv; }
-};
 
 }  // namespace dbtwin

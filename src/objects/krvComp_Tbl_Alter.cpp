@@ -347,7 +347,8 @@ struct TIBRoutine {
                 TStatement* st = c.Stmt("UPDATE RDB$RELATION_FIELDS SET RDB$FIELD_SOURCE=" + c.Lit(m->Rare().DomainName) +
                                         " " + WhereRel());
                 c.Warn("DataType conversion: replace DOMAIN /" + c.Table() + " (" + c.Column() + ")/", st);
-            } else if (!oldIB && !allowConv) {
+            } else if (!oldIB && (!allowConv || !sysEdit)) {
+                // Firebird 3 and later move a column to another domain with ALTER TABLE.
                 AlterTypePath();
             } else {
                 c.CannotMake(t, "DataType conversion not supported: " + std::string(kCRLF) + "ALTER TABLE " +
@@ -374,6 +375,25 @@ struct TIBRoutine {
                 c.Warn("DataType conversion: field LENGTH change /" + c.Table() + "(" + c.Column() + ")/ from " +
                            std::to_string(t->CharLength) + " to " + std::to_string(m->CharLength),
                        st);
+            }
+            c.RecreateViews();
+        } else if (charSetCompare && m->Rare().CharSet != t->Rare().CharSet &&
+                   In(m->FieldType, {iftVarchar, iftChar, iftBlob, iftCstring}) && !sysEdit) {
+            // Without system-table edits: Firebird 3 and later convert a character column
+            // with ALTER COLUMN TYPE naming the set; anything else cannot be made here.
+            const bool fb3 = ver == st_Firebird_30 || ver == st_Firebird_40;
+            std::string cs = m->Rare().CharSet.empty() ? m->DefaultCharSet() : m->Rare().CharSet;
+            if (cs.empty()) cs = "NONE";
+            if (fb3 && m->FieldType != iftBlob && m->Rare().DomainName.empty()) {
+                c.visible = true;
+                c.DropDependants();
+                TStatement* st = c.Stmt("ALTER TABLE " + c.Id(c.Owner()) + " ALTER COLUMN " + c.Id(c.Column()) +
+                                        " TYPE " + TypeM() + " CHARACTER SET " + cs);
+                c.Warn("DataType conversion: Charset difference /" + c.Table() + "(" + c.Column() + ")/", st);
+            } else {
+                c.CannotMake(m, "Character set change not supported: " + c.Id(c.Table()) + "." + c.Id(c.Column()) +
+                                    " (" + (t->Rare().CharSet.empty() ? std::string("default") : t->Rare().CharSet) +
+                                    " -> " + cs + ")");
             }
             c.RecreateViews();
         } else if (charSetCompare && m->Rare().CharSet != t->Rare().CharSet &&

@@ -676,10 +676,10 @@ TEST(SysNameTest, JudgedPerDatabaseKind) {
     pg.SetDatabaseType(dbPostgreSQL);
     TDmnData d(&pg);
     d.SetObjName("posint");
-    d.CheckDef = "VALUE > 0";
-    d.CheckName = "posint_check";
+    d.fData->EditRare().CheckDef = " (VALUE > 0)";
+    d.fData->EditRare().CtrName = "posint_check";
     d.CheckSysName();
-    EXPECT_EQ(d.CheckName, "");
+    EXPECT_EQ(d.fData->Rare().CtrName, "");
     EXPECT_EQ(d.fObjName, "posint");
 }
 
