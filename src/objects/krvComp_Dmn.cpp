@@ -417,13 +417,13 @@ struct TDmnAlter {
         }
     }
 
-    // ALTER DOMAIN ... TYPE with the master's bare type, naming its character set: without it
-    // the server gives the domain the database's character set, and stored text no longer
-    // reads back.
+    // ALTER DOMAIN ... TYPE with the master's bare type and character set: without the set
+    // the server gives the domain the database's, and stored text no longer reads back.
     void TypeStep(const std::string& bareT, const std::string& bareM) {
         t->DoBeforeDrop();
         std::string text = "ALTER DOMAIN " + Q() + " TYPE " + bareM;
-        if (IsCharLike(mf.FieldType)) text += " CHARACTER SET " + CharSetOf(mf, k.GetMObjs());
+        // A set the master names is named; without one the database's applies, as in the master.
+        if (IsCharLike(mf.FieldType) && !mf.Rare().CharSet.empty()) text += " CHARACTER SET " + mf.Rare().CharSet;
         TStatement* st = Stmt(text);
         Warn("Domain " + Q() + ": DataType conversion " + tf.TypeDef() + " -> " + bareM, st);
         (void)bareT;

@@ -52,6 +52,28 @@ TPrcData* AddRoutine(TCustomObjs& o, const PrcSpec& s, std::initializer_list<TDb
     return p;
 }
 
+TDmnData* AddDomain(TCustomObjs& o, const std::string& name, const Col& type,
+                    const std::function<void(TDmnData&)>& tweak, const std::string& schema) {
+    auto* d = new TDmnData(&o);
+    d->SetObjName(name);
+    d->SetSchema(schema);
+    d->fData->FieldType = type.type;
+    const std::int32_t length = type.length >= 0 ? type.length : type.type == iftVarchar ? 10 : 0;
+    if (length) d->fData->CharLength = d->fData->FieldLength = length;
+    if (tweak) tweak(*d);
+    d->CheckSysName();
+    return File(o, d);
+}
+
+TFldData* AddDomainColumn(TCustomObjs& o, TTblData& t, const std::string& name, TDmnData& domain) {
+    TFldData* f = t.AddFld(name);
+    if (!f) return nullptr;
+    f->FieldType = iftDomain;
+    f->EditRare().DomainName = domain.fObjName;
+    o.LinkDepend(&t, &domain, name);
+    return f;
+}
+
 TIdxData* AddIndex(TCustomObjs& o, const std::string& name, const std::string& table,
                    std::initializer_list<std::string> cols, const std::function<void(TIdxData&)>& tweak) {
     auto* x = new TIdxData(&o);

@@ -10,6 +10,7 @@
 
 #include "model/krvClasses.h"
 #include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Tbl.h"
@@ -87,6 +88,12 @@ struct PrcSpec {
 TPrcData* AddRoutine(TCustomObjs& o, const PrcSpec& s, std::initializer_list<TDbObj*> uses = {},
                      const std::string& schema = std::string(),
                      const std::function<void(TPrcData&)>& tweak = nullptr);
+
+// A domain of the given type (typed like a table column), tweaked before it is filed.
+TDmnData* AddDomain(TCustomObjs& o, const std::string& name, const Col& type,
+                    const std::function<void(TDmnData&)>& tweak = nullptr, const std::string& schema = std::string());
+// A column of table t typed by the domain, linked to it as a parser links it.
+TFldData* AddDomainColumn(TCustomObjs& o, TTblData& t, const std::string& name, TDmnData& domain);
 
 // Files obj in o; a refused object fails the test and is freed.
 bool FileObj(TCustomObjs& o, TDbObj* obj);
