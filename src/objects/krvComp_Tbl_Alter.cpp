@@ -379,23 +379,13 @@ struct TIBRoutine {
             c.RecreateViews();
         } else if (charSetCompare && m->Rare().CharSet != t->Rare().CharSet &&
                    In(m->FieldType, {iftVarchar, iftChar, iftBlob, iftCstring}) && !sysEdit) {
-            // Without system-table edits: Firebird 3 and later convert a character column
-            // with ALTER COLUMN TYPE naming the set; anything else cannot be made here.
-            const bool fb3 = ver == st_Firebird_30 || ver == st_Firebird_40;
+            // Without system-table edits no statement changes a column's set: Firebird 3
+            // takes ALTER COLUMN TYPE ... CHARACTER SET and keeps the old set.
             std::string cs = m->Rare().CharSet.empty() ? m->DefaultCharSet() : m->Rare().CharSet;
             if (cs.empty()) cs = "NONE";
-            if (fb3 && m->FieldType != iftBlob && m->Rare().DomainName.empty()) {
-                c.visible = true;
-                c.DropDependants();
-                TStatement* st = c.Stmt("ALTER TABLE " + c.Id(c.Owner()) + " ALTER COLUMN " + c.Id(c.Column()) +
-                                        " TYPE " + TypeM() + " CHARACTER SET " + cs);
-                c.Warn("DataType conversion: Charset difference /" + c.Table() + "(" + c.Column() + ")/", st);
-            } else {
-                c.CannotMake(m, "Character set change not supported: " + c.Id(c.Table()) + "." + c.Id(c.Column()) +
-                                    " (" + (t->Rare().CharSet.empty() ? std::string("default") : t->Rare().CharSet) +
-                                    " -> " + cs + ")");
-            }
-            c.RecreateViews();
+            c.CannotMake(m, "Character set change not supported: " + c.Id(c.Table()) + "." + c.Id(c.Column()) + " (" +
+                                (t->Rare().CharSet.empty() ? std::string("default") : t->Rare().CharSet) + " -> " + cs +
+                                ")");
         } else if (charSetCompare && m->Rare().CharSet != t->Rare().CharSet &&
                    In(m->FieldType, {iftVarchar, iftChar, iftBlob, iftCstring}) && sysEdit) {
             const bool mNone = m->Rare().CharSet.empty() || m->Rare().CharSet == "NONE";

@@ -44,6 +44,11 @@ void Setup(TCustomObjs& o, const Connection& c) {
     if (c.Db == dbInterBase) {
         o.fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
         o.fIBServerOptions.SetDBCharSet("UTF8");
+        // The exports write the character sets the sets hold (a comparison uses the
+        // comparer's options instead).
+        TIBCompareOptions charSets;
+        charSets.SetFldCharsetCompare(true);
+        o.fIBServerOptions.SetIBCompareOptions(charSets);
     }
     o.fConnectionOptions.SetDatabaseName(c.Database);
     o.fConnectionOptions.SetUserName(c.User);

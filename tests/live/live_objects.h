@@ -11,6 +11,7 @@
 
 #include "core/krvStrUtils.h"
 #include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Tbl.h"
@@ -155,6 +156,29 @@ struct TObjBuilder {
         o.AddObj(p);
         for (TDbObj* u : aUses) o.LinkDepend(p, u);
         return p;
+    }
+
+    // A domain of the column's type, default and nullability; aTweak sets the rest.
+    TDmnData* Domain(const std::string& aName, const TCol& aType, const std::function<void(TDmnData&)>& aTweak = nullptr) {
+        auto* d = new TDmnData(&o);
+        d->SetObjName(N(aName));
+        d->fData->FieldType = aType.Type;
+        d->fData->CharLength = aType.Length;
+        d->fData->Nullable = !aType.NotNull;
+        d->fData->SetDefValue(aType.Default);
+        if (aTweak) aTweak(*d);
+        d->CheckSysName();
+        o.AddObj(d);
+        return d;
+    }
+    // A column of the table typed by the domain, linked to it.
+    TFldData* DomainColumn(TTblData* aTable, const std::string& aName, TDmnData* aDomain) {
+        TFldData* f = aTable->AddFld(N(aName));
+        f->OwnObj = aTable;
+        f->FieldType = iftDomain;
+        f->EditRare().DomainName = aDomain->fObjName;
+        o.LinkDepend(aTable, aDomain, f->fObjName);
+        return f;
     }
 
     void Link() { LinkAsParsersDo(o); }

@@ -283,7 +283,8 @@ void FillViewsOnDroppedDomain(Compare& c, TDatabaseType) {
     }
 }
 
-// A column changes its character set on Firebird 3: ALTER COLUMN TYPE names the new set.
+// A column changes its character set on Firebird 3, which has no statement for it (ALTER
+// COLUMN TYPE ... CHARACTER SET keeps the old set): a comment and a warning.
 void FillColumnCharSet(Compare& c, TDatabaseType) {
     c.keldar.GetIBCompareOptions().SetFldCharsetCompare(true);
     for (TDBStructure* side : {&c.master, &c.target}) {
