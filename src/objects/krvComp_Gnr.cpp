@@ -1,7 +1,8 @@
 #include "objects/krvComp_Gnr.h"
 
+#include <cstring>
+
 #include "compare/krvKeldar.h"
-#include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
 #include "objects/krvCompColumn.h"
 #include "objects/krvComp_Tbl.h"
@@ -302,9 +303,12 @@ std::string TGnrData::AlterClauses(const TGnrData& aTarget, std::vector<std::str
         const std::string size = m.Cache == "0" ? std::string() : m.Cache;
         if (!word) leave("cache", m.Cache == "0" ? "none" : Shown(size), t.Cache == "0" ? "none" : Shown(t.Cache), inPlace);
         else if (m.Cache == "0" || !size.empty()) r += word + size;
-        else r += Trim(word);
+        else r += std::string(word, std::strlen(word) - 1);  // the server's own size
     }
-    value("owner", m.Owner, t.Owner, w.Owner, w.Owner, inPlace);
+    if (m.Owner != t.Owner) {
+        if (w.Owner) r += w.Owner + (m.Owner.empty() ? std::string("none") : m.Owner);
+        else leave("owner", Shown(m.Owner), Shown(t.Owner), inPlace);
+    }
     flag("temporary", m.Temporary, t.Temporary, nullptr, nullptr);
     value("data type", m.Type, t.Type, nullptr, nullptr, inPlace);
     return r;

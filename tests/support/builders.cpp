@@ -52,6 +52,15 @@ TPrcData* AddRoutine(TCustomObjs& o, const PrcSpec& s, std::initializer_list<TDb
     return p;
 }
 
+TGnrData* AddSequence(TCustomObjs& o, const std::string& name, const std::function<void(TGnrData&)>& tweak,
+                      const std::string& schema) {
+    auto* g = new TGnrData(&o);
+    g->SetObjName(name);
+    g->SetSchema(schema);
+    if (tweak) tweak(*g);
+    return File(o, g);
+}
+
 TIdxData* AddIndex(TCustomObjs& o, const std::string& name, const std::string& table,
                    std::initializer_list<std::string> cols, const std::function<void(TIdxData&)>& tweak) {
     auto* x = new TIdxData(&o);

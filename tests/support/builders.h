@@ -10,6 +10,7 @@
 
 #include "model/krvClasses.h"
 #include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Gnr.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Tbl.h"
@@ -87,6 +88,10 @@ struct PrcSpec {
 TPrcData* AddRoutine(TCustomObjs& o, const PrcSpec& s, std::initializer_list<TDbObj*> uses = {},
                      const std::string& schema = std::string(),
                      const std::function<void(TPrcData&)>& tweak = nullptr);
+
+// A generator or sequence, its options set by tweak.
+TGnrData* AddSequence(TCustomObjs& o, const std::string& name, const std::function<void(TGnrData&)>& tweak = nullptr,
+                      const std::string& schema = std::string());
 
 // Files obj in o; a refused object fails the test and is freed.
 bool FileObj(TCustomObjs& o, TDbObj* obj);
