@@ -94,7 +94,7 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(27, {coRule}, kAnyKind, {{"GenScriptRulCreate", nullptr}}),
         P(28, {coIndex}, kAnyKind, {{"GenScriptIdxCreate", GenScriptIdxCreate}}),
         P(29, {coIndex}, kAnyKind, {{"GenScriptIdxAlter", GenScriptIdxAlter}}),
-        P(30, {coGenerator}, kAnyKind, {{"GenScriptGenrCreate", nullptr}}),
+        P(30, {coGenerator}, kAnyKind, {{"GenScriptGenrCreate", GenScriptGenrCreate}}),
         P(31, {coException}, kAnyKind, {{"GenScriptExptCreate", nullptr}}),
         P(32, {coException}, kAnyKind, {{"GenScriptExptAlter", nullptr}}),
         // Packages get their headers and bodies once the tables, routine stubs, views,
@@ -109,7 +109,7 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(36, {coTrigger}, kAnyKind, {{"GenScriptTrigCreate", RunOnSets<GenScriptTrigCreate>}}),
         P(37, {coView}, kAnyKind, {{"GenScriptViewCreate", GenScriptViewCreate}}),
         P(38, {coTrigger}, kAnyKind, {{"GenScriptTrigAlter", GenScriptTrigAlter}}),
-        P(39, {coGenerator}, kAnyKind, {{"GenScriptGenrAlter", nullptr}, {"GenScriptGenrDrop", nullptr}}),
+        P(39, {coGenerator}, kAnyKind, {{"GenScriptGenrAlter", GenScriptGenrAlter}, {"GenScriptGenrDrop", GenScriptGenrDrop}}),
         P(40, {coProcedure}, kAnyKind, {{"GenScriptProcAlter", GenScriptProcAlter}}),
         P(41, kAlways, {dbMSSQL}, {{"GenScriptDefDrop", nullptr}, {"GenScriptRulDrop", nullptr}}),
         // A package only the target has goes once the routines and triggers that used it

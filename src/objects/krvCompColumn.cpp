@@ -139,7 +139,7 @@ std::string TFldData::GetDefValue() const {
 }
 
 TGnrData* TFldData::GetSeqData() {
-    if (!EditRare().SeqData) EditRare().SeqData = std::make_unique<TGnrData>(fObjs);
+    if (!EditRare().SeqData) EditRare().SeqData = std::make_unique<TGnrData>(fObjs, this);
     return Rare().SeqData.get();
 }
 

@@ -317,7 +317,14 @@ void TObjs::ExtractExc() {
     for (TExcData* o : Exc) ExtractObj(o, o->Def(), true, true);
 }
 void TObjs::ExtractGnr() {
-    for (TGnrData* o : Gnr) ExtractObj(o, o->Def(), true, false);
+    for (TGnrData* o : Gnr) {
+        // A serial or identity column's sequence is made by its table's CREATE.
+        if (o->ComesWithColumn()) {
+            DoSaveObj(o);
+            continue;
+        }
+        ExtractObj(o, o->Def(), true, false);
+    }
 }
 // A view is written after the views of this set it uses (directly or through one of their
 // columns), so that the script runs as written; otherwise in list order. A cycle, which no

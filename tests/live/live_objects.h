@@ -12,6 +12,7 @@
 #include "core/krvStrUtils.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Dmn.h"
+#include "objects/krvComp_Gnr.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Tbl.h"
@@ -179,6 +180,14 @@ struct TObjBuilder {
         f->EditRare().DomainName = aDomain->fObjName;
         o.LinkDepend(aTable, aDomain, f->fObjName);
         return f;
+    }
+    // A generator or sequence, its options set by aTweak.
+    TGnrData* Sequence(const std::string& aName, const std::function<void(TGnrData&)>& aTweak = nullptr) {
+        auto* g = new TGnrData(&o);
+        g->SetObjName(N(aName));
+        if (aTweak) aTweak(*g);
+        o.AddObj(g);
+        return g;
     }
 
     void Link() { LinkAsParsersDo(o); }

@@ -74,6 +74,15 @@ TFldData* AddDomainColumn(TCustomObjs& o, TTblData& t, const std::string& name, 
     return f;
 }
 
+TGnrData* AddSequence(TCustomObjs& o, const std::string& name, const std::function<void(TGnrData&)>& tweak,
+                      const std::string& schema) {
+    auto* g = new TGnrData(&o);
+    g->SetObjName(name);
+    g->SetSchema(schema);
+    if (tweak) tweak(*g);
+    return File(o, g);
+}
+
 TIdxData* AddIndex(TCustomObjs& o, const std::string& name, const std::string& table,
                    std::initializer_list<std::string> cols, const std::function<void(TIdxData&)>& tweak) {
     auto* x = new TIdxData(&o);

@@ -11,6 +11,7 @@
 #include "model/krvClasses.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Dmn.h"
+#include "objects/krvComp_Gnr.h"
 #include "objects/krvComp_Idx.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Tbl.h"
@@ -94,6 +95,9 @@ TDmnData* AddDomain(TCustomObjs& o, const std::string& name, const Col& type,
                     const std::function<void(TDmnData&)>& tweak = nullptr, const std::string& schema = std::string());
 // A column of table t typed by the domain, linked to it as a parser links it.
 TFldData* AddDomainColumn(TCustomObjs& o, TTblData& t, const std::string& name, TDmnData& domain);
+// A generator or sequence, its options set by tweak.
+TGnrData* AddSequence(TCustomObjs& o, const std::string& name, const std::function<void(TGnrData&)>& tweak = nullptr,
+                      const std::string& schema = std::string());
 
 // Files obj in o; a refused object fails the test and is freed.
 bool FileObj(TCustomObjs& o, TDbObj* obj);
