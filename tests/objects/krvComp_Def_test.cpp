@@ -19,6 +19,7 @@ using testing::AddTable;
 using testing::AsLiteral;
 using testing::Compare;
 using testing::File;
+using testing::GeneratedPart;
 
 TCltData* AddCollation(TCustomObjs& o, const std::string& name, const std::function<void(TCltData&)>& tweak = nullptr) {
     auto* c = new TCltData(&o);
@@ -54,17 +55,6 @@ T* AddBound(TCustomObjs& o, const std::string& schema, const std::string& name, 
     return File(o, d);
 }
 
-// What the generators wrote: the script without the header of an empty comparison.
-std::string Generated(Compare& c, const std::function<void(Compare&)>& prepare = nullptr) {
-    const std::string script = c.Run();
-    Compare empty(c.Target().GetDatabaseType());
-    if (prepare) prepare(empty);
-    const std::string header = empty.Run();
-    EXPECT_EQ(script.compare(0, header.size(), header), 0) << "the script does not begin with the header";
-    std::string r = script.substr(header.size());
-    while (r.compare(0, 2, "\r\n") == 0) r.erase(0, 2);
-    return r;
-}
 
 // ---------------------------------------------------------------------------
 // Texts
@@ -161,7 +151,7 @@ TEST(RuleTest, PostgreSQLRulesOfOneNameOnTwoTables) {
         ASSERT_NE(AddPgRule(*o, "r", "t2", o == &c.Master() ? "(old.a > 5)" : ""), nullptr);
         EXPECT_EQ(o->Rul.Count(), 2u);
     }
-    const std::string s = Generated(c);
+    const std::string s = GeneratedPart(c);
     EXPECT_EQ(s,
               "/* Alter Rule... */\r\nDROP RULE IF EXISTS r ON s.t2;\r\n\r\n"
               "CREATE RULE r AS ON DELETE TO s.t2 WHERE (old.a > 5) DO INSTEAD NOTHING;\r\n\r\n")
@@ -178,7 +168,7 @@ TEST(CollationGeneratorTest, ChangedUnusedIsRecreatedUnchangedWritesNothing) {
         testing::TargetFirebird30(c);
         AddCollation(c.Master(), "C1", [](TCltData& x) { x.CaseSensitive = false; });
         AddCollation(c.Target(), "C1", [changed](TCltData& x) { x.CaseSensitive = changed; });
-        const std::string s = Generated(c, testing::TargetFirebird30);
+        const std::string s = GeneratedPart(c, testing::TargetFirebird30);
         EXPECT_EQ(s, changed ? "/* Alter Collation... */\r\n/* Drop: C1 (TCltData) */\r\nDROP COLLATION C1;\r\n\r\n"
                                "CREATE COLLATION C1\r\nFOR UTF8\r\nFROM UNICODE\r\nNO PAD\r\nCASE INSENSITIVE\r\n"
                                "ACCENT SENSITIVE;\r\n\r\n"
@@ -197,7 +187,7 @@ TEST(CollationGeneratorTest, ChangedWhileUsedIsAWarning) {
         TTblData* t = AddTable(*o, "TC", {{"S", iftVarchar, 10}});
         t->FindFld("S")->EditRare().Collation = "C1";
     }
-    const std::string s = Generated(c, testing::TargetFirebird30);
+    const std::string s = GeneratedPart(c, testing::TargetFirebird30);
     EXPECT_EQ(s.find("DROP COLLATION"), std::string::npos) << s;
     EXPECT_EQ(s.find("CREATE COLLATION"), std::string::npos) << s;
     ASSERT_EQ(c.keldar.GetWrnScript().size(), 1u);
@@ -216,7 +206,7 @@ TEST(SmallKindGeneratorTest, ExcludedObjectsAreLeftAlone) {
         AddCollation(c.Master(), "C_NEW")->CompExclude = true;
         AddCollation(c.Master(), "C_CHG", [](TCltData& x) { x.PadSpace = true; });
         AddCollation(c.Target(), "C_CHG")->CompExclude = true;
-        EXPECT_EQ(Generated(c, testing::TargetFirebird30), "");
+        EXPECT_EQ(GeneratedPart(c, testing::TargetFirebird30), "");
     }
     {
         Compare c(dbMSSQL);
@@ -224,7 +214,7 @@ TEST(SmallKindGeneratorTest, ExcludedObjectsAreLeftAlone) {
         AddBound<TRulData>(c.Target(), "dbo", "R_GONE", "@v > 1")->CompExclude = true;
         AddBound<TDefData>(c.Master(), "dbo", "D_CHG", "2")->CompExclude = true;
         AddBound<TDefData>(c.Target(), "dbo", "D_CHG", "1");
-        EXPECT_EQ(Generated(c), "");
+        EXPECT_EQ(GeneratedPart(c), "");
     }
 }
 
@@ -232,7 +222,7 @@ TEST(RuleGeneratorTest, SqlServerDropsTargetOnlyRuleAndKeepsEqualDefault) {
     Compare c(dbMSSQL);
     AddBound<TRulData>(c.Target(), "", "R", "@v > 0");
     for (TCustomObjs* o : {&c.Master(), &c.Target()}) AddBound<TDefData>(*o, "dbo", "D", "0");
-    const std::string s = Generated(c);
+    const std::string s = GeneratedPart(c);
     EXPECT_NE(s.find("/* Drop Rule... */\r\n/* Drop: R (TRulData) */\r\nDROP RULE R\r\n"), std::string::npos)
         << AsLiteral(s);
     EXPECT_EQ(s.find("DEFAULT"), std::string::npos) << s;

@@ -20,6 +20,7 @@ using testing::AddTrigger;
 using testing::AsLiteral;
 using testing::Compare;
 using testing::File;
+using testing::GeneratedPart;
 
 TExcData* AddException(TCustomObjs& o, const std::string& name, const std::string& msg) {
     auto* e = new TExcData(&o);
@@ -37,17 +38,6 @@ TEvtData* AddEvent(TCustomObjs& o, const std::string& name, const std::string& b
     return File(o, e);
 }
 
-// The script of a comparison without its header and the line breaks after it: what the generators wrote.
-std::string Generated(Compare& c, const std::function<void(Compare&)>& prepare = nullptr) {
-    const std::string script = c.Run();
-    Compare empty(c.Target().GetDatabaseType());
-    if (prepare) prepare(empty);
-    const std::string header = empty.Run();
-    EXPECT_EQ(script.compare(0, header.size(), header), 0) << "the script does not begin with the header";
-    std::string r = script.substr(header.size());
-    while (r.compare(0, 2, "\r\n") == 0) r.erase(0, 2);
-    return r;
-}
 
 // ---------------------------------------------------------------------------
 // Texts
@@ -147,7 +137,7 @@ TEST(EventTest, WeekdaysAloneMakeADifference) {
     Compare c(dbSybaseASA);
     for (TCustomObjs* o : {&c.Master(), &c.Target()})
         AddEvent(*o, "E", "BEGIN END", [o, &c](TEvtData& e) { e.AddSchedule("S")->DaysOfWeek = o == &c.Master() ? 2 : 4; });
-    const std::string s = Generated(c);
+    const std::string s = GeneratedPart(c);
     EXPECT_NE(s.find("% Alter event..."), std::string::npos) << s;
     EXPECT_NE(s.find("ON ('Monday')"), std::string::npos) << s;
 }
@@ -177,7 +167,7 @@ TEST(ExceptionGeneratorTest, ChangesOfTheMessageAndNone) {
         Fb3(c);
         if (tc.master) AddException(c.Master(), "E", tc.master);
         if (tc.target) AddException(c.Target(), "E", tc.target);
-        const std::string s = Generated(c, testing::TargetFirebird30);
+        const std::string s = GeneratedPart(c, testing::TargetFirebird30);
         EXPECT_EQ(s, tc.expected) << AsLiteral(s);
     }
 }
@@ -200,7 +190,7 @@ TEST(ExceptionGeneratorTest, ExcludedExceptionsAreLeftAlone) {
     AddTrigger(c.Master(), {"TR", "T", baBefore, {iudInsert}, "AS BEGIN EXCEPTION E_GONE; END"});
     AddException(c.Master(), "E_CHG", "new");
     AddException(c.Target(), "E_CHG", "old")->CompExclude = true;
-    const std::string s = Generated(c, testing::TargetFirebird30);
+    const std::string s = GeneratedPart(c, testing::TargetFirebird30);
     EXPECT_EQ(s, "") << AsLiteral(s);
     EXPECT_EQ(p->GetBody(), body);
 }
@@ -211,14 +201,14 @@ TEST(EventGeneratorTest, EventCreatedAlongTheWayIsNotWrittenAgain) {
     Compare c(dbSybaseASA);
     TEvtData* e = AddEvent(c.Master(), "E", "BEGIN END");
     c.keldar.OnBeforeCompare = [e](TObject*) { e->SetObjCreated(true); };
-    EXPECT_EQ(Generated(c), "");
+    EXPECT_EQ(GeneratedPart(c), "");
 }
 
 TEST(EventGeneratorTest, ChangedBodyIsDroppedAndCreated) {
     Compare c(dbSybaseASA);
     AddEvent(c.Master(), "E", "BEGIN MESSAGE 'new'; END");
     AddEvent(c.Target(), "E", "BEGIN MESSAGE 'old'; END");
-    const std::string s = Generated(c);
+    const std::string s = GeneratedPart(c);
     const auto alter = s.find("% Alter event..."), drop = s.find("DROP EVENT E"),
                create = s.find("CREATE EVENT E\r\n ENABLE\r\nHANDLER\r\nBEGIN MESSAGE 'new'; END");
     ASSERT_NE(create, std::string::npos) << AsLiteral(s);
