@@ -22,6 +22,7 @@
 #include "objects/krvComp_Opr.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Rol.h"
+#include "objects/krvComp_Rul.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Viw.h"
@@ -245,6 +246,7 @@ void TObjs::ExtractMetadata() {
     ExtractPkgBodies();
     ExtractTrg();
     MetaData.emplace_back();
+    ExtractRul();
     ExtractEvt();
     ExtractRol();
     MetaData.emplace_back();
@@ -346,6 +348,9 @@ void TObjs::ExtractViw() {
 }
 void TObjs::ExtractEvt() {
     for (TEvtData* o : Evt) ExtractObj(o, o->CreateDef(), true, false);
+}
+void TObjs::ExtractRul() {
+    for (TRulData* o : Rul) ExtractObj(o, o->CreateDef(), true, false);
 }
 void TObjs::ExtractRol() {
     for (TRolData* o : Rol) ExtractObj(o, o->CreateDef(), true, false);

@@ -86,6 +86,8 @@ public:
     void ExtractPrc();
     void ExtractTrg();
     void ExtractEvt();
+    // Rules, once the tables and views they are on exist.
+    void ExtractRul();
     void ExtractRol();
     void ExtractGnt();
     void ExtractPbl();

@@ -1,5 +1,7 @@
 #include "support/compare_rig.h"
 
+#include <algorithm>
+
 namespace dbtwin::testing {
 
 Compare::Compare(TDatabaseType db) {
@@ -19,6 +21,17 @@ std::string Compare::RunTwice() {
     const std::string first = Run();
     EXPECT_EQ(Run(), first) << "a second comparison of the same sets gave another script";
     return first;
+}
+
+std::string GeneratedPart(Compare& c, const std::function<void(Compare&)>& prepare) {
+    const std::string script = c.Run();
+    Compare empty(c.Target().GetDatabaseType());
+    if (prepare) prepare(empty);
+    const std::string header = empty.Run();
+    EXPECT_EQ(script.compare(0, header.size(), header), 0) << "the script does not begin with the header";
+    std::string r = script.substr(std::min(header.size(), script.size()));
+    while (r.compare(0, 2, "\r\n") == 0) r.erase(0, 2);
+    return r;
 }
 
 void BothSides(Compare& c, const std::function<void(TCustomObjs&)>& fill) {

@@ -32,6 +32,11 @@ struct Compare {
     std::string RunTwice();
 };
 
+// Compares and returns what the generators wrote: the script without the header that an
+// empty comparison of the same kind (prepared alike) writes, and without the line breaks
+// that follow it.
+std::string GeneratedPart(Compare& c, const std::function<void(Compare&)>& prepare = nullptr);
+
 // Fills both sets alike.
 void BothSides(Compare& c, const std::function<void(TCustomObjs&)>& fill);
 
