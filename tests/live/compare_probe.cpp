@@ -10,6 +10,7 @@
 //                exits 1 when it holds more than the header of an empty comparison
 //        options how the test runs the scenario on the server, as key=value lines:
 //                applies (1 or 0), diff_charset (utf8 or latin1), lax_session (1 or 0),
+//                leaves_difference (1 or 0),
 //                expect_error and expect_comment (regexes, empty when the script must run)
 #include <iostream>
 #include <string>
@@ -110,6 +111,7 @@ int main(int argc, char** argv) {
         std::cout << "applies=" << (!s->Servers || s->Servers(c.Db) ? 1 : 0) << "\n"
                   << "diff_charset=" << (s->DiffClientCharset.empty() ? "utf8" : s->DiffClientCharset) << "\n"
                   << "lax_session=" << (s->LaxSession ? 1 : 0) << "\n"
+                  << "leaves_difference=" << (s->LeavesDifference ? 1 : 0) << "\n"
                   << "expect_error=" << text(s->ExpectDiffError) << "\n"
                   << "expect_comment=" << text(s->ExpectScriptComment) << "\n";
     } else if (mode == "target" || mode == "master") {

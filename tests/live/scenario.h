@@ -53,6 +53,9 @@ struct TLiveScenario {
     // itself are left out.
     std::function<std::string(TDatabaseType Db)> ExpectDiffError;
     std::function<std::string(TDatabaseType Db)> ExpectScriptComment;
+    // The script must run, but leaves a change the server cannot make: it must hold
+    // ExpectScriptComment (the warning), and the dump comparison is left out.
+    bool LeavesDifference = false;
     // The servers the scenario applies to (all when empty); on the others its tests are skipped.
     std::function<bool(TDatabaseType Db)> Servers;
 };

@@ -333,3 +333,37 @@ TEST(DomainGeneratorTest, FirebirdWarningsNameTheirStatements) {
 
 }  // namespace
 }  // namespace dbtwin
+
+namespace dbtwin {
+namespace {
+
+// A column moved to another domain outside the comparison phases: Firebird 3 takes ALTER
+// COLUMN TYPE (it refuses writes to the column records), older servers the column record
+// with the names as literals.
+TEST(DomainTest, TableColumnMovesToTheMasterDomain) {
+    for (TIBSQLServerVersionType ver : {st_Firebird_30, st_Firebird_25}) {
+        Compare c(dbInterBase);
+        c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(ver);
+        for (TDBStructure* side : {&c.master, &c.target}) {
+            TCustomObjs& o = *side->GetObjs();
+            o.SetSQLExec(&c.exec);
+            TDmnData* a = AddDomain(o, "D_A", {"", iftInteger});
+            TDmnData* b = AddDomain(o, "it's", {"", iftInteger});
+            TTblData* t = AddTable(o, "T", {{"ID"}});
+            AddDomainColumn(o, *t, "C", side == &c.master ? *b : *a);
+        }
+        c.Master().SetCompareRole(crMasterRole);
+        c.Target().SetCompareRole(crTargetRole);
+        c.Master().SetLinkedObjs(&c.Target());
+        c.Target().SetLinkedObjs(&c.Master());
+        c.Master().Dmn.Find("it's")->CheckTableDomainChange(c.keldar, "T", "C");
+        ASSERT_GE(c.exec.GetStatementsCount(), 1);
+        EXPECT_EQ(Trim(c.exec.GetStatement(0)->GetText()),
+                  ver == st_Firebird_30 ? "ALTER TABLE T ALTER COLUMN C TYPE \"it's\""
+                                        : "update rdb$relation_fields set rdb$field_source='it''s'\r\n"
+                                          "where rdb$relation_name='T' and rdb$field_name='C'");
+    }
+}
+
+}  // namespace
+}  // namespace dbtwin
