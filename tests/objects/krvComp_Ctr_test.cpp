@@ -10,6 +10,8 @@
 namespace dbtwin {
 namespace {
 
+using testing::TextCase;
+
 using testing::AddConstraint;
 using testing::AddForeignKey;
 using testing::AddIndex;
@@ -215,25 +217,11 @@ using testing::Compare;
 using testing::BothSides;
 using testing::LinkAll;
 
-struct TextCase {
-    const char* name;
-    TDatabaseType db;
-    std::function<TDbObj*(TCustomObjs&)> make;
-    std::string def, drop;
-};
 
-void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 
 class ObjectTextTest : public ::testing::TestWithParam<TextCase> {};
 
-TEST_P(ObjectTextTest, DefAndDropDef) {
-    const TextCase& tc = GetParam();
-    TCustomObjs o;
-    o.SetDatabaseType(tc.db);
-    TDbObj* x = tc.make(o);
-    EXPECT_EQ(x->Def(), tc.def);
-    EXPECT_EQ(x->DropDef(), tc.drop);
-}
+TEST_P(ObjectTextTest, DefAndDropDef) { testing::ExpectTexts(GetParam()); }
 
 const TextCase kTexts[] = {
     {"OracleIndex", dbOracle,

@@ -15,6 +15,8 @@
 namespace dbtwin {
 namespace {
 
+using testing::TextCase;
+
 using testing::AddTable;
 using testing::AsLiteral;
 using testing::Compare;
@@ -59,25 +61,10 @@ T* AddBound(TCustomObjs& o, const std::string& schema, const std::string& name, 
 // ---------------------------------------------------------------------------
 // Texts
 
-struct TextCase {
-    const char* name;
-    TDatabaseType db;
-    std::function<TDbObj*(TCustomObjs&)> make;
-    std::string def, drop;
-};
-void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 
 class SmallKindTextTest : public ::testing::TestWithParam<TextCase> {};
 
-TEST_P(SmallKindTextTest, DefAndDrop) {
-    const TextCase& c = GetParam();
-    TObjs o;
-    o.SetDatabaseType(c.db);
-    TDbObj* obj = c.make(o);
-    ASSERT_NE(obj, nullptr);
-    EXPECT_EQ(obj->Def(), c.def) << AsLiteral(obj->Def());
-    EXPECT_EQ(obj->DropDef(), c.drop) << AsLiteral(obj->DropDef());
-}
+TEST_P(SmallKindTextTest, DefAndDrop) { testing::ExpectTexts(GetParam()); }
 
 // SQL Server names are folded to upper case by the set (identifiers not case-sensitive).
 const TextCase kTexts[] = {

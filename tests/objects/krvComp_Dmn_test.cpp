@@ -15,6 +15,8 @@
 namespace dbtwin {
 namespace {
 
+using testing::TextCase;
+
 using testing::AddDomain;
 using testing::AddDomainColumn;
 using testing::AddTable;
@@ -26,30 +28,18 @@ using testing::Compare;
 // ---------------------------------------------------------------------------
 // Texts per kind
 
-struct TextCase {
-    const char* name;
-    TDatabaseType db;
-    std::function<TDbObj*(TCustomObjs&)> make;
-    std::string def, drop;
-};
-void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 
 class DomainTextTest : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(DomainTextTest, DefAndDrop) {
-    const TextCase& c = GetParam();
-    TObjs o;
-    o.SetDatabaseType(c.db);
-    o.fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
-    o.fIBServerOptions.SetDBCharSet("UTF8");
-    TIBCompareOptions charSets;
-    charSets.SetFldCharsetCompare(true);
-    o.fIBServerOptions.SetIBCompareOptions(charSets);
-    o.fMSSQLServerOptions.SetSQLServerVersion(st_MSSQL2017);
-    TDbObj* d = c.make(o);
-    ASSERT_NE(d, nullptr);
-    EXPECT_EQ(d->Def(), c.def) << AsLiteral(d->Def());
-    EXPECT_EQ(d->DropDef(), c.drop) << AsLiteral(d->DropDef());
+    testing::ExpectTexts(GetParam(), [](TObjs& o) {
+        o.fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
+        o.fIBServerOptions.SetDBCharSet("UTF8");
+        TIBCompareOptions charSets;
+        charSets.SetFldCharsetCompare(true);
+        o.fIBServerOptions.SetIBCompareOptions(charSets);
+        o.fMSSQLServerOptions.SetSQLServerVersion(st_MSSQL2017);
+    });
 }
 
 const TextCase kTextCases[] = {

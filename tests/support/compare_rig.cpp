@@ -48,6 +48,16 @@ void ExpectScriptCase(const ScriptCase& tc, const std::function<void(Compare&)>&
     EXPECT_GOLDEN(c.RunTwice(), tc.fixture);
 }
 
+void ExpectTexts(const TextCase& tc, const std::function<void(TObjs&)>& prepare) {
+    TObjs o;
+    o.SetDatabaseType(tc.db);
+    if (prepare) prepare(o);
+    TDbObj* x = tc.make(o);
+    ASSERT_NE(x, nullptr) << tc.name;
+    EXPECT_EQ(x->Def(), tc.def) << AsLiteral(x->Def());
+    EXPECT_EQ(x->DropDef(), tc.drop) << AsLiteral(x->DropDef());
+}
+
 void TargetFirebird30(Compare& c) { c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30); }
 
 std::string AsLiteral(const std::string& s) {

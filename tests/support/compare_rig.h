@@ -11,6 +11,7 @@
 
 #include "compare/krvKeldar.h"
 #include "exec/krvSQL_Exec.h"
+#include "objects/krvCompObj.h"
 #include "objects/krvDBStructure.h"
 #include "support/builders.h"
 #include "support/golden.h"
@@ -54,6 +55,20 @@ inline void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
 // checks the whole script against its fixture, and compares again: the same sets must give
 // the same script.
 void ExpectScriptCase(const ScriptCase& tc, const std::function<void(Compare&)>& prepare = nullptr);
+
+// One object's create and drop texts: how to make the object in a set of a kind, and its
+// expected texts.
+struct TextCase {
+    const char* name;
+    TDatabaseType db;
+    std::function<TDbObj*(TCustomObjs&)> make;
+    std::string def, drop;
+};
+inline void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
+
+// Makes the case's object in a fresh export set of its kind (first prepared by prepare) and
+// checks its Def and DropDef.
+void ExpectTexts(const TextCase& tc, const std::function<void(TObjs&)>& prepare = nullptr);
 
 // A preparation of ExpectScriptCase: the target is a Firebird 3 server.
 void TargetFirebird30(Compare& c);
