@@ -31,6 +31,10 @@ constexpr std::array<TDialectTraits, EnumCount<TDatabaseType>> kTraits = [] {
     t[dbMySQL].RoutineTerm = "//";
     t[dbMySQL].BlockOpen = "DELIMITER //";
     t[dbMySQL].BlockClose = "DELIMITER ;";
+    t[dbPostgreSQL].Schemas = {ssStatements, saWhenSet, "", true, true, false};
+    t[dbMSSQL].Schemas = {ssStatements, saWhenNotItsName, "", false, false, true};
+    t[dbDB2].Schemas = {ssStatements, saNever, " RESTRICT", false, false, false};
+    t[dbOracle].Schemas = {ssUser, saNever, "", false, false, false};
     return t;
 }();
 

@@ -12,6 +12,34 @@
 
 namespace dbtwin {
 
+// How a database kind makes and removes a schema.
+enum TSchemaStatements : std::uint8_t {
+    ssNone,       // no schema objects: schemas are not scripted
+    ssUser,       // a schema is a user (Oracle): a script neither creates nor drops one
+    ssStatements  // CREATE SCHEMA and DROP SCHEMA
+};
+
+// When CREATE SCHEMA names the schema's owner.
+enum TSchemaAuthorization : std::uint8_t {
+    saNever,
+    saWhenSet,         // whenever an owner is known (PostgreSQL)
+    saWhenNotItsName   // when the owner differs from the schema's name (SQL Server)
+};
+
+// The schema facts of a kind.
+struct TSchemaRules {
+    TSchemaStatements Statements = ssNone;
+    TSchemaAuthorization Authorization = saNever;
+    // Appended to DROP SCHEMA: DB2 requires RESTRICT (which is what the others do anyway).
+    const char* DropClause = "";
+    // ALTER SCHEMA ... OWNER TO changes an owner in place (PostgreSQL).
+    bool AltersOwner = false;
+    // The schema named as the kind's default owner is the server's own ("public").
+    bool ProvidesDefaultSchema = false;
+    // A schema whose system name is its name is the server's own (SQL Server: dbo, sys, ...).
+    bool SysNameMarksProvided = false;
+};
+
 // What qualifies a name in a statement of the kind.
 enum TNameQualifier : std::uint8_t {
     nqNone,     // names stand alone
@@ -47,6 +75,7 @@ struct TDialectTraits {
     // triggers and packages and back after it; empty where no switch is needed.
     const char* BlockOpen = "";
     const char* BlockClose = "";
+    TSchemaRules Schemas = {};
 
     // "quoted qualifier.quoted name", or the quoted name alone without a qualifier.
     template <typename Quote>

@@ -136,6 +136,14 @@ bool TCustomExtract::AcceptObj(const std::string& aName, TDbObject aObjType) {
     return accept;
 }
 
+bool TCustomExtract::ReadsEveryObject() const {
+    // The categories that name objects of a database (not roles, grants or descriptions).
+    static const TCmpObjSetType kObjects{coDomain,     coFunction,   coGenerator, coException, coTable, coView,
+                                         coProcedure,  coTrigger,    coIndex,     coPrimaryKey, coForeignKey,
+                                         coUnique,     coCheck,      coRule,      coDefault,   coCtrDefault, coPackage};
+    return fIncludeObjsNames.empty() && fExcludeObjsNames.empty() && (kObjects * fExtractObjects) == kObjects;
+}
+
 bool TCustomExtract::AddObj(TDbObj* aObj) {
     if (!aObj) return false;
     TCustomObjs* objs = fDBStructure ? fDBStructure->GetObjs() : nullptr;

@@ -60,6 +60,7 @@ public:
     bool AcceptObj(const std::string& aName, TDbObject aObjType) override;
     // Files the object in the structure's set when accepted; frees it otherwise.
     bool AddObj(TDbObj* aObj) override;
+    bool ReadsEveryObject() const override;
     // The accept decision for an object, by its class.
     bool Accept_Obj(TDbObj* aObj);
     void ObjsAccept_Obj(TObject* /*Sender*/, TDbObj* aObj, bool& Accept) { Accept = Accept_Obj(aObj); }

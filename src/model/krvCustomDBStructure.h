@@ -34,6 +34,9 @@ public:
     virtual bool LogNextLineFrom(TObject* aSender, const std::string& aText) = 0;
     virtual void DoProgressUpdate(int Value, int MaxValue) = 0;
     virtual void SetShowFullLog(bool aValue) = 0;
+    // Whether the set holds every object of the database of the kinds it models: no name
+    // masks left objects out and every kind of object was read.
+    virtual bool ReadsEveryObject() const { return true; }
 };
 
 class TCustomDBStructure : public TComponent {

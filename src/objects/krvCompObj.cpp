@@ -269,9 +269,7 @@ void TObjs::ExtractObj(TDbObj* aObj, const std::string& aDef, bool aCheckSetting
 
 void TObjs::ExtractSch() {
     for (TSchData* s : Sch) {
-        const bool builtIn = (fDatabaseType == dbPostgreSQL && s->fObjName == "public") ||
-                             (fDatabaseType == dbMSSQL && !s->Extra().SysName.empty() && s->fObjName == s->Extra().SysName);
-        if (builtIn) {
+        if (s->ServerProvided()) {
             DoSaveObj(s);
             ExtractDescription(s, MetaData);
             continue;
@@ -493,9 +491,6 @@ void TObjs::ExtractDescription(TDbObj* aObj, std::vector<std::string>& aScript) 
     if (fDatabaseType == dbPostgreSQL && !aObj->Extra().OwnUser.empty()) {
         std::string word, params;
         switch (aObj->ListKind()) {
-            case olSch:
-                if (aObj->fObjName != "public") word = "ALTER SCHEMA";
-                break;
             case olTbl: word = "ALTER TABLE"; break;
             case olDmn: word = "ALTER DOMAIN"; break;
             case olPrc:
@@ -505,8 +500,9 @@ void TObjs::ExtractDescription(TDbObj* aObj, std::vector<std::string>& aScript) 
             case olViw: word = "ALTER VIEW"; break;
             default: break;
         }
-        // Operators and operator classes need their operand list and access method, which
-        // they do not carry yet: no owner statement for them.
+        // A schema's CREATE names its owner. Operators and operator classes need their
+        // operand list and access method, which they do not carry yet: no owner statement
+        // for them.
         if (!word.empty()) {
             // The role is an identifier: quoted like every other name.
             aScript.push_back(word + " " + aObj->GetObjFullName() + params + " OWNER TO " +

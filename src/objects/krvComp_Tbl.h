@@ -1,6 +1,9 @@
 // Tables, schemas and publications.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "model/krvClasses.h"
 #include "objects/krvCompColumn.h"
 
@@ -82,18 +85,70 @@ public:
     void CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) override;
 };
 
+// A schema of the kinds that have schemas as objects (PostgreSQL, SQL Server, DB2; on
+// Oracle a schema is a user).
 class TSchData : public TDbObj {
 public:
     explicit TSchData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboSchema; }
     const char* ClassName() const override { return "TSchData"; }
     TObjListKind ListKind() const override { return olSch; }
+
+    // The schema's owner is the object's owner user, where parsers and the export also find it.
+    const std::string& GetOwnName() const { return Extra().OwnUser; }
+    void SetOwnName(const std::string& aName) { EditExtra().OwnUser = aName; }
+
+    // CREATE SCHEMA, with the owner where the kind names it, and DROP SCHEMA (never taking
+    // objects with it); empty where a script does not create or drop schemas.
+    std::string Def() const override;
+    std::string DropDef() const override;
+    // A schema the server provides and keeps: never created, dropped or described.
+    bool ServerProvided() const;
+    void AddCreateDescriptions() override;
 };
 
+class TPblData;
+
+// One article of a publication: a table, optionally limited to some of its columns and to
+// the rows of a condition, and the expression that routes its rows to subscribers.
+class TPblArtData : public TObject {
+public:
+    explicit TPblArtData(TPblData* aOwner) : fOwner(aOwner) {}
+
+    std::vector<std::string> fFlds;  // column names; empty: every column
+    TPblData* fOwner;
+    std::string TblName;
+    std::string OwnUser;  // owner of the table
+    std::string WhereClause;
+    std::string SubscribeBy;
+
+    // "    TABLE owner.table(columns) WHERE ... SUBSCRIBE BY ...".
+    std::string Def() const;
+    // The article as ALTER PUBLICATION names it: "owner.table(columns) WHERE ... SUBSCRIBE BY ...".
+    std::string Description() const;
+    // The table as ALTER PUBLICATION ... DROP TABLE names it.
+    std::string TableName() const;
+};
+
+// A SQL Anywhere publication.
 class TPblData : public TDbObj {
 public:
     explicit TPblData(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboPublication; }
     const char* ClassName() const override { return "TPblData"; }
     TObjListKind ListKind() const override { return olPbl; }
+
+    // Articles filed under owner + "." + table; owned.
+    TKeyedList<TPblArtData> fArticles{true, false, true};
+
+    // Creates an article of the publication and files it; an article of a table already
+    // listed is refused (nullptr).
+    TPblArtData* AddArticle(const std::string& aOwnUser, const std::string& aTblName);
+    std::string Def() const override;
+    std::string DropDef() const override;
+    // The statements that turn aOld (the target's publication) into this one, article by
+    // article: ADD, MODIFY and DROP TABLE.
+    std::vector<std::string> AlterDefs(const TPblData& aOld) const;
+    // The tables and columns the publication uses are created first.
+    void DoBeforeCreate() override;
 };
 
 class TKeldar;
@@ -105,6 +160,16 @@ void GenScriptTblFldCreate(TKeldar& Keldar);
 void GenScriptTablAlter(TKeldar& Keldar);
 void GenScriptTablDrop(TKeldar& Keldar);
 void GenScriptTblFldPosition(TKeldar& Keldar);
+
+// Schemas: created early, described and given their owner, and dropped near the end when
+// nothing is left in them.
+void GenScriptSchCreate(TKeldar& Keldar);
+void GenScriptSchAlter(TKeldar& Keldar);
+void GenScriptSchDrop(TKeldar& Keldar);
+// Publications: dropped, altered article by article, created.
+void GenScriptPblDrop(TKeldar& Keldar);
+void GenScriptPblAlter(TKeldar& Keldar);
+void GenScriptPblCreate(TKeldar& Keldar);
 
 // Column alteration: every column found on both sides whose text differs is changed by the
 // routine of the target's database kind; what a server cannot change becomes a comment line
