@@ -1,5 +1,6 @@
 #include "compare/krvKeldar.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "core/krvDialect.h"
@@ -29,20 +30,17 @@ namespace dbtwin {
 // ---------------------------------------------------------------------------
 // Phase order
 
-namespace {
-
-void RunHeader(TKeldar& k) { k.MakeScriptHeader(); }
-void RunDBCharSet(TKeldar& k) { k.GenScriptDBCharSet(); }
+void RunMakeScriptHeader(TKeldar& k) { k.MakeScriptHeader(); }
+void RunGenScriptDBCharSet(TKeldar& k) { k.GenScriptDBCharSet(); }
 void RunCtrCreateAllButDefault(TKeldar& k) {
     GenScriptCtrCreate(k, TConstraintTypeSet{ctPKey, ctUnique, ctFKey, ctCheck, ctKey, ctNotNull, ctReferences});
 }
 void RunCtrCreateDefault(TKeldar& k) { GenScriptCtrCreate(k, TConstraintTypeSet{ctDefault}); }
 
-// Generators that take the two sets, the statement list and the compared categories.
-template <void (*Gen)(TCustomObjs*, TCustomObjs*, TCustomSQLExec*, TCmpObjSetType)>
-void RunOnSets(TKeldar& k) {
-    Gen(k.GetMObjs(), k.GetTObjs(), k.GetSQLExec(), k.GetCompareObjects());
-}
+namespace {
+
+// A step whose generator does not exist yet, and the kind list it would write.
+TKeldarStep Pending(const char* aName, TObjListKind aKind) { return {aName, nullptr, {}, {}, aKind}; }
 
 const TCmpObjSetType kAlways;
 const TCmpObjSetType kConstraints{coPrimaryKey, coForeignKey, coUnique, coCheck};
@@ -56,13 +54,13 @@ TKeldarPhase P(int n, TCmpObjSetType gate, TDatabaseSetType only, std::vector<TK
 
 }  // namespace
 
-// Each step names the generator of its object kind; a null Run is a generator that its
-// object kind does not provide yet.
+// Each step names the generator it runs (a test checks Run against the name); a null Run is
+// a generator that its object kind does not provide yet.
 const std::vector<TKeldarPhase>& KeldarPhases() {
     static const std::vector<TKeldarPhase> phases = {
         P(1, kAlways, kAnyKind, {{"CompareTables", CompareTables}}),
-        P(2, kAlways, kAnyKind, {{"MakeScriptHeader", RunHeader}}),
-        P(3, kAlways, kAnyKind, {{"GenScriptDBCharSet", RunDBCharSet}}),
+        P(2, kAlways, kAnyKind, {{"MakeScriptHeader", RunMakeScriptHeader}}),
+        P(3, kAlways, kAnyKind, {{"GenScriptDBCharSet", RunGenScriptDBCharSet}}),
         P(4, kAlways, kAnyKind, {{"GenScriptCltCreate", GenScriptCltCreate}, {"GenScriptCltAlter", GenScriptCltAlter}}),
         P(5, kAlways, kAnyKind, {{"GenScriptSchCreate", GenScriptSchCreate}, {"GenScriptSchAlter", GenScriptSchAlter}}),
         P(6, kAlways, {dbPostgreSQL},
@@ -118,7 +116,7 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(43, {coTable}, kAnyKind, {{"GenScriptTblFldPosition", GenScriptTblFldPosition}}),
         P(44, {coTable}, kAnyKind,
           {{"GenScriptPblDrop", GenScriptPblDrop}, {"GenScriptPblAlter", GenScriptPblAlter}, {"GenScriptPblCreate", GenScriptPblCreate}}),
-        P(45, {coRole}, kAnyKind, {{"GenScriptRoleCreate", nullptr}, {"GenScriptRoleAlter", nullptr}}),
+        P(45, {coRole}, kAnyKind, {Pending("GenScriptRoleCreate", olRol), Pending("GenScriptRoleAlter", olRol)}),
         P(46, kAlways, {dbPostgreSQL},
           {{"GenScriptOpcDrop", GenScriptOpcDrop}, {"GenScriptOprDrop", GenScriptOprDrop}, {"GenScriptCnvDrop", GenScriptCnvDrop},
            {"GenScriptRulAlter", GenScriptRulAlter}, {"GenScriptRulDrop", GenScriptRulDrop}}),
@@ -126,8 +124,8 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
           {{"GenScriptEvtCreate", GenScriptEvtCreate}, {"GenScriptEvtAlter", GenScriptEvtAlter},
            {"GenScriptEvtDrop", GenScriptEvtDrop}, {"GenScriptSchDrop", GenScriptSchDrop}, {"GenScriptCltDrop", GenScriptCltDrop}}),
         P(48, {coGrant, coRoleGrant, coUserGrant}, kAnyKind,
-          {{"GenScriptGntDrop", nullptr}, {"GenScriptGntCreate", nullptr}}),
-        P(49, {coRole}, kAnyKind, {{"GenScriptRoleDrop", nullptr}}),
+          {Pending("GenScriptGntDrop", olGnt), Pending("GenScriptGntCreate", olGnt)}),
+        P(49, {coRole}, kAnyKind, {Pending("GenScriptRoleDrop", olRol)}),
     };
     return phases;
 }
@@ -538,10 +536,36 @@ void TKeldar::CompareDatabases() {
         TCustomObjs* m;
         ~GenTargetReset() { m->fGenTargetDef = false; }
     } reset{m};
-    for (const TKeldarPhase& phase : KeldarPhases()) {
+    RunPhases();
+    if (OnAfterCompare) OnAfterCompare(this);
+}
+
+const std::vector<TKeldarPhase>& TKeldar::Phases() const { return KeldarPhases(); }
+
+void TKeldar::RunPhases() {
+    TCustomObjs* m = GetMObjs();
+    TCustomObjs* t = GetTObjs();
+    std::vector<TObjListKind> warned;
+    // A kind without its generator is not left out in silence when the sets hold its objects.
+    auto warnPending = [&](const TKeldarStep& step) {
+        const TKindList* row = TCustomObjs::KindListOf(step.Kind);
+        if (!row || std::find(warned.begin(), warned.end(), step.Kind) != warned.end()) return;
+        bool held = false;
+        for (TCustomObjs* o : {m, t})
+            row->ForEach(*o, [&held](TDbObj* x) { held = held || !x->CompExclude; });
+        if (!held) return;
+        warned.push_back(step.Kind);
+        AddWarning(std::string("Objects of kind ") + (*row->Word ? row->Word : row->Name) +
+                   " are not compared: this build has no " + step.Name);
+    };
+    for (const TKeldarPhase& phase : Phases()) {
         if (!PhaseRuns(phase, fCompareObjects, t->GetDatabaseType())) continue;
         for (const TKeldarStep& step : phase.Steps) {
-            if (!step.Run || !StepRuns(step, fCompareObjects, t->GetDatabaseType())) continue;
+            if (!StepRuns(step, fCompareObjects, t->GetDatabaseType())) continue;
+            if (!step.Run) {
+                warnPending(step);
+                continue;
+            }
             if (!phase.ReportErrors) {
                 step.Run(*this);
                 continue;
@@ -553,7 +577,6 @@ void TKeldar::CompareDatabases() {
             }
         }
     }
-    if (OnAfterCompare) OnAfterCompare(this);
 }
 
 void TCustomKeldar::AddWarning(const std::string& aText, TStatement* aStatement, bool aComment) {

@@ -23,15 +23,20 @@ class TStatement;
 class TCustomKeldar;
 class TKeldar;
 
+// The kind lists of an object set (model/krvClasses.h).
+enum TObjListKind : std::uint8_t;
+
 // One generator of the phase order. Run is null for object kinds whose generators do not
-// exist yet; the run skips such steps. A step may carry a gate of its own, checked after
-// its phase's: the categories that open it (any of them; empty = always) and the target
-// kinds it is limited to (empty = every kind).
+// exist yet: the run writes no statements for them, and warns when the sets hold objects of
+// the step's kind list (Kind). A step may carry a gate of its own, checked after its
+// phase's: the categories that open it (any of them; empty = always) and the target kinds it
+// is limited to (empty = every kind).
 struct TKeldarStep {
     const char* Name;
     void (*Run)(TKeldar& Keldar);
     TCmpObjSetType AnyOf = {};
     TDatabaseSetType OnlyFor = {};
+    TObjListKind Kind = {};  // the kind list a step without Run would write (olNone: none)
 };
 
 // One phase of the run: the categories that open its gate (any of them; empty = always),
@@ -172,9 +177,28 @@ public:
     void AssignDiffs();
     TMsgManager& GetMsgMngr() { return fMsgMngr; }
 
+protected:
+    // The phase order the comparison runs (KeldarPhases).
+    virtual const std::vector<TKeldarPhase>& Phases() const;
+
 private:
+    // Runs the phases that open for the compared categories and the target's kind; a step
+    // without a generator warns once per kind list that the sets hold objects of.
+    void RunPhases();
     bool ExtractOne(TCustomDBStructure* aStructure, TCustomExtract* aExtractor, bool aTarget);
     TMsgManager fMsgMngr;
 };
+
+// Adapters through which the phase table runs generators that are not plain functions of
+// the comparer; declared here so that each step's Run can be checked against its name.
+void RunMakeScriptHeader(TKeldar& Keldar);
+void RunGenScriptDBCharSet(TKeldar& Keldar);
+void RunCtrCreateAllButDefault(TKeldar& Keldar);
+void RunCtrCreateDefault(TKeldar& Keldar);
+// Generators that take the two sets, the statement list and the compared categories.
+template <void (*Gen)(TCustomObjs*, TCustomObjs*, TCustomSQLExec*, TCmpObjSetType)>
+void RunOnSets(TKeldar& k) {
+    Gen(k.GetMObjs(), k.GetTObjs(), k.GetSQLExec(), k.GetCompareObjects());
+}
 
 }  // namespace dbtwin

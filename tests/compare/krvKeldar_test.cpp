@@ -3,12 +3,27 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "exec/krvSQL_Exec.h"
 #include "extract/krvCustomExtract.h"
+#include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Def.h"
+#include "objects/krvComp_Dmn.h"
+#include "objects/krvComp_Exc.h"
+#include "objects/krvComp_Fnc.h"
+#include "objects/krvComp_Gnr.h"
+#include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Opr.h"
+#include "objects/krvComp_Pkg.h"
+#include "objects/krvComp_Prc.h"
+#include "objects/krvComp_Rol.h"
+#include "objects/krvComp_Rul.h"
 #include "objects/krvComp_Tbl.h"
+#include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Viw.h"
 #include "objects/krvDBStructure.h"
 #include "support/compare_rig.h"
@@ -280,6 +295,159 @@ TEST(KeldarTest, StepGates) {
             }
     EXPECT_EQ(pkg, (std::vector<std::pair<int, std::string>>{
                        {33, "GenScriptPkgAlter"}, {33, "GenScriptPkgCreate"}, {42, "GenScriptPkgDrop"}}));
+}
+
+// Every step runs the generator its name says. The table below is kept apart from the phase
+// table on purpose: a row wired to another generator (or to the adapter of another) fails here.
+TEST(KeldarTest, EveryStepRunsTheGeneratorItNames) {
+    using Run = void (*)(TKeldar&);
+    const std::map<std::string, Run> generators = {
+        {"CompareTables", CompareTables},
+        {"MakeScriptHeader", RunMakeScriptHeader},
+        {"GenScriptDBCharSet", RunGenScriptDBCharSet},
+        {"GenScriptCltCreate", GenScriptCltCreate},
+        {"GenScriptCltAlter", GenScriptCltAlter},
+        {"GenScriptCltDrop", GenScriptCltDrop},
+        {"GenScriptSchCreate", GenScriptSchCreate},
+        {"GenScriptSchAlter", GenScriptSchAlter},
+        {"GenScriptSchDrop", GenScriptSchDrop},
+        {"GenScriptCnvCreate", GenScriptCnvCreate},
+        {"GenScriptCnvAlter", GenScriptCnvAlter},
+        {"GenScriptCnvDrop", GenScriptCnvDrop},
+        {"GenScriptOprCreate", GenScriptOprCreate},
+        {"GenScriptOprAlter", GenScriptOprAlter},
+        {"GenScriptOprDrop", GenScriptOprDrop},
+        {"GenScriptOpcCreate", GenScriptOpcCreate},
+        {"GenScriptOpcAlter", GenScriptOpcAlter},
+        {"GenScriptOpcDrop", GenScriptOpcDrop},
+        {"GenScriptRulCreate", GenScriptRulCreate},
+        {"GenScriptRulAlter", GenScriptRulAlter},
+        {"GenScriptRulDrop", GenScriptRulDrop},
+        {"GenScriptDefCreate", GenScriptDefCreate},
+        {"GenScriptDefAlter", GenScriptDefAlter},
+        {"GenScriptDefDrop", GenScriptDefDrop},
+        {"GenScriptCtrDrop", GenScriptCtrDrop},
+        {"GenScriptCtrCreate (all but ctDefault)", RunCtrCreateAllButDefault},
+        {"GenScriptCtrCreate (ctDefault)", RunCtrCreateDefault},
+        {"GenScriptDmnCreate", GenScriptDmnCreate},
+        {"GenScriptDmnAlter", GenScriptDmnAlter},
+        {"GenScriptDmnDrop", GenScriptDmnDrop},
+        {"GenScriptUdfCreate", RunOnSets<GenScriptUdfCreate>},
+        {"GenScriptUdfAlter", GenScriptUdfAlter},
+        {"GenScriptUdfDrop", RunOnSets<GenScriptUdfDrop>},
+        {"GenScriptDropTrgEmpty", RunOnSets<GenScriptDropTrgEmpty>},
+        {"GenScriptTrigDrop", RunOnSets<GenScriptTrigDrop>},
+        {"GenScriptTrigCreate", RunOnSets<GenScriptTrigCreate>},
+        {"GenScriptTrigAlter", GenScriptTrigAlter},
+        {"GenScriptProcDrop", GenScriptProcDrop},
+        {"GenScriptProcCreate", GenScriptProcCreate},
+        {"GenScriptProcAlter", GenScriptProcAlter},
+        {"GenScriptIdxDrop", GenScriptIdxDrop},
+        {"GenScriptIdxCreate", GenScriptIdxCreate},
+        {"GenScriptIdxAlter", GenScriptIdxAlter},
+        {"GenScriptViewDrop", RunOnSets<GenScriptViewDrop>},
+        {"GenScriptViewCreate", GenScriptViewCreate},
+        {"GenScriptViewAlter", RunOnSets<GenScriptViewAlter>},
+        {"GenScriptExptDrop", RunOnSets<GenScriptExptDrop>},
+        {"GenScriptExptCreate", RunOnSets<GenScriptExptCreate>},
+        {"GenScriptExptAlter", RunOnSets<GenScriptExptAlter>},
+        {"GenScriptTablCreate", GenScriptTablCreate},
+        {"GenScriptTblFldCreate", GenScriptTblFldCreate},
+        {"GenScriptTablAlter", GenScriptTablAlter},
+        {"GenScriptTablDrop", GenScriptTablDrop},
+        {"GenScriptTblFldPosition", GenScriptTblFldPosition},
+        {"GenScriptGenrCreate", GenScriptGenrCreate},
+        {"GenScriptGenrAlter", GenScriptGenrAlter},
+        {"GenScriptGenrDrop", GenScriptGenrDrop},
+        {"GenScriptPkgCreate", GenScriptPkgCreate},
+        {"GenScriptPkgAlter", GenScriptPkgAlter},
+        {"GenScriptPkgDrop", GenScriptPkgDrop},
+        {"GenScriptPblDrop", GenScriptPblDrop},
+        {"GenScriptPblAlter", GenScriptPblAlter},
+        {"GenScriptPblCreate", GenScriptPblCreate},
+        {"GenScriptEvtCreate", GenScriptEvtCreate},
+        {"GenScriptEvtAlter", GenScriptEvtAlter},
+        {"GenScriptEvtDrop", GenScriptEvtDrop},
+    };
+    // Roles and grants (GenScriptRoleCreate, GenScriptRoleAlter in phase 45, GenScriptGntDrop,
+    // GenScriptGntCreate in 48, GenScriptRoleDrop in 49) are written on their own branch:
+    // until it is merged these steps alone may be null. At the merge their generators join
+    // the table above and this tolerance goes.
+    const std::set<int> pendingPhases{45, 48, 49};
+    for (const auto& p : KeldarPhases())
+        for (const auto& s : p.Steps) {
+            if (!s.Run) {
+                EXPECT_TRUE(pendingPhases.count(p.Number)) << "phase " << p.Number << ": " << s.Name << " has no generator";
+                continue;
+            }
+            const auto it = generators.find(s.Name);
+            if (it == generators.end()) {
+                ADD_FAILURE() << "phase " << p.Number << ": no generator is known by the name " << s.Name;
+                continue;
+            }
+            EXPECT_TRUE(s.Run == it->second) << "phase " << p.Number << ": " << s.Name << " runs another generator";
+        }
+}
+
+// A comparer whose phase order holds steps without a generator, as a kind's steps are until
+// its unit is written.
+class PendingStepsKeldar : public TKeldar {
+protected:
+    const std::vector<TKeldarPhase>& Phases() const override {
+        static const std::vector<TKeldarPhase> phases = {
+            {1, {}, {}, {{"MakeScriptHeader", RunMakeScriptHeader}}},
+            {2, {coRole}, {}, {{"GenScriptRoleCreate", nullptr, {}, {}, olRol}, {"GenScriptRoleDrop", nullptr, {}, {}, olRol}}},
+            {3, {}, {}, {{"GenScriptGntCreate", nullptr, {coGrant}, {}, olGnt}}},
+        };
+        return phases;
+    }
+};
+
+// Objects of a kind whose generator is missing are named in a warning (once per kind, also as
+// a comment of the script) instead of being left out in silence; a kind that is not compared,
+// or that the sets do not hold, gives none.
+TEST(KeldarTest, StepWithoutGeneratorWarnsWhenTheSetsHoldItsKind) {
+    struct Case {
+        const char* name;
+        TCmpObjSetType compare;
+        bool masterRole, targetRole, grant;
+        Lines warnings;
+    };
+    const std::string roleWarning = "Objects of kind role are not compared: this build has no GenScriptRoleCreate";
+    const std::string grantWarning = "Objects of kind grant are not compared: this build has no GenScriptGntCreate";
+    const Case cases[] = {
+        {"TargetRole", TCmpObjSetType::All(), false, true, false, {roleWarning}},
+        {"MasterRoleAndGrant", TCmpObjSetType::All(), true, false, true, {roleWarning, grantWarning}},
+        {"RolesNotCompared", {coTable, coGrant}, true, true, true, {grantWarning}},
+        {"NothingHeld", TCmpObjSetType::All(), false, false, false, {}},
+    };
+    for (const Case& c : cases) {
+        TDBStructure master, target;
+        master.SetDatabaseType(dbPostgreSQL);
+        target.SetDatabaseType(dbPostgreSQL);
+        PendingStepsKeldar keldar;
+        keldar.SetDBStructureMaster(&master);
+        keldar.SetDBStructureTarget(&target);
+        TSQLExec exec;
+        keldar.SetSQLExec(&exec);
+        keldar.SetCompareObjects(c.compare);
+        auto role = [](TCustomObjs& o) {
+            auto* r = new TRolData(&o);
+            r->SetObjName("reader");
+            testing::FileObj(o, r);
+        };
+        if (c.masterRole) role(*master.GetObjs());
+        if (c.targetRole) role(*target.GetObjs());
+        if (c.grant) {
+            auto* g = new TGntData(master.GetObjs());
+            g->SetObjName("GRANT SELECT ON t TO reader");
+            testing::FileObj(*master.GetObjs(), g);
+        }
+        keldar.CompareDatabases();
+        EXPECT_EQ(keldar.GetWrnScript(), c.warnings) << c.name;
+        const std::string script = exec.GetScriptText();
+        for (const std::string& w : c.warnings) EXPECT_NE(script.find("/* " + w + " */"), std::string::npos) << c.name;
+    }
 }
 
 TEST(KeldarTest, RepeatedComparisonGivesTheSameScript) {
