@@ -99,9 +99,18 @@ struct TObjBuilder {
 
     std::string N(const std::string& aName) const { return StoredName(aName, db); }
 
-    TTblData* Table(const std::string& aName, const std::vector<TCol>& aCols) {
+    // A schema (PostgreSQL).
+    TSchData* Schema(const std::string& aName) {
+        auto* s = new TSchData(&o);
+        s->SetObjName(N(aName));
+        o.AddObj(s);
+        return s;
+    }
+    // A table, in aSchema when given.
+    TTblData* Table(const std::string& aName, const std::vector<TCol>& aCols, const std::string& aSchema = "") {
         auto* t = new TTblData(&o);
         t->SetObjName(N(aName));
+        if (!aSchema.empty()) t->SetSchema(N(aSchema));
         for (const TCol& c : aCols) {
             TFldData* f = t->AddFld(N(c.Name));
             f->OwnObj = t;

@@ -186,10 +186,10 @@ TEST(SchemaGeneratorTest, NonEmptySchemaIsKept) {
         Compare c(dbPostgreSQL);
         AddSchema(c.Target(), "kept");
         tc.fill(c);
+        // The schema is all that differs: the script is its comment alone.
         const std::string script = GeneratedPart(c);
-        EXPECT_EQ(script.find("DROP SCHEMA"), std::string::npos) << tc.name << AsLiteral(script);
+        EXPECT_EQ(script, "/* " + tc.warning + " */") << tc.name << AsLiteral(script);
         EXPECT_EQ(c.keldar.GetWrnScript(), std::vector<std::string>{tc.warning}) << tc.name;
-        EXPECT_NE(script.find("/* " + tc.warning + " */"), std::string::npos) << tc.name << AsLiteral(script);
     }
 }
 
