@@ -149,7 +149,6 @@ TEST(SchemaGeneratorTest, AlterDescribesAndChangesTheOwner) {
               "ALTER SCHEMA s OWNER TO new_owner;\r\n\r\nCOMMENT ON SCHEMA s IS 'new text';\r\n");
     Compare plain(dbPostgreSQL);
     plain.keldar.SetCompareObjects(TCmpObjSetType::All() - TCmpObjSetType{coDescription});
-    plain.Master().SetCompareObjects(plain.keldar.GetCompareObjects());
     fill(plain);
     EXPECT_EQ(GeneratedPart(plain), "ALTER SCHEMA s OWNER TO new_owner;\r\n");
 }
