@@ -118,7 +118,7 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(43, {coTable}, kAnyKind, {{"GenScriptTblFldPosition", GenScriptTblFldPosition}}),
         P(44, {coTable}, kAnyKind,
           {{"GenScriptPblDrop", nullptr}, {"GenScriptPblAlter", nullptr}, {"GenScriptPblCreate", nullptr}}),
-        P(45, {coRole}, kAnyKind, {{"GenScriptRoleCreate", nullptr}, {"GenScriptRoleAlter", nullptr}}),
+        P(45, {coRole}, kAnyKind, {{"GenScriptRoleCreate", GenScriptRoleCreate}, {"GenScriptRoleAlter", GenScriptRoleAlter}}),
         P(46, kAlways, {dbPostgreSQL},
           {{"GenScriptOpcDrop", GenScriptOpcDrop}, {"GenScriptOprDrop", GenScriptOprDrop}, {"GenScriptCnvDrop", GenScriptCnvDrop},
            {"GenScriptRulAlter", GenScriptRulAlter}, {"GenScriptRulDrop", GenScriptRulDrop}}),
@@ -126,8 +126,8 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
           {{"GenScriptEvtCreate", GenScriptEvtCreate}, {"GenScriptEvtAlter", GenScriptEvtAlter},
            {"GenScriptEvtDrop", GenScriptEvtDrop}, {"GenScriptSchDrop", nullptr}, {"GenScriptCltDrop", GenScriptCltDrop}}),
         P(48, {coGrant, coRoleGrant, coUserGrant}, kAnyKind,
-          {{"GenScriptGntDrop", nullptr}, {"GenScriptGntCreate", nullptr}}),
-        P(49, {coRole}, kAnyKind, {{"GenScriptRoleDrop", nullptr}}),
+          {{"GenScriptGntDrop", GenScriptGntDrop}, {"GenScriptGntCreate", GenScriptGntCreate}}),
+        P(49, {coRole}, kAnyKind, {{"GenScriptRoleDrop", GenScriptRoleDrop}}),
     };
     return phases;
 }
