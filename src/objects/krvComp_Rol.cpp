@@ -226,7 +226,7 @@ std::string TGntData::OracleDef(const TQuote& q) const {
     std::string list;
     if (!GntObjName.empty() && Privilege.IsEmpty()) return "GRANT " + q(GntObjName) + " TO " + q(User) + GrantOptionDef();
     if (!GntObjName.empty()) {
-        AddWords(list, Privilege, kOracleObjectWords);
+        AddWords(list, Privilege, kOracleObjectWords, ColumnsWith(q));
         return "GRANT " + list + " ON " + q(GntObjName) + " TO " + q(User) + GrantOptionDef();
     }
     AddWords(list, Privilege, kOracleSystemWords);
@@ -247,12 +247,7 @@ std::string TGntData::MSSQLDef(const TQuote& q) const {
 std::string TGntData::PrivilegesWith(const TQuote& q) const {
     const TDatabaseType db = GetDatabaseType();
     if (IsRoleGrant()) return (db == dbSybaseASE ? "ROLE " : "") + q(GntObjName);
-    std::string cols;
-    if (!Flds.empty()) {
-        cols = " (";
-        for (std::size_t i = 0; i < Flds.size(); ++i) cols += (i ? ", " : "") + q(Flds[i]);
-        cols += ")";
-    }
+    const std::string cols = ColumnsWith(q);
     std::string r;
     const bool tableLike = GntObjType == dboTable || GntObjType == dboView || GntObjType == dboUnknown;
     if (Privilege.Contains(gntAll)) r = "ALL" + cols;
@@ -313,11 +308,15 @@ std::string TGntData::GranteeListDef() const {
     return GranteeWith([this](const std::string& s) { return QuoteIdent(s); });
 }
 
-std::string TGntData::GrantFldsSeq() const {
+std::string TGntData::ColumnsWith(const TQuote& q) const {
     if (Flds.empty()) return std::string();
     std::string r = " (";
-    for (std::size_t i = 0; i < Flds.size(); ++i) r += (i ? ", " : "") + QuoteIdent(Flds[i]);
+    for (std::size_t i = 0; i < Flds.size(); ++i) r += (i ? ", " : "") + q(Flds[i]);
     return r + ")";
+}
+
+std::string TGntData::GrantFldsSeq() const {
+    return ColumnsWith([this](const std::string& s) { return QuoteIdent(s); });
 }
 
 std::string TGntData::DropDef() const {
@@ -399,7 +398,10 @@ TGntData* KeptWithoutOption(const TCustomObjs& M, const TGntData& t, TCmpObjSetT
 
 void WriteRole(TKeldar& k, TRolData* m) {
     const std::string withheld = m->WithheldCreateReason();
-    if (!withheld.empty()) k.AddWarning(withheld);
+    if (!withheld.empty()) {
+        k.GetSQLExec()->AddComment(DialectTraits(m->GetDatabaseType()).SafeComment(withheld));
+        k.AddWarning(withheld, nullptr, false);
+    }
     const std::string text = m->CreateDef();
     if (text.empty()) return;
     m->AddStatement(text, stStatement, m->fObjName, dboRole, odbCreate);

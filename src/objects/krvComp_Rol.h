@@ -89,6 +89,7 @@ private:
     std::string PrivilegesWith(const TQuote& q) const;
     std::string OnObjectWith(const TQuote& q) const;
     std::string GranteeWith(const TQuote& q) const;
+    std::string ColumnsWith(const TQuote& q) const;
     std::string GrantOptionDef() const;
     // The object the privileges are on, when its set holds it.
     const TDbObj* GrantedObject() const;
