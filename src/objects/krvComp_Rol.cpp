@@ -203,7 +203,7 @@ std::string TGntData::GetObjKeyDef() const {
     return DefWith([version](const std::string& s) { return Quote_Ident(s, dbInterBase, version, 1); });
 }
 
-std::string TGntData::Def() const { return DefWith([this](const std::string& s) { return QuoteIdent(s); }); }
+std::string TGntData::Def() const { return DefWith(Quoter()); }
 
 std::string TGntData::GrantOptionDef() const {
     if (Option != 1) return std::string();
@@ -301,11 +301,11 @@ std::string TGntData::GranteeWith(const TQuote& q) const {
 }
 
 std::string TGntData::GrantPrivilegesDef() const {
-    return PrivilegesWith([this](const std::string& s) { return QuoteIdent(s); });
+    return PrivilegesWith(Quoter());
 }
 
 std::string TGntData::GranteeListDef() const {
-    return GranteeWith([this](const std::string& s) { return QuoteIdent(s); });
+    return GranteeWith(Quoter());
 }
 
 std::string TGntData::ColumnsWith(const TQuote& q) const {
@@ -316,12 +316,12 @@ std::string TGntData::ColumnsWith(const TQuote& q) const {
 }
 
 std::string TGntData::GrantFldsSeq() const {
-    return ColumnsWith([this](const std::string& s) { return QuoteIdent(s); });
+    return ColumnsWith(Quoter());
 }
 
 std::string TGntData::DropDef() const {
     const TDatabaseType db = GetDatabaseType();
-    const auto q = [this](const std::string& s) { return QuoteIdent(s); };
+    const auto q = Quoter();
     if (GntObjType == dboUnknown && GntObjName.empty()) {
         std::string list;
         AddWords(list, Privilege, db == dbOracle ? kOracleSystemWords : kStatementWords);
@@ -337,7 +337,7 @@ std::string TGntData::DropDef() const {
 }
 
 std::string TGntData::RevokeOptionDef() const {
-    const auto q = [this](const std::string& s) { return QuoteIdent(s); };
+    const auto q = Quoter();
     const std::string from = " FROM " + GranteeListDef();
     if (IsRoleGrant()) return "REVOKE ADMIN OPTION FOR " + q(GntObjName) + from;
     if (GetDatabaseType() == dbMySQL) return "REVOKE GRANT OPTION ON " + OnObjectWith(q) + from;
