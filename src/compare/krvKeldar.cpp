@@ -39,9 +39,6 @@ void RunCtrCreateDefault(TKeldar& k) { GenScriptCtrCreate(k, TConstraintTypeSet{
 
 namespace {
 
-// A step whose generator does not exist yet, and the kind list it would write.
-TKeldarStep Pending(const char* aName, TObjListKind aKind) { return {aName, nullptr, {}, {}, aKind}; }
-
 const TCmpObjSetType kAlways;
 const TCmpObjSetType kConstraints{coPrimaryKey, coForeignKey, coUnique, coCheck};
 const TDatabaseSetType kAnyKind;
@@ -116,7 +113,7 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
         P(43, {coTable}, kAnyKind, {{"GenScriptTblFldPosition", GenScriptTblFldPosition}}),
         P(44, {coTable}, kAnyKind,
           {{"GenScriptPblDrop", GenScriptPblDrop}, {"GenScriptPblAlter", GenScriptPblAlter}, {"GenScriptPblCreate", GenScriptPblCreate}}),
-        P(45, {coRole}, kAnyKind, {Pending("GenScriptRoleCreate", olRol), Pending("GenScriptRoleAlter", olRol)}),
+        P(45, {coRole}, kAnyKind, {{"GenScriptRoleCreate", GenScriptRoleCreate}, {"GenScriptRoleAlter", GenScriptRoleAlter}}),
         P(46, kAlways, {dbPostgreSQL},
           {{"GenScriptOpcDrop", GenScriptOpcDrop}, {"GenScriptOprDrop", GenScriptOprDrop}, {"GenScriptCnvDrop", GenScriptCnvDrop},
            {"GenScriptRulAlter", GenScriptRulAlter}, {"GenScriptRulDrop", GenScriptRulDrop}}),
@@ -124,8 +121,8 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
           {{"GenScriptEvtCreate", GenScriptEvtCreate}, {"GenScriptEvtAlter", GenScriptEvtAlter},
            {"GenScriptEvtDrop", GenScriptEvtDrop}, {"GenScriptSchDrop", GenScriptSchDrop}, {"GenScriptCltDrop", GenScriptCltDrop}}),
         P(48, {coGrant, coRoleGrant, coUserGrant}, kAnyKind,
-          {Pending("GenScriptGntDrop", olGnt), Pending("GenScriptGntCreate", olGnt)}),
-        P(49, {coRole}, kAnyKind, {Pending("GenScriptRoleDrop", olRol)}),
+          {{"GenScriptGntDrop", GenScriptGntDrop}, {"GenScriptGntCreate", GenScriptGntCreate}}),
+        P(49, {coRole}, kAnyKind, {{"GenScriptRoleDrop", GenScriptRoleDrop}}),
     };
     return phases;
 }

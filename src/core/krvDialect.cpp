@@ -35,6 +35,10 @@ constexpr std::array<TDialectTraits, EnumCount<TDatabaseType>> kTraits = [] {
     t[dbMSSQL].Schemas = {ssStatements, saWhenNotItsName, "", false, false, true};
     t[dbDB2].Schemas = {ssStatements, saNever, " RESTRICT", false, false, false};
     t[dbOracle].Schemas = {ssUser, saNever, "", false, false, false};
+    t[dbInterBase].AllIsTablePrivileges = true;
+    t[dbMSSQL].AllIsTablePrivileges = true;
+    t[dbPostgreSQL].GranteeKindWords = false;
+    t[dbMySQL].GranteeKindWords = false;
     return t;
 }();
 
@@ -72,6 +76,39 @@ std::string TDialectTraits::SafeComment(std::string_view aText) const {
         if (!block && aText[i] == '\n' && i + 1 < aText.size()) body += CommentOpen;
     }
     return Comment(body);
+}
+
+std::string_view TDialectTraits::GrantObjectWord(TDbObject aKind) const {
+    switch (DatabaseType) {
+        case dbInterBase:
+            switch (aKind) {
+                case dboProcedure: return "PROCEDURE ";
+                case dboTrigger: return "TRIGGER ";
+                case dboFunction: return "FUNCTION ";
+                case dboException: return "EXCEPTION ";
+                case dboGenerator: return "SEQUENCE ";
+                case dboPackage: return "PACKAGE ";
+                default: return "";
+            }
+        case dbPostgreSQL:
+            switch (aKind) {
+                case dboProcedure: return "PROCEDURE ";
+                case dboFunction: return "FUNCTION ";
+                case dboGenerator: return "SEQUENCE ";
+                case dboSchema: return "SCHEMA ";
+                case dboDomain: return "DOMAIN ";
+                default: return "";
+            }
+        case dbMySQL:
+            switch (aKind) {
+                case dboProcedure: return "PROCEDURE ";
+                case dboFunction: return "FUNCTION ";
+                default: return "";
+            }
+        case dbMSSQL:
+            return aKind == dboSchema ? "SCHEMA::" : "";
+        default: return "";
+    }
 }
 
 std::string TDialectTraits::ViewCompareText(std::string_view aDef) const {

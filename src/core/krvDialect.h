@@ -76,6 +76,12 @@ struct TDialectTraits {
     const char* BlockOpen = "";
     const char* BlockClose = "";
     TSchemaRules Schemas = {};
+    // GRANT ALL on a table grants exactly its insert, update, delete, select and references
+    // privileges; elsewhere ALL grants more (TRUNCATE, TRIGGER, every privilege of the level).
+    bool AllIsTablePrivileges = false;
+    // Grantees other than users carry their kind word (ROLE R, PROCEDURE P); PostgreSQL and
+    // MariaDB refuse the word and take the bare name.
+    bool GranteeKindWords = true;
 
     // "quoted qualifier.quoted name", or the quoted name alone without a qualifier.
     template <typename Quote>
@@ -127,6 +133,9 @@ struct TDialectTraits {
     // A comment over free text (warnings that quote names and types): a text that would end
     // the comment early is broken up, and each line of a line-comment dialect is marked.
     std::string SafeComment(std::string_view aText) const;
+    // The word before an object's name in GRANT ... ON and REVOKE ... ON ("PROCEDURE "); empty
+    // where the server takes the bare name (tables and views everywhere).
+    std::string_view GrantObjectWord(TDbObject aKind) const;
     // The text of a view's definition as it is compared.
     std::string ViewCompareText(std::string_view aDef) const;
 };

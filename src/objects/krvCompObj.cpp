@@ -351,7 +351,12 @@ void TObjs::ExtractRul() {
     for (TRulData* o : Rul) ExtractObj(o, o->CreateDef(), true, false);
 }
 void TObjs::ExtractRol() {
-    for (TRolData* o : Rol) ExtractObj(o, o->CreateDef(), true, false);
+    for (TRolData* o : Rol) {
+        // A user or login that needs a password is named in a comment, never created.
+        const std::string withheld = o->CompExclude ? std::string() : o->WithheldCreateReason();
+        if (!withheld.empty() && o->CreateDef().empty()) MetaData.push_back(o->GenComment(withheld));
+        ExtractObj(o, o->CreateDef(), true, false);
+    }
 }
 void TObjs::ExtractGnt() {
     for (TGntData* o : Gnt) ExtractObj(o, o->CreateDef(), false, false);

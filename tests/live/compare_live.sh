@@ -45,6 +45,18 @@ log=$work/client.log
 : >"$log"
 a=dbtwin_${scenario}_a_$$ b=dbtwin_${scenario}_b_$$
 cleanup() { :; }
+# scenario_cleanup: the scenario's statements that drop what it made server-wide (roles,
+# users), per database, each on its own (run_on_server <file> runs them; errors ignored).
+run_on_server() { :; }
+scenario_cleanup() {
+  local d
+  for d in "$a" "$b"; do
+    "$probe" "$scenario" "$server" cleanup "$d" >"$work/cleanup.sql" 2>/dev/null || continue
+    while IFS= read -r line; do
+      [[ -n $line ]] && printf '%s\n' "$line" >"$work/cleanup1.sql" && run_on_server "$work/cleanup1.sql"
+    done <"$work/cleanup.sql"
+  done
+}
 # A wedged server is not asked to drop the databases: the test fails at once.
 trap 'live_exit cleanup' EXIT
 step=""  # what the test is doing, for the timeout messages
@@ -90,9 +102,18 @@ case $server in
     }
     query() { pg -d "$1" -At -c "$2"; }
     create() { pg -d "$dbname" -c "CREATE DATABASE $1 ENCODING 'UTF8' TEMPLATE template0" >/dev/null; }
-    cleanup() { for d in "$a" "$b"; do pg -d "$dbname" -c "DROP DATABASE IF EXISTS $d" >/dev/null 2>&1 || true; done; }
-    # \restrict lines carry a random key per dump.
-    dump() { PGPASSWORD=$password limit_script "$step" pg_dump -h "$host" -p "$port" -U "$user" --schema-only --no-owner "$1" | grep -v -e '^--' -e '^$' -e '^\\restrict' -e '^\\unrestrict'; }
+    run_on_server() { pg -d "$dbname" -f "$1" >/dev/null 2>&1 || true; }
+    cleanup() {
+      for d in "$a" "$b"; do pg -d "$dbname" -c "DROP DATABASE IF EXISTS $d" >/dev/null 2>&1 || true; done
+      scenario_cleanup
+    }
+    # \restrict lines carry a random key per dump. An object's ACL lists its grants in the
+    # order they were made: each run of GRANT lines is sorted, everything else keeps its place.
+    sort_grant_runs() {
+      awk '{ if ($0 ~ /^GRANT /) { if (!g) run++; g = 1 } else { run++; g = 0 }; printf "%08d\t%s\n", run, $0 }' |
+        LC_ALL=C sort -s -t $'\t' -k1,1 -k2 | cut -f2-
+    }
+    dump() { PGPASSWORD=$password limit_script "$step" pg_dump -h "$host" -p "$port" -U "$user" --schema-only --no-owner "$1" | grep -v -e '^--' -e '^$' -e '^\\restrict' -e '^\\unrestrict' | sort_grant_runs; }
     ;;
   mysql)
     probe() { "$probe" "$scenario" mysql "$1" "$2"; }
@@ -106,7 +127,11 @@ case $server in
     }
     query() { my -N -B "$1" -e "$2"; }
     create() { my -e "CREATE DATABASE $1 CHARACTER SET utf8mb4"; }
-    cleanup() { for d in "$a" "$b"; do my -e "DROP DATABASE IF EXISTS $d" >/dev/null 2>&1 || true; done; }
+    run_on_server() { my <"$1" >/dev/null 2>&1 || true; }
+    cleanup() {
+      for d in "$a" "$b"; do my -e "DROP DATABASE IF EXISTS $d" >/dev/null 2>&1 || true; done
+      scenario_cleanup
+    }
     dump() { MYSQL_PWD=$password limit_script "$step" mariadb-dump --no-defaults --default-character-set=utf8mb4 -h "$host" -P "$port" -u "$user" --no-data --routines --skip-comments --skip-dump-date "$1"; }
     ;;
 esac
@@ -160,9 +185,10 @@ fi
 if grep -qiE 'error' "$log"; then fail "the client reported errors"; fi
 if [[ -z $expect_error && $leaves_difference != 1 ]]; then
   step="dump of $a"
-  dump "$a" >"$work/changed.dump" || fail "the dump of $a failed"
+  # Names a scenario makes server-wide carry their database's name: one placeholder for both.
+  dump "$a" | sed "s/$a/@database@/g" >"$work/changed.dump" || fail "the dump of $a failed"
   step="dump of $b"
-  dump "$b" >"$work/master.dump" || fail "the dump of $b failed"
+  dump "$b" | sed "s/$b/@database@/g" >"$work/master.dump" || fail "the dump of $b failed"
   grep -qi 'CREATE TABLE' "$work/master.dump" || fail "the dump holds no table (dump tool failed?)"
   if ! diff -u "$work/master.dump" "$work/changed.dump" >"$work/dump.diff"; then
     echo "FAILED: $scenario on $server: the changed target differs from the master:"

@@ -6,6 +6,7 @@
 //        diff    the script that turns the target into the master
 //        master  the master schema (the library's export)
 //        checks  queries on the changed target, one a line, each returning 1
+//        cleanup statements run on the server once the databases are dropped, one a line
 //        same    compares the master with a second copy of itself; prints the script and
 //                exits 1 when it holds more than the header of an empty comparison
 //        options how the test runs the scenario on the server, as key=value lines:
@@ -31,6 +32,10 @@ std::vector<TLiveScenario>& LiveScenarios() {
     static std::vector<TLiveScenario> all;
     return all;
 }
+namespace {
+std::string gDatabase;
+}
+const std::string& LiveDatabase() { return gDatabase; }
 }  // namespace dbtwin::live
 
 namespace {
@@ -100,6 +105,7 @@ int main(int argc, char** argv) {
     const Connection c{a[1] == "firebird" ? dbInterBase : a[1] == "postgres" ? dbPostgreSQL : dbMySQL, a[3],
                        a.size() > 4 ? a[4] : "", a.size() > 5 ? a[5] : ""};
     const std::string& mode = a[2];
+    gDatabase = c.Database;
     auto fill = [&](bool master) { return [&, master](TCustomObjs& o) { s->Fill(o, master, c.Db); }; };
 
     if (mode == "options") {
@@ -131,6 +137,8 @@ int main(int argc, char** argv) {
         PrintLines(s->Rows, c.Db);
     } else if (mode == "checks") {
         PrintLines(s->Checks, c.Db);
+    } else if (mode == "cleanup") {
+        PrintLines(s->Cleanup, c.Db);
     } else if (mode == "same") {
         const auto none = [](TCustomObjs&) {};
         const std::string header = Compare(c, *s, none, none);

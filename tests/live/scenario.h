@@ -58,9 +58,18 @@ struct TLiveScenario {
     bool LeavesDifference = false;
     // The servers the scenario applies to (all when empty); on the others its tests are skipped.
     std::function<bool(TDatabaseType Db)> Servers;
+    // Statements run on the server (outside the test databases) once both databases are
+    // dropped, once per database (LiveDatabase() names it): they drop what the scenario made
+    // server-wide, such as roles and users. Each runs on its own; errors are ignored.
+    std::function<TSqlLines(TDatabaseType Db)> Cleanup;
 };
 
 std::vector<TLiveScenario>& LiveScenarios();
+
+// The database the probe writes for: its name on PostgreSQL and MariaDB, its path on Firebird.
+// Roles and users are server-wide there, and a run has two databases on one server: names a
+// scenario makes server-wide carry it (the dump comparison reads it as one placeholder).
+const std::string& LiveDatabase();
 
 // An unquoted name as the server stores it: Firebird upper-case, the others lower-case.
 inline std::string ServerName(const std::string& aName, TDatabaseType Db) {
