@@ -606,7 +606,8 @@ void TKeldar::MakeScriptHeader() {
             const std::string names = ansi ? "WIN1252" : "UTF8";
             ex->Add("SET NAMES " + names, stSetNames, names);
             if (ib.GetSQLDialect() == 3) ex->Add("SET SQL DIALECT 3", stSqlDialect, "3");
-            const std::string connect = ib.ConnectDatabaseDef(t->fConnectionOptions);
+            // The script is written out: it names the user, never the password.
+            const std::string connect = ib.ConnectDatabaseDef(t->fConnectionOptions, false);
             if (!connect.empty()) ex->Add(connect, stConnect);
             if (!fIBCompareOptions.GetGenerateCOMMIT()) ex->Add("SET AUTODDL ON", stSet);
             break;

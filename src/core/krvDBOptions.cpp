@@ -159,12 +159,12 @@ std::string TIBServerOptions::SQLDialectDef() const {
 }
 
 std::string TIBServerOptions::ConnectDatabaseDef(
-    const TConnectionOptions& aConnectionOptions) const {
+    const TConnectionOptions& aConnectionOptions, bool aWithPassword) const {
     const TConnectionOptions& c = aConnectionOptions;
     if (c.GetDatabaseName().empty()) return {};
     std::string r = "CONNECT " + Q(c.GetDatabaseName());
     if (!c.GetUserName().empty()) r += " USER " + Q(c.GetUserName());
-    if (!c.GetPassword().empty()) r += " PASSWORD " + Q(c.GetPassword());
+    if (aWithPassword && !c.GetPassword().empty()) r += " PASSWORD " + Q(c.GetPassword());
     if (!c.GetRoleName().empty()) r += " ROLE " + Q(c.GetRoleName());
     return r;
 }

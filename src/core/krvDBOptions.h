@@ -300,7 +300,9 @@ public:
     std::string SQLDialectDef() const;
     // "CONNECT 'db' USER 'u' PASSWORD 'p' ROLE 'r'" on one line, each clause only when
     // given; empty without a database name.
-    std::string ConnectDatabaseDef(const TConnectionOptions& aConnectionOptions) const;
+    // Without aWithPassword the statement names no password: a script that is written out
+    // never carries one (the client that runs it supplies its own credentials).
+    std::string ConnectDatabaseDef(const TConnectionOptions& aConnectionOptions, bool aWithPassword = true) const;
     // "CREATE DATABASE 'db'" with user and password, page size and default character set;
     // empty without a database name.
     std::string CreateDatabaseDef(const TConnectionOptions& aConnectionOptions) const;

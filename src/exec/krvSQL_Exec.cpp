@@ -251,7 +251,7 @@ void TSQLExec::AddReConnect() {
         Add("RECONNECT", stReconnect);
         return;
     }
-    std::string connect = fIBServerOptions.ConnectDatabaseDef(fConnectionOptions);
+    std::string connect = fIBServerOptions.ConnectDatabaseDef(fConnectionOptions, false);
     if (!connect.empty()) Add(connect, stConnect);
 }
 

@@ -114,8 +114,9 @@ std::string TDataBaseObj::Def() const {
     const TIBDatabaseOptions& dbo = fIBServerOptions.GetIBDatabaseOptions();
     const std::string& name = fConnectionOptions.GetDatabaseName();
     if (!name.empty()) {
-        r += "CREATE DATABASE " + Quoted(name) + "\r\n" + "USER " + Quoted(fConnectionOptions.GetUserName()) +
-             " PASSWORD " + Quoted(fConnectionOptions.GetPassword());
+        // The user only: a written script never carries the password.
+        r += "CREATE DATABASE " + Quoted(name);
+        if (!fConnectionOptions.GetUserName().empty()) r += "\r\nUSER " + Quoted(fConnectionOptions.GetUserName());
         if (dbo.GetPageSize() != 0) r += "\r\nPAGE_SIZE " + std::to_string(dbo.GetPageSize());
         if (!cs.empty()) r += "  DEFAULT CHARACTER SET " + cs;
         r += ";\r\n";
@@ -532,7 +533,7 @@ void TObjs::ExtractDescription(TDbObj* aObj, std::vector<std::string>& aScript) 
 void TObjs::ExtractScriptHeader(std::vector<std::string>& aScript) {
     const std::string& db = fConnectionOptions.GetDatabaseName();
     const std::string& user = fConnectionOptions.GetUserName();
-    const std::string& password = fConnectionOptions.GetPassword();
+    const std::string& password = fConnectionOptions.GetPassword();  // only tells whether to name a login (Oracle)
     const bool connect = fScriptOptions.GetConnect() && !db.empty();
     switch (fDatabaseType) {
         case dbInterBase: {
@@ -546,12 +547,10 @@ void TObjs::ExtractScriptHeader(std::vector<std::string>& aScript) {
             if (fScriptOptions.GetSQLDialect() && (dialect == 2 || dialect == 3))
                 aScript.push_back("SET SQL DIALECT " + std::to_string(dialect) + fTermString + "\r\n");
             if (connect) {
+                // A written script names the user, never the password: the client that
+                // runs it supplies its own.
                 std::string r = "CREATE DATABASE " + Quoted(db);
-                if (!user.empty() || !password.empty()) {
-                    r += "\r\n";
-                    if (!user.empty()) r += " USER " + Quoted(user);
-                    if (!password.empty()) r += " PASSWORD " + Quoted(password);
-                }
+                if (!user.empty()) r += "\r\n USER " + Quoted(user);
                 if (dbo.GetPageSize() != 0) r += "\r\nPAGE_SIZE " + std::to_string(dbo.GetPageSize());
                 if (!fIBServerOptions.GetDBCharSet().empty())
                     r += "  DEFAULT CHARACTER SET " + fIBServerOptions.GetDBCharSet();

@@ -162,7 +162,8 @@ TEST(KeldarTest, ScriptHeaders) {
              auto& ib = r.target.GetObjs()->fIBServerOptions;
              ib.SetDBCharSet("utf8");
              r.target.GetObjs()->fConnectionOptions.SetDatabaseName("/db/t.fdb");
-             r.target.GetObjs()->fConnectionOptions.SetPassword("");
+             // The password of the connection never reaches the script.
+             r.target.GetObjs()->fConnectionOptions.SetPassword("secret");
          },
          {"SET NAMES UTF8;", "", "SET SQL DIALECT 3;", "", "CONNECT '/db/t.fdb' USER 'SYSDBA';", "",
           "SET AUTODDL ON;", ""}},

@@ -292,6 +292,7 @@ TEST(ScriptTextTest, CommitsAndReconnects) {
     EXPECT_EQ(ib.GetStatementsCount(), 1);
     ib.GetConnectionOptions().SetDatabaseName("/db/it's.fdb");
     ib.GetConnectionOptions().SetUserName("SYSDBA");
+    ib.GetConnectionOptions().SetPassword("secret");  // never written into the script
     ib.AddReConnect();
     ASSERT_EQ(ib.GetStatementsCount(), 2);
     EXPECT_EQ(ib.GetStatement(1)->Typ, stConnect);

@@ -172,6 +172,9 @@ if [[ -n $expect_error ]]; then
     fail "the diff script holds no warning matching /$expect_comment/" "$work/diff.sql"
 else
   run_step "$a" diff "${diff_options[@]}"
+  if [[ -n ${password:-} ]] && grep -qF -- "$password" "$work/diff.sql"; then
+    fail "the diff script holds the password" "$work/diff.sql"
+  fi
   if [[ $leaves_difference == 1 ]]; then
     grep -qiE -- "$expect_comment" "$work/diff.sql" ||
       fail "the diff script holds no warning matching /$expect_comment/" "$work/diff.sql"

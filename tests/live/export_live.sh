@@ -43,10 +43,14 @@ case $server in
     fbdb="$host/$port:$dir/$db.fdb"
     isql() { limit "$step" isql-fb -q -ch UTF8 -user "$user" -password "$password" "$@"; }
     cleanup() { printf 'DROP DATABASE;\n' | isql "$fbdb" >/dev/null 2>&1 || true; }
-    # The export's own header creates the database.
+    # The export's own header creates the database; it names the user but never the
+    # password, which the client supplies.
     "$probe" firebird "$fbdb" "$user" "$password" >"$script" 2>"$tables"
+    if [[ -n $password ]] && grep -qF -- "$password" "$script"; then fail "the exported script holds the password"; fi
     step="the exported script"
-    { cat "$script"; printf 'COMMIT;\n'; } | limit_script "$step" isql-fb -q -ch UTF8 -bail >"$log" 2>&1 || fail "the script stopped with an error"
+    { cat "$script"; printf 'COMMIT;\n'; } |
+      limit_script "$step" isql-fb -q -ch UTF8 -user "$user" -password "$password" -bail >"$log" 2>&1 ||
+      fail "the script stopped with an error"
     step="the catalog query"
     isql "$fbdb" >"$actual.raw" 2>>"$log" <<'EOF2' || fail "the catalog query failed"
 SET HEADING OFF;
