@@ -39,3 +39,123 @@ extern const TSymSet Ya1x_KeyWord_Set;
 extern const TSymSet FB40_KeyWord_Set;
 
 }  // namespace dbtwin
+
+// ---------------------------------------------------------------------------------------------
+// The statement reader for InterBase/Firebird DDL scripts as the servers' ISQL tool writes
+// them (and as people write them by hand): it fills an object set with domains, tables and
+// their columns and constraints, indices, generators, exceptions, views, routines, triggers,
+// packages, external functions, roles, grants and descriptions, keeps the database options
+// a script sets, and reports every executable statement to OnAddStatement.
+//
+// Statements are recognised by their words, not by keyword codes: every word reads as an
+// identifier (upper-cased unless quoted), so a name that is a keyword in one server version
+// and not in another reads the same. A quoted name never matches a statement word.
+//
+// Bodies (routines, triggers, views, packages) and parenthesised expressions (checks,
+// computed columns, expression indices) are captured as written; reading the procedural
+// language inside them for dependencies is the job of a later reader.
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "parse/krvParser.h"
+
+namespace dbtwin {
+
+class TTblData;
+class TCtrData;
+
+class TIbParser : public TCustomSQLParser {
+public:
+    explicit TIbParser(TExtractorLink* aExtractor = nullptr);
+    ~TIbParser() override;
+
+    // Deepest parenthesis nesting accepted inside an expression or body; deeper text is an
+    // error (a generated script never comes close).
+    static constexpr int kMaxNesting = 1000;
+    // Deepest chain of INPUT files.
+    static constexpr int kMaxInputDepth = 16;
+
+    // The dialect in force (1 until the script sets one); kept in Objs' server options too.
+    int GetSQLDialect() const { return fDialect; }
+    bool GetAutoDDL() const { return fAutoDDL; }
+
+    void BuildResWords() override;
+    TSymbol FindResWord() const override;
+    void DoGetSy() override;
+    void ParseText() override;
+    void ParseScript(const std::vector<std::string>& aScript, TCustomObjs* aObjs) override;
+    void ParseFile(const std::string& aFileName, TCustomObjs* aObjs) override;
+    std::string QuoteIdent(const std::string& aIdent) const override;
+
+private:
+    // Words and names.
+    bool W(const char* aWord) const;          // the current symbol is this unquoted word
+    bool SkipW(const char* aWord);            // W, and then the next symbol
+    bool NeedW(const char* aWord);            // SkipW, else "Must be: WORD"
+    bool IsName() const { return Sy == syIdent; }
+    std::string GetName();                    // a name (unquoted, or quoted in dialect 3)
+    // The statement must end here; otherwise the error and a skip to the terminator.
+    void EndStatement();
+    void SkipToTerm();
+    void Report(TStatType aTyp, const std::string& aName, TDbObject aKind, TDbOperation aOp,
+                const std::string& aOwner = std::string());
+
+    // Raw text captures. CaptureParens: from the current "(" symbol to its match, as written,
+    // then the next symbol. CaptureBody: from the current symbol to the terminator (outside
+    // strings and comments); the terminator becomes the current symbol.
+    std::string CaptureParens();
+    std::string CaptureBody();
+    // Skips a string or comment starting at ch; true when it skipped one.
+    bool SkipQuotedOrComment();
+
+    // Statements.
+    void ParseStatement();
+    void ParseSet();
+    void ParseDatabase(bool aCreate);
+    void ParseCreate();
+    void ParseAlter();
+    void ParseDrop();
+    void ParseTable(bool aGlobalTemporary);
+    void ParseAlterTable();
+    void ParseIndex();
+    void ParseDomain();
+    void ParseAlterDomain();
+    void ParseGenerator(bool aAlter);
+    void ParseException();
+    void ParseView();
+    void ParseRoutine(bool aFunc, bool aAlter);
+    void ParsePackage();
+    void ParseTrigger(bool aAlter);
+    void ParseUdf();
+    void ParseRole();
+    void ParseGrant();
+    void ParseComment();
+    void ParseInput();
+
+    // Columns, types, attributes, constraints.
+    TFldData* ParseField(TDbObj* aOwner, TFldData* aInto, bool aDomain);
+    void ParseFieldType(TFldData* aFld);
+    void ParseFieldAttrs(TFldData* aFld, bool aDomain);
+    std::string GetDefaultText();
+    // A constraint after its name (or without one); aFld for a constraint written on a column.
+    TCtrData* ParseConstraint(const std::string& aName, const std::string& aTable, TFldData* aFld,
+                              bool aReport);
+    void ParseNameList(std::vector<std::string>& aNames);
+    void ParseParams(TDbObj* aOwner, bool aReturns, std::vector<TFldData*>& aOut);
+
+    void SetDialect(int aDialect);
+    TIBServerOptions* IBOptions() const;
+    std::string DBCharSet() const;
+
+    bool fQuoted = false;   // the current identifier was written in double quotes
+    int fDialect = 1;
+    bool fAutoDDL = true;
+    std::string fTableName;
+    int fInputDepth = 0;
+    // Files of the INPUT chain being read (absolute), to refuse a file that includes itself.
+    std::set<std::string> fOpenFiles;
+};
+
+}  // namespace dbtwin

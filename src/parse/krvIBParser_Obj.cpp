@@ -1,0 +1,1109 @@
+// The InterBase/Firebird statement reader: objects (tables, columns, constraints, indices,
+// domains, generators, exceptions, views, routines, packages, triggers, external functions,
+// roles, grants, descriptions).
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "core/krvStrUtils.h"
+#include "model/krvClasses.h"
+#include "objects/krvCompColumn.h"
+#include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Dmn.h"
+#include "objects/krvComp_Exc.h"
+#include "objects/krvComp_Fnc.h"
+#include "objects/krvComp_Gnr.h"
+#include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Pkg.h"
+#include "objects/krvComp_Prc.h"
+#include "objects/krvComp_Rol.h"
+#include "objects/krvComp_Tbl.h"
+#include "objects/krvComp_Trg.h"
+#include "objects/krvComp_Viw.h"
+#include "parse/krvIBParser.h"
+
+namespace dbtwin {
+
+// --- names ------------------------------------------------------------------------------------
+
+void TIbParser::ParseNameList(std::vector<std::string>& aNames) {
+    if (!TestSy(syLParent)) return;
+    GetSy();
+    for (;;) {
+        const std::string n = GetName();
+        if (n.empty()) break;
+        aNames.push_back(n);
+        if (Sy != syComma) break;
+        GetSy();
+    }
+    if (TestSy(syRParent)) GetSy();
+}
+
+// --- tables -----------------------------------------------------------------------------------
+
+void TIbParser::ParseTable(bool aGlobalTemporary) {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    auto owned = std::make_unique<TTblData>(Objs);
+    TTblData* t = owned.get();
+    t->SetObjName(name);
+    t->GlobalTemporary = aGlobalTemporary;
+    t->Line = Line;
+    if (SkipW("EXTERNAL")) {
+        SkipW("FILE");
+        if (TestSy(syString)) {
+            t->ExternalFile = StrVal;
+            GetSy();
+        }
+    }
+    fTableName = name;
+    // Filed first, so that constraints and links written inside the statement find it.
+    AddObj(owned.release(), true);
+    if (Objs && Objs->Tbl.Find(name) != t) t = Objs->Tbl.Find(name);
+    if (!t || !TestSy(syLParent)) {
+        fTableName.clear();
+        return SkipToTerm();
+    }
+    GetSy();
+    for (;;) {
+        if (SkipW("CONSTRAINT")) {
+            const std::string cname = GetName();
+            ParseConstraint(cname, name, nullptr, false);
+        } else if (W("PRIMARY") || W("UNIQUE") || W("FOREIGN") || W("CHECK")) {
+            ParseConstraint("", name, nullptr, false);
+        } else if (IsName()) {
+            ParseField(t, nullptr, false);
+        } else {
+            TestSy(syIdent);
+            break;
+        }
+        if (Sy != syComma) break;
+        GetSy();
+    }
+    if (TestSy(syRParent)) GetSy();
+    if (SkipW("ON")) {
+        NeedW("COMMIT");
+        if (SkipW("DELETE")) t->TblOnCommit = tocDelete;
+        else if (SkipW("PRESERVE")) t->TblOnCommit = tocPreserve;
+        else ErrMsg("Must be: DELETE ROWS / PRESERVE ROWS.");
+        NeedW("ROWS");
+    }
+    fTableName.clear();
+    if (Sy == syTerm) Report(stStatement, name, dboTable, odbCreate);
+    EndStatement();
+}
+
+TFldData* TIbParser::ParseField(TDbObj* aOwner, TFldData* aInto, bool aDomain) {
+    TFldData* f = aInto;
+    if (!f) {
+        const std::string name = GetName();
+        auto* t = dynamic_cast<TTblData*>(aOwner);
+        if (name.empty() || !t) return nullptr;
+        f = t->FindFld(name);
+        if (!f) f = t->AddFld(name);
+        if (!f) {
+            ErrMsg("Duplicate column: " + name);
+            return nullptr;
+        }
+        f->OwnObj = t;
+        f->OwnName = t->fObjName;
+        f->Position = static_cast<std::int32_t>(t->Flds.Count()) - 1;
+    }
+    ParseFieldType(f);
+    ParseFieldAttrs(f, aDomain);
+    if (aOwner && Objs && f->FieldType == iftDomain)
+        if (TDmnData* d = Objs->Dmn.Find(f->Rare().DomainName)) Objs->LinkDepend(aOwner, d, f->fObjName);
+    return f;
+}
+
+void TIbParser::ParseFieldType(TFldData* f) {
+    auto length = [this, f] {
+        f->FieldLength = f->CharLength = 1;
+        if (Sy != syLParent) return;
+        GetSy();
+        if (TestSy(syInteger)) {
+            f->FieldLength = f->CharLength = static_cast<std::int32_t>(IntVal);
+            GetSy();
+        }
+        if (TestSy(syRParent)) GetSy();
+    };
+    if (SkipW("TYPE")) {
+        NeedW("OF");
+        f->EditRare().TypeOf = true;
+        f->FieldType = iftDomain;
+        if (SkipW("COLUMN")) {
+            f->EditRare().TypeOfTbl = GetName();
+            if (TestSy(syPoint)) GetSy();
+            f->EditRare().TypeOfFld = GetName();
+        } else {
+            f->EditRare().DomainName = GetName();
+        }
+    } else if (W("COMPUTED")) {
+        return;  // a column computed without a written type; the attributes read it
+    } else if (SkipW("SMALLINT")) {
+        f->FieldType = iftSmallInt;
+    } else if (SkipW("INTEGER") || SkipW("INT")) {
+        f->FieldType = iftInteger;
+    } else if (SkipW("BIGINT")) {
+        f->FieldType = iftBigInt;
+    } else if (SkipW("FLOAT")) {
+        f->FieldType = iftFloat;
+        if (Sy == syLParent) CaptureParens();
+    } else if (SkipW("REAL")) {
+        f->FieldType = iftReal;
+    } else if (SkipW("DOUBLE")) {
+        NeedW("PRECISION");
+        f->FieldType = iftDoublePrecision;
+    } else if (W("NUMERIC") || W("DECIMAL") || W("DEC")) {
+        f->FieldType = W("NUMERIC") ? iftNumeric : iftDecimal;
+        GetSy();
+        GetNumDec(f);
+    } else if (SkipW("DECFLOAT")) {
+        f->FieldType = iftDecFloat;
+        f->Precision = 34;
+        if (Sy == syLParent) {
+            GetSy();
+            if (TestSy(syInteger)) {
+                f->Precision = static_cast<std::int32_t>(IntVal);
+                GetSy();
+            }
+            if (TestSy(syRParent)) GetSy();
+        }
+    } else if (SkipW("DATE")) {
+        f->FieldType = iftDate;
+    } else if (SkipW("TIME")) {
+        f->FieldType = iftTime;
+    } else if (SkipW("TIMESTAMP")) {
+        f->FieldType = iftTimeStamp;
+    } else if (SkipW("BOOLEAN")) {
+        f->FieldType = iftBoolean;
+    } else if (SkipW("CHAR") || SkipW("CHARACTER")) {
+        f->FieldType = SkipW("VARYING") ? iftVarchar : iftChar;
+        length();
+    } else if (SkipW("VARCHAR")) {
+        f->FieldType = iftVarchar;
+        length();
+    } else if (SkipW("NCHAR") || SkipW("NATIONAL")) {
+        if (!SkipW("CHAR")) SkipW("CHARACTER");
+        f->FieldType = SkipW("VARYING") ? iftVarchar : iftChar;
+        f->EditRare().CharSet = "ISO8859_1";
+        length();
+    } else if (SkipW("CSTRING")) {
+        f->FieldType = iftCstring;
+        length();
+    } else if (SkipW("BINARY")) {
+        f->FieldType = SkipW("VARYING") ? iftVarBinary : iftBinary;
+        length();
+    } else if (SkipW("VARBINARY")) {
+        f->FieldType = iftVarBinary;
+        length();
+    } else if (SkipW("BLOB")) {
+        f->FieldType = iftBlob;
+        f->EditRare().BlobSegSize = 80;
+        auto subType = [this, f] {
+            if (SkipW("TEXT")) f->EditRare().BlobSubType = 1;
+            else if (SkipW("BINARY")) f->EditRare().BlobSubType = 0;
+            else if (SkipW("BLR")) f->EditRare().BlobSubType = 2;
+            else if (Sy == syInteger || Sy == syMinus) {
+                GetIntConst();
+                f->EditRare().BlobSubType = static_cast<std::int32_t>(IntVal);
+                GetSy();
+            } else if (IsName()) {
+                f->EditRare().BlobSubTypeIdent = GetName();
+            } else {
+                ErrMsg("Unknown blob-subtype.");
+            }
+        };
+        if (Sy == syLParent) {
+            GetSy();
+            if (TestSy(syInteger)) {
+                f->EditRare().BlobSegSize = static_cast<std::int32_t>(IntVal);
+                GetSy();
+            }
+            if (Sy == syComma) {
+                GetSy();
+                subType();
+            }
+            if (TestSy(syRParent)) GetSy();
+        }
+        for (;;) {
+            if (SkipW("SUB_TYPE")) {
+                subType();
+            } else if (SkipW("SEGMENT")) {
+                NeedW("SIZE");
+                if (TestSy(syInteger)) {
+                    f->EditRare().BlobSegSize = static_cast<std::int32_t>(IntVal);
+                    GetSy();
+                }
+            } else {
+                break;
+            }
+        }
+    } else if (IsName()) {
+        f->FieldType = iftDomain;
+        f->EditRare().DomainName = GetName();
+    } else {
+        ErrMsg("Missing: data type (" + ResWordBySymbol(Sy) + ")");
+        return;
+    }
+    if ((f->FieldType == iftTime || f->FieldType == iftTimeStamp) && (W("WITH") || W("WITHOUT"))) {
+        const bool with = W("WITH");
+        // WITH may also start WITH GRANT / WITH CHECK elsewhere; here only TIME ZONE follows.
+        GetSy();
+        NeedW("TIME");
+        NeedW("ZONE");
+        f->EditRare().WithTimeZone = with;
+    }
+    if (Sy == syLBracket) {
+        GetSy();
+        for (;;) {
+            TDbArrayBound b;
+            b.LowerBound = 1;
+            std::string n = GetIntConst();
+            GetSy();
+            b.UpperBound = static_cast<std::int32_t>(std::stoll(n.empty() ? "0" : n));
+            if (Sy == syColon) {
+                GetSy();
+                b.LowerBound = b.UpperBound;
+                n = GetIntConst();
+                GetSy();
+                b.UpperBound = static_cast<std::int32_t>(std::stoll(n.empty() ? "0" : n));
+            }
+            f->EditRare().ArrayBounds.push_back(b);
+            if (Sy != syComma) break;
+            GetSy();
+        }
+        if (TestSy(syRBracket)) GetSy();
+    }
+    if (W("CHARACTER")) {
+        GetSy();
+        NeedW("SET");
+        const std::string cs = UpperCase(GetName());
+        // The database's own character set is implied and not kept.
+        if (!SameText(cs, DBCharSet())) f->EditRare().CharSet = cs;
+        else f->EditRare().CharSet.clear();
+    }
+}
+
+std::string TIbParser::GetDefaultText() {
+    const std::int64_t start = SyBegPos;
+    if (Sy == syMinus || Sy == syPlus) {
+        GetSy();
+        GetSy();
+    } else if (Sy == ibsym::syCharSetIntro) {
+        GetSy();
+        GetSy();
+    } else if (Sy == syLParent) {
+        CaptureParens();
+    } else if (Sy == syIdent || Sy == syString || Sy == syInteger || Sy == syFloat) {
+        const bool fn = Sy == syIdent;
+        GetSy();
+        if (fn && Sy == syLParent) CaptureParens();  // CURRENT_TIMESTAMP(3), GEN_UUID()
+    } else {
+        ErrMsg("DEFAULT value error: " + ResWordBySymbol(Sy));
+        return std::string();
+    }
+    return TrimSQLText(CopyTxt(start, SyBegPos - start));
+}
+
+void TIbParser::ParseFieldAttrs(TFldData* f, bool aDomain) {
+    if (SkipW("GENERATED")) {
+        if (SkipW("ALWAYS")) {
+        } else {
+            NeedW("BY");
+            NeedW("DEFAULT");
+        }
+        NeedW("AS");
+        NeedW("IDENTITY");
+        f->Identity = true;
+        if (Sy == syLParent) {
+            GetSy();
+            while (Sy != syRParent && Sy != syTerm && Sy != syEOF) {
+                if (SkipW("START")) {
+                    NeedW("WITH");
+                    GetIntConst();
+                    f->EditRare().IdentitySeed = static_cast<std::int32_t>(IntVal);
+                    GetSy();
+                } else if (SkipW("INCREMENT")) {
+                    SkipW("BY");
+                    GetIntConst();
+                    f->EditRare().IdentityIncrement = static_cast<std::int32_t>(IntVal);
+                    GetSy();
+                } else {
+                    ErrMsg("Must be: START WITH / INCREMENT BY");
+                    break;
+                }
+            }
+            if (TestSy(syRParent)) GetSy();
+        }
+    }
+    const std::string table = f->OwnName.empty() ? fTableName : f->OwnName;
+    for (;;) {
+        if (SkipW("DEFAULT") || (Sy == syEqual && (GetSy(), true))) {
+            std::string v = GetDefaultText();
+            if (f->FieldType == iftDomain && Objs)
+                if (TDmnData* d = Objs->Dmn.Find(f->Rare().DomainName))
+                    if (d->fData->GetDefValue() == v) v.clear();
+            f->SetDefValue(v);
+        } else if (SkipW("NOT")) {
+            NeedW("NULL");
+            f->Nullable = false;
+        } else if (SkipW("NULL")) {
+        } else if (SkipW("COLLATE")) {
+            f->EditRare().Collation = GetName();
+        } else if (SkipW("BY")) {
+            if (SkipW("DESCRIPTOR")) f->EditRare().FncByDescriptor = true;
+            else if (SkipW("VALUE")) f->EditRare().FncByValue = true;
+            else ErrMsg("Must be: BY DESCRIPTOR / BY VALUE");
+        } else if (SkipW("COMPUTED")) {
+            SkipW("BY");
+            f->SetBody(CaptureParens());
+        } else if (aDomain && (W("CONSTRAINT") || W("CHECK"))) {
+            if (SkipW("CONSTRAINT")) f->EditRare().CtrName = GetName();
+            NeedW("CHECK");
+            f->EditRare().CheckDef = " " + CaptureParens();
+        } else if (!aDomain && SkipW("CONSTRAINT")) {
+            const std::string cname = GetName();
+            ParseConstraint(cname, table, f, false);
+        } else if (!aDomain && (W("CHECK") || W("PRIMARY") || W("UNIQUE") || W("REFERENCES") || W("FOREIGN"))) {
+            ParseConstraint("", table, f, false);
+        } else {
+            break;
+        }
+    }
+}
+
+// --- constraints --------------------------------------------------------------------------------
+
+TCtrData* TIbParser::ParseConstraint(const std::string& aName, const std::string& aTable, TFldData* aFld,
+                                     bool aReport) {
+    auto owned = std::make_unique<TCtrData>(Objs);
+    TCtrData* c = owned.get();
+    if (!aName.empty()) c->SetObjName(aName);
+    c->SetTblName(aTable);
+    c->Line = Line;
+    auto columns = [this, c, aFld] {
+        std::vector<std::string> names;
+        if (Sy == syLParent) ParseNameList(names);
+        else if (aFld) names.push_back(aFld->fObjName);
+        for (const std::string& n : names) c->AddFld(n);
+    };
+    if (SkipW("PRIMARY")) {
+        NeedW("KEY");
+        c->SetCtType(ctPKey);
+        columns();
+    } else if (SkipW("UNIQUE")) {
+        c->SetCtType(ctUnique);
+        columns();
+    } else if (W("FOREIGN") || W("REFERENCES")) {
+        c->SetCtType(ctFKey);
+        if (SkipW("FOREIGN")) {
+            NeedW("KEY");
+            columns();
+        } else if (aFld) {
+            c->AddFld(aFld->fObjName);
+        }
+        NeedW("REFERENCES");
+        const std::string ref = GetName();
+        c->SetRefTblName(ref);
+        std::vector<std::string> refCols;
+        if (Sy == syLParent) ParseNameList(refCols);
+        if (refCols.empty() && Objs) {
+            // Without columns the reference is the primary key of the referenced table.
+            for (TCtrData* k : Objs->Ctr)
+                if (k->fCtType == ctPKey && k->fTblName == ref)
+                    for (std::size_t i = 0; i < k->Flds.Count(); ++i) refCols.push_back(k->Flds.Keys(i));
+        }
+        for (const std::string& n : refCols) c->AddRefFld(n);
+        while (SkipW("ON")) {
+            TUDAction* target = nullptr;
+            if (SkipW("DELETE")) target = &c->OnDelete;
+            else if (SkipW("UPDATE")) target = &c->OnUpdate;
+            else {
+                ErrMsg("Missing: UPDATE/DELETE");
+                break;
+            }
+            if (SkipW("NO")) {
+                NeedW("ACTION");
+                *target = udaNoAction;
+            } else if (SkipW("CASCADE")) {
+                *target = udaCascade;
+            } else if (SkipW("RESTRICT")) {
+                *target = udaRestrict;
+            } else if (SkipW("SET")) {
+                if (SkipW("NULL")) *target = udaNull;
+                else if (SkipW("DEFAULT")) *target = udaDefault;
+                else ErrMsg("Missing: DEFAULT/NULL");
+            } else {
+                ErrMsg("Unknown action into UPDATE/DELETE rule.");
+                break;
+            }
+        }
+    } else if (SkipW("CHECK")) {
+        c->SetCtType(ctCheck);
+        c->SetBody(CaptureParens());
+        if (aFld) c->AddFld(aFld->fObjName);
+    } else {
+        ErrMsg("Missing: PRIMARY... or UNIQUE...");
+        return nullptr;
+    }
+    if (SkipW("USING")) {
+        if (SkipW("DESC") || SkipW("DESCENDING")) c->UsingDescIndex = true;
+        else if (!SkipW("ASC")) SkipW("ASCENDING");
+        NeedW("INDEX");
+        c->UsingIndex = GetName();
+    }
+    const std::string name = c->fObjName;
+    const TDbObject kind = c->fCtType == ctCheck ? dboCheck : c->fCtType == ctFKey ? dboFKey
+                           : c->fCtType == ctPKey ? dboPKey : dboUnique;
+    AddObj(owned.release(), true);
+    if (aReport && Sy == syTerm) Report(stStatement, name, kind, odbCreate, aTable);
+    return c;
+}
+
+void TIbParser::ParseAlterTable() {
+    const std::string name = GetName();
+    TTblData* t = Objs ? Objs->Tbl.Find(name) : nullptr;
+    fTableName = name;
+    for (;;) {
+        if (SkipW("ADD")) {
+            if (SkipW("CONSTRAINT")) {
+                const std::string cname = GetName();
+                ParseConstraint(cname, name, nullptr, true);
+            } else if (W("PRIMARY") || W("UNIQUE") || W("FOREIGN") || W("CHECK")) {
+                ParseConstraint("", name, nullptr, true);
+            } else if (IsName()) {
+                if (!t) {
+                    ErrMsg("Unknown table: " + name);
+                    break;
+                }
+                TFldData* f = ParseField(t, nullptr, false);
+                if (f && Sy == syTerm) Report(stStatement, f->fObjName, dboField, odbCreate, name);
+            } else {
+                TestSy(syIdent);
+                break;
+            }
+        } else if (SkipW("ALTER")) {
+            SkipW("COLUMN");
+            const std::string col = GetName();
+            TFldData* f = t ? t->FindFld(col) : nullptr;
+            if (SkipW("TYPE")) {
+                // Computed columns are written with a placeholder expression first and get
+                // their real one here: the type and the expression replace the column's.
+                TFldData tmp(Objs);
+                ParseFieldType(&tmp);
+                std::string computed;
+                if (SkipW("COMPUTED")) {
+                    SkipW("BY");
+                    computed = CaptureParens();
+                }
+                if (f) {
+                    f->AssignDataType(tmp);
+                    if (!computed.empty()) f->SetBody(computed);
+                }
+            } else {
+                SkipToTerm();
+            }
+            if (Sy == syTerm) Report(stStatement, col, dboField, odbAlter, name);
+        } else if (SkipW("DROP")) {
+            if (SkipW("CONSTRAINT")) {
+                const std::string cname = GetName();
+                if (Sy == syTerm) Report(stStatement, cname, dboConstraint, odbDrop, name);
+            } else {
+                const std::string col = GetName();
+                if (Sy == syTerm) Report(stStatement, col, dboField, odbDrop, name);
+            }
+        } else {
+            ErrMsg("Unknown symbol in ALTER TABLE " + name);
+            break;
+        }
+        if (Sy != syComma) break;
+        GetSy();
+    }
+    fTableName.clear();
+    EndStatement();
+}
+
+// --- indices, domains, generators, exceptions -----------------------------------------------
+
+void TIbParser::ParseIndex() {
+    auto owned = std::make_unique<TIdxData>(Objs);
+    TIdxData* x = owned.get();
+    if (SkipW("UNIQUE")) x->Unique = true;
+    if (SkipW("DESC") || SkipW("DESCENDING")) x->Desc = true;
+    else if (!SkipW("ASC")) SkipW("ASCENDING");
+    if (!NeedW("INDEX")) return SkipToTerm();
+    const std::string name = GetName();
+    x->SetObjName(name);
+    x->Line = Line;
+    NeedW("ON");
+    x->TblName = GetName();
+    if (SkipW("COMPUTED")) {
+        SkipW("BY");
+        x->SetBody(CaptureParens());
+    } else {
+        std::vector<std::string> cols;
+        ParseNameList(cols);
+        for (const std::string& c : cols) x->AddFld(c);
+    }
+    AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stStatement, name, dboIndex, odbCreate);
+    EndStatement();
+}
+
+void TIbParser::ParseDomain() {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    auto owned = std::make_unique<TDmnData>(Objs);
+    TDmnData* d = owned.get();
+    d->SetObjName(name);
+    d->Line = Line;
+    SkipW("AS");
+    ParseFieldType(d->fData.get());
+    ParseFieldAttrs(d->fData.get(), true);
+    d->CheckSysName();
+    AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stStatement, name, dboDomain, odbCreate);
+    EndStatement();
+}
+
+void TIbParser::ParseAlterDomain() {
+    const std::string name = GetName();
+    TDmnData* d = Objs ? Objs->Dmn.Find(name) : nullptr;
+    if (SkipW("ADD")) {
+        if (SkipW("CONSTRAINT") && !W("CHECK")) GetName();
+        if (NeedW("CHECK")) {
+            const std::string check = CaptureParens();
+            if (d) d->fData->EditRare().CheckDef = " " + check;
+        }
+    } else {
+        SkipToTerm();
+    }
+    if (Sy == syTerm) Report(stStatement, name, dboDomain, odbAlter);
+    EndStatement();
+}
+
+void TIbParser::ParseGenerator(bool aAlter) {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    TGnrData* g = Objs ? Objs->Gnr.Find(name) : nullptr;
+    std::unique_ptr<TGnrData> owned;
+    if (!aAlter || !g) {
+        owned = std::make_unique<TGnrData>(Objs);
+        g = owned.get();
+        g->SetObjName(name);
+        g->Line = Line;
+    }
+    for (;;) {
+        if (SkipW("RESTART")) {
+            if (SkipW("WITH")) {
+                const std::string v = GetIntConst();
+                GetSy();
+                g->StartWith = v == "0" ? std::string() : v;
+            }
+        } else if (SkipW("START")) {
+            NeedW("WITH");
+            const std::string v = GetIntConst();
+            GetSy();
+            g->StartWith = v == "0" ? std::string() : v;
+        } else if (SkipW("INCREMENT")) {
+            SkipW("BY");
+            const std::string v = GetIntConst();
+            GetSy();
+            g->IncrementBy = v == "1" ? std::string() : v;
+        } else {
+            break;
+        }
+    }
+    if (owned && !aAlter) AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stStatement, name, dboGenerator, aAlter ? odbAlter : odbCreate);
+    EndStatement();
+}
+
+void TIbParser::ParseException() {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    TExcData* e = Objs ? Objs->Exc.Find(name) : nullptr;
+    const bool known = e != nullptr;
+    std::unique_ptr<TExcData> owned;
+    if (!e) {
+        owned = std::make_unique<TExcData>(Objs);
+        e = owned.get();
+        e->SetObjName(name);
+        e->Line = Line;
+    }
+    if (Sy == syString || (Sy == syIdent && fQuoted && fDialect == 3)) {
+        e->Msg = Sy == syString ? StrVal : Ident;
+        GetSy();
+    } else {
+        TestSy(syString);
+    }
+    if (owned) AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stStatement, name, dboException, known ? odbAlter : odbCreate);
+    EndStatement();
+}
+
+// --- views, routines, packages, triggers ------------------------------------------------------------
+
+void TIbParser::ParseView() {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    auto owned = std::make_unique<TViwData>(Objs);
+    TViwData* v = owned.get();
+    v->SetObjName(name);
+    v->Line = Line;
+    if (Sy == syLParent) {
+        std::vector<std::string> cols;
+        ParseNameList(cols);
+        for (const std::string& c : cols)
+            if (TFldData* f = v->AddFld(c)) {
+                f->OwnObj = v;
+                f->OwnName = name;
+            }
+    }
+    if (!NeedW("AS")) {
+        SkipToTerm();
+        return;
+    }
+    v->SetBody(CaptureBody());
+    AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stStatement, name, dboView, odbCreate);
+    EndStatement();
+}
+
+void TIbParser::ParseParams(TDbObj* aOwner, bool aReturns, std::vector<TFldData*>& aOut) {
+    auto* p = static_cast<TPrcData*>(aOwner);
+    if (Sy != syLParent) return;
+    GetSy();
+    if (Sy == syRParent) {
+        GetSy();
+        return;
+    }
+    for (;;) {
+        const std::string name = GetName();
+        if (name.empty()) break;
+        TFldData* f = aReturns ? p->AddReturn(name) : p->AddParam(name);
+        if (!f) {
+            ErrMsg("Duplicate parameter: " + name);
+            break;
+        }
+        f->OwnObj = p;
+        f->OwnName = p->fObjName;
+        f->fObjType = dboParam;
+        f->InOut = aReturns ? ioOut : ioIn;
+        ParseFieldType(f);
+        ParseFieldAttrs(f, true);
+        aOut.push_back(f);
+        if (Sy != syComma) break;
+        GetSy();
+    }
+    if (TestSy(syRParent)) GetSy();
+}
+
+void TIbParser::ParseRoutine(bool aFunc, bool aAlter) {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    TPrcData* p = Objs ? Objs->Prc.Find(name) : nullptr;
+    const bool known = p != nullptr;
+    std::unique_ptr<TPrcData> owned;
+    std::map<std::string, std::string> kept;  // descriptions of the parameters read before
+    if (p) {
+        for (TFldData* f : p->Params) kept["P" + f->fObjName] = f->GetDescription();
+        for (TFldData* f : p->Returns) kept["R" + f->fObjName] = f->GetDescription();
+        p->Params.Clear();
+        p->Returns.Clear();
+        p->SetBody("");
+    } else {
+        owned = std::make_unique<TPrcData>(Objs);
+        p = owned.get();
+        p->SetObjName(name);
+        p->Line = Line;
+    }
+    (void)aAlter;
+    p->Func = aFunc;
+    std::vector<TFldData*> params, returns;
+    ParseParams(p, false, params);
+    if (SkipW("RETURNS")) {
+        if (aFunc) {
+            TFldData* r = p->AddReturn("");
+            r->OwnObj = p;
+            r->OwnName = name;
+            r->fObjType = dboParam;
+            ParseFieldType(r);
+            ParseFieldAttrs(r, true);
+            if (SkipW("DETERMINISTIC")) r->EditRare().FncDeterministic = true;
+        } else {
+            ParseParams(p, true, returns);
+        }
+    }
+    for (TFldData* f : params)
+        if (auto it = kept.find("P" + f->fObjName); it != kept.end()) f->SetDescription(it->second);
+    for (TFldData* f : returns)
+        if (auto it = kept.find("R" + f->fObjName); it != kept.end()) f->SetDescription(it->second);
+    if (SkipW("SQL")) {  // SQL SECURITY DEFINER | INVOKER
+        NeedW("SECURITY");
+        GetSy();
+    }
+    if (SkipW("AS") || W("EXTERNAL")) p->SetBody(CaptureBody());
+    if (owned) AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stStatement, name, dboProcedure, known ? odbAlter : odbCreate);
+    EndStatement();
+}
+
+void TIbParser::ParsePackage() {
+    const bool body = SkipW("BODY");
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    TPkgData* p = Objs ? Objs->Pkg.Find(name) : nullptr;
+    const bool known = p != nullptr;
+    std::unique_ptr<TPkgData> owned;
+    if (!p) {
+        owned = std::make_unique<TPkgData>(Objs);
+        p = owned.get();
+        p->SetObjName(name);
+        p->Line = Line;
+    }
+    p->ParseBody = body;
+    if (!NeedW("AS")) return SkipToTerm();
+    const std::string text = CaptureBody();
+    if (body) p->SetBody(text);
+    else p->HeaderBody = text;
+    if (owned) AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stPackage, name, dboPackage, known ? odbAlter : odbCreate);
+    EndStatement();
+}
+
+void TIbParser::ParseTrigger(bool aAlter) {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    TTrgData* t = aAlter && Objs ? Objs->Trg.Find(name) : nullptr;
+    const bool known = t != nullptr;
+    std::unique_ptr<TTrgData> owned;
+    if (!t) {
+        owned = std::make_unique<TTrgData>(Objs);
+        t = owned.get();
+        t->SetObjName(name);
+        t->Line = Line;
+    }
+    std::string table;
+    if (SkipW("FOR")) table = GetName();
+    bool events = false;
+    for (;;) {
+        if (W("ACTIVE") || W("INACTIVE")) {
+            t->Active = W("ACTIVE");
+            GetSy();
+        } else if (SkipW("POSITION")) {
+            if (TestSy(syInteger)) {
+                t->Position = static_cast<std::int32_t>(IntVal);
+                GetSy();
+            }
+        } else if (W("BEFORE") || W("AFTER")) {
+            const TBefAftType ba = W("BEFORE") ? baBefore : baAfter;
+            const std::int64_t from = SyBegPos;
+            GetSy();
+            if (W("INSERT") || W("UPDATE") || W("DELETE")) {
+                // Table events, in the order written: the server's type code depends on it.
+                TInsUpdDelSet set;
+                std::int32_t code = ba == baBefore ? 0 : 1;
+                for (int i = 0;; ++i) {
+                    const int e = SkipW("INSERT") ? 1 : SkipW("UPDATE") ? 2 : SkipW("DELETE") ? 3 : 0;
+                    if (!e || i > 2) {
+                        ErrMsg("Must be: INSERT / UPDATE / DELETE");
+                        break;
+                    }
+                    set.Include(e == 1 ? iudInsert : e == 2 ? iudUpdate : iudDelete);
+                    code += e << (2 * i + 1);
+                    if (!SkipW("OR")) break;
+                }
+                t->SetEvents(ba, set);
+                t->Typ = code - 1;
+                if (table.empty() && SkipW("ON")) table = GetName();
+            } else {
+                // A DDL trigger: BEFORE ANY DDL STATEMENT, AFTER CREATE TABLE OR ALTER TABLE ...
+                while (Sy == syIdent && !fQuoted && !W("POSITION") && !W("AS")) GetSy();
+                t->BefAft = ba;
+                t->EventType = TrimSQLText(CopyTxt(from, SyBegPos - from));
+                if (table.empty()) table = "DATABASE";
+            }
+            events = true;
+        } else if (SkipW("ON")) {
+            // Database triggers.
+            const std::int64_t from = SyBegPos;
+            if (SkipW("TRANSACTION")) {
+                if (!SkipW("START") && !SkipW("COMMIT") && !SkipW("ROLLBACK"))
+                    ErrMsg("Unknown event for database trigger");
+            } else if (!SkipW("CONNECT") && !SkipW("DISCONNECT")) {
+                ErrMsg("Unknown event for database trigger");
+            }
+            t->EventType = TrimSQLText(CopyTxt(from, SyBegPos - from));
+            table = "DATABASE";
+            events = true;
+        } else {
+            break;
+        }
+    }
+    if (!table.empty()) t->SetOwnName(table);
+    else if (!known) t->SetOwnName("DATABASE");
+    if (!events && !aAlter) ErrMsg("Must be: BEFORE / AFTER");
+    if (W("AS") || W("EXTERNAL") || W("SQL")) t->SetBody(CaptureBody());
+    if (owned) AddObj(owned.release(), true);
+    if (t->fOwnObj && Objs) Objs->LinkDepend(t, t->fOwnObj);
+    if (Sy == syTerm) Report(stStatement, name, dboTrigger, known ? odbAlter : odbCreate, table);
+    EndStatement();
+}
+
+// --- external functions, roles, grants, descriptions -----------------------------------------
+
+void TIbParser::ParseUdf() {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    auto owned = std::make_unique<TUdfData>(Objs);
+    TUdfData* u = owned.get();
+    u->SetObjName(name);
+    u->Line = Line;
+    while (Sy != syTerm && Sy != syEOF && !W("RETURNS")) {
+        TFldData* f = u->AddPrm();
+        ParseFieldType(f);
+        ParseFieldAttrs(f, true);
+        if (Sy != syComma) break;
+        GetSy();
+    }
+    if (SkipW("RETURNS")) {
+        if (SkipW("PARAMETER")) {
+            if (TestSy(syInteger)) {
+                u->RtnFld->EditRare().FncParameter = static_cast<std::int32_t>(IntVal);
+                GetSy();
+            }
+        } else {
+            ParseFieldType(u->RtnFld.get());
+            ParseFieldAttrs(u->RtnFld.get(), true);
+        }
+        if (SkipW("FREE_IT")) u->FreeIt = true;
+    }
+    for (;;) {
+        if (SkipW("ENTRY_POINT")) {
+            if (TestSy(syString)) {
+                u->EntryPoint = StrVal;
+                GetSy();
+            }
+        } else if (SkipW("MODULE_NAME")) {
+            if (TestSy(syString)) {
+                u->ModuleName = StrVal;
+                GetSy();
+            }
+        } else {
+            break;
+        }
+    }
+    AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stStatement, name, dboFunction, odbCreate);
+    EndStatement();
+}
+
+void TIbParser::ParseRole() {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    auto* r = new TRolData(Objs);
+    r->SetObjName(name);
+    r->Line = Line;
+    AddObj(r, true);
+    if (Sy == syTerm) Report(stStatement, name, dboRole, odbCreate);
+    EndStatement();
+}
+
+void TIbParser::ParseGrant() {
+    auto proto = std::make_unique<TGntData>(Objs);
+    TGntData* g = proto.get();
+    g->Line = Line;
+    bool anyPrivilege = false;
+    static const std::pair<const char*, TGrantPrivilege> kPrivileges[] = {
+        {"SELECT", gntSelect}, {"INSERT", gntInsert},       {"UPDATE", gntUpdate}, {"DELETE", gntDelete},
+        {"REFERENCES", gntReferences}, {"EXECUTE", gntExecute}, {"USAGE", gntUsageOn}};
+    for (;;) {
+        bool found = false;
+        if (SkipW("ALL")) {
+            SkipW("PRIVILEGES");
+            for (TGrantPrivilege p : {gntInsert, gntUpdate, gntDelete, gntSelect, gntReferences}) g->Privilege.Include(p);
+            found = true;
+        } else {
+            for (const auto& [word, p] : kPrivileges)
+                if (SkipW(word)) {
+                    g->Privilege.Include(p);
+                    found = true;
+                    if ((p == gntUpdate || p == gntReferences) && Sy == syLParent) ParseNameList(g->Flds);
+                    break;
+                }
+        }
+        if (!found) break;
+        anyPrivilege = true;
+        if (Sy != syComma) break;
+        GetSy();
+    }
+    if (anyPrivilege) {
+        NeedW("ON");
+        static const std::pair<const char*, TDbObject> kKinds[] = {
+            {"TABLE", dboTable},         {"VIEW", dboView},         {"PROCEDURE", dboProcedure},
+            {"FUNCTION", dboFunction},   {"PACKAGE", dboPackage},   {"SEQUENCE", dboGenerator},
+            {"GENERATOR", dboGenerator}, {"EXCEPTION", dboException}, {"TRIGGER", dboTrigger}};
+        for (const auto& [word, kind] : kKinds)
+            if (SkipW(word)) {
+                g->GntObjType = kind;
+                break;
+            }
+        g->GntObjName = GetName();
+        if (g->GntObjType == dboUnknown && Objs) {
+            if (Objs->Tbl.Find(g->GntObjName)) g->GntObjType = dboTable;
+            else if (Objs->Viw.Find(g->GntObjName)) g->GntObjType = dboView;
+            else if (StartsText("RDB$", g->GntObjName)) g->GntObjType = dboTable;
+        }
+        // A view is named like a table in the statement.
+        if (g->GntObjType == dboTable && Objs && Objs->Viw.Find(g->GntObjName)) g->GntObjType = dboView;
+    } else {
+        g->GntObjName = GetName();  // a role granted to users
+        g->GntObjType = dboRole;
+        if (g->GntObjName.empty()) return SkipToTerm();
+    }
+    NeedW("TO");
+    struct Grantee { std::string name; TDbObject kind; };
+    std::vector<Grantee> grantees;
+    for (;;) {
+        static const std::pair<const char*, TDbObject> kUsers[] = {
+            {"USER", dboUser}, {"ROLE", dboRole},       {"PROCEDURE", dboProcedure}, {"FUNCTION", dboFunction},
+            {"TRIGGER", dboTrigger}, {"VIEW", dboView}, {"PACKAGE", dboPackage},     {"GROUP", dboUser}};
+        TDbObject kind = dboUnknown;
+        for (const auto& [word, k] : kUsers)
+            if (SkipW(word)) {
+                kind = k;
+                break;
+            }
+        const std::string user = GetName();
+        if (user.empty()) break;
+        if (kind == dboUnknown) kind = Objs && Objs->Rol.Find(user) ? dboRole : dboUser;
+        grantees.push_back({user, kind});
+        if (Sy != syComma) break;
+        GetSy();
+    }
+    if (SkipW("WITH")) {
+        if (!SkipW("GRANT") && !SkipW("ADMIN")) ErrMsg("Must be: with GRANT/ADMIN option");
+        NeedW("OPTION");
+        g->Option = 1;
+    }
+    if (SkipW("GRANTED")) {
+        NeedW("BY");
+        GetName();
+    }
+    if (Sy == syTerm) Report(stStatement, g->GntObjName, dboGrant, odbCreate);
+    for (const Grantee& who : grantees) {
+        auto one = std::make_unique<TGntData>(Objs);
+        one->Line = g->Line;
+        one->Privilege = g->Privilege;
+        one->Flds = g->Flds;
+        one->GntObjName = g->GntObjName;
+        one->GntObjType = g->GntObjType;
+        one->Option = g->Option;
+        one->User = who.name;
+        one->GntUserType = who.kind;
+        one->CmpGrantType = who.kind == dboRole ? coRoleGrant : who.kind == dboUser ? coUserGrant : coObjGrant;
+        if (!Objs) continue;
+        TGntData* kept = Objs->AddGrant(one.get());
+        if (kept) one.release();
+    }
+    EndStatement();
+}
+
+void TIbParser::ParseComment() {
+    NeedW("ON");
+    TDbObj* target = nullptr;
+    std::string name, owner;
+    TDbObject kind = dboUnknown;
+    bool database = false;
+    bool skipped = false;  // a kind this reader keeps no objects of
+    auto qualified = [this, &name, &owner] {
+        owner = GetName();
+        if (TestSy(syPoint)) GetSy();
+        name = GetName();
+    };
+    if (SkipW("DATABASE")) {
+        database = true;
+    } else if (SkipW("COLUMN")) {
+        qualified();
+        kind = dboField;
+        if (Objs) {
+            if (TTblData* t = Objs->Tbl.Find(owner)) target = t->FindFld(name);
+            else if (TViwData* v = Objs->Viw.Find(owner)) target = v->FindFld(name);
+        }
+    } else if (W("PROCEDURE") || W("FUNCTION")) {
+        const bool func = W("FUNCTION");
+        GetSy();
+        if (SkipW("PARAMETER")) {
+            qualified();
+            kind = dboParam;
+            if (TPrcData* p = Objs ? Objs->Prc.Find(owner) : nullptr) {
+                target = p->Params.Find(name);
+                if (!target) target = p->Returns.Find(name);
+            }
+        } else {
+            name = GetName();
+            kind = dboProcedure;
+            if (Objs) target = Objs->Prc.Find(name);
+            if (!target && func && Objs) {
+                target = Objs->Udf.Find(name);
+                kind = dboFunction;
+            }
+        }
+    } else if (SkipW("EXTERNAL")) {
+        NeedW("FUNCTION");
+        name = GetName();
+        kind = dboFunction;
+        if (Objs) target = Objs->Udf.Find(name);
+    } else {
+        struct Kind { const char* word; TObjListKind list; TDbObject kind; };
+        static const Kind kKinds[] = {
+            {"TABLE", olTbl, dboTable},         {"VIEW", olViw, dboView},           {"DOMAIN", olDmn, dboDomain},
+            {"TRIGGER", olTrg, dboTrigger},     {"INDEX", olIdx, dboIndex},         {"GENERATOR", olGnr, dboGenerator},
+            {"SEQUENCE", olGnr, dboGenerator},  {"EXCEPTION", olExc, dboException}, {"ROLE", olRol, dboRole},
+            {"PACKAGE", olPkg, dboPackage}};
+        bool found = false;
+        for (const Kind& k : kKinds)
+            if (SkipW(k.word)) {
+                name = GetName();
+                kind = k.kind;
+                if (Objs) target = Objs->FindInList(k.list, name);
+                found = true;
+                break;
+            }
+        if (!found) {
+            if (SkipW("CHARACTER") || SkipW("COLLATION") || SkipW("FILTER") || SkipW("USER") ||
+                SkipW("MAPPING") || SkipW("GLOBAL")) {
+                skipped = true;
+                SkipW("SET");
+                SkipW("MAPPING");
+                name = GetName();
+            } else {
+                ErrMsg("Unknown Comment-statement");
+                return SkipToTerm();
+            }
+        }
+    }
+    if (!NeedW("IS")) return SkipToTerm();
+    std::string text;
+    if (Sy == syString) {
+        text = StrVal;
+        GetSy();
+    } else if (SkipW("NULL")) {
+    } else {
+        ErrMsg("Invalid comment text");
+        return SkipToTerm();
+    }
+    if (database) {
+        if (Objs) Objs->DBDescription = text;
+    } else if (target) {
+        target->SetDescription(text);
+    } else if (!skipped) {
+        WrnMsg("COMMENT ON an unknown object: " + (owner.empty() ? name : owner + "." + name));
+    }
+    if (Sy == syTerm) Report(stDescription, name, kind, odbDescription, owner);
+    EndStatement();
+}
+
+}  // namespace dbtwin

@@ -1,0 +1,543 @@
+// The InterBase/Firebird statement reader (TIbParser).
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "core/krvStrUtils.h"
+#include "model/krvClasses.h"
+#include "objects/krvCompColumn.h"
+#include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Dmn.h"
+#include "objects/krvComp_Exc.h"
+#include "objects/krvComp_Fnc.h"
+#include "objects/krvComp_Gnr.h"
+#include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Pkg.h"
+#include "objects/krvComp_Prc.h"
+#include "objects/krvComp_Rol.h"
+#include "objects/krvComp_Tbl.h"
+#include "objects/krvComp_Trg.h"
+#include "objects/krvComp_Viw.h"
+#include "parse/krvIBParser.h"
+
+namespace dbtwin {
+
+namespace {
+
+std::string Trimmed(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return std::string(s.substr(b, e - b));
+}
+
+}  // namespace
+
+TIbParser::TIbParser(TExtractorLink* aExtractor) : TCustomSQLParser(aExtractor) {
+    SetDatabaseType(dbInterBase);
+    BuildResWords();
+}
+
+TIbParser::~TIbParser() = default;
+
+void TIbParser::BuildResWords() { TCustomParser::BuildResWords(); }
+
+// Statements are told apart by their words: no word is reserved to the scanner.
+TSymbol TIbParser::FindResWord() const { return syIdent; }
+
+TIBServerOptions* TIbParser::IBOptions() const { return Objs ? &Objs->fIBServerOptions : nullptr; }
+
+std::string TIbParser::DBCharSet() const {
+    const TIBServerOptions* o = IBOptions();
+    return o ? o->GetDBCharSet() : std::string();
+}
+
+void TIbParser::SetDialect(int aDialect) {
+    fDialect = aDialect;
+    if (TIBServerOptions* o = IBOptions()) o->SetSQLDialect(static_cast<TIBSQLDialectType>(aDialect));
+}
+
+std::string TIbParser::QuoteIdent(const std::string& aIdent) const {
+    const TIBServerOptions* o = IBOptions();
+    return IBQuoteIdent(aIdent, o ? o->GetSQLServerVersion() : st_Firebird_30, static_cast<TIBSQLDialectType>(fDialect));
+}
+
+void TIbParser::DoGetSy() {
+    fQuoted = false;
+    if (CheckTermStr()) return;
+    if (ch == '_' && ((CurCh() >= 'A' && CurCh() <= 'Z') || (CurCh() >= 'a' && CurCh() <= 'z'))) {
+        // A character-set introducer in front of a string: _UTF8 'text'.
+        SyBegPos = chIx;
+        GetChar();
+        GetIdent();
+        Ident = "_" + UpperCase(Ident);
+        Sy = ibsym::syCharSetIntro;
+        return;
+    }
+    TCustomSQLParser::DoGetSy();
+    if (Sy == syString && StrQuoteCh == '"' && fDialect == 3 && !StrVal.empty()) {
+        Sy = syIdent;
+        Ident = StrVal;
+        fQuoted = true;
+    }
+}
+
+bool TIbParser::W(const char* aWord) const { return Sy == syIdent && !fQuoted && Ident == aWord; }
+
+bool TIbParser::SkipW(const char* aWord) {
+    if (!W(aWord)) return false;
+    GetSy();
+    return true;
+}
+
+bool TIbParser::NeedW(const char* aWord) {
+    if (SkipW(aWord)) return true;
+    ErrMsg(std::string("Must be: ") + aWord);
+    return false;
+}
+
+std::string TIbParser::GetName() {
+    if (Sy != syIdent) {
+        TestSy(syIdent);
+        return std::string();
+    }
+    std::string n = Ident;
+    GetSy();
+    return n;
+}
+
+void TIbParser::SkipToTerm() {
+    SkipStatement(TSymSet{syTerm});
+}
+
+void TIbParser::EndStatement() {
+    if (Sy == syTerm || Sy == syEOF) return;
+    TestSy(syTerm);
+    SkipToTerm();
+}
+
+void TIbParser::Report(TStatType aTyp, const std::string& aName, TDbObject aKind, TDbOperation aOp,
+                       const std::string& aOwner) {
+    if (!OnAddStatement) return;
+    TStatement* st = nullptr;
+    DoAddStatement(aTyp, aName, aKind, aOp, aOwner, st);
+}
+
+bool TIbParser::SkipQuotedOrComment() {
+    if (ch == '\'' || ch == '"') {
+        const char32_t q = ch;
+        GetChar();
+        while (!Eof()) {
+            if (ch == q) {
+                if (CurCh() != q) break;
+                GetChar();
+            }
+            GetChar();
+        }
+        GetChar();
+        return true;
+    }
+    if (ch == '-' && CurCh() == '-') {
+        while (!Eof() && ch != '\n') GetChar();
+        return true;
+    }
+    if (ch == '/' && CurCh() == '*') {
+        GetChar();
+        GetChar();
+        while (!Eof() && !(ch == '*' && CurCh() == '/')) GetChar();
+        GetChar();
+        GetChar();
+        return true;
+    }
+    return false;
+}
+
+std::string TIbParser::CaptureParens() {
+    if (Sy != syLParent) {
+        TestSy(syLParent);
+        return std::string();
+    }
+    const std::int64_t start = SyBegPos;
+    int depth = 1;
+    while (!Eof() && depth > 0) {
+        if (SkipQuotedOrComment()) continue;
+        if (ch == '(') {
+            if (++depth > kMaxNesting) {
+                ErrMsg("Expression nested too deeply (more than " + std::to_string(kMaxNesting) +
+                       " parentheses)");
+                SkipToTerm();
+                return std::string();
+            }
+        } else if (ch == ')') {
+            --depth;
+        }
+        GetChar();
+    }
+    if (depth > 0) {
+        ErrMsg("Missing: <)> (end of text)");
+        GetSy();
+        return std::string();
+    }
+    std::string text = CopyTxt(start, chIx - start);
+    GetSy();
+    return text;
+}
+
+std::string TIbParser::CaptureBody() {
+    const std::int64_t start = SyBegPos;
+    if (Sy == syTerm) return std::string();
+    // From the character after the current symbol on, raw: the symbol itself may be a
+    // string or a word, both already consumed whole.
+    while (!Eof()) {
+        if (SkipQuotedOrComment()) continue;
+        if (fTermStrLen > 0 && TxtView(chIx, fTermStrLen) == fTermStr) break;
+        GetChar();
+    }
+    std::string text = Trimmed(CopyTxt(start, chIx - start));
+    GetSy();
+    return text;
+}
+
+// --- statement loop -------------------------------------------------------------------------
+
+void TIbParser::ParseScript(const std::vector<std::string>& aScript, TCustomObjs* aObjs) {
+    fAutoDDL = true;
+    Objs = aObjs;
+    SetDialect(1);
+    TCustomSQLParser::ParseScript(aScript, aObjs);
+}
+
+void TIbParser::ParseFile(const std::string& aFileName, TCustomObjs* aObjs) {
+    fAutoDDL = true;
+    Objs = aObjs;
+    if (fInputDepth == 0) SetDialect(1);
+    SetScriptFileName(aFileName);
+    try {
+        TCustomParser::ParseFile(aFileName, aObjs);
+    } catch (const std::exception& e) {
+        fMsgMngr->AddScriptMsg(e.what(), aFileName, 0, 0, mt_Err);
+        DoErrorMessage(e.what());
+    }
+    if (Objs) Objs->fConnectionOptions.Assign(fConnectionOptions);
+}
+
+void TIbParser::ParseText() {
+    GetSy();
+    while (Sy != syEOF) {
+        StBegPos = SyBegPos;
+        const std::int64_t before = SyBegPos;
+        ParseStatement();
+        if (Sy == syTerm) GetSy();
+        else if (Sy != syEOF && SyBegPos == before) GetSy();  // never stay on one symbol
+    }
+}
+
+void TIbParser::ParseStatement() {
+    if (Sy == syTerm) return;
+    if (Sy != syIdent || fQuoted) {
+        ErrMsg("Missing/unknown: DDL-statement: " + ResWordBySymbol(Sy));
+        SkipToTerm();
+        return;
+    }
+    if (SkipW("SET")) return ParseSet();
+    if (SkipW("CONNECT")) return ParseDatabase(false);
+    if (W("CREATE") || W("RECREATE")) return ParseCreate();
+    if (SkipW("ALTER")) return ParseAlter();
+    if (SkipW("DROP")) return ParseDrop();
+    if (SkipW("COMMIT") || SkipW("ROLLBACK")) {
+        SkipW("WORK");
+        return EndStatement();
+    }
+    if (SkipW("GRANT")) return ParseGrant();
+    if (SkipW("REVOKE")) {
+        SkipToTerm();
+        return Report(stStatement, "", dboGrant, odbDrop);
+    }
+    if (SkipW("COMMENT")) return ParseComment();
+    if (SkipW("INPUT")) return ParseInput();
+    if (SkipW("DECLARE")) {
+        if (NeedW("EXTERNAL") && NeedW("FUNCTION")) return ParseUdf();
+        return SkipToTerm();
+    }
+    struct Dml { const char* word; TStatType typ; TDbOperation op; };
+    for (const Dml& d : {Dml{"INSERT", stInsert, odbInsert}, Dml{"UPDATE", stUpdate, odbUpdate},
+                         Dml{"DELETE", stDelete, odbDelete}, Dml{"SELECT", stSelect, odbUnknown},
+                         Dml{"WITH", stSelect, odbUnknown}, Dml{"EXECUTE", stExecuteBlock, odbUnknown}}) {
+        if (!W(d.word)) continue;
+        const bool block = d.typ == stExecuteBlock;
+        GetSy();
+        if (block && !W("BLOCK")) {  // EXECUTE PROCEDURE / STATEMENT: run, not reported
+            SkipToTerm();
+            return;
+        }
+        std::string table;
+        if (d.typ == stInsert || d.typ == stDelete) SkipW(d.typ == stInsert ? "INTO" : "FROM");
+        if (d.typ == stInsert || d.typ == stDelete || d.typ == stUpdate) table = Ident;
+        if (block) CaptureBody();
+        else SkipToTerm();
+        return Report(d.typ, table, d.op == odbUnknown ? dboUnknown : dboTable, d.op);
+    }
+    ErrMsg("Unknown statement: " + Ident);
+    SkipToTerm();
+}
+
+// --- SET, CONNECT, CREATE DATABASE, INPUT ----------------------------------------------------
+
+void TIbParser::ParseSet() {
+    if (W("TERM")) {
+        // The new terminator is the run of characters after the blanks.
+        while (!Eof() && IsBlank(ch)) GetChar();
+        const std::int64_t start = chIx;
+        const char32_t first = fTermStr.empty() ? 0 : static_cast<unsigned char>(fTermStr[0]);
+        while (!Eof() && !IsBlank(ch) && ch != first) GetChar();
+        const std::string term = CopyTxt(start, chIx - start);
+        if (term.empty()) {
+            ErrMsg("Missing: new terminator after SET TERM");
+            return SkipToTerm();
+        }
+        GetSy();
+        if (Sy != syTerm) return EndStatement();
+        SetTermStr(term);
+        return;
+    }
+    if (SkipW("SQL")) {
+        NeedW("DIALECT");
+        if (Sy == syEqual) GetSy();
+        if (Sy != syInteger || IntVal < 1 || IntVal > 3) {
+            ErrMsg("SQL dialect must be 1, 2 or 3");
+            return SkipToTerm();
+        }
+        const std::string n = StrVal;
+        SetDialect(static_cast<int>(IntVal));
+        GetSy();
+        if (Sy == syTerm) Report(stSqlDialect, n, dboUnknown, odbSet);
+        return EndStatement();
+    }
+    if (SkipW("AUTODDL")) {
+        if (W("ON") || W("OFF")) {
+            fAutoDDL = W("ON");
+            GetSy();
+        } else {
+            ErrMsg("Missing: ON/OFF in \"SET AUTODDL...\"");
+        }
+        if (Sy == syTerm) Report(stSet, "", dboUnknown, odbSet);
+        return EndStatement();
+    }
+    if (SkipW("NAMES")) {
+        const std::string cs = UpperCase(GetName());
+        if (TIBServerOptions* o = IBOptions(); o && !cs.empty()) o->SetDBCharSet(cs);
+        if (Sy == syTerm) Report(stSetNames, cs, dboUnknown, odbSet);
+        return EndStatement();
+    }
+    if (SkipW("GENERATOR")) {
+        const std::string name = GetName();
+        NeedW("TO");
+        const std::string value = GetIntConst();
+        if (TGnrData* g = Objs ? Objs->Gnr.Find(name) : nullptr) {
+            // The value is not scripted; a value beyond 32 bits is kept as the largest one.
+            const std::int64_t v = IntVal;
+            g->Value = static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+        }
+        GetSy();
+        if (Sy == syTerm) Report(stStatement, name, dboGenerator, odbAlter);
+        return EndStatement();
+    }
+    if (SkipW("STATISTICS")) {
+        NeedW("INDEX");
+        const std::string name = GetName();
+        if (Sy == syTerm) Report(stStatement, name, dboIndex, odbSet);
+        return EndStatement();
+    }
+    SkipToTerm();
+    Report(stSet, "", dboUnknown, odbSet);
+}
+
+void TIbParser::ParseDatabase(bool aCreate) {
+    if (!aCreate) SkipW("DATABASE");
+    if (Sy != syString) {
+        TestSy(syString);
+        return SkipToTerm();
+    }
+    fConnectionOptions.SetDatabaseName(StrVal);
+    DoLogNextLine("Database connect: " + StrVal);
+    // The statement text reported leaves the password out: scripts never carry one.
+    std::int64_t pwdFrom = 0, pwdTo = 0;
+    GetSy();
+    while (Sy != syTerm && Sy != syEOF) {
+        if (SkipW("PAGE_SIZE")) {
+            if (Sy == syEqual) GetSy();
+            if (TestSy(syInteger)) {
+                if (TIBServerOptions* o = IBOptions())
+                    o->GetIBDatabaseOptions().SetPageSize(static_cast<std::int32_t>(IntVal));
+                GetSy();
+            }
+        } else if (SkipW("DEFAULT")) {
+            NeedW("CHARACTER");
+            NeedW("SET");
+            const std::string cs = UpperCase(GetName());
+            if (TIBServerOptions* o = IBOptions(); o && !cs.empty()) o->SetDBCharSet(cs);
+            if (SkipW("COLLATION")) GetName();
+        } else if (SkipW("USER")) {
+            if (TestSy(syString)) {
+                fConnectionOptions.SetUserName(StrVal);
+                GetSy();
+            }
+        } else if (W("PASSWORD")) {
+            pwdFrom = SyBegPos;
+            GetSy();
+            if (TestSy(syString)) GetSy();
+            pwdTo = SyBegPos;
+        } else if (SkipW("ROLE")) {
+            if (TestSy(syString) || Sy == syIdent) {
+                fConnectionOptions.SetRoleName(Sy == syString ? StrVal : Ident);
+                GetSy();
+            }
+        } else if (SkipW("LENGTH") || SkipW("PAGES")) {
+            if (Sy == syEqual) GetSy();
+            if (Sy == syInteger) GetSy();
+            SkipW("PAGES");
+        } else {
+            ErrMsg("Unknown token in DB-declaration.");
+            return SkipToTerm();
+        }
+    }
+    if (Sy != syTerm) return;
+    std::string text = CopyTxt(StBegPos, SyBegPos - StBegPos);
+    if (pwdTo > pwdFrom)
+        text = CopyTxt(StBegPos, pwdFrom - StBegPos) + CopyTxt(pwdTo, SyBegPos - pwdTo);
+    if (OnAddStatement) {
+        TStatement* st = nullptr;
+        DoAddStatement(TrimSQLText(text), aCreate ? stCreateDb : stConnect, fConnectionOptions.GetDatabaseName(),
+                       dboUnknown, odbSet, "", st);
+    }
+    if (Objs) Objs->fConnectionOptions.Assign(fConnectionOptions);
+}
+
+void TIbParser::ParseInput() {
+    if (Sy != syString) {
+        TestSy(syString);
+        return SkipToTerm();
+    }
+    namespace fs = std::filesystem;
+    fs::path file(StrVal);
+    if (file.is_relative() && !GetScriptFileName().empty())
+        file = fs::path(GetScriptFileName()).parent_path() / file;
+    std::error_code ec;
+    const fs::path canon = fs::weakly_canonical(file, ec);
+    const std::string key = (ec ? file : canon).string();
+    if (fOpenFiles.contains(key)) {
+        ErrMsg("INPUT of a file already being read: " + file.string());
+        GetSy();
+        return EndStatement();
+    }
+    if (fInputDepth + 1 > kMaxInputDepth) {
+        ErrMsg("INPUT nested more than " + std::to_string(kMaxInputDepth) + " files deep: " + file.string());
+        GetSy();
+        return EndStatement();
+    }
+    if (!fs::exists(file, ec)) {
+        ErrMsg("INPUT file not found: " + file.string());
+        GetSy();
+        return EndStatement();
+    }
+    TIbParser child(fExtractor);
+    child.OnErrorMessage = OnErrorMessage;
+    child.OnLogNextLine = OnLogNextLine;
+    child.OnDebugMessage = OnDebugMessage;
+    child.OnAddStatement = OnAddStatement;
+    child.SetUpdateProgress(false);
+    child.fInputDepth = fInputDepth + 1;
+    child.fOpenFiles = fOpenFiles;
+    child.fOpenFiles.insert(key);
+    child.fDialect = fDialect;
+    child.ParseFile(file.string(), Objs);
+    fMsgMngr->CopyFrom(&child.GetMsgMngr());
+    fDialect = child.fDialect;
+    GetSy();
+    EndStatement();
+}
+
+// --- CREATE / ALTER / DROP dispatch -------------------------------------------------------------
+
+void TIbParser::ParseCreate() {
+    const bool recreate = W("RECREATE");
+    GetSy();
+    bool orAlter = false;
+    if (!recreate && W("OR")) {
+        GetSy();
+        NeedW("ALTER");
+        orAlter = true;
+    }
+    if (SkipW("DATABASE") || SkipW("SCHEMA")) return ParseDatabase(true);
+    if (SkipW("TABLE")) return ParseTable(false);
+    if (SkipW("GLOBAL")) {
+        if (!SkipW("TEMPORARY")) {
+            ErrMsg("TEMPORARY expected, but " + Ident + " found.");
+            return SkipToTerm();
+        }
+        NeedW("TABLE");
+        return ParseTable(true);
+    }
+    if (W("UNIQUE") || W("ASC") || W("ASCENDING") || W("DESC") || W("DESCENDING") || W("INDEX"))
+        return ParseIndex();
+    if (SkipW("PROCEDURE")) return ParseRoutine(false, orAlter);
+    if (SkipW("FUNCTION")) return ParseRoutine(true, orAlter);
+    if (SkipW("TRIGGER")) return ParseTrigger(orAlter);
+    if (SkipW("VIEW")) return ParseView();
+    if (SkipW("PACKAGE")) return ParsePackage();
+    if (SkipW("ROLE")) return ParseRole();
+    if (SkipW("GENERATOR") || SkipW("SEQUENCE")) return ParseGenerator(false);
+    if (SkipW("DOMAIN")) return ParseDomain();
+    if (SkipW("EXCEPTION")) return ParseException();
+    ErrMsg(orAlter ? "Unknown ALTER-statement" : "Unknown CREATE-statement");
+    SkipToTerm();
+}
+
+void TIbParser::ParseAlter() {
+    if (SkipW("TABLE")) return ParseAlterTable();
+    if (SkipW("PROCEDURE")) return ParseRoutine(false, true);
+    if (SkipW("FUNCTION")) return ParseRoutine(true, true);
+    if (SkipW("TRIGGER")) return ParseTrigger(true);
+    if (SkipW("PACKAGE")) return ParsePackage();
+    if (SkipW("EXCEPTION")) return ParseException();
+    if (SkipW("DOMAIN")) return ParseAlterDomain();
+    if (SkipW("SEQUENCE") || SkipW("GENERATOR")) return ParseGenerator(true);
+    if (SkipW("INDEX")) {
+        const std::string name = GetName();
+        TIdxData* x = Objs ? Objs->Idx.Find(name) : nullptr;
+        if (W("ACTIVE") || W("INACTIVE")) {
+            if (x) x->Active = W("ACTIVE");
+            GetSy();
+        } else {
+            ErrMsg("Must be: ACTIVE / INACTIVE");
+        }
+        return EndStatement();
+    }
+    ErrMsg("Unknown ALTER statement.");
+    SkipToTerm();
+}
+
+void TIbParser::ParseDrop() {
+    struct Kind { const char* word; TDbObject kind; };
+    static const Kind kinds[] = {{"DOMAIN", dboDomain},   {"EXCEPTION", dboException}, {"INDEX", dboIndex},
+                                 {"PROCEDURE", dboProcedure}, {"FUNCTION", dboProcedure}, {"ROLE", dboRole},
+                                 {"TABLE", dboTable},     {"TRIGGER", dboTrigger},     {"VIEW", dboView},
+                                 {"GENERATOR", dboGenerator}, {"SEQUENCE", dboGenerator}, {"PACKAGE", dboPackage}};
+    if (SkipW("EXTERNAL")) {
+        NeedW("FUNCTION");
+        const std::string name = GetName();
+        if (Sy == syTerm) Report(stStatement, name, dboFunction, odbDrop);
+        return EndStatement();
+    }
+    for (const Kind& k : kinds) {
+        if (!SkipW(k.word)) continue;
+        if (k.kind == dboPackage) SkipW("BODY");
+        const std::string name = GetName();
+        if (Sy == syTerm) Report(stStatement, name, k.kind, odbDrop);
+        return EndStatement();
+    }
+    ErrMsg("Unknown DROP statement");
+    SkipToTerm();
+}
+
+}  // namespace dbtwin
