@@ -88,6 +88,10 @@ public:
     void ParseScript(const std::vector<std::string>& aScript, TCustomObjs* aObjs) override;
     void ParseFile(const std::string& aFileName, TCustomObjs* aObjs) override;
     std::string QuoteIdent(const std::string& aIdent) const override;
+    // Errors are recorded at the start of the symbol they are about (the core records the
+    // character after it); the text shown names the file, line and column.
+    void ErrMsg(const std::string& aText) override;
+    std::string GetScriptInfo() const override;
 
 private:
     // Words and names.
@@ -149,6 +153,12 @@ private:
     TIBServerOptions* IBOptions() const;
     std::string DBCharSet() const;
 
+    // An error found while scanning raw text: recorded where the scanner stands.
+    void ErrHere(const std::string& aText);
+
+    std::int32_t fSyLine = 1;   // line and column of the first character of the current symbol
+    std::int32_t fSyCol = 0;
+    bool fErrAtCh = false;
     bool fQuoted = false;   // the current identifier was written in double quotes
     int fDialect = 1;
     bool fAutoDDL = true;

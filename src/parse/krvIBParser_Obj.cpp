@@ -978,7 +978,7 @@ void TIbParser::ParseGrant() {
             }
         const std::string user = GetName();
         if (user.empty()) break;
-        if (kind == dboUnknown) kind = Objs && Objs->Rol.Find(user) ? dboRole : dboUser;
+        if (kind == dboUnknown) kind = Objs && Objs->Rol.Find("Role: " + user) ? dboRole : dboUser;
         grantees.push_back({user, kind});
         if (Sy != syComma) break;
         GetSy();
@@ -1068,7 +1068,7 @@ void TIbParser::ParseComment() {
             if (SkipW(k.word)) {
                 name = GetName();
                 kind = k.kind;
-                if (Objs) target = Objs->FindInList(k.list, name);
+                if (Objs) target = Objs->FindInList(k.list, k.list == olRol ? "Role: " + name : name);
                 found = true;
                 break;
             }

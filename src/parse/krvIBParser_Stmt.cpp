@@ -62,7 +62,30 @@ std::string TIbParser::QuoteIdent(const std::string& aIdent) const {
     return IBQuoteIdent(aIdent, o ? o->GetSQLServerVersion() : st_Firebird_30, static_cast<TIBSQLDialectType>(fDialect));
 }
 
+void TIbParser::ErrMsg(const std::string& aText) {
+    const bool atCh = fErrAtCh || Sy == syEOF;
+    const std::int32_t line = atCh ? GetPosY() : fSyLine;
+    const std::int32_t col = atCh ? GetPosX() : fSyCol;
+    if (!fMsgMngr->GetIsErr())
+        DoErrorMessage(aText + "\r\nScript: " + fScriptFileName + " Line:" + std::to_string(line) +
+                       " Column:" + std::to_string(col) + "\r\n");
+    fMsgMngr->AddScriptMsg(aText, fScriptFileName, col, line, mt_Err);
+}
+
+void TIbParser::ErrHere(const std::string& aText) {
+    fErrAtCh = true;
+    ErrMsg(aText);
+    fErrAtCh = false;
+}
+
+std::string TIbParser::GetScriptInfo() const {
+    return "\r\nScript: " + fScriptFileName + " Line:" + std::to_string(fSyLine) +
+           " Column:" + std::to_string(fSyCol) + "\r\n";
+}
+
 void TIbParser::DoGetSy() {
+    fSyLine = Line;
+    fSyCol = ChPos - 1;
     fQuoted = false;
     if (CheckTermStr()) return;
     if (ch == '_' && ((CurCh() >= 'A' && CurCh() <= 'Z') || (CurCh() >= 'a' && CurCh() <= 'z'))) {
@@ -158,12 +181,13 @@ std::string TIbParser::CaptureParens() {
         return std::string();
     }
     const std::int64_t start = SyBegPos;
+    const std::int32_t openLine = fSyLine, openCol = fSyCol;
     int depth = 1;
     while (!Eof() && depth > 0) {
         if (SkipQuotedOrComment()) continue;
         if (ch == '(') {
             if (++depth > kMaxNesting) {
-                ErrMsg("Expression nested too deeply (more than " + std::to_string(kMaxNesting) +
+                ErrHere("Expression nested too deeply (more than " + std::to_string(kMaxNesting) +
                        " parentheses)");
                 SkipToTerm();
                 return std::string();
@@ -174,7 +198,10 @@ std::string TIbParser::CaptureParens() {
         GetChar();
     }
     if (depth > 0) {
-        ErrMsg("Missing: <)> (end of text)");
+        // Reported where the unclosed parenthesis opens: the end of the text says nothing.
+        fSyLine = openLine;
+        fSyCol = openCol;
+        ErrMsg("Missing: <)> for the ( opened here");
         GetSy();
         return std::string();
     }
@@ -210,7 +237,12 @@ void TIbParser::ParseScript(const std::vector<std::string>& aScript, TCustomObjs
 void TIbParser::ParseFile(const std::string& aFileName, TCustomObjs* aObjs) {
     fAutoDDL = true;
     Objs = aObjs;
-    if (fInputDepth == 0) SetDialect(1);
+    if (fInputDepth == 0) {
+        SetDialect(1);
+        std::error_code ec;
+        const std::filesystem::path canon = std::filesystem::weakly_canonical(aFileName, ec);
+        fOpenFiles = {ec ? aFileName : canon.string()};
+    }
     SetScriptFileName(aFileName);
     try {
         TCustomParser::ParseFile(aFileName, aObjs);
