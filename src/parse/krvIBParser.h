@@ -85,6 +85,9 @@ public:
     TSymbol FindResWord() const override;
     void DoGetSy() override;
     void ParseText() override;
+    // After all scripts: the links of the SQL base (indices, constraints, foreign keys to
+    // the keys they reference, grants), and every domain-typed column to its domain.
+    void Link_Depend() override;
     void ParseScript(const std::vector<std::string>& aScript, TCustomObjs* aObjs) override;
     void ParseFile(const std::string& aFileName, TCustomObjs* aObjs) override;
     std::string QuoteIdent(const std::string& aIdent) const override;

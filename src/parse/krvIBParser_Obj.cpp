@@ -24,6 +24,51 @@
 
 namespace dbtwin {
 
+void TIbParser::Link_Depend() {
+    if (!Objs) return;
+    TCustomSQLParser::Link_Depend();
+    // Views depend on what their FROM lists name; the names are read from the body's
+    // symbols (FROM / JOIN, then the names of a comma list), which needs no reading of the
+    // query itself. Column-level links are the job of the body reader.
+    for (TViwData* v : Objs->Viw) {
+        TIbParser scan;
+        scan.fDialect = fDialect;
+        scan.AssignTxt(v->GetBody());
+        scan.GetSy();
+        int depth = 0;
+        std::vector<int> inFrom;  // parenthesis depths at which a FROM list is open
+        bool expectName = false;
+        while (scan.Sy != syEOF) {
+            if (scan.Sy == syLParent) {
+                ++depth;
+                expectName = false;
+            } else if (scan.Sy == syRParent) {
+                --depth;
+                while (!inFrom.empty() && inFrom.back() > depth) inFrom.pop_back();
+            } else if (scan.W("FROM") || scan.W("JOIN")) {
+                if (inFrom.empty() || inFrom.back() != depth) inFrom.push_back(depth);
+                expectName = true;
+            } else if (scan.Sy == syComma) {
+                expectName = !inFrom.empty() && inFrom.back() == depth;
+            } else if (scan.W("WHERE") || scan.W("GROUP") || scan.W("ORDER") || scan.W("HAVING") ||
+                       scan.W("UNION") || scan.W("SELECT") || scan.W("ROWS")) {
+                if (!inFrom.empty() && inFrom.back() == depth) inFrom.pop_back();
+                expectName = false;
+            } else if (scan.W("ON")) {
+                expectName = false;  // a join condition; a comma after it names another table
+            } else if (scan.Sy == syIdent && expectName) {
+                LinkDepend(v, scan.Ident, TDbObjectSet{dboTable, dboView, dboProcedure});
+                expectName = false;
+            }
+            scan.GetSy();
+        }
+    }
+    for (TTblData* t : Objs->Tbl)
+        for (TFldData* f : t->Flds)
+            if (f->FieldType == iftDomain && !f->Rare().TypeOf)
+                if (TDmnData* d = Objs->Dmn.Find(f->Rare().DomainName)) LinkDepend(t, d, f->fObjName);
+}
+
 // --- names ------------------------------------------------------------------------------------
 
 void TIbParser::ParseNameList(std::vector<std::string>& aNames) {

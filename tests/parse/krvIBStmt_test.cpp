@@ -356,6 +356,42 @@ TEST(TIbParserTest, SessionStatementsAndTheListener) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Links made from what the statements name.
+
+bool Uses(TDbObj* aUser, TDbObj* aUsed) {
+    if (!aUser || !aUsed) return false;
+    for (auto& l : aUser->fUseOf)
+        if (l->Obj == aUsed) return true;
+    return false;
+}
+
+TEST(TIbParserTest, LinksWhatTheStatementsName) {
+    TRun r;
+    r.Parse(D3 + "CREATE DOMAIN D AS INTEGER;\n"
+                 "CREATE TABLE A (ID D NOT NULL, CONSTRAINT PK_A PRIMARY KEY (ID));\n"
+                 "CREATE TABLE B (ID INTEGER, AID INTEGER);\n"
+                 "CREATE TABLE \"c c\" (X INTEGER);\n"
+                 "ALTER TABLE B ADD CONSTRAINT FK_B FOREIGN KEY (AID) REFERENCES A (ID);\n"
+                 "CREATE INDEX IX_B ON B (AID);\n"
+                 "CREATE VIEW V2 AS SELECT * FROM V1 JOIN \"c c\" ON 1 = 1, A WHERE EXISTS (SELECT 1 FROM B);\n"
+                 "CREATE VIEW V1 AS SELECT ID FROM A;\n");
+    ASSERT_EQ(r.Errors(), 0) << r.FirstError();
+    r.p.Link_Depend();
+    TObjs& o = r.objs;
+    EXPECT_TRUE(Uses(o.Tbl.Find("A"), o.Dmn.Find("D")));
+    EXPECT_TRUE(Uses(o.Ctr.Find("FK_B"), o.Ctr.Find("PK_A")));
+    EXPECT_TRUE(Uses(o.Ctr.Find("FK_B"), o.Tbl.Find("A")));
+    EXPECT_TRUE(Uses(o.Idx.Find("IX_B"), o.Tbl.Find("B")));
+    TViwData* v2 = o.Viw.Find("V2");
+    EXPECT_TRUE(Uses(v2, o.Viw.Find("V1")));
+    EXPECT_TRUE(Uses(v2, o.Tbl.Find("c c")));
+    EXPECT_TRUE(Uses(v2, o.Tbl.Find("A")));
+    EXPECT_TRUE(Uses(v2, o.Tbl.Find("B")));
+    EXPECT_TRUE(Uses(o.Viw.Find("V1"), o.Tbl.Find("A")));
+    EXPECT_FALSE(Uses(o.Viw.Find("V1"), o.Tbl.Find("B")));
+}
+
+// ---------------------------------------------------------------------------------------------
 // Bad input.
 
 TEST(TIbParserTest, BadInputIsAnErrorWithItsPosition) {
