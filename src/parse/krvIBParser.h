@@ -162,7 +162,8 @@ private:
     std::int32_t fSyLine = 1;   // line and column of the first character of the current symbol
     std::int32_t fSyCol = 0;
     bool fErrAtCh = false;
-    bool fQuoted = false;   // the current identifier was written in double quotes
+    bool fQuoted = false;
+    bool fRecreate = false;  // the statement being read is a RECREATE   // the current identifier was written in double quotes
     int fDialect = 1;
     bool fAutoDDL = true;
     std::string fTableName;

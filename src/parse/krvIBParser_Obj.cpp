@@ -102,9 +102,22 @@ void TIbParser::ParseTable(bool aGlobalTemporary) {
         }
     }
     fTableName = name;
-    // Filed first, so that constraints and links written inside the statement find it.
-    AddObj(owned.release(), true);
-    if (Objs && Objs->Tbl.Find(name) != t) t = Objs->Tbl.Find(name);
+    if (TTblData* old = Objs ? Objs->Tbl.Find(name) : nullptr) {
+        // RECREATE replaces the columns of the table read before; CREATE of a known table is
+        // the server's error too.
+        if (!fRecreate) {
+            ErrMsg("Table already defined: " + name);
+            fTableName.clear();
+            return SkipToTerm();
+        }
+        old->Flds.Clear();
+        owned.reset();
+        t = old;
+    } else {
+        // Filed first, so that constraints and links written inside the statement find it.
+        AddObj(owned.release(), true);
+        if (Objs) t = Objs->Tbl.Find(name);
+    }
     if (!t || !TestSy(syLParent)) {
         fTableName.clear();
         return SkipToTerm();
@@ -304,15 +317,18 @@ void TIbParser::ParseFieldType(TFldData* f) {
         for (;;) {
             TDbArrayBound b;
             b.LowerBound = 1;
-            std::string n = GetIntConst();
-            GetSy();
-            b.UpperBound = static_cast<std::int32_t>(std::stoll(n.empty() ? "0" : n));
+            auto bound = [this] {
+                if (GetIntConst().empty()) return 0;
+                const std::int64_t v = IntVal;
+                if (v < INT32_MIN || v > INT32_MAX) ErrMsg("Array bound out of range: " + StrVal);
+                GetSy();
+                return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+            };
+            b.UpperBound = bound();
             if (Sy == syColon) {
                 GetSy();
                 b.LowerBound = b.UpperBound;
-                n = GetIntConst();
-                GetSy();
-                b.UpperBound = static_cast<std::int32_t>(std::stoll(n.empty() ? "0" : n));
+                b.UpperBound = bound();
             }
             f->EditRare().ArrayBounds.push_back(b);
             if (Sy != syComma) break;

@@ -420,7 +420,7 @@ void TIbParser::ParseDatabase(bool aCreate) {
             if (TestSy(syString)) GetSy();
             pwdTo = SyBegPos;
         } else if (SkipW("ROLE")) {
-            if (TestSy(syString) || Sy == syIdent) {
+            if (Sy == syIdent || TestSy(syString)) {
                 fConnectionOptions.SetRoleName(Sy == syString ? StrVal : Ident);
                 GetSy();
             }
@@ -493,6 +493,7 @@ void TIbParser::ParseInput() {
 
 void TIbParser::ParseCreate() {
     const bool recreate = W("RECREATE");
+    fRecreate = recreate;
     GetSy();
     bool orAlter = false;
     if (!recreate && W("OR")) {

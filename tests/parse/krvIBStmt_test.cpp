@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -454,11 +455,59 @@ TEST(TIbParserTest, InputReadsFilesRelativeToTheIncludingOneAndRefusesLoops) {
         r.Parse("INPUT 'no/such/file.sql';");
         EXPECT_EQ(r.Errors(), 1);
     }
+    {
+        // A chain of distinct files deeper than the limit stops with one error.
+        const int n = TIbParser::kMaxInputDepth + 3;
+        for (int i = 0; i < n; ++i)
+            write(dir / ("d" + std::to_string(i) + ".sql"),
+                  "CREATE TABLE T" + std::to_string(i) + " (X INTEGER);\nINPUT 'd" + std::to_string(i + 1) + ".sql';\n");
+        write(dir / ("d" + std::to_string(n) + ".sql"), "");
+        TRun r;
+        r.p.ParseFile((dir / "d0.sql").string(), &r.objs);
+        ASSERT_EQ(r.Errors(), 1) << r.FirstError();
+        EXPECT_NE(r.FirstError().find("INPUT nested more than"), std::string::npos);
+        EXPECT_EQ(r.objs.Tbl.Count(), static_cast<std::size_t>(TIbParser::kMaxInputDepth + 1));
+    }
     fs::remove_all(dir);
 }
 
 // ---------------------------------------------------------------------------------------------
 // What Firebird 3's isql -x writes for a database with every kind of object.
+
+TEST(TIbParserTest, EveryCutOfTheExtractEndsWithoutACrash) {
+    std::ifstream in(std::string(DBTWIN_FIXTURES_DIR) + "/firebird_extract/rich.sql");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(text.size(), 1000u);
+    const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n')) + 2;
+    int cutsWithErrors = 0;
+    for (std::size_t cut = 0; cut < text.size(); cut += 37) {
+        // A bad character and an open parenthesis (inert inside comments, strings and bodies),
+        // and the text cut off there.
+        for (const std::string& variant : {text.substr(0, cut) + "\x01(" + text.substr(cut), text.substr(0, cut)}) {
+            TRun r;
+            r.Parse(variant);
+            cutsWithErrors += r.Errors() > 0;
+            const TMsgManager& m = r.p.GetMsgMngr();
+            for (std::size_t i = 0; i < m.Count(); ++i) {
+                EXPECT_GE(m.Get(i).PosY, 1) << m.Get(i).Msg;
+                EXPECT_LE(m.Get(i).PosY, lines) << m.Get(i).Msg;
+            }
+            EXPECT_LE(r.shown.size(), 1u);
+        }
+    }
+    EXPECT_GT(cutsWithErrors, 100);
+}
+
+TEST(TIbParserTest, RecreateReplacesAndCreateTwiceIsAnError) {
+    TRun r;
+    r.Parse("CREATE TABLE T (A INTEGER, B INTEGER); RECREATE TABLE T (C VARCHAR(5));");
+    EXPECT_EQ(r.Errors(), 0) << r.FirstError();
+    ASSERT_EQ(r.objs.Tbl.Find("T")->Flds.Count(), 1u);
+    EXPECT_TRUE(r.objs.Tbl.Find("T")->FindFld("C"));
+    TRun c;
+    c.Parse("CREATE TABLE T (A INTEGER);\nCREATE TABLE T (A INTEGER);");
+    EXPECT_EQ(c.FirstError(), "Table already defined: T @2:16");
+}
 
 TEST(TIbParserTest, ReadsAFirebird3ExtractWhole) {
     TRun r;
