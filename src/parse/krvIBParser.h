@@ -153,6 +153,7 @@ private:
     void ParseParams(TDbObj* aOwner, bool aReturns, std::vector<TFldData*>& aOut);
 
     void SetDialect(int aDialect);
+    static std::string Words(const std::string& aText);
     TIBServerOptions* IBOptions() const;
     std::string DBCharSet() const;
 

@@ -69,6 +69,22 @@ void TIbParser::Link_Depend() {
                 if (TDmnData* d = Objs->Dmn.Find(f->Rare().DomainName)) LinkDepend(t, d, f->fObjName);
 }
 
+// The words of a text joined by single blanks (event lists written over several lines).
+std::string TIbParser::Words(const std::string& aText) {
+    std::string r;
+    bool blank = false;
+    for (char c : aText) {
+        if (static_cast<unsigned char>(c) <= ' ') {
+            blank = !r.empty();
+            continue;
+        }
+        if (blank) r += ' ';
+        blank = false;
+        r += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return r;
+}
+
 // --- names ------------------------------------------------------------------------------------
 
 void TIbParser::ParseNameList(std::vector<std::string>& aNames) {
@@ -883,7 +899,7 @@ void TIbParser::ParseTrigger(bool aAlter) {
                 // A DDL trigger: BEFORE ANY DDL STATEMENT, AFTER CREATE TABLE OR ALTER TABLE ...
                 while (Sy == syIdent && !fQuoted && !W("POSITION") && !W("AS")) GetSy();
                 t->BefAft = ba;
-                t->EventType = TrimSQLText(CopyTxt(from, SyBegPos - from));
+                t->EventType = Words(CopyTxt(from, SyBegPos - from));
                 if (table.empty()) table = "DATABASE";
             }
             events = true;
@@ -896,7 +912,7 @@ void TIbParser::ParseTrigger(bool aAlter) {
             } else if (!SkipW("CONNECT") && !SkipW("DISCONNECT")) {
                 ErrMsg("Unknown event for database trigger");
             }
-            t->EventType = TrimSQLText(CopyTxt(from, SyBegPos - from));
+            t->EventType = Words(CopyTxt(from, SyBegPos - from));
             table = "DATABASE";
             events = true;
         } else {
@@ -977,6 +993,7 @@ void TIbParser::ParseGrant() {
     TGntData* g = proto.get();
     g->Line = Line;
     bool anyPrivilege = false;
+    std::vector<std::string> roles;
     static const std::pair<const char*, TGrantPrivilege> kPrivileges[] = {
         {"SELECT", gntSelect}, {"INSERT", gntInsert},       {"UPDATE", gntUpdate}, {"DELETE", gntDelete},
         {"REFERENCES", gntReferences}, {"EXECUTE", gntExecute}, {"USAGE", gntUsageOn}};
@@ -1020,9 +1037,16 @@ void TIbParser::ParseGrant() {
         // A view is named like a table in the statement.
         if (g->GntObjType == dboTable && Objs && Objs->Viw.Find(g->GntObjName)) g->GntObjType = dboView;
     } else {
-        g->GntObjName = GetName();  // a role granted to users
+        // Roles granted to users: GRANT R1, R2 TO ...
+        for (;;) {
+            const std::string role = GetName();
+            if (role.empty()) return SkipToTerm();
+            roles.push_back(role);
+            if (Sy != syComma) break;
+            GetSy();
+        }
+        g->GntObjName = roles.front();
         g->GntObjType = dboRole;
-        if (g->GntObjName.empty()) return SkipToTerm();
     }
     NeedW("TO");
     struct Grantee { std::string name; TDbObject kind; };
@@ -1054,20 +1078,23 @@ void TIbParser::ParseGrant() {
         GetName();
     }
     if (Sy == syTerm) Report(stStatement, g->GntObjName, dboGrant, odbCreate);
-    for (const Grantee& who : grantees) {
-        auto one = std::make_unique<TGntData>(Objs);
-        one->Line = g->Line;
-        one->Privilege = g->Privilege;
-        one->Flds = g->Flds;
-        one->GntObjName = g->GntObjName;
-        one->GntObjType = g->GntObjType;
-        one->Option = g->Option;
-        one->User = who.name;
-        one->GntUserType = who.kind;
-        one->CmpGrantType = who.kind == dboRole ? coRoleGrant : who.kind == dboUser ? coUserGrant : coObjGrant;
-        if (!Objs) continue;
-        TGntData* kept = Objs->AddGrant(one.get());
-        if (kept) one.release();
+    if (roles.empty()) roles.push_back(g->GntObjName);
+    for (const std::string& object : roles) {
+        for (const Grantee& who : grantees) {
+            auto one = std::make_unique<TGntData>(Objs);
+            one->Line = g->Line;
+            one->Privilege = g->Privilege;
+            one->Flds = g->Flds;
+            one->GntObjName = object;
+            one->GntObjType = g->GntObjType;
+            one->Option = g->Option;
+            one->User = who.name;
+            one->GntUserType = who.kind;
+            one->CmpGrantType = who.kind == dboRole ? coRoleGrant : who.kind == dboUser ? coUserGrant : coObjGrant;
+            if (!Objs) continue;
+            TGntData* kept = Objs->AddGrant(one.get());
+            if (kept) one.release();
+        }
     }
     EndStatement();
 }

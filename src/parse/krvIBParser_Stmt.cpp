@@ -97,6 +97,51 @@ void TIbParser::DoGetSy() {
         Sy = ibsym::syCharSetIntro;
         return;
     }
+    auto hexValue = [](char32_t c) -> int {
+        if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
+        if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
+        if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
+        return -1;
+    };
+    if ((ch == 'X' || ch == 'x') && CurCh() == '\'') {
+        // A binary string: X'0A1B'. StrVal holds the bytes the digits denote.
+        SyBegPos = chIx;
+        GetChar();
+        const std::string digits = GetStr();
+        std::string bytes;
+        bool good = digits.size() % 2 == 0;
+        for (std::size_t i = 0; good && i < digits.size(); i += 2) {
+            const int hi = hexValue(static_cast<unsigned char>(digits[i]));
+            const int lo = hexValue(static_cast<unsigned char>(digits[i + 1]));
+            good = hi >= 0 && lo >= 0;
+            bytes += static_cast<char>(hi * 16 + lo);
+        }
+        if (!good) ErrMsg("Invalid binary string: X'" + digits + "'");
+        StrVal = good ? bytes : std::string();
+        StrQuoteCh = '\'';
+        Sy = syString;
+        return;
+    }
+    if (ch == '0' && (CurCh() == 'x' || CurCh() == 'X') && hexValue(NextCh()) >= 0) {
+        // A hexadecimal number: 0x7FFF. IntVal is its value when it fits 64 bits, else 0.
+        SyBegPos = chIx;
+        GetChar();
+        GetChar();
+        std::string digits;
+        while (!Eof() && hexValue(ch) >= 0) {
+            digits += static_cast<char>(ch);
+            GetChar();
+        }
+        StrVal = digits;
+        IntVal = 0;
+        if (digits.size() <= 16) {
+            std::uint64_t v = 0;
+            for (char c : digits) v = v * 16 + static_cast<std::uint64_t>(hexValue(static_cast<unsigned char>(c)));
+            IntVal = static_cast<std::int64_t>(v);
+        }
+        Sy = syInteger;
+        return;
+    }
     TCustomSQLParser::DoGetSy();
     if (Sy == syString && StrQuoteCh == '"' && fDialect == 3 && !StrVal.empty()) {
         Sy = syIdent;

@@ -180,6 +180,18 @@ TEST(TIbParserTest, StatementsMakeTheirObjects) {
              EXPECT_EQ(o.Gnr.Find("H")->IncrementBy, "");
              EXPECT_EQ(o.Gnr.Find("G")->StartWith, "12");
          }},
+        {"CREATE TABLE T (B CHAR(2) CHARACTER SET OCTETS DEFAULT X'0aFF', N BIGINT DEFAULT 0x7F NOT NULL);",
+         [](TObjs& o) {
+             EXPECT_EQ(o.Tbl.Find("T")->FindFld("B")->GetDefValue(), "X'0aFF'");
+             EXPECT_EQ(o.Tbl.Find("T")->FindFld("B")->Rare().CharSet, "OCTETS");
+             EXPECT_EQ(o.Tbl.Find("T")->FindFld("N")->GetDefValue(), "0x7F");
+             EXPECT_FALSE(o.Tbl.Find("T")->FindFld("N")->Nullable);
+         }},
+        {"CREATE ROLE R1; CREATE ROLE R2; GRANT R1, R2 TO U1, U2;",
+         [](TObjs& o) {
+             ASSERT_EQ(o.Gnt.Count(), 4u);
+             for (TGntData* g : o.Gnt) EXPECT_EQ(g->GntObjType, dboRole);
+         }},
         {"CREATE EXCEPTION E 'it''s; bad'; CREATE OR ALTER EXCEPTION E 'changed';",
          [](TObjs& o) { EXPECT_EQ(o.Exc.Find("E")->Msg, "changed"); }},
         {"CREATE TABLE T (A INTEGER); CREATE VIEW V (X) AS SELECT A FROM T WHERE A = ';';",
@@ -221,7 +233,7 @@ TEST(TIbParserTest, StatementsMakeTheirObjects) {
         {"CREATE TABLE T (A INTEGER);\nSET TERM ^ ;\n"
          "CREATE TRIGGER T1 FOR T ACTIVE BEFORE INSERT OR UPDATE POSITION 3 AS BEGIN END^\n"
          "CREATE TRIGGER T2 FOR T INACTIVE AFTER INSERT OR UPDATE OR DELETE POSITION 0 AS BEGIN END^\n"
-         "CREATE TRIGGER T3 ACTIVE ON TRANSACTION COMMIT POSITION 0 AS BEGIN END^\n"
+         "CREATE TRIGGER T3 ACTIVE ON TRANSACTION\n    commit POSITION 0 AS BEGIN END^\n"
          "CREATE TRIGGER T4 ACTIVE AFTER CREATE TABLE OR DROP TABLE POSITION 1 AS BEGIN END^\n"
          "CREATE TRIGGER T5 AFTER UPDATE OR INSERT ON T AS BEGIN END^",
          [](TObjs& o) {
