@@ -994,6 +994,19 @@ void TIbParser::ParseGrant() {
     g->Line = Line;
     bool anyPrivilege = false;
     std::vector<std::string> roles;
+    // One grant holds one column list: privileges are grouped by the columns they name
+    // (GRANT SELECT, UPDATE (A) is a table-wide SELECT and an UPDATE of A).
+    struct TPart {
+        TGrantPrivilegeSet privileges;
+        std::vector<std::string> columns;
+    };
+    std::vector<TPart> parts(1);
+    auto partFor = [&parts](const std::vector<std::string>& aColumns) -> TPart& {
+        for (TPart& part : parts)
+            if (part.columns == aColumns) return part;
+        parts.push_back({{}, aColumns});
+        return parts.back();
+    };
     static const std::pair<const char*, TGrantPrivilege> kPrivileges[] = {
         {"SELECT", gntSelect}, {"INSERT", gntInsert},       {"UPDATE", gntUpdate}, {"DELETE", gntDelete},
         {"REFERENCES", gntReferences}, {"EXECUTE", gntExecute}, {"USAGE", gntUsageOn}};
@@ -1001,14 +1014,16 @@ void TIbParser::ParseGrant() {
         bool found = false;
         if (SkipW("ALL")) {
             SkipW("PRIVILEGES");
-            for (TGrantPrivilege p : {gntInsert, gntUpdate, gntDelete, gntSelect, gntReferences}) g->Privilege.Include(p);
+            for (TGrantPrivilege p : {gntInsert, gntUpdate, gntDelete, gntSelect, gntReferences})
+                parts.front().privileges.Include(p);
             found = true;
         } else {
             for (const auto& [word, p] : kPrivileges)
                 if (SkipW(word)) {
-                    g->Privilege.Include(p);
+                    std::vector<std::string> columns;
+                    if ((p == gntUpdate || p == gntReferences) && Sy == syLParent) ParseNameList(columns);
+                    partFor(columns).privileges.Include(p);
                     found = true;
-                    if ((p == gntUpdate || p == gntReferences) && Sy == syLParent) ParseNameList(g->Flds);
                     break;
                 }
         }
@@ -1079,23 +1094,24 @@ void TIbParser::ParseGrant() {
     }
     if (Sy == syTerm) Report(stStatement, g->GntObjName, dboGrant, odbCreate);
     if (roles.empty()) roles.push_back(g->GntObjName);
-    for (const std::string& object : roles) {
-        for (const Grantee& who : grantees) {
-            auto one = std::make_unique<TGntData>(Objs);
-            one->Line = g->Line;
-            one->Privilege = g->Privilege;
-            one->Flds = g->Flds;
-            one->GntObjName = object;
-            one->GntObjType = g->GntObjType;
-            one->Option = g->Option;
-            one->User = who.name;
-            one->GntUserType = who.kind;
-            one->CmpGrantType = who.kind == dboRole ? coRoleGrant : who.kind == dboUser ? coUserGrant : coObjGrant;
-            if (!Objs) continue;
-            TGntData* kept = Objs->AddGrant(one.get());
-            if (kept) one.release();
-        }
-    }
+    for (const std::string& object : roles)
+        for (const Grantee& who : grantees)
+            for (const TPart& part : parts) {
+                if (anyPrivilege && part.privileges.IsEmpty()) continue;
+                auto one = std::make_unique<TGntData>(Objs);
+                one->Line = g->Line;
+                one->Privilege = part.privileges;
+                one->Flds = part.columns;
+                one->GntObjName = object;
+                one->GntObjType = g->GntObjType;
+                one->Option = g->Option;
+                one->User = who.name;
+                one->GntUserType = who.kind;
+                one->CmpGrantType = who.kind == dboRole   ? coRoleGrant
+                                    : who.kind == dboUser ? coUserGrant
+                                                          : coObjGrant;
+                if (Objs && Objs->AddGrant(one.get())) one.release();
+            }
     EndStatement();
 }
 

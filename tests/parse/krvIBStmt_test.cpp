@@ -187,6 +187,23 @@ TEST(TIbParserTest, StatementsMakeTheirObjects) {
              EXPECT_EQ(o.Tbl.Find("T")->FindFld("N")->GetDefValue(), "0x7F");
              EXPECT_FALSE(o.Tbl.Find("T")->FindFld("N")->Nullable);
          }},
+        {"CREATE TABLE T (A INTEGER, B INTEGER); GRANT SELECT, UPDATE (A), DELETE, REFERENCES (A) ON T TO TRIGGER TR;",
+         [](TObjs& o) {
+             // A grant holds one column list: the table-wide privileges and the column ones
+             // are kept apart, or SELECT would be narrowed to column A.
+             ASSERT_EQ(o.Gnt.Count(), 2u);
+             for (TGntData* g : o.Gnt) {
+                 EXPECT_EQ(g->GntUserType, dboTrigger);
+                 if (g->Flds.empty()) {
+                     EXPECT_TRUE(g->Privilege.Contains(gntSelect) && g->Privilege.Contains(gntDelete));
+                     EXPECT_FALSE(g->Privilege.Contains(gntUpdate));
+                 } else {
+                     EXPECT_EQ(g->Flds, std::vector<std::string>{"A"});
+                     EXPECT_TRUE(g->Privilege.Contains(gntUpdate) && g->Privilege.Contains(gntReferences));
+                     EXPECT_FALSE(g->Privilege.Contains(gntSelect));
+                 }
+             }
+         }},
         {"CREATE ROLE R1; CREATE ROLE R2; GRANT R1, R2 TO U1, U2;",
          [](TObjs& o) {
              ASSERT_EQ(o.Gnt.Count(), 4u);
