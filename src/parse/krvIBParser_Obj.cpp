@@ -191,6 +191,7 @@ TFldData* TIbParser::ParseField(TDbObj* aOwner, TFldData* aInto, bool aDomain) {
 }
 
 void TIbParser::ParseFieldType(TFldData* f) {
+    bool blobSubTypeWritten = true;
     auto length = [this, f] {
         f->FieldLength = f->CharLength = 1;
         if (Sy != syLParent) return;
@@ -274,7 +275,9 @@ void TIbParser::ParseFieldType(TFldData* f) {
     } else if (SkipW("BLOB")) {
         f->FieldType = iftBlob;
         f->EditRare().BlobSegSize = 80;
-        auto subType = [this, f] {
+        blobSubTypeWritten = false;
+        auto subType = [this, f, &blobSubTypeWritten] {
+            blobSubTypeWritten = true;
             if (SkipW("TEXT")) f->EditRare().BlobSubType = 1;
             else if (SkipW("BINARY")) f->EditRare().BlobSubType = 0;
             else if (SkipW("BLR")) f->EditRare().BlobSubType = 2;
@@ -356,6 +359,9 @@ void TIbParser::ParseFieldType(TFldData* f) {
         GetSy();
         NeedW("SET");
         const std::string cs = UpperCase(GetName());
+        // A blob with a character set holds text: isql writes BLOB CHARACTER SET X for
+        // SUB_TYPE TEXT parameters.
+        if (f->FieldType == iftBlob && !blobSubTypeWritten) f->EditRare().BlobSubType = 1;
         // The database's own character set is implied and not kept.
         if (!SameText(cs, DBCharSet())) f->EditRare().CharSet = cs;
         else f->EditRare().CharSet.clear();

@@ -1,6 +1,6 @@
 // Reads a Firebird DDL script (as isql -x writes it) with the script reader and writes the
 // library's export of what it read: the round trip of ibparse_live.sh.
-//   ibparse_probe <script.sql> <database> <user>
+//   ibparse_probe <script.sql> <database> <user> <database character set>
 // Messages of the reader go to stderr; any error exits 1.
 #include <iostream>
 #include <string>
@@ -13,14 +13,14 @@
 using namespace dbtwin;
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::cerr << "usage: ibparse_probe <script.sql> <database> <user>\n";
+    if (argc != 5) {
+        std::cerr << "usage: ibparse_probe <script.sql> <database> <user> <charset>\n";
         return 2;
     }
     TObjs objs;
     objs.SetDatabaseType(dbInterBase);
     objs.fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
-    objs.fIBServerOptions.SetDBCharSet("UTF8");
+    objs.fIBServerOptions.SetDBCharSet(argv[4]);
     // Character sets and collations of columns are part of what is compared here.
     objs.fIBServerOptions.GetIBCompareOptions().SetFldCharsetCompare(true);
     TIbParser p;

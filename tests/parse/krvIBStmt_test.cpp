@@ -591,5 +591,55 @@ TEST(TIbParserTest, ReadsAFirebird3ExtractWhole) {
     EXPECT_EQ(fks, 1);
 }
 
+TEST(TIbParserTest, ReadsAnExtractOfOddNamesAndForms) {
+    // Keyword-named tables and columns, a WIN1252 database, arrays, global temporary tables,
+    // identity with a start, TYPE OF parameters, bodies holding the terminator in strings and
+    // comments, view and DDL triggers, mixed column grants.
+    TRun r;
+    r.objs.fIBServerOptions.SetDBCharSet("WIN1252");
+    r.p.ParseFile(std::string(DBTWIN_FIXTURES_DIR) + "/firebird_extract/odd.sql", &r.objs);
+    ASSERT_EQ(r.p.GetMsgMngr().Count(), 0u) << r.FirstError();
+    TObjs& o = r.objs;
+    EXPECT_EQ(o.Dmn.Count(), 3u);
+    EXPECT_EQ(o.Tbl.Count(), 4u);
+    EXPECT_EQ(o.Gnr.Count(), 1u);
+    EXPECT_EQ(o.Idx.Count(), 1u);
+    EXPECT_EQ(o.Viw.Count(), 2u);
+    EXPECT_EQ(o.Prc.Count(), 1u);
+    EXPECT_EQ(o.Trg.Count(), 5u);
+    EXPECT_EQ(o.Exc.Count(), 1u);
+    EXPECT_EQ(o.Ctr.Count(), 4u);
+    EXPECT_EQ(o.Gnt.Count(), 5u);  // UPDATE (ID) and UPDATE (POS) of one grantee are merged
+    TTblData* t = o.Tbl.Find("select");
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->FindFld("DATE")->GetDefValue(), "'NOW'");
+    EXPECT_EQ(t->FindFld("ID")->Rare().IdentitySeed, 1000);
+    EXPECT_EQ(t->FindFld("ARR2")->Rare().ArrayBounds.size(), 1u);
+    EXPECT_EQ(t->FindFld("C2")->GetBody(), "(CASE WHEN \"POSITION\" > 0 THEN ';' ELSE 'x' END)");
+    EXPECT_EQ(t->FindFld("T2")->Rare().CharSet, "ISO8859_1");
+    EXPECT_EQ(t->FindFld("T2")->Rare().Collation, "DE_DE");
+    EXPECT_EQ(t->FindFld("SI")->GetDefValue(), "-3");
+    EXPECT_EQ(t->GetDescription(), "a table named like a keyword\r\non two lines");  // the model keeps CR LF
+    EXPECT_EQ(o.Tbl.Find("GTT")->TblOnCommit, tocPreserve);
+    EXPECT_TRUE(o.Tbl.Find("GTT2")->GlobalTemporary);
+    EXPECT_EQ(o.Dmn.Find("D Mixed")->fData->Rare().CheckDef,
+              " (VALUE IS NULL OR (VALUE BETWEEN -1 AND (1000 * (2 + 3))))");
+    EXPECT_EQ(o.Gnr.Find("G_NEG")->StartWith, "-10");
+    EXPECT_EQ(o.Gnr.Find("G_NEG")->IncrementBy, "-2");
+    EXPECT_EQ(o.Trg.Find("TR_MULTI")->Typ, 59) << "RDB$TRIGGER_TYPE as the server stores it";
+    EXPECT_EQ(o.Trg.Find("TR_V")->fOwnObj, o.Viw.Find("V_CHK"));
+    EXPECT_EQ(o.Trg.Find("TR_DDL2")->EventType, "AFTER CREATE TABLE OR ALTER PROCEDURE");
+    EXPECT_FALSE(o.Trg.Find("TR_TX")->Active);
+    TPrcData* p = o.Prc.Find("P_TYPES");
+    ASSERT_EQ(p->Params.Count(), 4u);
+    EXPECT_TRUE(p->Params.Find("A")->Rare().TypeOf);
+    EXPECT_EQ(p->Params.Find("B")->Rare().TypeOfTbl, "CHILD");
+    EXPECT_NE(p->GetBody().find("-- end ^ line"), std::string::npos);
+    EXPECT_EQ(p->Returns.Find("O")->Rare().BlobSubType, 1) << "BLOB CHARACTER SET x is a text blob";
+    EXPECT_EQ(t->FindFld("BIN")->Rare().BlobSubType, 0);
+    EXPECT_EQ(t->FindFld("BIN")->Rare().BlobSegSize, 512);
+    EXPECT_EQ(o.Exc.Find("E_LONG")->Msg, "A much longer message with \"quotes\" and 'apostrophes' and a ; semicolon");
+}
+
 }  // namespace
 }  // namespace dbtwin
