@@ -124,6 +124,11 @@ private:
     void ParseCreate();
     void ParseAlter();
     void ParseDrop();
+    // Takes a dropped object out of the set (a table or view with its constraints, indices,
+    // triggers and privileges; a package body only empties the package's body).
+    // A column (aOwner its table) or a named constraint of ALTER TABLE ... DROP likewise.
+    void DropObject(TDbObject aKind, const std::string& aName, bool aPackageBody,
+                    const std::string& aOwner = std::string());
     void ParseTable(bool aGlobalTemporary);
     void ParseAlterTable();
     void ParseIndex();

@@ -592,9 +592,11 @@ void TIbParser::ParseAlterTable() {
             if (SkipW("CONSTRAINT")) {
                 const std::string cname = GetName();
                 if (Sy == syTerm) Report(stStatement, cname, dboConstraint, odbDrop, name);
+                DropObject(dboConstraint, cname, false, name);
             } else {
                 const std::string col = GetName();
                 if (Sy == syTerm) Report(stStatement, col, dboField, odbDrop, name);
+                DropObject(dboField, col, false, name);
             }
         } else {
             ErrMsg("Unknown symbol in ALTER TABLE " + name);

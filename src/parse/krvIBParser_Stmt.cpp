@@ -595,6 +595,75 @@ void TIbParser::ParseAlter() {
     SkipToTerm();
 }
 
+namespace {
+
+// Takes an object out of its list and frees it, with its links.
+template <class T>
+void RemoveObj(TCustomObjs* aObjs, TKeyedList<T>& aList, T* aObj) {
+    if (!aObj) return;
+    const int i = aList.IndexOfObject(aObj);
+    if (i < 0) return;
+    aObjs->RemoveDepend(aObj);
+    aList.Delete(static_cast<std::size_t>(i));
+}
+
+}  // namespace
+
+void TIbParser::DropObject(TDbObject aKind, const std::string& aName, bool aPackageBody, const std::string& aOwner) {
+    if (!Objs) return;
+    TCustomObjs& o = *Objs;
+    switch (aKind) {
+        case dboDomain: RemoveObj(Objs, o.Dmn, o.Dmn.Find(aName)); break;
+        case dboException: RemoveObj(Objs, o.Exc, o.Exc.Find(aName)); break;
+        case dboIndex: RemoveObj(Objs, o.Idx, o.Idx.Find(aName)); break;
+        case dboProcedure: RemoveObj(Objs, o.Prc, o.Prc.Find(aName)); break;
+        case dboFunction: RemoveObj(Objs, o.Udf, o.Udf.Find(aName)); break;
+        case dboRole: RemoveObj(Objs, o.Rol, o.Rol.Find("Role: " + aName)); break;
+        case dboTrigger: RemoveObj(Objs, o.Trg, o.Trg.Find(aName)); break;
+        case dboGenerator: RemoveObj(Objs, o.Gnr, o.Gnr.Find(aName)); break;
+        case dboPackage:
+            if (TPkgData* k = o.Pkg.Find(aName)) {
+                if (aPackageBody) k->SetBody("");
+                else RemoveObj(Objs, o.Pkg, k);
+            }
+            break;
+        case dboTable:
+        case dboView: {
+            // What the server drops with a table or view: its keys, checks, indices,
+            // triggers and the privileges on it.
+            std::vector<TCtrData*> ctrs;
+            for (TCtrData* c : o.Ctr)
+                if (c->fTblName == aName) ctrs.push_back(c);
+            for (TCtrData* c : ctrs) RemoveObj(Objs, o.Ctr, c);
+            std::vector<TIdxData*> idxs;
+            for (TIdxData* x : o.Idx)
+                if (x->TblName == aName) idxs.push_back(x);
+            for (TIdxData* x : idxs) RemoveObj(Objs, o.Idx, x);
+            std::vector<TTrgData*> trgs;
+            for (TTrgData* t : o.Trg)
+                if (t->fOwnName == aName) trgs.push_back(t);
+            for (TTrgData* t : trgs) RemoveObj(Objs, o.Trg, t);
+            std::vector<TGntData*> gnts;
+            for (TGntData* g : o.Gnt)
+                if (g->GntObjName == aName && (g->GntObjType == dboTable || g->GntObjType == dboView))
+                    gnts.push_back(g);
+            for (TGntData* g : gnts) RemoveObj(Objs, o.Gnt, g);
+            if (aKind == dboTable) RemoveObj(Objs, o.Tbl, o.Tbl.Find(aName));
+            else RemoveObj(Objs, o.Viw, o.Viw.Find(aName));
+            break;
+        }
+        case dboConstraint: RemoveObj(Objs, o.Ctr, o.Ctr.Find(aName)); break;
+        case dboField:
+            if (TTblData* t = o.Tbl.Find(aOwner)) {
+                RemoveObj(Objs, t->Flds, t->FindFld(aName));
+                std::int32_t pos = 0;
+                for (TFldData* f : t->Flds) f->Position = pos++;
+            }
+            break;
+        default: break;
+    }
+}
+
 void TIbParser::ParseDrop() {
     struct Kind { const char* word; TDbObject kind; };
     static const Kind kinds[] = {{"DOMAIN", dboDomain},   {"EXCEPTION", dboException}, {"INDEX", dboIndex},
@@ -604,14 +673,21 @@ void TIbParser::ParseDrop() {
     if (SkipW("EXTERNAL")) {
         NeedW("FUNCTION");
         const std::string name = GetName();
-        if (Sy == syTerm) Report(stStatement, name, dboFunction, odbDrop);
+        if (Sy == syTerm) {
+            Report(stStatement, name, dboFunction, odbDrop);
+            DropObject(dboFunction, name, false);
+        }
         return EndStatement();
     }
     for (const Kind& k : kinds) {
         if (!SkipW(k.word)) continue;
-        if (k.kind == dboPackage) SkipW("BODY");
+        const bool body = k.kind == dboPackage && SkipW("BODY");
         const std::string name = GetName();
-        if (Sy == syTerm) Report(stStatement, name, k.kind, odbDrop);
+        if (Sy == syTerm) {
+            // The object leaves the set: what a script drops is not there after it.
+            Report(stStatement, name, k.kind, odbDrop);
+            DropObject(k.kind, name, body);
+        }
         return EndStatement();
     }
     ErrMsg("Unknown DROP statement");

@@ -527,6 +527,33 @@ TEST(TIbParserTest, EveryCutOfTheExtractEndsWithoutACrash) {
     EXPECT_GT(cutsWithErrors, 100);
 }
 
+TEST(TIbParserTest, WhatTheScriptDropsLeavesTheSet) {
+    TRun r;
+    r.Parse("CREATE TABLE T (A INTEGER NOT NULL, B INTEGER, C INTEGER, CONSTRAINT PK_T PRIMARY KEY (A), CONSTRAINT UQ_B UNIQUE (B));\n"
+            "CREATE INDEX IX_T ON T (B); CREATE TABLE K (X INTEGER);\n"
+            "SET TERM ^ ;\nCREATE TRIGGER TR FOR T BEFORE INSERT AS BEGIN END^\nSET TERM ; ^\n"
+            "GRANT SELECT ON T TO USER U; GRANT SELECT ON K TO USER U;\n"
+            "ALTER TABLE K ADD Y INTEGER; ALTER TABLE K DROP X; CREATE SEQUENCE G; DROP SEQUENCE G;\n"
+            "CREATE ROLE R; DROP ROLE R; CREATE TABLE D (Q INTEGER, CONSTRAINT UQ_Q UNIQUE (Q)); ALTER TABLE D DROP CONSTRAINT UQ_Q;\n"
+            "DROP TABLE T;");
+    ASSERT_EQ(r.Errors(), 0) << r.FirstError();
+    TObjs& o = r.objs;
+    EXPECT_FALSE(o.Tbl.Find("T"));
+    EXPECT_FALSE(o.Ctr.Find("PK_T"));
+    EXPECT_FALSE(o.Ctr.Find("UQ_B"));
+    EXPECT_FALSE(o.Ctr.Find("UQ_Q"));
+    EXPECT_FALSE(o.Idx.Find("IX_T"));
+    EXPECT_FALSE(o.Trg.Find("TR"));
+    EXPECT_FALSE(o.Gnr.Find("G"));
+    EXPECT_EQ(o.Rol.Count(), 0u);
+    ASSERT_EQ(o.Gnt.Count(), 1u);
+    EXPECT_EQ(o.Gnt.Objects(0)->GntObjName, "K");
+    ASSERT_EQ(o.Tbl.Find("K")->Flds.Count(), 1u);
+    EXPECT_EQ(o.Tbl.Find("K")->Flds.Objects(0)->fObjName, "Y");
+    EXPECT_EQ(o.Tbl.Find("K")->Flds.Objects(0)->Position, 0);
+    r.p.Link_Depend();  // nothing left points at what was dropped
+}
+
 TEST(TIbParserTest, RecreateReplacesAndCreateTwiceIsAnError) {
     TRun r;
     r.Parse("CREATE TABLE T (A INTEGER, B INTEGER); RECREATE TABLE T (C VARCHAR(5));");
