@@ -164,12 +164,14 @@ private:
 
     // An error found while scanning raw text: recorded where the scanner stands.
     void ErrHere(const std::string& aText);
+    void ErrAt(const std::string& aText, std::int32_t aLine, std::int32_t aColumn);
 
     std::int32_t fSyLine = 1;   // line and column of the first character of the current symbol
     std::int32_t fSyCol = 0;
     bool fErrAtCh = false;
     bool fQuoted = false;
-    bool fRecreate = false;  // the statement being read is a RECREATE   // the current identifier was written in double quotes
+    bool fRecreate = false;
+    bool fEndOptional = false;  // the statement read may end without a terminator  // the statement being read is a RECREATE   // the current identifier was written in double quotes
     int fDialect = 1;
     bool fAutoDDL = true;
     std::string fTableName;

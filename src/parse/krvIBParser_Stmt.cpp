@@ -64,8 +64,10 @@ std::string TIbParser::QuoteIdent(const std::string& aIdent) const {
 
 void TIbParser::ErrMsg(const std::string& aText) {
     const bool atCh = fErrAtCh || Sy == syEOF;
-    const std::int32_t line = atCh ? GetPosY() : fSyLine;
-    const std::int32_t col = atCh ? GetPosX() : fSyCol;
+    ErrAt(aText, atCh ? GetPosY() : fSyLine, atCh ? GetPosX() : fSyCol);
+}
+
+void TIbParser::ErrAt(const std::string& aText, std::int32_t line, std::int32_t col) {
     if (!fMsgMngr->GetIsErr())
         DoErrorMessage(aText + "\r\nScript: " + fScriptFileName + " Line:" + std::to_string(line) +
                        " Column:" + std::to_string(col) + "\r\n");
@@ -303,7 +305,13 @@ void TIbParser::ParseText() {
     while (Sy != syEOF) {
         StBegPos = SyBegPos;
         const std::int64_t before = SyBegPos;
+        const std::int32_t stLine = fSyLine, stCol = fSyCol;
+        const int errors = fMsgMngr->GetErrCount();
+        fEndOptional = false;
         ParseStatement();
+        // A statement cut off by the end of the text is not run by the client either.
+        if (Sy == syEOF && !fEndOptional && fMsgMngr->GetErrCount() == errors)
+            ErrAt("Missing: <TERM> (the statement starting here is cut off by the end of the text)", stLine, stCol);
         if (Sy == syTerm) GetSy();
         else if (Sy != syEOF && SyBegPos == before) GetSy();  // never stay on one symbol
     }
@@ -531,6 +539,7 @@ void TIbParser::ParseInput() {
     fMsgMngr->CopyFrom(&child.GetMsgMngr());
     fDialect = child.fDialect;
     GetSy();
+    fEndOptional = true;  // INPUT 'file' needs no terminator
     EndStatement();
 }
 

@@ -437,6 +437,8 @@ TEST(TIbParserTest, BadInputIsAnErrorWithItsPosition) {
         {"CREATE DOMAIN D AS INTEGER CHECK (VALUE > 0;", "Missing: <)>", 1, 34},
         {"CREATE TABLE T (A INTEGER DEFAULT (" + std::string(100000, '(') + "1));", "Expression nested too deeply", 1, 0},
         {"SET SQL DIALECT 7;", "SQL dialect must be 1, 2 or 3", 1, 17},
+        {"CREATE TABLE T (A INTEGER);\nSET TERM ^ ;\nCREATE PROCEDURE P AS BEGIN END", "Missing: <TERM>", 3, 1},
+        {"CREATE TABLE T (A INTEGER);\n  INSERT INTO T VALUES (1)", "Missing: <TERM>", 2, 3},
     };
     for (const Case& c : cases) {
         TRun r;
