@@ -329,8 +329,12 @@ void TIbParser::ParseStatement() {
     if (W("CREATE") || W("RECREATE")) return ParseCreate();
     if (SkipW("ALTER")) return ParseAlter();
     if (SkipW("DROP")) return ParseDrop();
-    if (SkipW("COMMIT") || SkipW("ROLLBACK")) {
+    if (W("COMMIT") || W("ROLLBACK")) {
+        // Executable: the listener decides what a transaction end means to it.
+        const bool commit = W("COMMIT");
+        GetSy();
         SkipW("WORK");
+        if (Sy == syTerm) Report(st_Commit, commit ? "COMMIT" : "ROLLBACK", dboUnknown, commit ? odbCommit : odbUnknown);
         return EndStatement();
     }
     if (SkipW("GRANT")) return ParseGrant();
@@ -351,9 +355,13 @@ void TIbParser::ParseStatement() {
         if (!W(d.word)) continue;
         const bool block = d.typ == stExecuteBlock;
         GetSy();
-        if (block && !W("BLOCK")) {  // EXECUTE PROCEDURE / STATEMENT: run, not reported
+        if (block && !W("BLOCK")) {
+            // EXECUTE PROCEDURE p ... / EXECUTE STATEMENT '...': executable, reported with
+            // the procedure they run.
+            std::string proc;
+            if (SkipW("PROCEDURE")) proc = Ident;
             SkipToTerm();
-            return;
+            return Report(stStatement, proc, proc.empty() ? dboUnknown : dboProcedure, odbUnknown);
         }
         std::string table;
         if (d.typ == stInsert || d.typ == stDelete) SkipW(d.typ == stInsert ? "INTO" : "FROM");

@@ -357,7 +357,7 @@ TEST(TIbParserTest, SessionStatementsAndTheListener) {
     TRun r;
     r.Parse("SET SQL DIALECT 3;\nSET NAMES win1251;\nSET AUTODDL OFF;\n"
             "CREATE DATABASE 'srv:/db/x.fdb' USER 'SYSDBA' PASSWORD 'secret' PAGE_SIZE 16384 DEFAULT CHARACTER SET UTF8;\n"
-            "CREATE TABLE T (A INTEGER);\nCOMMIT WORK;\nINSERT INTO T VALUES (1);\nSET TERM ^ ;\n"
+            "CREATE TABLE T (A INTEGER);\nCOMMIT WORK;\nINSERT INTO T VALUES (1);\nEXECUTE PROCEDURE P 1;\nSET TERM ^ ;\n"
             "EXECUTE BLOCK AS BEGIN INSERT INTO T VALUES (2); END^\nSET TERM ; ^\nDROP TABLE T;\n"
             "CONNECT 'srv:/db/y.fdb' USER 'U' PASSWORD 'pw2';");
     EXPECT_EQ(r.Errors(), 0) << r.FirstError();
@@ -370,7 +370,8 @@ TEST(TIbParserTest, SessionStatementsAndTheListener) {
     struct Want { TStatType typ; TDbObject kind; TDbOperation op; const char* name; };
     const Want want[] = {{stSqlDialect, dboUnknown, odbSet, "3"},       {stSetNames, dboUnknown, odbSet, "WIN1251"},
                          {stSet, dboUnknown, odbSet, ""},              {stCreateDb, dboUnknown, odbSet, "srv:/db/x.fdb"},
-                         {stStatement, dboTable, odbCreate, "T"},      {stInsert, dboTable, odbInsert, "T"},
+                         {stStatement, dboTable, odbCreate, "T"},      {st_Commit, dboUnknown, odbCommit, "COMMIT"},
+                         {stInsert, dboTable, odbInsert, "T"},         {stStatement, dboProcedure, odbUnknown, "P"},
                          {stExecuteBlock, dboUnknown, odbUnknown, ""}, {stStatement, dboTable, odbDrop, "T"},
                          {stConnect, dboUnknown, odbSet, "srv:/db/y.fdb"}};
     ASSERT_EQ(r.stmts.size(), std::size(want));
@@ -382,7 +383,7 @@ TEST(TIbParserTest, SessionStatementsAndTheListener) {
         EXPECT_EQ(r.stmts[i].Text.find("secret"), std::string::npos);
         EXPECT_EQ(r.stmts[i].Text.find("pw2"), std::string::npos);
     }
-    EXPECT_EQ(r.stmts[6].Text, "EXECUTE BLOCK AS BEGIN INSERT INTO T VALUES (2); END");
+    EXPECT_EQ(r.stmts[8].Text, "EXECUTE BLOCK AS BEGIN INSERT INTO T VALUES (2); END");
 }
 
 // ---------------------------------------------------------------------------------------------
