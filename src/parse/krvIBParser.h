@@ -136,6 +136,7 @@ private:
     void ParseAlterDomain();
     void ParseGenerator(bool aAlter);
     void ParseException();
+    void ParseCollation();
     void ParseView();
     void ParseRoutine(bool aFunc, bool aAlter);
     void ParsePackage();

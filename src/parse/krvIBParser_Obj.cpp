@@ -9,6 +9,7 @@
 #include "model/krvClasses.h"
 #include "objects/krvCompColumn.h"
 #include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Def.h"
 #include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Exc.h"
 #include "objects/krvComp_Fnc.h"
@@ -934,6 +935,54 @@ void TIbParser::ParseTrigger(bool aAlter) {
     if (owned) AddObj(owned.release(), true);
     if (t->fOwnObj && Objs) Objs->LinkDepend(t, t->fOwnObj);
     if (Sy == syTerm) Report(stStatement, name, dboTrigger, known ? odbAlter : odbCreate, table);
+    EndStatement();
+}
+
+void TIbParser::ParseCollation() {
+    const std::string name = GetName();
+    if (name.empty()) return SkipToTerm();
+    auto owned = std::make_unique<TCltData>(Objs);
+    TCltData* c = owned.get();
+    c->SetObjName(name);
+    c->Line = Line;
+    NeedW("FOR");
+    c->Charset = UpperCase(GetName());
+    if (!NeedW("FROM")) return SkipToTerm();
+    if (SkipW("EXTERNAL")) {
+        if (TestSy(syLParent)) GetSy();
+        if (TestSy(syString)) {
+            c->ExtCollation = StrVal;
+            GetSy();
+        }
+        if (TestSy(syRParent)) GetSy();
+    } else if (IsName()) {
+        c->BaseCollation = GetName();
+    } else {
+        ErrMsg("Must be: FROM basecoll | FROM EXTERNAL ('extname')");
+        return SkipToTerm();
+    }
+    for (;;) {
+        if (SkipW("NO")) {
+            NeedW("PAD");
+            c->PadSpace = false;
+        } else if (SkipW("PAD")) {
+            NeedW("SPACE");
+            c->PadSpace = true;
+        } else if (W("CASE") || W("ACCENT")) {
+            bool& flag = W("CASE") ? c->CaseSensitive : c->AccentSensitive;
+            GetSy();
+            if (SkipW("SENSITIVE")) flag = true;
+            else if (SkipW("INSENSITIVE")) flag = false;
+            else ErrMsg("Must be: SENSITIVE / INSENSITIVE");
+        } else if (Sy == syString) {
+            c->Attributes = StrVal;
+            GetSy();
+        } else {
+            break;
+        }
+    }
+    AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stStatement, name, dboCollation, odbCreate);
     EndStatement();
 }
 

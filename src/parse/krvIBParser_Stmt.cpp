@@ -7,6 +7,7 @@
 #include "model/krvClasses.h"
 #include "objects/krvCompColumn.h"
 #include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Def.h"
 #include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Exc.h"
 #include "objects/krvComp_Fnc.h"
@@ -343,6 +344,10 @@ void TIbParser::ParseStatement() {
         return Report(stStatement, "", dboGrant, odbDrop);
     }
     if (SkipW("COMMENT")) return ParseComment();
+    if (SkipW("RECONNECT")) {
+        if (Sy == syTerm) Report(stReconnect, "", dboUnknown, odbUnknown);
+        return EndStatement();
+    }
     if (SkipW("INPUT")) return ParseInput();
     if (SkipW("DECLARE")) {
         if (NeedW("EXTERNAL") && NeedW("FUNCTION")) return ParseUdf();
@@ -584,6 +589,7 @@ void TIbParser::ParseCreate() {
     if (SkipW("GENERATOR") || SkipW("SEQUENCE")) return ParseGenerator(false);
     if (SkipW("DOMAIN")) return ParseDomain();
     if (SkipW("EXCEPTION")) return ParseException();
+    if (SkipW("COLLATION")) return ParseCollation();
     ErrMsg(orAlter ? "Unknown ALTER-statement" : "Unknown CREATE-statement");
     SkipToTerm();
 }
@@ -670,6 +676,7 @@ void TIbParser::DropObject(TDbObject aKind, const std::string& aName, bool aPack
             break;
         }
         case dboConstraint: RemoveObj(Objs, o.Ctr, o.Ctr.Find(aName)); break;
+        case dboCollation: RemoveObj(Objs, o.Clt, o.Clt.Find(aName)); break;
         case dboField:
             if (TTblData* t = o.Tbl.Find(aOwner)) {
                 RemoveObj(Objs, t->Flds, t->FindFld(aName));
@@ -686,7 +693,8 @@ void TIbParser::ParseDrop() {
     static const Kind kinds[] = {{"DOMAIN", dboDomain},   {"EXCEPTION", dboException}, {"INDEX", dboIndex},
                                  {"PROCEDURE", dboProcedure}, {"FUNCTION", dboProcedure}, {"ROLE", dboRole},
                                  {"TABLE", dboTable},     {"TRIGGER", dboTrigger},     {"VIEW", dboView},
-                                 {"GENERATOR", dboGenerator}, {"SEQUENCE", dboGenerator}, {"PACKAGE", dboPackage}};
+                                 {"GENERATOR", dboGenerator}, {"SEQUENCE", dboGenerator}, {"PACKAGE", dboPackage},
+                                 {"COLLATION", dboCollation}};
     if (SkipW("EXTERNAL")) {
         NeedW("FUNCTION");
         const std::string name = GetName();

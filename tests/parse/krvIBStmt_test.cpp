@@ -14,6 +14,7 @@
 
 #include "objects/krvCompObj.h"
 #include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Def.h"
 #include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Exc.h"
 #include "objects/krvComp_Fnc.h"
@@ -208,6 +209,24 @@ TEST(TIbParserTest, StatementsMakeTheirObjects) {
          [](TObjs& o) {
              ASSERT_EQ(o.Gnt.Count(), 4u);
              for (TGntData* g : o.Gnt) EXPECT_EQ(g->GntObjType, dboRole);
+         }},
+        {"CREATE COLLATION UNI_CI_AI FOR UTF8 FROM EXTERNAL ('UNICODE') PAD SPACE CASE INSENSITIVE ACCENT INSENSITIVE"
+         " 'COLL-VERSION=153.120;NUMERIC-SORT=1';\n"  // as isql -x writes it
+         "CREATE COLLATION W_NOPAD FOR WIN1252 FROM WIN_PTBR NO PAD CASE SENSITIVE;",
+         [](TObjs& o) {
+             TCltData* c = o.Clt.Find("UNI_CI_AI");
+             ASSERT_TRUE(c);
+             EXPECT_EQ(c->Charset, "UTF8");
+             EXPECT_EQ(c->ExtCollation, "UNICODE");
+             EXPECT_TRUE(c->PadSpace);
+             EXPECT_FALSE(c->CaseSensitive);
+             EXPECT_FALSE(c->AccentSensitive);
+             EXPECT_EQ(c->Attributes, "COLL-VERSION=153.120;NUMERIC-SORT=1");
+             TCltData* w = o.Clt.Find("W_NOPAD");
+             ASSERT_TRUE(w);
+             EXPECT_EQ(w->BaseCollation, "WIN_PTBR");
+             EXPECT_FALSE(w->PadSpace);
+             EXPECT_TRUE(w->CaseSensitive);
          }},
         {"CREATE EXCEPTION E 'it''s; bad'; CREATE OR ALTER EXCEPTION E 'changed';",
          [](TObjs& o) { EXPECT_EQ(o.Exc.Find("E")->Msg, "changed"); }},
