@@ -432,9 +432,11 @@ void TIbParser::ParseSet() {
         NeedW("TO");
         const std::string value = GetIntConst();
         if (TGnrData* g = Objs ? Objs->Gnr.Find(name) : nullptr) {
-            // The value is not scripted; a value beyond 32 bits is kept as the largest one.
+            // The object keeps a 32-bit current value (it is never scripted); a value beyond
+            // that is kept as the nearest one, with a warning.
             const std::int64_t v = IntVal;
             g->Value = static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+            if (g->Value != v) WrnMsg("Generator " + name + ": value " + value + " kept as " + std::to_string(g->Value));
         }
         GetSy();
         if (Sy == syTerm) Report(stStatement, name, dboGenerator, odbAlter);

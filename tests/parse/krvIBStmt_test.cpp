@@ -173,8 +173,9 @@ TEST(TIbParserTest, StatementsMakeTheirObjects) {
              EXPECT_EQ(o.Idx.Find("IXC")->GetBody(), "(UPPER(A || ')'))");
          }},
         {"CREATE SEQUENCE S START WITH 9000000000 INCREMENT BY -5; CREATE GENERATOR G; CREATE GENERATOR H START WITH 0 INCREMENT 1;"
-         " ALTER SEQUENCE G RESTART WITH 12;",
+         " ALTER SEQUENCE G RESTART WITH 12; SET GENERATOR H TO -42;",
          [](TObjs& o) {
+             EXPECT_EQ(o.Gnr.Find("H")->Value, -42);
              EXPECT_EQ(o.Gnr.Find("S")->StartWith, "9000000000");
              EXPECT_EQ(o.Gnr.Find("S")->IncrementBy, "-5");
              EXPECT_EQ(o.Gnr.Find("H")->StartWith, "");
@@ -355,6 +356,16 @@ TEST(TIbParserTest, StatementsMakeTheirObjects) {
 
 // ---------------------------------------------------------------------------------------------
 // Dialect, session statements, the listener.
+
+TEST(TIbParserTest, AGeneratorValueBeyond32BitsIsAWarning) {
+    TRun r;
+    r.Parse("CREATE GENERATOR G; SET GENERATOR G TO 5000000000;");
+    EXPECT_EQ(r.Errors(), 0);
+    ASSERT_EQ(r.p.GetMsgMngr().GetWrnCount(), 1);
+    EXPECT_EQ(r.p.GetMsgMngr().Get(0).Msg, "Generator G: value 5000000000 kept as 2147483647");
+    ASSERT_EQ(r.stmts.size(), 2u);
+    EXPECT_EQ(r.stmts[1].Text, "SET GENERATOR G TO 5000000000") << "the statement itself keeps the value";
+}
 
 TEST(TIbParserTest, DialectDecidesWhatDoubleQuotesAre) {
     TRun r;
