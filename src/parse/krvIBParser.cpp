@@ -1,5 +1,7 @@
 #include "parse/krvIBParser.h"
 
+#include "model/krvClasses.h"
+
 namespace dbtwin {
 
 const TSymSet IB4x_KeyWord_Set = IBKeyWordSet(st_InterBase_4x);
@@ -16,5 +18,12 @@ const TSymSet FB25_KeyWord_Set = IBKeyWordSet(st_Firebird_25);
 const TSymSet FB30_KeyWord_Set = IBKeyWordSet(st_Firebird_30);
 const TSymSet Ya1x_KeyWord_Set = IBKeyWordSet(st_Yaffil_1x);
 const TSymSet FB40_KeyWord_Set = IBKeyWordSet(st_Firebird_40);
+
+TIBServerOptions* TIbParser::GetIBServerOptions() const { return Objs ? &Objs->fIBServerOptions : nullptr; }
+
+void TIbParser::ParseText() {
+    GetSy();
+    if (Sy != syEOF) ErrMsg("Statement not supported: " + (Ident.empty() ? ResWordBySymbol(Sy) : Ident));
+}
 
 }  // namespace dbtwin

@@ -8,6 +8,7 @@
 #include "core/krvDBOptions.h"
 #include "core/krvQuote.h"
 #include "core/krvTypes.h"
+#include "parse/krvParser.h"
 
 namespace dbtwin {
 
@@ -37,5 +38,19 @@ extern const TSymSet FB25_KeyWord_Set;
 extern const TSymSet FB30_KeyWord_Set;
 extern const TSymSet Ya1x_KeyWord_Set;
 extern const TSymSet FB40_KeyWord_Set;
+
+// InterBase/Firebird DDL scripts. Its options are those of the object set it fills.
+class TIbParser : public TCustomSQLParser {
+public:
+    explicit TIbParser(TExtractorLink* aExtractor = nullptr) : TCustomSQLParser(aExtractor) {
+        SetDatabaseType(dbInterBase);
+        SetTermStr(";");
+    }
+    // The server options of Objs; null without Objs.
+    TIBServerOptions* GetIBServerOptions() const;
+    // Statements are not read into objects yet: any statement is reported as an error, so
+    // that no run takes a script it has not read for an empty one.
+    void ParseText() override;
+};
 
 }  // namespace dbtwin
