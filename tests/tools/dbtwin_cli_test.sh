@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Checks the command line of dbtwin: exit statuses, message format, and that a failed run
-# leaves no script file. Usage: dbtwin_cli_test.sh PATH-TO-DBTWIN
+# leaves no script file.
+# Usage: dbtwin_cli_test.sh PATH-TO-DBTWIN basics|compare-scripts
+# compare-scripts exits 77 (skipped) while the Firebird parser does not build objects.
 set -u
 DBTWIN=$1
+part=${2:-basics}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -28,6 +31,7 @@ printf -- '-- nothing but a comment\n' >"$work/empty2.sql"
 printf 'CREATE TABLE T (ID INTEGER);\n' >"$work/one.sql"
 mkdir "$work/folder"
 
+if [ "$part" = basics ]; then
 # Table: status, stderr pattern, arguments.
 expect 0 '' --help
 expect 0 '' compare --help
@@ -77,6 +81,9 @@ expect 0 '' export "$work/empty1.sql" --kind firebird -o "$work/export.sql"
 expect 2 'error' export "$work/missing.sql" -o "$work/export2.sql"
 [ -e "$work/export2.sql" ] && fail "a failed export left a file"
 
+fi
+
+if [ "$part" = compare-scripts ]; then
 # A compare of two small scripts that differ: status 1 and a script that creates the table.
 "$DBTWIN" compare "$work/one.sql" "$work/empty1.sql" >"$work/out" 2>"$work/err"
 status=$?
@@ -86,6 +93,10 @@ if [ $status -eq 2 ] && grep -q 'Statement not supported' "$work/err"; then
 else
   [ $status -eq 1 ] || fail "compare of differing scripts: status $status; stderr: $(cat "$work/err")"
   grep -qi 'CREATE TABLE' "$work/out" || fail "compare of differing scripts wrote no CREATE TABLE"
+  "$DBTWIN" compare "$work/one.sql" "$work/one.sql" >"$work/out" 2>"$work/err"
+  status=$?
+  [ $status -eq 0 ] || fail "compare of equal scripts: status $status; stderr: $(cat "$work/err")"
+fi
 fi
 
 if [ $failures -ne 0 ]; then
