@@ -85,7 +85,7 @@ std::vector<std::string> TCustomScriptExtract::ExpandFileMask(const std::string&
             if (c == '[' || c == ']' || c == '\\') escaped += '\\';
             escaped += c;
         }
-        if (::fnmatch(escaped.c_str(), name.c_str(), FNM_PERIOD) != 0) continue;
+        if (::fnmatch(escaped.c_str(), name.c_str(), 0) != 0) continue;
         const std::string path = dir + name;
         if (IsRegularFile(path)) files.push_back(path);
     }

@@ -154,12 +154,12 @@ TEST(ScriptFileSpecTest, SplitFileSpec) {
 
 TEST(ScriptFileSpecTest, MasksMatchRegularFilesSortedByName) {
     TempDir d;
-    for (const char* n : {"b.sql", "a.sql", "x[1].sql", "c.txt", "ab.sql"}) d.Write(n, "");
+    for (const char* n : {"b.sql", "a.sql", "x[1].sql", "c.txt", "ab.sql", ".hidden.sql"}) d.Write(n, "");
     fs::create_directory(d.Path("dir.sql"));  // a folder is never a script
     const std::string r = d.Root() + "/";
     struct Case { std::string mask; std::vector<std::string> files; };
     const Case cases[] = {
-        {r + "*.sql", {r + "a.sql", r + "ab.sql", r + "b.sql", r + "x[1].sql"}},
+        {r + "*.sql", {r + ".hidden.sql", r + "a.sql", r + "ab.sql", r + "b.sql", r + "x[1].sql"}},
         {r + "?.sql", {r + "a.sql", r + "b.sql"}},
         {r + "x[1].sql", {r + "x[1].sql"}},  // brackets are plain characters
         {r + "x[1]*", {r + "x[1].sql"}},

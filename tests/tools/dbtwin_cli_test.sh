@@ -61,9 +61,16 @@ if [ "$(id -u)" -ne 0 ]; then
   expect 2 "^$work/locked.sql: error: Script not load" compare "$work/locked.sql" "$work/empty1.sql"
 fi
 
-# A failed run leaves no script file behind, not even one that was there before.
+# A failed run leaves no script file behind, not even one that was there before; a run
+# without differences replaces an older script with its own.
 expect 2 'error' compare "$work/missing.sql" "$work/empty1.sql" -o "$work/script.sql"
 [ -e "$work/script.sql" ] && fail "a failed run left $work/script.sql"
+echo 'DROP TABLE OLD_RUN;' >"$work/script.sql"
+expect 2 'error' compare "$work/missing.sql" "$work/empty1.sql" -o "$work/script.sql"
+[ -e "$work/script.sql" ] && fail "a failed run left the script of an earlier run"
+echo 'DROP TABLE OLD_RUN;' >"$work/script.sql"
+expect 0 '' compare "$work/empty1.sql" "$work/empty2.sql" -o "$work/script.sql"
+grep -q OLD_RUN "$work/script.sql" && fail "a run without differences left the script of an earlier run"
 ls "$work"/*.dbtwin-tmp >/dev/null 2>&1 && fail "a temporary file was left"
 
 # --list-options prints every Firebird compare option with its default.

@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -38,6 +39,10 @@ namespace dbtwin::cli {
 namespace {
 
 constexpr int kSame = 0, kDifferent = 1, kError = 2;
+
+// The script file the user asked for; a run that fails removes it, so that no file from
+// an earlier run is taken for this run's result.
+std::string gOutputFile;
 
 // A failure that ends the run with status 2; the text is already the whole message.
 struct TFailure {
@@ -304,6 +309,7 @@ int ListOptions(const std::string& aKind) {
 
 int RunCompare(const TCompareArgs& a) {
     if (!a.ListOptions.empty()) return ListOptions(a.ListOptions);
+    if (a.Output != "-") gOutputFile = a.Output;
     if (a.Sources.size() != 2) throw TFailure{"compare wants MASTER and TARGET (see dbtwin compare --help)"};
     TSide master(a.Sources[0], a.MasterKind.empty() ? a.Kind : a.MasterKind);
     TSide target(a.Sources[1], a.TargetKind.empty() ? a.Kind : a.TargetKind);
@@ -332,9 +338,11 @@ int RunCompare(const TCompareArgs& a) {
     bool changes = !keldar.GetWrnScript().empty();
     for (int i = 0; i < exec.GetStatementsCount() && !changes; ++i)
         if (TStatement* s = exec.GetStatement(i); s && IsChange(*s)) changes = true;
-    if (!changes) return kSame;
-    WriteOutput(a.Output, exec.GetScriptText());
-    return kDifferent;
+    if (TerminateRunning) throw TFailure{"interrupted"};
+    // A file asked for always holds this run's script, so an older one is never left
+    // standing; standard output gets a script only when there is something to change.
+    if (changes || (!a.Output.empty() && a.Output != "-")) WriteOutput(a.Output, exec.GetScriptText());
+    return changes ? kDifferent : kSame;
 }
 
 struct TExportArgs {
@@ -343,11 +351,13 @@ struct TExportArgs {
 };
 
 int RunExport(const TExportArgs& a) {
+    if (a.Output != "-") gOutputFile = a.Output;
     TSide side(a.Source, a.Kind);
     SetMasks(side, a.Include, a.Exclude);
     const bool ok = side.Read();
     ReportMessages(side.Extract.GetMsgManager());
     if (!ok) return kError;
+    if (TerminateRunning) throw TFailure{"interrupted"};
     auto* objs = dynamic_cast<TObjs*>(side.Structure.GetObjs());
     if (!objs) throw TFailure{"the source's objects cannot be exported"};
     if (!a.PerTable.empty()) {
@@ -422,14 +432,21 @@ int Main(int argc, char** argv) {
 }  // namespace dbtwin::cli
 
 int main(int argc, char** argv) {
+    using namespace dbtwin::cli;
     // Messages of the library that would be shown to a user go to standard error.
-    dbtwin::SetShowMessageHandler([](const std::string& aText) { dbtwin::cli::Report("", 0, 0, "error", aText); });
+    dbtwin::SetShowMessageHandler([](const std::string& aText) { Report("", 0, 0, "error", aText); });
+    std::signal(SIGINT, [](int) { dbtwin::TerminateRunning = true; });
+    int status = kError;
     try {
-        return dbtwin::cli::Main(argc, argv);
-    } catch (const dbtwin::cli::TFailure& f) {
-        dbtwin::cli::Report("", 0, 0, "error", f.Text);
+        status = Main(argc, argv);
+    } catch (const TFailure& f) {
+        Report("", 0, 0, "error", f.Text);
     } catch (const std::exception& e) {
-        dbtwin::cli::Report("", 0, 0, "error", e.what());
+        Report("", 0, 0, "error", e.what());
     }
-    return dbtwin::cli::kError;
+    if (status == kError && !gOutputFile.empty()) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(gOutputFile, ec)) std::filesystem::remove(gOutputFile, ec);
+    }
+    return status;
 }
