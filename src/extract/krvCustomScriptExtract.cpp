@@ -163,10 +163,15 @@ void TCustomScriptExtract::ErrorAt(const std::string& aText, const std::string& 
 }
 
 bool TCustomScriptExtract::TakeParserMessages() {
-    TMsgManager& pm = fParser->GetMsgMngr();
-    const bool err = pm.GetIsErr();
-    fMsgMngr.CopyFrom(&pm);
-    pm.Clear();
+    // The parser keeps the messages of the whole run; the new ones are copied here.
+    const TMsgManager& pm = fParser->GetMsgMngr();
+    bool err = false;
+    for (; fParserMsgsTaken < pm.Count(); ++fParserMsgsTaken) {
+        const TMsgData& m = pm.Get(fParserMsgsTaken);
+        if (m.MsgType == mt_Err) err = true;
+        if (m.FileName.empty() && m.Obj) fMsgMngr.AddObjMsg(m.Msg, m.Obj, m.PosX, m.PosY, m.MsgType);
+        else fMsgMngr.AddScriptMsg(m.Msg, m.FileName, m.PosX, m.PosY, m.MsgType);
+    }
     return err;
 }
 
@@ -221,6 +226,7 @@ bool TCustomScriptExtract::Run(const std::vector<TSource>& aSources, bool aFromF
     objs->ExtractFrom = efScript;
     fScript.clear();
     fParser->GetMsgMngr().Clear();
+    fParserMsgsTaken = 0;
     objs->SetDatabaseType(fDatabaseType);
     DoBeforeScriptsExtract();
 

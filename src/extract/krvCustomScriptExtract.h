@@ -8,7 +8,8 @@
 // or read, a load handler that declines a file, an empty file list and a parse error each
 // make the result false; the run still parses the other sources and links what it has, so
 // every error of every file is reported at once. Every message of the run, the parser's
-// included, is in GetMsgManager(), which is what the comparer copies.
+// included, is in GetMsgManager(), which is what the comparer copies; the parser's own
+// manager holds the parse messages of the run.
 #pragma once
 
 #include <memory>
@@ -79,7 +80,8 @@ private:
     bool Run(const std::vector<TSource>& aSources, bool aFromFiles);
     // Parses one source; false when it could not be loaded or did not parse.
     bool ParseSource(const TSource& aSource);
-    // Moves the parser's messages into the extractor's; true when they held an error.
+    // Copies the parser's messages not yet copied into the extractor's; true when they
+    // held an error.
     bool TakeParserMessages();
     void ErrorAt(const std::string& aText, const std::string& aFileName);
 
@@ -87,6 +89,7 @@ private:
     std::vector<std::string> fScriptFileNames;
     std::vector<std::string> fMissingFileNames;
     std::vector<std::string> fScript;
+    std::size_t fParserMsgsTaken = 0;
 };
 
 }  // namespace dbtwin

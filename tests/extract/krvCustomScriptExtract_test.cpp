@@ -264,6 +264,7 @@ TEST(ScriptExtractTest, OneFailingSourceKeepsTheOthersLinked) {
             ASSERT_EQ(m.GetErrCount(), 1);
             EXPECT_EQ(m.Get(0).FileName, bad);
             EXPECT_EQ(m.Get(0).PosY, 3);
+            EXPECT_EQ(rig.Extract.GetParser()->GetMsgMngr().GetErrCount(), 1) << "the parser keeps its messages";
         }
     }
 }
