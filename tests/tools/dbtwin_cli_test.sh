@@ -88,6 +88,9 @@ done
 expect 0 '' export "$work/empty1.sql" --kind firebird -o "$work/export.sql"
 [ -e "$work/export.sql" ] || fail "export wrote no file"
 expect 2 'error' export "$work/missing.sql" -o "$work/export2.sql"
+expect 2 'error' export "$work/empty1.sql" --per-table "$work/empty1.sql/tables"
+expect 2 'error' export "$work/empty1.sql" --per-object "$work/empty1.sql/objects"
+expect 2 'error: .*excludes' export "$work/empty1.sql" --per-table "$work/t" -o "$work/x.sql"
 [ -e "$work/export2.sql" ] && fail "a failed export left a file"
 
 fi

@@ -387,8 +387,10 @@ int RunExport(const TExportArgs& a) {
         std::filesystem::create_directories(a.PerObject);
         objs->MetadataSaveDir = a.PerObject;
         std::vector<std::string> script;
+        side.Extract.GetMsgManager().Clear();
         objs->ExtractMetadata(script);
-        return kSame;
+        ReportMessages(side.Extract.GetMsgManager());
+        return objs->GetSaveErrors().empty() && !side.Extract.GetMsgManager().GetIsErr() ? kSame : kError;
     }
     std::vector<std::string> script;
     objs->ExtractMetadata(script);
