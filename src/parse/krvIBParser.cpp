@@ -1,6 +1,10 @@
 #include "parse/krvIBParser.h"
 
+#include "model/krvClasses.h"
+
 namespace dbtwin {
+
+TIBServerOptions* TIbParser::GetIBServerOptions() const { return Objs ? &Objs->fIBServerOptions : nullptr; }
 
 const TSymSet IB4x_KeyWord_Set = IBKeyWordSet(st_InterBase_4x);
 const TSymSet IB5x_KeyWord_Set = IBKeyWordSet(st_InterBase_5x);

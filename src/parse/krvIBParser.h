@@ -8,6 +8,7 @@
 #include "core/krvDBOptions.h"
 #include "core/krvQuote.h"
 #include "core/krvTypes.h"
+#include "parse/krvParser.h"
 
 namespace dbtwin {
 
@@ -37,6 +38,7 @@ extern const TSymSet FB25_KeyWord_Set;
 extern const TSymSet FB30_KeyWord_Set;
 extern const TSymSet Ya1x_KeyWord_Set;
 extern const TSymSet FB40_KeyWord_Set;
+
 
 }  // namespace dbtwin
 
@@ -77,6 +79,10 @@ public:
     // Deepest chain of INPUT files.
     static constexpr int kMaxInputDepth = 16;
 
+    // The server options of the set being filled; null without one.
+    TIBServerOptions* GetIBServerOptions() const;
+    // The dialect a script starts in: the set's, 1 without a set.
+    static int StartDialect(const TCustomObjs* aObjs);
     // The dialect in force (1 until the script sets one); kept in Objs' server options too.
     int GetSQLDialect() const { return fDialect; }
     bool GetAutoDDL() const { return fAutoDDL; }

@@ -53,6 +53,12 @@ std::string TIbParser::DBCharSet() const {
     return o ? o->GetDBCharSet() : std::string();
 }
 
+// A script starts in the dialect the set's options name (a host sets it for scripts that
+// do not say); a script's own SET SQL DIALECT changes it.
+int TIbParser::StartDialect(const TCustomObjs* aObjs) {
+    return aObjs ? aObjs->fIBServerOptions.GetSQLDialect() : 1;
+}
+
 void TIbParser::SetDialect(int aDialect) {
     fDialect = aDialect;
     if (TIBServerOptions* o = IBOptions()) o->SetSQLDialect(static_cast<TIBSQLDialectType>(aDialect));
@@ -278,7 +284,7 @@ std::string TIbParser::CaptureBody() {
 void TIbParser::ParseScript(const std::vector<std::string>& aScript, TCustomObjs* aObjs) {
     fAutoDDL = true;
     Objs = aObjs;
-    SetDialect(1);
+    SetDialect(StartDialect(aObjs));
     TCustomSQLParser::ParseScript(aScript, aObjs);
 }
 
@@ -286,7 +292,7 @@ void TIbParser::ParseFile(const std::string& aFileName, TCustomObjs* aObjs) {
     fAutoDDL = true;
     Objs = aObjs;
     if (fInputDepth == 0) {
-        SetDialect(1);
+        SetDialect(StartDialect(aObjs));
         std::error_code ec;
         const std::filesystem::path canon = std::filesystem::weakly_canonical(aFileName, ec);
         fOpenFiles = {ec ? aFileName : canon.string()};
@@ -295,8 +301,9 @@ void TIbParser::ParseFile(const std::string& aFileName, TCustomObjs* aObjs) {
     try {
         TCustomParser::ParseFile(aFileName, aObjs);
     } catch (const std::exception& e) {
-        fMsgMngr->AddScriptMsg(e.what(), aFileName, 0, 0, mt_Err);
-        DoErrorMessage(e.what());
+        const std::string text = std::string("Script not load: ") + e.what();
+        fMsgMngr->AddScriptMsg(text, aFileName, 0, 0, mt_Err);
+        DoErrorMessage(text);
     }
     if (Objs) Objs->fConnectionOptions.Assign(fConnectionOptions);
 }
