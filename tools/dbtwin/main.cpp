@@ -180,7 +180,11 @@ const std::vector<TOptionDef>& FirebirdOptions() {
                    }},
         DBTWIN_IB_BOOL(ModifySystemTables, "kept for stored settings; has no effect"),
         DBTWIN_IB_BOOL(GenerateCOMMIT, "write COMMIT WORK after each changing statement"),
-        DBTWIN_IB_BOOL(UseRECONNECT, "reconnect with RECONNECT rather than a new CONNECT"),
+        // Off here: a written script is run by the server's own client, which knows no RECONNECT.
+        TOptionDef{"UseRECONNECT", "false", "reconnect with RECONNECT (this library's executor only) rather than CONNECT",
+                   [](TKeldar& k, TDBStructure&, const std::string& v) {
+                       k.GetIBCompareOptions().SetUseRECONNECT(ParseBool("UseRECONNECT", v));
+                   }},
         DBTWIN_IB_BOOL(AllowDataTypeConversion, "allow column type changes that convert data"),
         DBTWIN_IB_BOOL(UpdateFieldPosition, "script column position changes"),
         DBTWIN_IB_BOOL(ExtractOnlyComparedObjects, "read only the categories being compared"),
@@ -338,6 +342,7 @@ int RunCompare(const TCompareArgs& a) {
     keldar.SetExtractorTarget(&target.Extract);
     if (!a.TargetVersion.empty()) target.Structure.GetIBServerOptions()->SetSQLServerVersion(ParseTargetVersion(a.TargetVersion));
     if (!a.Objects.empty()) keldar.SetCompareObjects(ParseObjects(a.Objects));
+    keldar.GetIBCompareOptions().SetUseRECONNECT(false);
     for (const auto& s : a.Sets) ApplySet(s, keldar, target.Structure);
     for (TSide* side : {&master, &target}) SetMasks(*side, a.Include, a.Exclude);
 
