@@ -75,10 +75,11 @@ expect 0 '' compare "$work/empty1.sql" "$work/empty2.sql" -o "$work/script.sql"
 grep -q OLD_RUN "$work/script.sql" && fail "a run without differences left the script of an earlier run"
 ls "$work"/*.dbtwin-tmp >/dev/null 2>&1 && fail "a temporary file was left"
 
-# --list-options prints every Firebird compare option with its default.
+# --list-options prints every Firebird compare option with its default (the command writes
+# CONNECT, not RECONNECT, for the server's own client).
 expect 0 '' compare --list-options firebird
 for option in DbCharsetCompare=false FldCharsetCompare=false UpdateDescriptionMode=SysTables \
-              GenerateCOMMIT=false UseRECONNECT=true AllowDataTypeConversion=false \
+              GenerateCOMMIT=false UseRECONNECT=false AllowDataTypeConversion=false \
               UpdateFieldPosition=true ExtractOnlyComparedObjects=true IgnoreIBEObjects=true \
               SQLDialect=3; do
   grep -q "^$option	" "$work/out" || fail "--list-options firebird lacks $option"
