@@ -139,7 +139,7 @@ bool HasMsgStartingWith(const std::vector<std::string>& aMsgs, const std::string
 }
 
 TEST(ScriptFileSpecTest, SplitFileSpec) {
-    struct Case { const char* spec; std::vector<std::string> names; };
+    struct Case { const char* text; std::vector<std::string> names; };
     const Case cases[] = {
         {"", {}},
         {"a.sql", {"a.sql"}},
@@ -149,7 +149,7 @@ TEST(ScriptFileSpecTest, SplitFileSpec) {
         {"\"a.sql\"  \"\" \"b c.sql\"", {"a.sql", "b c.sql"}},  // empty name skipped
         {"dir/x y.sql", {"dir/x y.sql"}},                // unquoted: the whole text
     };
-    for (const auto& c : cases) EXPECT_EQ(TCustomScriptExtract::SplitFileSpec(c.spec), c.names) << c.spec;
+    for (const auto& c : cases) EXPECT_EQ(TCustomScriptExtract::SplitFileSpec(c.text), c.names) << c.text;
 }
 
 TEST(ScriptFileSpecTest, MasksMatchRegularFilesSortedByName) {
@@ -190,7 +190,7 @@ TEST(ScriptExtractTest, FileFailuresFailTheRun) {
     TempDir d;
     const std::string good = d.Write("good.sql", "TABLE T\n");
     fs::create_directory(d.Path("folder"));
-    struct Case { const char* what; std::vector<std::string> names; const char* spec; std::string error; };
+    struct Case { const char* what; std::vector<std::string> names; const char* text; std::string error; };
     const Case cases[] = {
         {"missing file", {}, "", "File not found: " + d.Path("missing.sql")},
         {"mask matching nothing", {}, "", "File not found: " + d.Root() + "/*.none"},
@@ -200,9 +200,9 @@ TEST(ScriptExtractTest, FileFailuresFailTheRun) {
     };
     for (const auto& c : cases) {
         Rig rig;
-        if (c.spec) {
-            std::string spec = c.error.rfind("File not found: ", 0) == 0 ? c.error.substr(16) : std::string();
-            rig.Extract.SetScriptFileName(spec);
+        if (c.text) {
+            std::string text = c.error.rfind("File not found: ", 0) == 0 ? c.error.substr(16) : std::string();
+            rig.Extract.SetScriptFileName(text);
         } else {
             rig.Extract.SetScriptFileNames(c.names);
         }
