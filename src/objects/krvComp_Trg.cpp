@@ -109,7 +109,13 @@ bool TTrgData::IsTableTrigger() const {
 }
 
 std::string TTrgData::TrgTypStr() const {
-    if (!IsTableTrigger()) return "ON " + EventType + kCRLF;
+    if (!IsTableTrigger()) {
+        // Database triggers fire ON an event (CONNECT, TRANSACTION COMMIT, ...); DDL triggers
+        // name their timing and statement themselves (BEFORE ANY DDL STATEMENT).
+        const std::string word = UpperCase(EventType.substr(0, EventType.find(' ')));
+        if (word == "BEFORE" || word == "AFTER") return EventType + kCRLF;
+        return "ON " + EventType + kCRLF;
+    }
     const std::int32_t code = Typ ? Typ : TrgTypeCode(BefAft, InsUpdDel);
     std::string r = (code % 2 != 0) ? "BEFORE " : "AFTER ";
     static const char* const kEvent[] = {"", "INSERT", "UPDATE", "DELETE"};

@@ -41,6 +41,9 @@ TEST(TriggerTypeTest, EveryInterBaseCodeRendersItsTextAndMapsBack) {
     TTrgData db(&o);
     db.EventType = "CONNECT";
     EXPECT_EQ(db.TrgTypStr(), "ON CONNECT\r\n");
+    // A DDL trigger names its timing itself: "ON BEFORE ..." is refused by the server.
+    db.EventType = "BEFORE ANY DDL STATEMENT";
+    EXPECT_EQ(db.TrgTypStr(), "BEFORE ANY DDL STATEMENT\r\n");
 }
 
 // ---------------------------------------------------------------------------
