@@ -23,6 +23,7 @@ std::string IBCommentWords(const TDescriptionTarget& t, bool functionsAsProcedur
         case olIdx: return "INDEX";
         case olRol: return "ROLE";
         case olClt: return "COLLATION";
+        case olPkg: return "PACKAGE";
         default: return std::string();
     }
 }

@@ -253,6 +253,12 @@ void TObjs::ExtractMetadata() {
     MetaData.emplace_back();
     ExtractGnt();
     MetaData.emplace_back();
+    // The database's own description (Firebird 2.0 and later).
+    if (fDatabaseType == dbInterBase && !DBDescription.empty() && fCompareObjects.Contains(coDescription) &&
+        fIBServerOptions.GetIBCompareOptions().GetUpdateDescriptionMode() == udComment) {
+        MetaData.push_back("COMMENT ON DATABASE IS " + Quoted(DBDescription) + fTermString);
+        MetaData.emplace_back();
+    }
 
     MsQuotedIdent = false;
     MsAnsiNulls = false;
