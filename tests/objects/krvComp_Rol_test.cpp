@@ -24,7 +24,7 @@ using testing::Compare;
 using testing::GeneratedPart;
 using testing::TextCase;
 
-struct GntSpec {
+struct GntFields {
     TDbObject objType;
     std::string obj;
     std::string user;
@@ -35,7 +35,7 @@ struct GntSpec {
 };
 
 // Files a grant as a reader does: merged into an equal one when the set holds one.
-TGntData* AddGrant(TCustomObjs& o, const GntSpec& s, TCmpObjType category = coGrant) {
+TGntData* AddGrant(TCustomObjs& o, const GntFields& s, TCmpObjType category = coGrant) {
     auto* g = new TGntData(&o);
     g->GntObjType = s.objType;
     g->GntObjName = s.obj;
@@ -74,7 +74,7 @@ TEST_P(GrantTextTest, DefAndDrop) {
     testing::ExpectTexts(GetParam(), [](TObjs& o) { o.fIBServerOptions.SetSQLServerVersion(st_Firebird_30); });
 }
 
-TDbObj* Plain(TCustomObjs& o, const GntSpec& s) { return AddGrant(o, s); }
+TDbObj* Plain(TCustomObjs& o, const GntFields& s) { return AddGrant(o, s); }
 
 const TextCase kGrantTexts[] = {
     // ALL only where it means exactly the five table privileges.
@@ -173,7 +173,7 @@ INSTANTIATE_TEST_SUITE_P(PerDialect, GrantTextTest, ::testing::ValuesIn(kGrantTe
 TEST(GrantTextTest, RevokeOptionOnly) {
     struct Case {
         TDatabaseType db;
-        GntSpec spec;
+        GntFields grant;
         const char* revoke;
     };
     const Case cases[] = {
@@ -186,7 +186,7 @@ TEST(GrantTextTest, RevokeOptionOnly) {
     for (const Case& c : cases) {
         TObjs o;
         o.SetDatabaseType(c.db);
-        EXPECT_EQ(AddGrant(o, c.spec)->RevokeOptionDef(), c.revoke);
+        EXPECT_EQ(AddGrant(o, c.grant)->RevokeOptionDef(), c.revoke);
     }
 }
 
