@@ -13,7 +13,8 @@ namespace {
 
 constexpr const char* kCRLF = "\r\n";
 
-std::string Lit(const std::string& s) { return "'" + ReplaceAll(s, "'", "''") + "'"; }
+// A string literal with its quotes doubled.
+std::string Lit(const std::string& s) { return ScriptQuotedStr(s, dbAbstract); }
 
 bool IsFirebird3Up(TIBSQLServerVersionType v) { return v == st_Firebird_30 || v == st_Firebird_40; }
 
@@ -334,11 +335,11 @@ struct TDmnAlter {
                                "; the domain is left unchanged");
                 }
             } else {
-                TypeStep(bareT, bareM);
+                TypeStep(bareM);
             }
         } else if (charSetCompare && charSetDiffers && !blobs) {
             if (fb3) {
-                TypeStep(bareT, bareM);
+                TypeStep(bareM);
             } else if (!pre6 || allowConv) {
                 CharSetUpdate();
             }
@@ -419,14 +420,13 @@ struct TDmnAlter {
 
     // ALTER DOMAIN ... TYPE with the master's bare type and character set: without the set
     // the server gives the domain the database's, and stored text no longer reads back.
-    void TypeStep(const std::string& bareT, const std::string& bareM) {
+    void TypeStep(const std::string& bareM) {
         t->DoBeforeDrop();
         std::string text = "ALTER DOMAIN " + Q() + " TYPE " + bareM;
         // A set the master names is named; without one the database's applies, as in the master.
         if (IsCharLike(mf.FieldType) && !mf.Rare().CharSet.empty()) text += " CHARACTER SET " + mf.Rare().CharSet;
         TStatement* st = Stmt(text);
         Warn("Domain " + Q() + ": DataType conversion " + tf.TypeDef() + " -> " + bareM, st);
-        (void)bareT;
     }
 
     void CharSetUpdate() {

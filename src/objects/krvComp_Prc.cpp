@@ -122,8 +122,6 @@ std::string TPrcData::EmptyBody() const {
     return body;
 }
 
-std::string TPrcData::ItemDef(const TFldData* f) const { return f->Def(); }
-
 std::string TPrcData::ParamDef(bool ReturnsDef) const {
     const TDatabaseType db = GetDatabaseType();
     auto mode = [](const TFldData* f, const char* in, const char* out, const char* inout, const char* variadic) {
@@ -173,22 +171,22 @@ std::string TPrcData::ParamDef(bool ReturnsDef) const {
             const bool paren = Func || !Language.empty();
             std::string r = " ";
             if (paren) r += "(";
-            r += JoinItems(Params, [&](TFldData* f) { return ItemDef(f); });
+            r += JoinItems(Params, [](TFldData* f) { return f->Def(); });
             if (paren) r += ")";
             r += kCRLF;
             if (ReturnsDef) {
                 if (ReturnsTable) r += std::string(" RETURNS TABLE") + kCRLF;
-                else if (Returns.Count() == 1) r += " RETURNS " + ItemDef(Returns.Objects(0)) + kCRLF;
+                else if (Returns.Count() == 1) r += " RETURNS " + Returns.Objects(0)->Def() + kCRLF;
             }
             return r;
         }
         default: {
             std::string r;
-            if (!Params.Empty()) r += "(" + JoinItems(Params, [&](TFldData* f) { return ItemDef(f); }) + ")" + kCRLF;
+            if (!Params.Empty()) r += "(" + JoinItems(Params, [](TFldData* f) { return f->Def(); }) + ")" + kCRLF;
             if (ReturnsDef && !Returns.Empty()) {
                 r += std::string(" RETURNS") + (Func ? " " : "(");
                 r += JoinItems(Returns, [&](TFldData* f) {
-                    return ItemDef(f) + (f->Rare().FncDeterministic ? " DETERMINISTIC" : "");
+                    return f->Def() + (f->Rare().FncDeterministic ? " DETERMINISTIC" : "");
                 });
                 if (!Func) r += ")";
                 r += kCRLF;
@@ -467,10 +465,14 @@ void TPrcData::CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) {
     if (db == dbPostgreSQL || db == dbSybaseASE || (db == dbMSSQL && GetHasReturnsTable())) {
         CreateDependDef();
     } else {
-        AddStatement(EmptyDef(), stProcedure, fObjName, dboProcedure, odbEmptyCreate);
-        SetRestoreBody(true);
-        SetObjCreated(true);
+        CreateEmpty();
     }
+}
+
+void TPrcData::CreateEmpty() {
+    AddStatement(EmptyDef(), stProcedure, fObjName, dboProcedure, odbEmptyCreate);
+    SetRestoreBody(true);
+    SetObjCreated(true);
 }
 
 void TPrcData::DropForUsed(TDbObj* /*aUsed*/, TDependObj* aLink) {
@@ -768,9 +770,7 @@ void GenScriptProcCreate(TKeldar& k) {
         }
         if (!any) ex->AddComment(m->GenComment("Create Procedure..."));
         any = true;
-        m->AddStatement(m->EmptyDef(), stProcedure, m->fObjName, dboProcedure, odbEmptyCreate);
-        m->SetRestoreBody(true);
-        m->SetObjCreated(true);
+        m->CreateEmpty();
         if (describe) m->AddCreateDescriptions();
     }
     if (any) ex->AddComment(kCRLF);

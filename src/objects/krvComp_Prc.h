@@ -88,6 +88,8 @@ public:
     void ResetCompareState();
     // Sets the restore flag here and on the matching routine.
     void SetRestoreBody(bool Value);
+    // Writes the routine with its empty body and asks for its real body later.
+    void CreateEmpty();
     // Sets the current definition of the matching target routine (or this one) to this
     // routine's text.
     void SetTargetCurrent(const std::string& aText);
@@ -112,8 +114,6 @@ public:
     void DoBeforeDrop() override;
 
 private:
-    // Parameter or result text of one item for the kind.
-    std::string ItemDef(const TFldData* f) const;
     std::string fBodyBeforeEmpty;
     bool fEmptied = false;
 };

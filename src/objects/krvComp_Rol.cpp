@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kCRLF = "\r\n";
 
-std::string Lit(const std::string& s) { return "'" + ReplaceAll(s, "'", "''") + "'"; }
+std::string Lit(const std::string& s) { return ScriptQuotedStr(s, dbAbstract); }
 
 using TWords = std::initializer_list<std::pair<TGrantPrivilege, const char*>>;
 
