@@ -1,7 +1,7 @@
 #include "extract/krvIBScriptExtract.h"
 
 #include "model/krvClasses.h"
-#include "parse/krvIBParser.h"
+#include "parse/krvIBExParser.h"
 
 namespace dbtwin {
 
@@ -11,7 +11,7 @@ TIBScriptExtract::TIBScriptExtract(TComponent* aOwner) : TCustomScriptExtract(aO
 
 std::unique_ptr<TCustomParser> TIBScriptExtract::CreateParser() {
     if (!fDBStructure) return nullptr;
-    return std::make_unique<TIbParser>(this);
+    return std::make_unique<TIbExParser>(this);
 }
 
 void TIBScriptExtract::DoBeforeScriptsExtract() {

@@ -57,6 +57,7 @@ extern const TSymSet FB40_KeyWord_Set;
 // computed columns, expression indices) are captured as written; reading the procedural
 // language inside them for dependencies is the job of a later reader.
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -102,7 +103,25 @@ public:
     void ErrMsg(const std::string& aText) override;
     std::string GetScriptInfo() const override;
 
-private:
+protected:
+    // Links made from bodies after all scripts: here, views to what their FROM lists name.
+    virtual void LinkBodies();
+
+    // Where a body or parenthesised text began in its script, recorded when it is stored.
+    struct TBodyStart {
+        std::string File;
+        std::int32_t Line = 1;
+        std::int32_t Column = 0;
+    };
+    // The start recorded for aObj's body; null when none was (a body from a catalog).
+    const TBodyStart* BodyStart(const TDbObj* aObj) const;
+
+protected:
+    // Records the start of the last capture as aObj's body start.
+    void NoteBody(const TDbObj* aObj);
+    std::map<const TDbObj*, TBodyStart> fBodyStarts;
+    TBodyStart fLastCapture;
+
     // Words and names.
     bool W(const char* aWord) const;          // the current symbol is this unquoted word
     bool SkipW(const char* aWord);            // W, and then the next symbol
@@ -119,7 +138,9 @@ private:
     // then the next symbol. CaptureBody: from the current symbol to the terminator (outside
     // strings and comments); the terminator becomes the current symbol.
     std::string CaptureParens();
-    std::string CaptureBody();
+    // aBlock: a PSQL body (routine, trigger, package), whose ";" do not end it when ";" is
+    // the terminator.
+    std::string CaptureBody(bool aBlock = false);
     // Skips a string or comment starting at ch; true when it skipped one.
     bool SkipQuotedOrComment();
 

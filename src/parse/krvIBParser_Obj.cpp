@@ -28,6 +28,23 @@ namespace dbtwin {
 void TIbParser::Link_Depend() {
     if (!Objs) return;
     TCustomSQLParser::Link_Depend();
+    for (TTblData* t : Objs->Tbl)
+        for (TFldData* f : t->Flds)
+            if (f->FieldType == iftDomain && !f->Rare().TypeOf)
+                if (TDmnData* d = Objs->Dmn.Find(f->Rare().DomainName)) LinkDepend(t, d, f->fObjName);
+    LinkBodies();
+}
+
+void TIbParser::NoteBody(const TDbObj* aObj) {
+    if (aObj) fBodyStarts[aObj] = fLastCapture;
+}
+
+const TIbParser::TBodyStart* TIbParser::BodyStart(const TDbObj* aObj) const {
+    const auto it = fBodyStarts.find(aObj);
+    return it == fBodyStarts.end() ? nullptr : &it->second;
+}
+
+void TIbParser::LinkBodies() {
     // Views depend on what their FROM lists name; the names are read from the body's
     // symbols (FROM / JOIN, then the names of a comma list), which needs no reading of the
     // query itself. Column-level links are the job of the body reader.
@@ -64,10 +81,6 @@ void TIbParser::Link_Depend() {
             scan.GetSy();
         }
     }
-    for (TTblData* t : Objs->Tbl)
-        for (TFldData* f : t->Flds)
-            if (f->FieldType == iftDomain && !f->Rare().TypeOf)
-                if (TDmnData* d = Objs->Dmn.Find(f->Rare().DomainName)) LinkDepend(t, d, f->fObjName);
 }
 
 // The words of a text joined by single blanks (event lists written over several lines).
@@ -442,10 +455,12 @@ void TIbParser::ParseFieldAttrs(TFldData* f, bool aDomain) {
         } else if (SkipW("COMPUTED")) {
             SkipW("BY");
             f->SetBody(CaptureParens());
+            NoteBody(f);
         } else if (aDomain && (W("CONSTRAINT") || W("CHECK"))) {
             if (SkipW("CONSTRAINT")) f->EditRare().CtrName = GetName();
             NeedW("CHECK");
             f->EditRare().CheckDef = " " + CaptureParens();
+            NoteBody(f);
         } else if (!aDomain && SkipW("CONSTRAINT")) {
             const std::string cname = GetName();
             ParseConstraint(cname, table, f, false);
@@ -526,6 +541,7 @@ TCtrData* TIbParser::ParseConstraint(const std::string& aName, const std::string
     } else if (SkipW("CHECK")) {
         c->SetCtType(ctCheck);
         c->SetBody(CaptureParens());
+        NoteBody(c);
         if (aFld) c->AddFld(aFld->fObjName);
     } else {
         ErrMsg("Missing: PRIMARY... or UNIQUE...");
@@ -582,6 +598,7 @@ void TIbParser::ParseAlterTable() {
                     computed = CaptureParens();
                 }
                 if (f) {
+                    if (!computed.empty()) NoteBody(f);
                     f->AssignDataType(tmp);
                     if (!computed.empty()) f->SetBody(computed);
                 }
@@ -627,6 +644,7 @@ void TIbParser::ParseIndex() {
     if (SkipW("COMPUTED")) {
         SkipW("BY");
         x->SetBody(CaptureParens());
+        NoteBody(x);
     } else {
         std::vector<std::string> cols;
         ParseNameList(cols);
@@ -660,7 +678,10 @@ void TIbParser::ParseAlterDomain() {
         if (SkipW("CONSTRAINT") && !W("CHECK")) GetName();
         if (NeedW("CHECK")) {
             const std::string check = CaptureParens();
-            if (d) d->fData->EditRare().CheckDef = " " + check;
+            if (d) {
+                d->fData->EditRare().CheckDef = " " + check;
+                NoteBody(d->fData.get());
+            }
         }
     } else {
         SkipToTerm();
@@ -752,6 +773,7 @@ void TIbParser::ParseView() {
         return;
     }
     v->SetBody(CaptureBody());
+    NoteBody(v);
     AddObj(owned.release(), true);
     if (Sy == syTerm) Report(stStatement, name, dboView, odbCreate);
     EndStatement();
@@ -830,7 +852,10 @@ void TIbParser::ParseRoutine(bool aFunc, bool aAlter) {
         NeedW("SECURITY");
         GetSy();
     }
-    if (SkipW("AS") || W("EXTERNAL")) p->SetBody(CaptureBody());
+    if (SkipW("AS") || W("EXTERNAL")) {
+        p->SetBody(CaptureBody(true));
+        NoteBody(p);
+    }
     if (owned) AddObj(owned.release(), true);
     if (Sy == syTerm) Report(stStatement, name, dboProcedure, known ? odbAlter : odbCreate);
     EndStatement();
@@ -851,7 +876,8 @@ void TIbParser::ParsePackage() {
     }
     p->ParseBody = body;
     if (!NeedW("AS")) return SkipToTerm();
-    const std::string text = CaptureBody();
+    const std::string text = CaptureBody(true);
+    NoteBody(p);
     if (body) p->SetBody(text);
     else p->HeaderBody = text;
     if (owned) AddObj(owned.release(), true);
@@ -931,7 +957,10 @@ void TIbParser::ParseTrigger(bool aAlter) {
     if (!table.empty()) t->SetOwnName(table);
     else if (!known) t->SetOwnName("DATABASE");
     if (!events && !aAlter) ErrMsg("Must be: BEFORE / AFTER");
-    if (W("AS") || W("EXTERNAL") || W("SQL")) t->SetBody(CaptureBody());
+    if (W("AS") || W("EXTERNAL") || W("SQL")) {
+        t->SetBody(CaptureBody(true));
+        NoteBody(t);
+    }
     if (owned) AddObj(owned.release(), true);
     if (t->fOwnObj && Objs) Objs->LinkDepend(t, t->fOwnObj);
     if (Sy == syTerm) Report(stStatement, name, dboTrigger, known ? odbAlter : odbCreate, table);

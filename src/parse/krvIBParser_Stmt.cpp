@@ -236,6 +236,7 @@ std::string TIbParser::CaptureParens() {
     }
     const std::int64_t start = SyBegPos;
     const std::int32_t openLine = fSyLine, openCol = fSyCol;
+    fLastCapture = {fScriptFileName, fSyLine, fSyCol};
     int depth = 1;
     while (!Eof() && depth > 0) {
         if (SkipQuotedOrComment()) continue;
@@ -264,14 +265,65 @@ std::string TIbParser::CaptureParens() {
     return text;
 }
 
-std::string TIbParser::CaptureBody() {
+namespace {
+
+bool IsWordCh(char32_t c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '$' || c >= 0x80;
+}
+
+}  // namespace
+
+std::string TIbParser::CaptureBody(bool aBlock) {
     const std::int64_t start = SyBegPos;
+    fLastCapture = {fScriptFileName, fSyLine, fSyCol};
     if (Sy == syTerm) return std::string();
+    // A PSQL body in a script whose terminator is ";" holds ";" itself: it ends at the ";"
+    // after the END that closes its outermost BEGIN. A sub-routine declared before that
+    // BEGIN ends the same way, so a block closed by END and ";" ends the body only when no
+    // DECLARE or BEGIN follows. External bodies have no block.
+    aBlock = aBlock && fTermStr == ";" && !W("EXTERNAL");
+    int depth = 0;
+    bool closed = false;  // a block was closed at depth 0 by the last END
+    auto wordAt = [this](std::int64_t aPos, const char* aWord) {
+        const std::size_t n = std::char_traits<char>::length(aWord);
+        const std::string_view t = TxtView(aPos, static_cast<std::int64_t>(n + 1));
+        if (t.size() < n) return false;
+        for (std::size_t i = 0; i < n; ++i)
+            if (std::toupper(static_cast<unsigned char>(t[i])) != aWord[i]) return false;
+        return t.size() == n || !IsWordCh(static_cast<unsigned char>(t[n]));
+    };
     // From the character after the current symbol on, raw: the symbol itself may be a
     // string or a word, both already consumed whole.
+    if (aBlock && Sy == syIdent && !fQuoted) {
+        if (Ident == "BEGIN" || Ident == "CASE") depth = 1;
+    }
+    bool prevWord = Sy == syIdent && !fQuoted;  // the character before ch belongs to a word
     while (!Eof()) {
-        if (SkipQuotedOrComment()) continue;
-        if (fTermStrLen > 0 && TxtView(chIx, fTermStrLen) == fTermStr) break;
+        if (SkipQuotedOrComment()) {
+            prevWord = false;
+            continue;
+        }
+        if (fTermStrLen > 0 && TxtView(chIx, fTermStrLen) == fTermStr) {
+            if (!aBlock || (depth == 0 && closed)) {
+                // The next word decides whether the body goes on.
+                std::int64_t p = chIx + fTermStrLen;
+                const std::string_view rest = TxtView(p, 64);
+                std::size_t k = 0;
+                while (k < rest.size() && static_cast<unsigned char>(rest[k]) <= ' ') ++k;
+                p += static_cast<std::int64_t>(k);
+                if (!aBlock || !(wordAt(p, "DECLARE") || wordAt(p, "BEGIN"))) break;
+                closed = false;
+            }
+        }
+        if (aBlock && !prevWord && IsWordCh(ch)) {
+            if (wordAt(chIx, "BEGIN") || wordAt(chIx, "CASE")) {
+                ++depth;
+            } else if (wordAt(chIx, "END") && depth > 0) {
+                if (--depth == 0) closed = true;
+            }
+        }
+        prevWord = IsWordCh(ch);
         GetChar();
     }
     std::string text = Trimmed(CopyTxt(start, chIx - start));
@@ -378,7 +430,7 @@ void TIbParser::ParseStatement() {
         std::string table;
         if (d.typ == stInsert || d.typ == stDelete) SkipW(d.typ == stInsert ? "INTO" : "FROM");
         if (d.typ == stInsert || d.typ == stDelete || d.typ == stUpdate) table = Ident;
-        if (block) CaptureBody();
+        if (block) CaptureBody(true);
         else SkipToTerm();
         return Report(d.typ, table, d.op == odbUnknown ? dboUnknown : dboTable, d.op);
     }

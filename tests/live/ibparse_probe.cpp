@@ -8,7 +8,7 @@
 
 #include "core/krvStrUtils.h"
 #include "objects/krvCompObj.h"
-#include "parse/krvIBParser.h"
+#include "parse/krvIBExParser.h"
 
 using namespace dbtwin;
 
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     objs.fIBServerOptions.SetDBCharSet(argv[4]);
     // Character sets and collations of columns are part of what is compared here.
     objs.fIBServerOptions.GetIBCompareOptions().SetFldCharsetCompare(true);
-    TIbParser p;
+    TIbExParser p;
     p.OnErrorMessage = [](TObject*, const std::string& aText) { std::cerr << aText << '\n'; };
     p.ParseFile(argv[1], &objs);
     const TMsgManager& m = p.GetMsgMngr();
