@@ -16,6 +16,7 @@
 // a query is tried as a column first, as the server does.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <set>
 #include <string>
@@ -31,7 +32,7 @@ public:
     ~TIbExParser() override;
 
     // Deepest nesting of statements, queries and parentheses a body may have.
-    static constexpr int kMaxBodyNesting = 200;
+    static constexpr int kMaxBodyNesting = 1000;
 
     // The object whose body is being read; null otherwise.
     TDbObj* ParsedObj = nullptr;
@@ -55,6 +56,9 @@ private:
     friend struct TImpl;
     // Objects whose bodies were read since the last script; a body is read once.
     std::set<const TDbObj*> fBodiesRead;
+    // Column of a body's first symbol as the scanner counts it (positions are made
+    // relative to it).
+    std::int32_t fBodyColumn0 = 0;
 };
 
 }  // namespace dbtwin

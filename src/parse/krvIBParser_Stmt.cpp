@@ -151,6 +151,21 @@ void TIbParser::DoGetSy() {
         Sy = syInteger;
         return;
     }
+    if (ch == ':' && CurCh() == '=') {  // named arguments of EXECUTE STATEMENT
+        SyBegPos = chIx;
+        GetChar();
+        GetChar();
+        Sy = syIBAssign;
+        return;
+    }
+    if ((ch == '^' || ch == '~' || ch == '!') && (CurCh() == '=' || CurCh() == '<' || CurCh() == '>')) {
+        // The servers' other spellings of <>, >= (not less) and <= (not greater).
+        SyBegPos = chIx;
+        GetChar();
+        Sy = ch == '=' ? syNotEqual : ch == '<' ? syGreaterEqual : syLessEqual;
+        GetChar();
+        return;
+    }
     TCustomSQLParser::DoGetSy();
     if (Sy == syString && StrQuoteCh == '"' && fDialect == 3 && !StrVal.empty()) {
         Sy = syIdent;
