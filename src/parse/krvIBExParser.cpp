@@ -1316,8 +1316,13 @@ struct TIbExParser::TImpl {
 
     // --- bodies ----------------------------------------------------------------------------
     void RoutineBody(TPrcData* aRoutine) {
-        for (const TFldData* f : aRoutine->Params) p.LocalVariables.push_back(f->fObjName);
-        for (const TFldData* f : aRoutine->Returns) p.LocalVariables.push_back(f->fObjName);
+        // Parameters are variables of the body; one typed TYPE OF COLUMN uses that column.
+        for (const TFldList* list : {&aRoutine->Params, &aRoutine->Returns})
+            for (const TFldData* f : *list) {
+                p.LocalVariables.push_back(f->fObjName);
+                if (f->Rare().TypeOf && !f->Rare().TypeOfTbl.empty())
+                    Link(FindSource(f->Rare().TypeOfTbl), f->Rare().TypeOfFld);
+            }
         if (W("EXTERNAL")) return;
         Declarations();
         Block();
