@@ -284,10 +284,14 @@ bool TKeldar::ExtractOne(TCustomDBStructure* aStructure, TCustomExtract* aExtrac
     aExtractor->SetExtractObjects(fIBCompareOptions.GetExtractOnlyComparedObjects() ? fCompareObjects
                                                                                    : TCmpObjSetType::All());
     objs->SetCompareObjects(fCompareObjects);
-    aExtractor->ExtractDatabase();
+    const bool ok = aExtractor->ExtractDatabase();
     if (aTarget) fConnectionOptions.Assign(objs->fConnectionOptions);
     fMsgMngr.CopyFrom(&aExtractor->GetMsgManager());
-    return true;
+    // A failed extraction is never compared, even when the extractor gave no reason: the
+    // set would be incomplete and its missing objects would be dropped from the other side.
+    if (!ok && !fMsgMngr.GetIsErr())
+        fMsgMngr.AddMsg(aTarget ? "Extraction of the target failed." : "Extraction of the master failed.", mt_Err);
+    return ok;
 }
 
 bool TKeldar::ExtractDatabases() {

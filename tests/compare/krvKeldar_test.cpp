@@ -37,11 +37,12 @@ class MemoryExtract : public TCustomExtract {
 public:
     std::function<void(TCustomObjs&)> Fill;
     std::string Error;
+    bool Silent = false;  // fails without giving a reason
     bool ExtractDatabase() override {
         TCustomExtract::ExtractDatabase();
         if (Fill) Fill(*GetDBStructure()->GetObjs());
         if (!Error.empty()) DoErrorMessage(Error);
-        return Error.empty();
+        return Error.empty() && !Silent;
     }
 };
 
@@ -130,6 +131,15 @@ TEST(KeldarTest, MissingPartsAndExtractionErrors) {
         r.keldar.CompareDatabases();  // forbidden: nothing happens
         EXPECT_EQ(r.exec.GetStatementsCount(), 0);
         EXPECT_EQ(std::count(r.events.begin(), r.events.end(), "BeforeCompare"), 0);
+    }
+    {
+        // An extractor that fails without a message still stops the comparison.
+        Rig r(dbInterBase);
+        r.mex.Silent = true;
+        EXPECT_FALSE(r.keldar.ExtractDatabases());
+        EXPECT_EQ(r.keldar.GetMsgMngr().ErrSummary(), "Extraction of the master failed.");
+        r.keldar.CompareDatabases();
+        EXPECT_EQ(r.exec.GetStatementsCount(), 0);
     }
     {
         Rig r(dbInterBase);
