@@ -599,6 +599,13 @@ void TIbParser::ParseInput() {
         GetSy();
         return EndStatement();
     }
+    // Only a regular file is read: a device, pipe or folder may never end (/dev/zero) or
+    // block for ever (a pipe without a writer).
+    if (!fs::is_regular_file(file, ec)) {
+        ErrMsg("INPUT of something that is not a regular file: " + file.string());
+        GetSy();
+        return EndStatement();
+    }
     TIbParser child(fExtractor);
     child.OnErrorMessage = OnErrorMessage;
     child.OnLogNextLine = OnLogNextLine;

@@ -2,6 +2,7 @@
 // a real extract of a Firebird 3 database, and bad input.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -529,6 +530,39 @@ TEST(TIbParserTest, InputReadsFilesRelativeToTheIncludingOneAndRefusesLoops) {
         ASSERT_EQ(r.Errors(), 1) << r.FirstError();
         EXPECT_NE(r.FirstError().find("INPUT nested more than"), std::string::npos);
         EXPECT_EQ(r.objs.Tbl.Count(), static_cast<std::size_t>(TIbParser::kMaxInputDepth + 1));
+    }
+    fs::remove_all(dir);
+}
+
+TEST(TIbParserTest, InputReadsOnlyRegularFiles) {
+    // A device that never ends, a pipe nobody writes to and a folder: each is one error and
+    // the script goes on (reading them ran out of memory or blocked for ever).
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("ibp_input_special_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path fifo = dir / "pipe.sql";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<std::string> targets = {fifo.string(), dir.string()};
+    if (fs::exists("/dev/zero")) targets.push_back("/dev/zero");
+    for (const std::string& target : targets) {
+        TRun r;
+        r.Parse("CREATE TABLE A (X INTEGER);\nINPUT '" + target + "';\nCREATE TABLE B (X INTEGER);");
+        ASSERT_EQ(r.Errors(), 1) << target;
+        EXPECT_NE(r.FirstError().find("not a regular file"), std::string::npos) << r.FirstError();
+        EXPECT_NE(r.FirstError().find("@2:"), std::string::npos) << r.FirstError();
+        EXPECT_TRUE(r.objs.Tbl.Find("A") && r.objs.Tbl.Find("B")) << target;
+    }
+    {
+        // A relative name resolves against the including script; a link to a regular file is
+        // read.
+        std::ofstream(dir / "real.sql") << "CREATE TABLE R (X INTEGER);\n";
+        fs::create_symlink(dir / "real.sql", dir / "link.sql");
+        TRun r;
+        r.p.SetScriptFileName((dir / "main.sql").string());
+        r.Parse("INPUT 'link.sql';\nINPUT 'pipe.sql';");
+        EXPECT_TRUE(r.objs.Tbl.Find("R"));
+        ASSERT_EQ(r.Errors(), 1);
+        EXPECT_NE(r.FirstError().find("not a regular file"), std::string::npos) << r.FirstError();
     }
     fs::remove_all(dir);
 }
