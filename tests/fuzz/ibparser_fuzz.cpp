@@ -146,7 +146,8 @@ void ReadScript(unsigned aMode, std::string_view aText) {
     const std::vector<std::string> lines = SplitLines(text);
     const std::size_t from = p.GetMsgMngr().Count();
     p.ParseScript(lines, &o);
-    const auto count = static_cast<std::int64_t>(std::count(text.begin(), text.end(), '\n')) + 2;
+    // The script's lines and the empty one after its last line break.
+    const auto count = static_cast<std::int64_t>(lines.size()) + 1;
     CheckPlaces(p, from, count);
     p.Link_Depend();
     CheckPlaces(p, from, count);
