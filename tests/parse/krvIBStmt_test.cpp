@@ -621,6 +621,23 @@ TEST(TIbParserTest, WhatTheScriptDropsLeavesTheSet) {
     r.p.Link_Depend();  // nothing left points at what was dropped
 }
 
+TEST(TIbParserTest, ARefusedTriggerLeavesNoLinkBehind) {
+    // IBE$ objects are not filed (the default compare options ignore them): the refused
+    // trigger was deleted and then linked to its table, leaving the table a link to freed
+    // memory.
+    TRun r;
+    ASSERT_TRUE(r.objs.fIBServerOptions.GetIBCompareOptions().GetIgnoreIBEObjects());
+    r.Parse("CREATE TABLE T (A INTEGER);\nCREATE TABLE U (A INTEGER);\nSET TERM ^ ;\n"
+            "CREATE TRIGGER IBE$T FOR T BEFORE INSERT AS BEGIN END^\n"
+            "CREATE TRIGGER TU FOR U BEFORE INSERT AS BEGIN END^\nSET TERM ; ^\n");
+    ASSERT_EQ(r.Errors(), 0) << r.FirstError();
+    EXPECT_FALSE(r.objs.Trg.Find("IBE$T"));
+    EXPECT_EQ(r.objs.Tbl.Find("T")->fUseIn.size(), 0u);
+    ASSERT_TRUE(r.objs.Trg.Find("TU"));
+    EXPECT_TRUE(Uses(r.objs.Trg.Find("TU"), r.objs.Tbl.Find("U")));
+    r.p.Link_Depend();
+}
+
 TEST(TIbParserTest, RecreateReplacesAndCreateTwiceIsAnError) {
     TRun r;
     r.Parse("CREATE TABLE T (A INTEGER, B INTEGER); RECREATE TABLE T (C VARCHAR(5));");
