@@ -606,6 +606,13 @@ void TIbParser::ParseInput() {
         GetSy();
         return EndStatement();
     }
+    // A file the file system calls empty has no statements and is not read: the kernel's
+    // pseudo files (/proc) say so and may block or never end when read (/proc/kmsg).
+    if (fs::file_size(file, ec) == 0 && !ec) {
+        GetSy();
+        fEndOptional = true;
+        return EndStatement();
+    }
     TIbParser child(fExtractor);
     child.OnErrorMessage = OnErrorMessage;
     child.OnLogNextLine = OnLogNextLine;

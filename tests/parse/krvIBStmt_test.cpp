@@ -564,6 +564,19 @@ TEST(TIbParserTest, InputReadsOnlyRegularFiles) {
         ASSERT_EQ(r.Errors(), 1);
         EXPECT_NE(r.FirstError().find("not a regular file"), std::string::npos) << r.FirstError();
     }
+    // A file of size 0 has nothing to read: an empty script, and the kernel's pseudo files,
+    // which report size 0 whatever they hold and may block when read (/proc/kmsg). The
+    // status file would read as statements it is not.
+    std::ofstream(dir / "empty.sql").flush();
+    std::vector<std::string> empties = {(dir / "empty.sql").string()};
+    if (fs::exists("/proc/self/status")) empties.push_back("/proc/self/status");
+    for (const std::string& target : empties) {
+        TRun r;
+        r.Parse("CREATE TABLE A (X INTEGER);\nINPUT '" + target + "';\nCREATE TABLE B (X INTEGER);");
+        EXPECT_EQ(r.Errors(), 0) << target << ": " << r.FirstError();
+        EXPECT_TRUE(r.objs.Tbl.Find("A") && r.objs.Tbl.Find("B")) << target;
+        EXPECT_EQ(r.objs.Tbl.Count(), 2u) << target;
+    }
     fs::remove_all(dir);
 }
 
