@@ -961,8 +961,10 @@ void TIbParser::ParseTrigger(bool aAlter) {
         t->SetBody(CaptureBody(true));
         NoteBody(t);
     }
-    if (owned) AddObj(owned.release(), true);
+    // Linked before filing: a trigger the set refuses (a filtered name) is deleted there,
+    // and its links with it.
     if (t->fOwnObj && Objs) Objs->LinkDepend(t, t->fOwnObj);
+    if (owned) AddObj(owned.release(), true);
     if (Sy == syTerm) Report(stStatement, name, dboTrigger, known ? odbAlter : odbCreate, table);
     EndStatement();
 }

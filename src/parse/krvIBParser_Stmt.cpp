@@ -614,6 +614,20 @@ void TIbParser::ParseInput() {
         GetSy();
         return EndStatement();
     }
+    // Only a regular file is read: a device, pipe or folder may never end (/dev/zero) or
+    // block for ever (a pipe without a writer).
+    if (!fs::is_regular_file(file, ec)) {
+        ErrMsg("INPUT of something that is not a regular file: " + file.string());
+        GetSy();
+        return EndStatement();
+    }
+    // A file the file system calls empty has no statements and is not read: the kernel's
+    // pseudo files (/proc) say so and may block or never end when read (/proc/kmsg).
+    if (fs::file_size(file, ec) == 0 && !ec) {
+        GetSy();
+        fEndOptional = true;
+        return EndStatement();
+    }
     TIbParser child(fExtractor);
     child.OnErrorMessage = OnErrorMessage;
     child.OnLogNextLine = OnLogNextLine;

@@ -2,6 +2,7 @@
 // a real extract of a Firebird 3 database, and bad input.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -533,6 +534,52 @@ TEST(TIbParserTest, InputReadsFilesRelativeToTheIncludingOneAndRefusesLoops) {
     fs::remove_all(dir);
 }
 
+TEST(TIbParserTest, InputReadsOnlyRegularFiles) {
+    // A device that never ends, a pipe nobody writes to and a folder: each is one error and
+    // the script goes on (reading them ran out of memory or blocked for ever).
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("ibp_input_special_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const fs::path fifo = dir / "pipe.sql";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<std::string> targets = {fifo.string(), dir.string()};
+    if (fs::exists("/dev/zero")) targets.push_back("/dev/zero");
+    for (const std::string& target : targets) {
+        TRun r;
+        r.Parse("CREATE TABLE A (X INTEGER);\nINPUT '" + target + "';\nCREATE TABLE B (X INTEGER);");
+        ASSERT_EQ(r.Errors(), 1) << target;
+        EXPECT_NE(r.FirstError().find("not a regular file"), std::string::npos) << r.FirstError();
+        EXPECT_NE(r.FirstError().find("@2:"), std::string::npos) << r.FirstError();
+        EXPECT_TRUE(r.objs.Tbl.Find("A") && r.objs.Tbl.Find("B")) << target;
+    }
+    {
+        // A relative name resolves against the including script; a link to a regular file is
+        // read.
+        std::ofstream(dir / "real.sql") << "CREATE TABLE R (X INTEGER);\n";
+        fs::create_symlink(dir / "real.sql", dir / "link.sql");
+        TRun r;
+        r.p.SetScriptFileName((dir / "main.sql").string());
+        r.Parse("INPUT 'link.sql';\nINPUT 'pipe.sql';");
+        EXPECT_TRUE(r.objs.Tbl.Find("R"));
+        ASSERT_EQ(r.Errors(), 1);
+        EXPECT_NE(r.FirstError().find("not a regular file"), std::string::npos) << r.FirstError();
+    }
+    // A file of size 0 has nothing to read: an empty script, and the kernel's pseudo files,
+    // which report size 0 whatever they hold and may block when read (/proc/kmsg). The
+    // status file would read as statements it is not.
+    std::ofstream(dir / "empty.sql").flush();
+    std::vector<std::string> empties = {(dir / "empty.sql").string()};
+    if (fs::exists("/proc/self/status")) empties.push_back("/proc/self/status");
+    for (const std::string& target : empties) {
+        TRun r;
+        r.Parse("CREATE TABLE A (X INTEGER);\nINPUT '" + target + "';\nCREATE TABLE B (X INTEGER);");
+        EXPECT_EQ(r.Errors(), 0) << target << ": " << r.FirstError();
+        EXPECT_TRUE(r.objs.Tbl.Find("A") && r.objs.Tbl.Find("B")) << target;
+        EXPECT_EQ(r.objs.Tbl.Count(), 2u) << target;
+    }
+    fs::remove_all(dir);
+}
+
 // ---------------------------------------------------------------------------------------------
 // What Firebird 3's isql -x writes for a database with every kind of object.
 
@@ -585,6 +632,23 @@ TEST(TIbParserTest, WhatTheScriptDropsLeavesTheSet) {
     EXPECT_EQ(o.Tbl.Find("K")->Flds.Objects(0)->fObjName, "Y");
     EXPECT_EQ(o.Tbl.Find("K")->Flds.Objects(0)->Position, 0);
     r.p.Link_Depend();  // nothing left points at what was dropped
+}
+
+TEST(TIbParserTest, ARefusedTriggerLeavesNoLinkBehind) {
+    // IBE$ objects are not filed (the default compare options ignore them): the refused
+    // trigger was deleted and then linked to its table, leaving the table a link to freed
+    // memory.
+    TRun r;
+    ASSERT_TRUE(r.objs.fIBServerOptions.GetIBCompareOptions().GetIgnoreIBEObjects());
+    r.Parse("CREATE TABLE T (A INTEGER);\nCREATE TABLE U (A INTEGER);\nSET TERM ^ ;\n"
+            "CREATE TRIGGER IBE$T FOR T BEFORE INSERT AS BEGIN END^\n"
+            "CREATE TRIGGER TU FOR U BEFORE INSERT AS BEGIN END^\nSET TERM ; ^\n");
+    ASSERT_EQ(r.Errors(), 0) << r.FirstError();
+    EXPECT_FALSE(r.objs.Trg.Find("IBE$T"));
+    EXPECT_EQ(r.objs.Tbl.Find("T")->fUseIn.size(), 0u);
+    ASSERT_TRUE(r.objs.Trg.Find("TU"));
+    EXPECT_TRUE(Uses(r.objs.Trg.Find("TU"), r.objs.Tbl.Find("U")));
+    r.p.Link_Depend();
 }
 
 TEST(TIbParserTest, RecreateReplacesAndCreateTwiceIsAnError) {

@@ -1,0 +1,6 @@
+ÅDECLARE VARIABLE X VARCHAR(20);
+BEGIN
+  X = "double quoted string";
+  SELECT NAME FROM T1 WHERE NAME = "a" INTO :X;
+  S = X;
+END
