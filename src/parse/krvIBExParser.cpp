@@ -1406,25 +1406,18 @@ namespace {
 
 // The texts a body reader reads for an object: the body, or a domain's check and default.
 std::vector<std::string> BodyTexts(const TDbObj* aObj) {
+    std::vector<std::string> texts;
     if (const auto* d = dynamic_cast<const TDmnData*>(aObj)) {
-        std::vector<std::string> texts;
         if (d->fData) {
-            if (!Trim(d->fData->Rare().CheckDef).empty()) texts.push_back(Trim(d->fData->Rare().CheckDef));
-            const std::string def = Trim(d->fData->GetDefValue());
-            if (!def.empty()) texts.push_back(def);
+            if (std::string check = TIbExParser::StoredBodyText(d->fData.get()); !check.empty())
+                texts.push_back(std::move(check));
+            if (std::string def = Trim(d->fData->GetDefValue()); !def.empty()) texts.push_back(std::move(def));
         }
         return texts;
     }
-    if (const auto* f = dynamic_cast<const TFldData*>(aObj)) {
-        if (f->IsComputed()) return {f->GetBody()};
-        return {};
-    }
-    if (const auto* c = dynamic_cast<const TCtrData*>(aObj)) {
-        if (c->fCtType == ctCheck && !c->GetBody().empty()) return {c->GetBody()};
-        return {};
-    }
-    if (aObj->GetBody().empty()) return {};
-    return {aObj->GetBody()};
+    if (const auto* c = dynamic_cast<const TCtrData*>(aObj); c && c->fCtType != ctCheck) return texts;
+    if (std::string text = TIbExParser::StoredBodyText(aObj); !text.empty()) texts.push_back(std::move(text));
+    return texts;
 }
 
 bool HasBodyReader(const TDbObj* aObj) {
@@ -1453,6 +1446,7 @@ void TIbExParser::ParseObjBody(TDbObj* aObj) {
     for (const std::string& text : texts) {
         // No terminator inside a body: every ";" is a statement end of the body's language.
         SetTermStr("\x01");
+        fBodyText = text;
         AssignTxt(text);
         GetSy();
         fBodyColumn0 = fSyCol;
@@ -1516,7 +1510,7 @@ void TIbExParser::ErrMsg(const std::string& aText) {
     std::int32_t column = Sy == syEOF ? GetPosX() : fSyCol;
     const TDbObj* key = ParsedObj;
     if (const auto* d = dynamic_cast<const TDmnData*>(ParsedObj)) key = d->fData.get();
-    const TBodyStart* start = BodyStart(key);
+    const TBodyStart* start = BodyStart(key, fBodyText);
     if (start) {
         // Positions inside the body text moved to where the body stands in its script.
         if (line == 1) column = start->Column + (column - fBodyColumn0);

@@ -59,6 +59,7 @@ private:
     // Column of a body's first symbol as the scanner counts it (positions are made
     // relative to it).
     std::int32_t fBodyColumn0 = 0;
+    std::string fBodyText;  // the text being read
 };
 
 }  // namespace dbtwin

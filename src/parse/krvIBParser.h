@@ -87,6 +87,9 @@ public:
     // The dialect in force (1 until the script sets one); kept in Objs' server options too.
     int GetSQLDialect() const { return fDialect; }
     bool GetAutoDDL() const { return fAutoDDL; }
+    // The text a body reader reads for aObj: its body; a column's computed expression, or a
+    // domain column's check.
+    static std::string StoredBodyText(const TDbObj* aObj);
 
     void BuildResWords() override;
     TSymbol FindResWord() const override;
@@ -112,9 +115,11 @@ protected:
         std::string File;
         std::int32_t Line = 1;
         std::int32_t Column = 0;
+        std::size_t Hash = 0;  // of the captured text
     };
-    // The start recorded for aObj's body; null when none was (a body from a catalog).
-    const TBodyStart* BodyStart(const TDbObj* aObj) const;
+    // The start recorded for aObj's body when that body is aText as captured; null when
+    // none was (a body from a catalog, or a text the object got some other way).
+    const TBodyStart* BodyStart(const TDbObj* aObj, std::string_view aText) const;
 
 protected:
     // Records the start of the last capture as aObj's body start.

@@ -36,12 +36,25 @@ void TIbParser::Link_Depend() {
 }
 
 void TIbParser::NoteBody(const TDbObj* aObj) {
-    if (aObj) fBodyStarts[aObj] = fLastCapture;
+    if (!aObj) return;
+    TBodyStart& start = fBodyStarts[aObj];
+    start = fLastCapture;
+    start.Hash = std::hash<std::string_view>{}(StoredBodyText(aObj));
 }
 
-const TIbParser::TBodyStart* TIbParser::BodyStart(const TDbObj* aObj) const {
+std::string TIbParser::StoredBodyText(const TDbObj* aObj) {
+    // A column holds a computed expression, a domain's column its check.
+    if (const auto* f = dynamic_cast<const TFldData*>(aObj))
+        return f->IsComputed() ? f->GetBody() : Trim(f->Rare().CheckDef);
+    return aObj->GetBody();
+}
+
+const TIbParser::TBodyStart* TIbParser::BodyStart(const TDbObj* aObj, std::string_view aText) const {
+    // The text is checked too: an entry of an object that was dropped or refused may stand
+    // under the address of a later one.
     const auto it = fBodyStarts.find(aObj);
-    return it == fBodyStarts.end() ? nullptr : &it->second;
+    if (it == fBodyStarts.end() || it->second.Hash != std::hash<std::string_view>{}(aText)) return nullptr;
+    return &it->second;
 }
 
 void TIbParser::LinkBodies() {
@@ -877,9 +890,9 @@ void TIbParser::ParsePackage() {
     p->ParseBody = body;
     if (!NeedW("AS")) return SkipToTerm();
     const std::string text = CaptureBody(true);
-    NoteBody(p);
     if (body) p->SetBody(text);
     else p->HeaderBody = text;
+    NoteBody(p);
     if (owned) AddObj(owned.release(), true);
     if (Sy == syTerm) Report(stPackage, name, dboPackage, known ? odbAlter : odbCreate);
     EndStatement();
