@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Convergence table on Firebird through the dbtwin command. Every folder of <pairs> holds a
 # master.sql and a target.sql (and optionally data.sql: rows loaded into the target, and
-# check.sql: a query whose output must be the same before and after the change). Per pair:
+# check.sql: a query whose output must be the same before and after the change; options: more
+# arguments of dbtwin compare, blank-separated). Per pair:
 # both scripts are loaded into fresh databases, `dbtwin compare` writes the script that turns
 # the target into the master, the server's client applies it, the server's extract of the
 # changed target must equal the master's, and comparing the master script with that extract
@@ -42,16 +43,32 @@ if [[ -f $known_file ]]; then
   done <"$known_file"
 fi
 
-# The extract compared: without the CREATE DATABASE line and comments, which name the file.
-extract() { limit_script "$step" isql-fb -x "$(path "$1")"; }
-filtered() { grep -v -e 'CREATE DATABASE' -e '^/\*' "$1"; }
+# The server's extract, completed with what it leaves out: which indices are inactive.
+extract() {
+  limit_script "$step" isql-fb -x "$(path "$1")"
+  printf '%s\n' 'SET LIST ON;' "SELECT 'ALTER INDEX \"' || TRIM(RDB\$INDEX_NAME) || '\" INACTIVE;' AS S FROM RDB\$INDICES" \
+    'WHERE RDB$INDEX_INACTIVE = 1 AND COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY RDB$INDEX_NAME;' |
+    isql "$(path "$1")" | sed -n 's/^S  *//p'
+}
+# The extract compared: without the CREATE DATABASE line and comments, which name the file,
+# and as a sorted list of statements, since the server writes objects of a kind in the order
+# they were made (a view the script recreated comes after one it created).
+filtered() {
+  grep -v -e 'CREATE DATABASE' -e '^/\*' "$1" | awk '
+    /^SET TERM \^ ;/ { term = "^" } /^SET TERM ; \^/ { term = "" }
+    { stmt = stmt $0 "\x01" }
+    (term == "^" && /\^[[:space:]]*$/) || (term == "" && /;[[:space:]]*$/) || /^[[:space:]]*$/ {
+      if (stmt !~ /^[[:space:]\x01]*$/) print stmt; stmt = "" }
+    END { if (stmt != "") print stmt }' | LC_ALL=C sort | tr '\001' '\n'
+}
 # Query output compared before and after: list form, trailing blanks dropped.
 query() { { echo 'SET LIST ON;'; cat "$2"; } | isql_script "$(path "$1")" 2>&1 | sed -e 's/[[:space:]]*$//'; }
 
 # run_pair <name> <folder> <work>: prints nothing and returns 0 when the pair converges;
 # otherwise prints the failed step and its evidence and returns 1.
 run_pair() {
-  local name=$1 src=$2 w=$3 t=${current[0]} m=${current[1]} status d
+  local name=$1 src=$2 w=$3 t=${current[0]} m=${current[1]} status d opts=()
+  [[ -f $src/options ]] && read -r -a opts <"$src/options"
   mkdir -p "$w"
   say() { echo "step: $1"; [[ -f ${2:-} ]] && head -n "${3:-60}" "$2" | sed 's/^/    /'; return 1; }
   for d in "$t" "$m"; do
@@ -74,7 +91,7 @@ run_pair() {
 
   step="$name: dbtwin compare"
   status=0
-  "$dbtwin" compare "$src/master.sql" "$src/target.sql" --kind firebird --target-version firebird-3.0 \
+  "$dbtwin" compare "$src/master.sql" "$src/target.sql" --kind firebird --target-version firebird-3.0 "${opts[@]}" \
     -o "$w/diff.sql" 2>"$w/compare.err" || status=$?
   [[ $status == 1 ]] || { cat "$w/diff.sql" >>"$w/compare.err" 2>/dev/null; say "dbtwin compare exited $status, not 1" "$w/compare.err"; } || return 1
   step="$name: apply the comparison script"
@@ -102,7 +119,7 @@ run_pair() {
   step="$name: dbtwin compare with the extract"
   status=0
   # (to standard output, which gets a script only when something differs)
-  "$dbtwin" compare "$src/master.sql" "$w/changed.sql" --kind firebird --target-version firebird-3.0 \
+  "$dbtwin" compare "$src/master.sql" "$w/changed.sql" --kind firebird --target-version firebird-3.0 "${opts[@]}" \
     >"$w/again.sql" 2>"$w/again.err" || status=$?
   if [[ $status != 0 || -s $w/again.sql ]]; then
     cat "$w/again.sql" >>"$w/again.err" 2>/dev/null || true
