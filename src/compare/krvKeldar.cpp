@@ -32,6 +32,7 @@ namespace dbtwin {
 
 void RunMakeScriptHeader(TKeldar& k) { k.MakeScriptHeader(); }
 void RunGenScriptDBCharSet(TKeldar& k) { k.GenScriptDBCharSet(); }
+void RunGenScriptDBDescription(TKeldar& k) { k.GenScriptDBDescription(); }
 void RunCtrCreateAllButDefault(TKeldar& k) {
     GenScriptCtrCreate(k, TConstraintTypeSet{ctPKey, ctUnique, ctFKey, ctCheck, ctKey, ctNotNull, ctReferences});
 }
@@ -57,7 +58,9 @@ const std::vector<TKeldarPhase>& KeldarPhases() {
     static const std::vector<TKeldarPhase> phases = {
         P(1, kAlways, kAnyKind, {{"CompareTables", CompareTables}}),
         P(2, kAlways, kAnyKind, {{"MakeScriptHeader", RunMakeScriptHeader}}),
-        P(3, kAlways, kAnyKind, {{"GenScriptDBCharSet", RunGenScriptDBCharSet}}),
+        P(3, kAlways, kAnyKind,
+          {{"GenScriptDBCharSet", RunGenScriptDBCharSet},
+           {"GenScriptDBDescription", RunGenScriptDBDescription, {coDescription}, {dbInterBase}}}),
         P(4, kAlways, kAnyKind, {{"GenScriptCltCreate", GenScriptCltCreate}, {"GenScriptCltAlter", GenScriptCltAlter}}),
         P(5, kAlways, kAnyKind, {{"GenScriptSchCreate", GenScriptSchCreate}, {"GenScriptSchAlter", GenScriptSchAlter}}),
         P(6, kAlways, {dbPostgreSQL},
@@ -718,6 +721,19 @@ void TKeldar::GenScriptDBCharSet() {
     }
     ex->Add("SET NAMES " + n, stCharSet);
     ex->AddReConnect();
+}
+
+void TKeldar::GenScriptDBDescription() {
+    TCustomObjs* m = GetMObjs();
+    TCustomObjs* t = GetTObjs();
+    TCustomSQLExec* ex = GetSQLExec();
+    if (!m || !t || !ex || t->GetDatabaseType() != dbInterBase || m->DBDescription == t->DBDescription) return;
+    switch (t->fIBServerOptions.GetSQLServerVersion()) {
+        case st_Firebird_20: case st_Firebird_21: case st_Firebird_25: case st_Firebird_30: case st_Firebird_40: break;
+        default: return;  // older servers and InterBase have no COMMENT ON DATABASE
+    }
+    const std::string& d = m->DBDescription;
+    ex->Add("COMMENT ON DATABASE IS " + (d.empty() ? std::string("NULL") : ScriptQuotedStr(d, dbInterBase)), stStatement);
 }
 
 }  // namespace dbtwin

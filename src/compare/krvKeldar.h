@@ -169,6 +169,8 @@ public:
     void MakeScriptHeader();
     // The database character set change of an InterBase/Firebird target.
     void GenScriptDBCharSet();
+    // The database's own description (COMMENT ON DATABASE, Firebird 2.0 and later).
+    void GenScriptDBDescription();
     // Matches the objects of the two sets by kind and key.
     void LinkRefs();
     // Target objects and matched master objects exist; unmatched master objects do not.
@@ -193,6 +195,7 @@ private:
 // the comparer; declared here so that each step's Run can be checked against its name.
 void RunMakeScriptHeader(TKeldar& Keldar);
 void RunGenScriptDBCharSet(TKeldar& Keldar);
+void RunGenScriptDBDescription(TKeldar& Keldar);
 void RunCtrCreateAllButDefault(TKeldar& Keldar);
 void RunCtrCreateDefault(TKeldar& Keldar);
 // Generators that take the two sets, the statement list and the compared categories.

@@ -181,6 +181,7 @@ void TFldData::Assign(const TFldData& Source) {
         r.FncByValue = src.FncByValue;
         r.FncByDescriptor = src.FncByDescriptor;
         r.FncParameter = src.FncParameter;
+        r.ComputedTyped = src.ComputedTyped;
         r.IndexSortType = src.IndexSortType;
         r.TypeOf = src.TypeOf;
         r.TypeOfTbl = src.TypeOfTbl;
@@ -230,6 +231,7 @@ void TFldData::AssignDataType(const TFldData& Source) {
         r.TypeOf = src.TypeOf;
         r.TypeOfTbl = src.TypeOfTbl;
         r.TypeOfFld = src.TypeOfFld;
+        r.ComputedTyped = src.ComputedTyped;
     }
 }
 
@@ -347,8 +349,18 @@ std::string TFldData::FieldTypeDef() const {
             return r + "COLUMN " + QuoteIdent(Rare().TypeOfTbl) + "." + QuoteIdent(Rare().TypeOfFld);
         return r + QuoteIdent(Rare().DomainName);
     }
-    if (IsComputed()) return (db == dbMSSQL ? "AS " : "COMPUTED BY ") + fBody;
+    if (IsComputed()) {
+        // A Firebird computed column written with a type keeps it (the server derives one only
+        // when none is written). A type read from a catalog may be such a derived one, which
+        // would go stale when what the expression uses changes: it is not written.
+        if (db != dbInterBase || !Rare().ComputedTyped || FieldType == iftUnknown) return (db == dbMSSQL ? "AS " : "COMPUTED BY ") + fBody;
+        return StoredTypeDef() + " COMPUTED BY " + fBody;
+    }
+    return StoredTypeDef();
+}
 
+std::string TFldData::StoredTypeDef() const {
+    const TDatabaseType db = GetDatabaseType();
     const std::size_t ord = FieldType < FieldTypeNames.size() ? FieldType : iftUnknown;
     std::string r = db == dbPostgreSQL ? LowerTypeName(ord) : std::string(FieldTypeNames[ord]);
     const TIBServerOptions& ib = IBOptions();

@@ -76,6 +76,7 @@ struct TFldRare {
     bool FncByDescriptor = false;
     std::int32_t FncParameter = 0;
     bool FncDeterministic = false;
+    bool ComputedTyped = false;  // a computed column written with its type (a script)
     std::int32_t IndexSortType = 0;
     std::vector<std::string> EnumValues;  // MySQL ENUM/SET values as written (literals)
     std::int32_t IdentitySeed = 0;
@@ -189,6 +190,8 @@ public:
 
     // The bare type text: no name, no nullability, no default.
     std::string FieldTypeDef() const;
+    // The type keyword with its length, precision, array bounds and blob sub-type.
+    std::string StoredTypeDef() const;
     // The column text after the name for the column's database kind.
     std::string TypeDef() const;
     // Name plus type text.

@@ -457,7 +457,8 @@ void TPrcData::DoBeforeCreate() {
 }
 
 void TPrcData::CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) {
-    if (aWalk != uwActiveLinks || GetObjCreated()) return;
+    if (aWalk == uwViewSources) return WriteHeaderForView(aUser);
+    if (GetObjCreated()) return;
     TCustomObjs* target = aUser->fObjs ? aUser->fObjs->GetObjsTarget() : nullptr;
     if (target && target->Prc.Find(GetObjKeyDef())) return;
     aLink->Active = false;
@@ -467,6 +468,23 @@ void TPrcData::CreateForUser(TDbObj* aUser, TDependObj* aLink, TUseWalk aWalk) {
     } else {
         CreateEmpty();
     }
+}
+
+void TPrcData::WriteHeaderForView(TDbObj* aView) {
+    // A view made while the target still holds the old parameters of a routine it selects
+    // from would be refused: the routine gets its new parameters (with an empty body) first,
+    // its body comes with the other routines.
+    auto* t = dynamic_cast<TPrcData*>(fRefObj);
+    const bool isMaster = aView->fObjs && aView->fObjs->GetObjsMaster() == fObjs;
+    if (!isMaster || !t || !t->GetObjCreated() || ParamDef(true) == t->ParamDef(true)) return;
+    const std::string header = DefWithBody(EmptyBody());
+    const std::string& current = t->Extra().fCurrentDefinition;
+    if (current == header || current == Def()) return;
+    if (TCustomSQLExec* ex = GetSQLExec())
+        ex->AddComment(GenComment("Alter empty procedure " + fObjName + " with new param-list for view: " + aView->fObjName));
+    AddStatement(AlterEmptyDef(), stProcedure, fObjName, dboProcedure, odbEmpty);
+    t->AssignEmptyBody(false);
+    t->EditExtra().fCurrentDefinition = header;
 }
 
 void TPrcData::CreateEmpty() {
@@ -618,6 +636,7 @@ void AlterPass2(TKeldar& k) {
         auto* m = dynamic_cast<TPrcData*>(t->GetRefObj());
         if (!m || m->CompExclude || !t->GetObjCreated()) continue;
         if (!ParamsDiffer(m, t) || m->Def() == CurrentOf(t) || !UsedByRoutine(t)) continue;
+        if (CurrentOf(t) == m->DefWithBody(m->EmptyBody())) continue;  // written for a view already
         ex->AddComment(m->GenComment("Alter empty procedure " + m->fObjName + " with new param-list"));
         m->AddStatement(m->AlterEmptyDef(), stProcedure, m->fObjName, dboProcedure, odbEmpty);
         t->AssignEmptyBody(false);

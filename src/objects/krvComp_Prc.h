@@ -90,6 +90,9 @@ public:
     void SetRestoreBody(bool Value);
     // Writes the routine with its empty body and asks for its real body later.
     void CreateEmpty();
+    // Before aView (a master view being written) is made over this routine: the new
+    // parameters with an empty body, when the target still has other ones.
+    void WriteHeaderForView(TDbObj* aView);
     // Sets the current definition of the matching target routine (or this one) to this
     // routine's text.
     void SetTargetCurrent(const std::string& aText);

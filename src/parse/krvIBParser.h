@@ -188,6 +188,10 @@ protected:
     TCtrData* ParseConstraint(const std::string& aName, const std::string& aTable, TFldData* aFld,
                               bool aReport);
     void ParseNameList(std::vector<std::string>& aNames);
+    // The column names the server gives a view written without a column list: per item of
+    // the first select list, its alias or the column it names. Empty when an item has
+    // neither (an expression without an alias, "*").
+    std::vector<std::string> SelectListNames(const std::string& aBody) const;
     void ParseParams(TDbObj* aOwner, bool aReturns, std::vector<TFldData*>& aOut);
 
     void SetDialect(int aDialect);

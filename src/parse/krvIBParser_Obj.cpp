@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "core/krvStrUtils.h"
 #include "model/krvClasses.h"
@@ -125,6 +126,91 @@ void TIbParser::ParseNameList(std::vector<std::string>& aNames) {
         GetSy();
     }
     if (TestSy(syRParent)) GetSy();
+}
+
+std::vector<std::string> TIbParser::SelectListNames(const std::string& aBody) const {
+    TIbParser scan;
+    scan.fDialect = fDialect;
+    scan.AssignTxt(aBody);
+    scan.GetSy();
+    if (!scan.SkipW("SELECT")) return {};
+    // FIRST / SKIP take a number, a parameter or a parenthesised expression.
+    auto skipOperand = [&scan] {
+        if (scan.Sy != syLParent) return scan.GetSy();
+        for (int depth = 0; scan.Sy != syEOF;) {
+            if (scan.Sy == syLParent) ++depth;
+            if (scan.Sy == syRParent && --depth == 0) return scan.GetSy();
+            scan.GetSy();
+        }
+    };
+    for (;;) {
+        if (scan.SkipW("DISTINCT") || scan.SkipW("ALL")) continue;
+        if (scan.SkipW("FIRST") || scan.SkipW("SKIP")) {
+            skipOperand();
+            continue;
+        }
+        break;
+    }
+    // Words of expressions, which are no names here: kOperandEnd those that end an operand
+    // (CASE ... END, NULL), kWord the others (AND, IS, COLLATE, ...).
+    constexpr TSymbol kOperandEnd = 254, kWord = 255;
+    static const std::set<std::string, std::less<>> kOperandEnds = {"END", "NULL", "TRUE", "FALSE", "UNKNOWN"};
+    static const std::set<std::string, std::less<>> kWords = {
+        "AND",  "OR",      "NOT",     "IS",  "LIKE",   "IN",   "BETWEEN",    "CASE",     "WHEN",  "THEN",
+        "ELSE", "COLLATE", "SIMILAR", "ALL", "ANY",    "SOME", "CONTAINING", "STARTING", "WITH",  "ESCAPE",
+        "FOR",  "VALUE",   "NEXT",    "AT",  "EXISTS", "OVER", "FILTER",     "DISTINCT", "SINGULAR"};
+    struct TItem {
+        std::vector<TSymbol> Syms;  // at the item's own level; a parenthesised part is one syLParent
+        std::string Last;           // the last name of the item
+        bool AsBeforeLast = false;
+    };
+    std::vector<std::string> names;
+    TItem item;
+    bool afterAs = false;
+    auto finish = [&]() -> bool {
+        const auto& s = item.Syms;
+        const std::size_t n = s.size();
+        bool ok = n > 0 && s.back() == syIdent;
+        if (ok && !item.AsBeforeLast) {
+            // NAME, A.NAME, A.B.NAME: the column it names.
+            std::size_t i = 0;
+            while (i + 1 < n && s[i] == syIdent && s[i + 1] == syPoint) i += 2;
+            const bool column = i + 1 == n;
+            // A name right after a complete operand (a name, a literal, a parenthesised
+            // part): its alias. After a keyword or an operator the name is an operand.
+            const TSymbol before = n >= 2 ? s[n - 2] : syEOF;
+            const bool alias = before == syIdent || before == syLParent || before == syString ||
+                               before == syInteger || before == syFloat || before == kOperandEnd;
+            ok = column || alias;
+        }
+        if (ok) names.push_back(item.Last);
+        item = TItem{};
+        return ok;
+    };
+    for (int depth = 0; scan.Sy != syEOF && scan.Sy != syTerm;) {
+        if (depth == 0 && scan.W("FROM")) return finish() ? names : std::vector<std::string>{};
+        if (depth == 0 && scan.Sy == syComma) {
+            if (!finish()) return {};
+        } else if (depth == 0 && scan.W("AS")) {
+            afterAs = true;
+        } else {
+            if (depth == 0) {
+                TSymbol sy = scan.Sy;
+                if (sy == syIdent && !scan.fQuoted) {
+                    if (kOperandEnds.contains(scan.Ident)) sy = kOperandEnd;
+                    else if (kWords.contains(scan.Ident)) sy = kWord;
+                }
+                item.Syms.push_back(sy);
+                item.AsBeforeLast = afterAs;
+                if (scan.Sy == syIdent) item.Last = scan.Ident;
+            }
+            afterAs = false;
+            if (scan.Sy == syLParent) ++depth;
+            if (scan.Sy == syRParent) --depth;
+        }
+        scan.GetSy();
+    }
+    return {};
 }
 
 // --- tables -----------------------------------------------------------------------------------
@@ -467,6 +553,7 @@ void TIbParser::ParseFieldAttrs(TFldData* f, bool aDomain) {
             else ErrMsg("Must be: BY DESCRIPTOR / BY VALUE");
         } else if (SkipW("COMPUTED")) {
             SkipW("BY");
+            f->EditRare().ComputedTyped = f->FieldType != iftUnknown;
             f->SetBody(CaptureParens());
             NoteBody(f);
         } else if (aDomain && (W("CONSTRAINT") || W("CHECK"))) {
@@ -613,7 +700,10 @@ void TIbParser::ParseAlterTable() {
                 if (f) {
                     if (!computed.empty()) NoteBody(f);
                     f->AssignDataType(tmp);
-                    if (!computed.empty()) f->SetBody(computed);
+                    if (!computed.empty()) {
+                        f->SetBody(computed);
+                        f->EditRare().ComputedTyped = tmp.FieldType != iftUnknown;
+                    }
                 }
             } else {
                 SkipToTerm();
@@ -787,6 +877,14 @@ void TIbParser::ParseView() {
     }
     v->SetBody(CaptureBody());
     NoteBody(v);
+    // Without a list the server names the columns after the select list, and its catalog
+    // (and extract) lists them: a view read either way compares the same.
+    if (v->Flds.Count() == 0)
+        for (const std::string& c : SelectListNames(v->GetBody()))
+            if (TFldData* f = v->AddFld(c)) {
+                f->OwnObj = v;
+                f->OwnName = name;
+            }
     AddObj(owned.release(), true);
     if (Sy == syTerm) Report(stStatement, name, dboView, odbCreate);
     EndStatement();
@@ -1237,9 +1335,10 @@ void TIbParser::ParseComment() {
             if (TTblData* t = Objs->Tbl.Find(owner)) target = t->FindFld(name);
             else if (TViwData* v = Objs->Viw.Find(owner)) target = v->FindFld(name);
         }
-    } else if (W("PROCEDURE") || W("FUNCTION")) {
+    } else if (W("PROCEDURE") || W("FUNCTION") || W("PARAMETER")) {
+        // COMMENT ON PARAMETER P.X: the older form of COMMENT ON PROCEDURE PARAMETER P.X.
         const bool func = W("FUNCTION");
-        GetSy();
+        if (!W("PARAMETER")) GetSy();
         if (SkipW("PARAMETER")) {
             qualified();
             kind = dboParam;

@@ -260,6 +260,36 @@ TEST(KeldarTest, DatabaseCharacterSetChange) {
     }
 }
 
+// The database's own description: set, changed and removed on the servers that have
+// COMMENT ON DATABASE; nothing where they are equal or the server has none.
+TEST(KeldarTest, DatabaseDescriptionChange) {
+    struct Case {
+        TIBSQLServerVersionType ver;
+        const char* master;
+        const char* target;
+        Lines expected;
+    };
+    const Case cases[] = {
+        {st_Firebird_30, "It's ours", "", {"COMMENT ON DATABASE IS 'It''s ours';", "", "COMMIT WORK;"}},
+        {st_Firebird_25, "new", "old", {"COMMENT ON DATABASE IS 'new';", "", "COMMIT WORK;"}},
+        {st_Firebird_30, "", "old", {"COMMENT ON DATABASE IS NULL;", "", "COMMIT WORK;"}},
+        {st_Firebird_30, "same", "same", {}},
+        {st_FireBird_15, "new", "", {}},
+    };
+    for (const Case& c : cases) {
+        Rig r(dbInterBase);
+        r.keldar.GetIBCompareOptions().SetGenerateCOMMIT(true);  // no SET AUTODDL line
+        r.master.GetObjs()->DBDescription = c.master;
+        r.target.GetObjs()->DBDescription = c.target;
+        r.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(c.ver);
+        ASSERT_TRUE(r.keldar.ExtractDatabases());
+        r.keldar.CompareDatabases();
+        Lines expected = {"SET NAMES UTF8;", "", "SET SQL DIALECT 3;", ""};
+        expected.insert(expected.end(), c.expected.begin(), c.expected.end());
+        EXPECT_EQ(r.Script(), expected) << c.master << " / " << c.target << " / " << int(c.ver);
+    }
+}
+
 TEST(KeldarTest, PhaseGates) {
     auto run = [](TCmpObjSetType set, TDatabaseType db) {
         std::vector<int> phases;
@@ -315,6 +345,7 @@ TEST(KeldarTest, EveryStepRunsTheGeneratorItNames) {
         {"CompareTables", CompareTables},
         {"MakeScriptHeader", RunMakeScriptHeader},
         {"GenScriptDBCharSet", RunGenScriptDBCharSet},
+        {"GenScriptDBDescription", RunGenScriptDBDescription},
         {"GenScriptCltCreate", GenScriptCltCreate},
         {"GenScriptCltAlter", GenScriptCltAlter},
         {"GenScriptCltDrop", GenScriptCltDrop},

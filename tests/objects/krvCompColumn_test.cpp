@@ -140,6 +140,9 @@ const Case kCases[] = {
     {"fb15_default", dbInterBase, [](Ctx& c) -> TFldData& { return At(c, st_FireBird_15, Default(Typed(c, iftInteger), "0")); }, "C INTEGER DEFAULT 0"},
     {"ib4_default", dbInterBase, [](Ctx& c) -> TFldData& { return At(c, st_InterBase_4x, Default(Typed(c, iftVarchar, 3), "'a'")); }, "C VARCHAR(3) DEFAULT 'a'"},
     {"ib_computed", dbInterBase, [](Ctx& c) -> TFldData& { TFldData& f = Typed(c, iftInteger); f.SetBody("(A + B)"); return f; }, "C COMPUTED BY (A + B)"},
+    // A computed column written with a type keeps it; the server derives one only without.
+    {"ib_computed_typed", dbInterBase, [](Ctx& c) -> TFldData& { TFldData& f = Typed(c, iftVarchar, 20); f.SetBody("('q ' || A)"); f.EditRare().ComputedTyped = true; return f; }, "C VARCHAR(20) COMPUTED BY ('q ' || A)"},
+    {"ib_computed_typed_numeric", dbInterBase, [](Ctx& c) -> TFldData& { TFldData& f = Typed(c, iftNumeric, 0, 18, 2); f.SetBody("(A * 2)"); f.EditRare().ComputedTyped = true; return f; }, "C NUMERIC(18,2) COMPUTED BY (A * 2)"},
     {"ib_domain", dbInterBase, [](Ctx& c) -> TFldData& { TFldData& f = Typed(c, iftDomain); f.EditRare().DomainName = "Dm x"; return f; }, "C \"Dm x\""},
     {"ib_domain_default_as_domain", dbInterBase, [](Ctx& c) -> TFldData& { TFldData& f = NotNull(Default(Typed(c, iftDomain), "0")); f.EditRare().DomainName = "DM"; return f; }, "C DM NOT NULL"},
     {"ib_domain_own_default", dbInterBase, [](Ctx& c) -> TFldData& { TFldData& f = Default(Typed(c, iftDomain), "1"); f.EditRare().DomainName = "DM"; return f; }, "C DM DEFAULT 1"},

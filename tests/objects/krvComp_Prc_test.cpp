@@ -288,6 +288,34 @@ TEST(RoutineGeneratorTest, NewInterBaseProcedureIsCreatedEmptyAndRestored) {
     EXPECT_EQ(Statements(c.exec), expected);
 }
 
+// A view made again over a procedure whose result columns change: the server refuses the view
+// while the procedure has its old columns, so the new header (empty body) comes first and the
+// body after, once.
+TEST(RoutineGeneratorTest, ViewOverAProcedureWithNewColumnsFollowsItsNewHeader) {
+    Compare c(dbInterBase);
+    c.target.GetObjs()->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
+    const char* body = "BEGIN FOR SELECT ID, NAME FROM T INTO :ID, :NAME DO SUSPEND; END";
+    TPrcData* mp = AddRoutine(c.Master(), {"P", body, {}, {{"ID", iftBigInt}, {"NAME", iftVarchar, 10}}});
+    testing::AddView(c.Master(), "V", "SELECT ID, NAME FROM P", {"ID", "NAME"}, {mp});
+    TPrcData* tp = AddRoutine(c.Target(), {"P", "BEGIN FOR SELECT ID FROM T INTO :ID DO SUSPEND; END", {}, {{"ID"}}});
+    testing::AddView(c.Target(), "V", "SELECT ID FROM P", {"ID"}, {tp});
+    c.RunTwice();
+    std::vector<std::string> texts;
+    for (int i = 0; i < c.exec.GetStatementsCount(); ++i)
+        if (const TStatement* st = c.exec.GetStatement(i); st->Typ != stComment) texts.push_back(Trim(st->GetText()));
+    const std::string header = "ALTER PROCEDURE P RETURNS(ID BIGINT,\r\nNAME VARCHAR(10))\r\n AS\r\n";
+    const std::vector<std::string> expected = {
+        "DROP VIEW V",
+        header + " BEGIN SUSPEND; END",
+        "CREATE VIEW V(\r\nID,\r\nNAME)\r\n AS \r\nSELECT ID, NAME FROM P",
+        header + body,
+    };
+    std::vector<std::string> got;
+    for (const std::string& t : texts)
+        if (t.starts_with("DROP VIEW") || t.starts_with("CREATE VIEW") || t.starts_with("ALTER PROCEDURE")) got.push_back(t);
+    EXPECT_EQ(got, expected) << testing::AsLiteral(testing::JoinLines(texts));
+}
+
 // A routine of a kind without routine texts (DB2) is never marked written without a
 // statement or a comment saying why.
 TEST(RoutineGeneratorTest, RoutineWithoutTextIsNamedInAComment) {

@@ -336,8 +336,11 @@ TEST(TIbParserTest, StatementsMakeTheirObjects) {
         {"CREATE TABLE T (A INTEGER); CREATE INDEX IX ON T (A); CREATE ROLE R; CREATE SEQUENCE G;"
          "COMMENT ON TABLE T IS 'tab'; COMMENT ON COLUMN T.A IS 'col'; COMMENT ON INDEX IX IS 'ix';"
          "COMMENT ON ROLE R IS 'r'; COMMENT ON GENERATOR G IS 'g'; COMMENT ON DATABASE IS 'db';"
-         "COMMENT ON SEQUENCE G IS NULL; COMMENT ON CHARACTER SET UTF8 IS 'ignored';",
+         "COMMENT ON SEQUENCE G IS NULL; COMMENT ON CHARACTER SET UTF8 IS 'ignored';"
+         "SET TERM ^ ;\nCREATE PROCEDURE P (A INTEGER) AS BEGIN END^\nSET TERM ; ^\n"
+         "COMMENT ON PARAMETER P.A IS 'older form';",
          [](TObjs& o) {
+             EXPECT_EQ(o.Prc.Find("P")->Params.Find("A")->GetDescription(), "older form");
              EXPECT_EQ(o.Tbl.Find("T")->GetDescription(), "tab");
              EXPECT_EQ(o.Tbl.Find("T")->FindFld("A")->GetDescription(), "col");
              EXPECT_EQ(o.Idx.Find("IX")->GetDescription(), "ix");
@@ -451,6 +454,59 @@ TEST(TIbParserTest, LinksWhatTheStatementsName) {
     EXPECT_TRUE(Uses(v2, o.Tbl.Find("B")));
     EXPECT_TRUE(Uses(o.Viw.Find("V1"), o.Tbl.Find("A")));
     EXPECT_FALSE(Uses(o.Viw.Find("V1"), o.Tbl.Find("B")));
+}
+
+// A view without a column list gets the names the server gives it, so that it compares equal
+// to the server's extract, which always lists them; where the server's name is not plain from
+// the text, the view keeps no list.
+TEST(TIbParserTest, AViewWithoutColumnListIsNamedAfterItsSelectList) {
+    struct Case {
+        const char* view;
+        std::vector<std::string> columns;
+    };
+    const Case cases[] = {
+        {"CREATE VIEW V AS SELECT ID, NAME FROM T;", {"ID", "NAME"}},
+        {"CREATE VIEW V AS SELECT t.id, S.T.NAME FROM T;", {"ID", "NAME"}},
+        {"CREATE VIEW V AS SELECT DISTINCT FIRST 5 SKIP (2 + 1) ID AS \"my Id\", NAME N FROM T;", {"my Id", "N"}},
+        {"CREATE VIEW V AS SELECT COUNT(*) AS C, CAST(ID AS VARCHAR(10)) AS S, (SELECT 1 FROM T) X FROM T;",
+         {"C", "S", "X"}},
+        {"CREATE VIEW V AS SELECT ID FROM T UNION SELECT ID + 1 FROM T;", {"ID"}},
+        {"CREATE VIEW V AS SELECT COUNT(*) N, 'x' L, ID - 1 P, T.ID Q, CASE WHEN ID > 0 THEN 1 END AS R FROM T;",
+         {"N", "L", "P", "Q", "R"}},
+        {"CREATE VIEW V (A, B) AS SELECT ID, NAME FROM T;", {"A", "B"}},
+        // Names only the server knows: no list.
+        {"CREATE VIEW V AS SELECT ID, ID + 1 FROM T;", {}},
+        {"CREATE VIEW V AS SELECT * FROM T;", {}},
+        {"CREATE VIEW V AS SELECT ID, COUNT(*) FROM T GROUP BY ID;", {}},
+        {"CREATE VIEW V AS SELECT ID, CASE WHEN ID > 0 THEN NAME END FROM T;", {}},
+        {"CREATE VIEW V AS SELECT ID, NAME || ID FROM T;", {}},
+        {"CREATE VIEW V AS SELECT NAME COLLATE UNICODE FROM T;", {}},
+    };
+    for (const Case& c : cases) {
+        TRun r;
+        r.Parse(D3 + "CREATE TABLE T (ID INTEGER, NAME VARCHAR(10));\n" + c.view + "\n");
+        ASSERT_EQ(r.Errors(), 0) << c.view << ": " << r.FirstError();
+        TViwData* v = r.objs.Viw.Find("V");
+        ASSERT_NE(v, nullptr) << c.view;
+        std::vector<std::string> got;
+        for (TFldData* f : v->Flds) got.push_back(f->fObjName);
+        EXPECT_EQ(got, c.columns) << c.view;
+    }
+}
+
+// A computed column written with a type keeps it when written again; the extract's form (a
+// placeholder, then ALTER ... TYPE ... COMPUTED BY) counts as written.
+TEST(TIbParserTest, AComputedColumnKnowsWhetherItsTypeWasWritten) {
+    TRun r;
+    r.Parse(D3 + "CREATE TABLE T (A INTEGER, TYPED VARCHAR(20) COMPUTED BY ('q ' || A), BARE COMPUTED BY (A + 1),\n"
+                 "  LATER NUMERIC(18, 2) COMPUTED BY (NULL));\n"
+                 "ALTER TABLE T ALTER LATER TYPE NUMERIC(18, 2) COMPUTED BY (A * 2);\n");
+    ASSERT_EQ(r.Errors(), 0) << r.FirstError();
+    TTblData* t = r.objs.Tbl.Find("T");
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->FindFld("TYPED")->FieldTypeDef(), "VARCHAR(20) COMPUTED BY ('q ' || A)");
+    EXPECT_EQ(t->FindFld("BARE")->FieldTypeDef(), "COMPUTED BY (A + 1)");
+    EXPECT_EQ(t->FindFld("LATER")->FieldTypeDef(), "NUMERIC(18,2) COMPUTED BY (A * 2)");
 }
 
 // ---------------------------------------------------------------------------------------------
