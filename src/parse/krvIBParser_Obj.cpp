@@ -134,22 +134,19 @@ void TIbParser::ParseTable(bool aGlobalTemporary) {
         }
     }
     fTableName = name;
-    if (TTblData* old = Objs ? Objs->Tbl.Find(name) : nullptr) {
-        // RECREATE replaces the columns of the table read before; CREATE of a known table is
-        // the server's error too.
+    if (Objs && Objs->Tbl.Find(name)) {
+        // CREATE of a known table is the server's error too. RECREATE drops the table read
+        // before, with its constraints, indices, triggers, privileges and description.
         if (!fRecreate) {
             ErrMsg("Table already defined: " + name);
             fTableName.clear();
             return SkipToTerm();
         }
-        old->Flds.Clear();
-        owned.reset();
-        t = old;
-    } else {
-        // Filed first, so that constraints and links written inside the statement find it.
-        AddObj(owned.release(), true);
-        if (Objs) t = Objs->Tbl.Find(name);
+        DropObject(dboTable, name, false);
     }
+    // Filed first, so that constraints and links written inside the statement find it.
+    AddObj(owned.release(), true);
+    t = Objs ? Objs->Tbl.Find(name) : nullptr;  // null when the set (or its filter) refused it
     if (!t || !TestSy(syLParent)) {
         fTableName.clear();
         return SkipToTerm();
@@ -1082,8 +1079,14 @@ void TIbParser::ParsePackage() {
     if (!NeedW("AS")) return SkipToTerm();
     const std::string text = CaptureBody(true);
     NoteBody(p);
-    if (body) p->SetBody(text);
-    else p->HeaderBody = text;
+    if (body) {
+        p->SetBody(text);
+    } else {
+        // A new header leaves the server without the body written for the old one (RECREATE
+        // drops it, ALTER leaves it invalid and without its text): the body must follow.
+        p->HeaderBody = text;
+        p->SetBody("");
+    }
     if (owned) AddObj(owned.release(), true);
     if (Sy == syTerm) Report(stPackage, name, dboPackage, known ? odbAlter : odbCreate);
     EndStatement();

@@ -916,6 +916,28 @@ TEST(TIbParserTest, RecreateReplacesAndCreateTwiceIsAnError) {
     TRun c;
     c.Parse("CREATE TABLE T (A INTEGER);\nCREATE TABLE T (A INTEGER);");
     EXPECT_EQ(c.FirstError(), "Table already defined: T @2:16");
+    // RECREATE drops what hung on the old table (checked against Firebird 3).
+    TRun d;
+    d.Parse("CREATE TABLE RT (A INTEGER NOT NULL PRIMARY KEY, B INTEGER); CREATE INDEX IX_RT ON RT (B);\n"
+            "COMMENT ON TABLE RT IS 'old'; GRANT SELECT ON RT TO USER BOB;\n"
+            "SET TERM ^ ;\nCREATE TRIGGER TRT FOR RT BEFORE INSERT AS BEGIN END^\nSET TERM ; ^\n"
+            "RECREATE TABLE RT (C INTEGER);");
+    EXPECT_EQ(d.Errors(), 0) << d.FirstError();
+    EXPECT_EQ(d.objs.Ctr.Count(), 0u);
+    EXPECT_FALSE(d.objs.Idx.Find("IX_RT"));
+    EXPECT_FALSE(d.objs.Trg.Find("TRT"));
+    EXPECT_EQ(d.objs.Gnt.Count(), 0u);
+    EXPECT_EQ(d.objs.Tbl.Find("RT")->GetDescription(), "");
+    // A new package header leaves the package without the body written for the old one.
+    for (const char* header : {"ALTER PACKAGE", "RECREATE PACKAGE", "CREATE OR ALTER PACKAGE"}) {
+        TRun k;
+        k.Parse(std::string("SET TERM ^ ;\nCREATE PACKAGE K AS BEGIN PROCEDURE P; END^\n"
+                            "CREATE PACKAGE BODY K AS BEGIN PROCEDURE P AS BEGIN END END^\n") +
+                header + " K AS BEGIN PROCEDURE P; PROCEDURE Q; END^");
+        EXPECT_EQ(k.Errors(), 0) << k.FirstError();
+        EXPECT_EQ(k.objs.Pkg.Find("K")->HeaderBody, "BEGIN PROCEDURE P; PROCEDURE Q; END") << header;
+        EXPECT_EQ(k.objs.Pkg.Find("K")->GetBody(), "") << header;
+    }
 }
 
 TEST(TIbParserTest, ReadsAFirebird3ExtractWhole) {
