@@ -174,9 +174,12 @@ protected:
     void ParseView(bool aAlter);
     void ParseRoutine(bool aFunc, bool aAlter);
     void ParsePackage();
-    // aAlter: ALTER / CREATE OR ALTER (what the statement leaves out, such as the position
-    // or ACTIVE, stays as it was); aWhole: RECREATE, so what it leaves out is the default.
-    void ParseTrigger(bool aAlter, bool aWhole);
+    // aAlter: ALTER / CREATE OR ALTER: what the statement leaves out, such as the position
+    // or ACTIVE, stays as it was.
+    void ParseTrigger(bool aAlter);
+    // RECREATE of a known object: drops it first, as the server does (with its description,
+    // privileges and, for a view, its triggers); true when it did.
+    bool DropForRecreate(TDbObject aKind, const std::string& aName);
     void ParseUdf();
     void ParseRole();
     void ParseGrant();

@@ -874,20 +874,16 @@ void TIbParser::RenameDomain(TDmnData* d, const std::string& aNew) {
 void TIbParser::ParseGenerator(bool aAlter) {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
+    const bool replaced = DropForRecreate(dboGenerator, name);
     TGnrData* g = Objs ? Objs->Gnr.Find(name) : nullptr;
-    const bool known = g != nullptr;
-    // ALTER and CREATE OR ALTER change a known generator; RECREATE starts it afresh.
-    const bool change = known && (aAlter || fOrAlter || fRecreate);
+    // ALTER and CREATE OR ALTER change a known generator.
+    const bool change = g && (aAlter || fOrAlter);
     std::unique_ptr<TGnrData> owned;
     if (!change) {
         owned = std::make_unique<TGnrData>(Objs);
         g = owned.get();
         g->SetObjName(name);
         g->Line = Line;
-    } else if (fRecreate) {
-        g->StartWith.clear();
-        g->IncrementBy.clear();
-        g->Value = 0;
     }
     auto value = [this]() -> std::optional<std::string> {
         const std::string v = GetIntConst();
@@ -912,15 +908,16 @@ void TIbParser::ParseGenerator(bool aAlter) {
     }
     // An ALTER of a generator the script never created changes nothing in the set.
     if (owned && !aAlter) AddObj(owned.release(), true);
-    if (Sy == syTerm) Report(stStatement, name, dboGenerator, aAlter || change ? odbAlter : odbCreate);
+    if (Sy == syTerm) Report(stStatement, name, dboGenerator, aAlter || change || replaced ? odbAlter : odbCreate);
     EndStatement();
 }
 
 void TIbParser::ParseException() {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
+    const bool replaced = DropForRecreate(dboException, name);
     TExcData* e = Objs ? Objs->Exc.Find(name) : nullptr;
-    const bool known = e != nullptr;
+    const bool known = e != nullptr || replaced;
     std::unique_ptr<TExcData> owned;
     if (!e) {
         owned = std::make_unique<TExcData>(Objs);
@@ -941,13 +938,32 @@ void TIbParser::ParseException() {
 
 // --- views, routines, packages, triggers ------------------------------------------------------------
 
+bool TIbParser::DropForRecreate(TDbObject aKind, const std::string& aName) {
+    if (!fRecreate || !Objs) return false;
+    const TDbObj* known = nullptr;
+    switch (aKind) {
+        case dboView: known = Objs->Viw.Find(aName); break;
+        case dboProcedure: known = Objs->Prc.Find(aName); break;
+        case dboTrigger: known = Objs->Trg.Find(aName); break;
+        case dboException: known = Objs->Exc.Find(aName); break;
+        case dboGenerator: known = Objs->Gnr.Find(aName); break;
+        case dboPackage: known = Objs->Pkg.Find(aName); break;
+        default: break;
+    }
+    if (!known) return false;
+    DropObject(aKind, aName, false);
+    return true;
+}
+
 void TIbParser::ParseView(bool aAlter) {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
-    // ALTER, CREATE OR ALTER and RECREATE replace a known view's columns and query; the view
-    // keeps its description, its privileges and the descriptions of columns it still has.
+    // ALTER and CREATE OR ALTER replace a known view's columns and query; the view keeps its
+    // description, privileges, triggers and the descriptions of the columns it still has.
+    // RECREATE drops it with all of those first.
+    const bool replaced = DropForRecreate(dboView, name);
     TViwData* v = Objs ? Objs->Viw.Find(name) : nullptr;
-    const bool known = v != nullptr && (aAlter || fRecreate);
+    const bool known = v != nullptr && aAlter;
     std::unique_ptr<TViwData> owned;
     std::map<std::string, std::string> kept;
     if (known) {
@@ -976,7 +992,7 @@ void TIbParser::ParseView(bool aAlter) {
     v->SetBody(CaptureBody());
     NoteBody(v);
     if (owned) AddObj(owned.release(), true);
-    if (Sy == syTerm) Report(stStatement, name, dboView, known ? odbAlter : odbCreate);
+    if (Sy == syTerm) Report(stStatement, name, dboView, known || replaced ? odbAlter : odbCreate);
     EndStatement();
 }
 
@@ -1012,8 +1028,9 @@ void TIbParser::ParseParams(TDbObj* aOwner, bool aReturns, std::vector<TFldData*
 void TIbParser::ParseRoutine(bool aFunc, bool aAlter) {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
+    const bool replaced = DropForRecreate(dboProcedure, name);
     TPrcData* p = Objs ? Objs->Prc.Find(name) : nullptr;
-    const bool known = p != nullptr;
+    const bool known = p != nullptr || replaced;
     std::unique_ptr<TPrcData> owned;
     std::map<std::string, std::string> kept;  // descriptions of the parameters read before
     if (p) {
@@ -1066,8 +1083,9 @@ void TIbParser::ParsePackage() {
     const bool body = SkipW("BODY");
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
+    const bool replaced = !body && DropForRecreate(dboPackage, name);
     TPkgData* p = Objs ? Objs->Pkg.Find(name) : nullptr;
-    const bool known = p != nullptr;
+    const bool known = p != nullptr || replaced;
     std::unique_ptr<TPkgData> owned;
     if (!p) {
         owned = std::make_unique<TPkgData>(Objs);
@@ -1092,19 +1110,13 @@ void TIbParser::ParsePackage() {
     EndStatement();
 }
 
-void TIbParser::ParseTrigger(bool aAlter, bool aWhole) {
+void TIbParser::ParseTrigger(bool aAlter) {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
-    TTrgData* t = (aAlter || fRecreate) && Objs ? Objs->Trg.Find(name) : nullptr;
+    const bool replaced = DropForRecreate(dboTrigger, name);
+    TTrgData* t = aAlter && Objs ? Objs->Trg.Find(name) : nullptr;
     const bool known = t != nullptr;
     std::unique_ptr<TTrgData> owned;
-    if (t && aWhole) {
-        // The statement gives the whole trigger: what it leaves out is the default again.
-        t->Active = true;
-        t->Position = 0;
-        t->Typ = 0;
-        t->EventType.clear();
-    }
     if (!t) {
         owned = std::make_unique<TTrgData>(Objs);
         t = owned.get();
@@ -1169,7 +1181,7 @@ void TIbParser::ParseTrigger(bool aAlter, bool aWhole) {
         }
     }
     if (!table.empty()) t->SetOwnName(table);
-    else if (!known || aWhole) t->SetOwnName("DATABASE");
+    else if (!known) t->SetOwnName("DATABASE");
     if (!events && !aAlter) ErrMsg("Must be: BEFORE / AFTER");
     if (W("AS") || W("EXTERNAL") || W("SQL")) {
         t->SetBody(CaptureBody(true));
@@ -1177,7 +1189,7 @@ void TIbParser::ParseTrigger(bool aAlter, bool aWhole) {
     }
     if (owned) AddObj(owned.release(), true);
     if (t->fOwnObj && Objs) Objs->LinkDepend(t, t->fOwnObj);
-    if (Sy == syTerm) Report(stStatement, name, dboTrigger, known ? odbAlter : odbCreate, t->fOwnName);
+    if (Sy == syTerm) Report(stStatement, name, dboTrigger, known || replaced ? odbAlter : odbCreate, t->fOwnName);
     EndStatement();
 }
 

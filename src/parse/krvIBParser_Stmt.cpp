@@ -697,7 +697,7 @@ void TIbParser::ParseCreate() {
         return ParseIndex();
     if (SkipW("PROCEDURE")) return ParseRoutine(false, orAlter);
     if (SkipW("FUNCTION")) return ParseRoutine(true, orAlter);
-    if (SkipW("TRIGGER")) return ParseTrigger(orAlter, recreate);
+    if (SkipW("TRIGGER")) return ParseTrigger(orAlter);
     if (SkipW("VIEW")) return ParseView(orAlter);
     if (SkipW("PACKAGE")) return ParsePackage();
     if (SkipW("ROLE")) return ParseRole();
@@ -713,7 +713,7 @@ void TIbParser::ParseAlter() {
     if (SkipW("TABLE")) return ParseAlterTable();
     if (SkipW("PROCEDURE")) return ParseRoutine(false, true);
     if (SkipW("FUNCTION")) return ParseRoutine(true, true);
-    if (SkipW("TRIGGER")) return ParseTrigger(true, false);
+    if (SkipW("TRIGGER")) return ParseTrigger(true);
     if (SkipW("VIEW")) return ParseView(true);
     if (SkipW("PACKAGE")) return ParsePackage();
     if (SkipW("EXCEPTION")) return ParseException();
@@ -778,19 +778,43 @@ void RemoveObj(TCustomObjs* aObjs, TKeyedList<T>& aList, T* aObj) {
 void TIbParser::DropObject(TDbObject aKind, const std::string& aName, bool aPackageBody, const std::string& aOwner) {
     if (!Objs) return;
     TCustomObjs& o = *Objs;
+    // The privileges on a dropped object go with it.
+    auto dropGrants = [this, &o, &aName](TDbObject aOn, TDbObject aOr) {
+        std::vector<TGntData*> gnts;
+        for (TGntData* g : o.Gnt)
+            if (g->GntObjName == aName && (g->GntObjType == aOn || g->GntObjType == aOr)) gnts.push_back(g);
+        for (TGntData* g : gnts) RemoveObj(Objs, o.Gnt, g);
+    };
     switch (aKind) {
         case dboDomain: RemoveObj(Objs, o.Dmn, o.Dmn.Find(aName)); break;
-        case dboException: RemoveObj(Objs, o.Exc, o.Exc.Find(aName)); break;
+        case dboException:
+            dropGrants(dboException, dboException);
+            RemoveObj(Objs, o.Exc, o.Exc.Find(aName));
+            break;
         case dboIndex: RemoveObj(Objs, o.Idx, o.Idx.Find(aName)); break;
-        case dboProcedure: RemoveObj(Objs, o.Prc, o.Prc.Find(aName)); break;
-        case dboFunction: RemoveObj(Objs, o.Udf, o.Udf.Find(aName)); break;
+        case dboProcedure:
+            // Functions written in the procedural language are kept with the procedures.
+            dropGrants(dboProcedure, dboFunction);
+            RemoveObj(Objs, o.Prc, o.Prc.Find(aName));
+            break;
+        case dboFunction:
+            dropGrants(dboFunction, dboFunction);
+            RemoveObj(Objs, o.Udf, o.Udf.Find(aName));
+            break;
         case dboRole: RemoveObj(Objs, o.Rol, o.Rol.Find("Role: " + aName)); break;
         case dboTrigger: RemoveObj(Objs, o.Trg, o.Trg.Find(aName)); break;
-        case dboGenerator: RemoveObj(Objs, o.Gnr, o.Gnr.Find(aName)); break;
+        case dboGenerator:
+            dropGrants(dboGenerator, dboGenerator);
+            RemoveObj(Objs, o.Gnr, o.Gnr.Find(aName));
+            break;
         case dboPackage:
             if (TPkgData* k = o.Pkg.Find(aName)) {
-                if (aPackageBody) k->SetBody("");
-                else RemoveObj(Objs, o.Pkg, k);
+                if (aPackageBody) {
+                    k->SetBody("");
+                } else {
+                    dropGrants(dboPackage, dboPackage);
+                    RemoveObj(Objs, o.Pkg, k);
+                }
             }
             break;
         case dboTable:

@@ -816,17 +816,49 @@ TEST(TIbParserTest, LaterAltersChangeWhatTheScriptCreated) {
          {"Statement alter S1", "Statement alter S2", "Statement alter S3", "Statement alter S2", "Statement alter S4",
           "Statement create S5"}},
         {"CREATE TABLE T (A INTEGER, B INTEGER); CREATE VIEW V (P, Q) AS SELECT A, B FROM T; COMMENT ON COLUMN V.P IS 'p';\n"
-         "COMMENT ON VIEW V IS 'v';\n--\nCREATE OR ALTER VIEW V (P) AS SELECT A FROM T; ALTER VIEW V (P, R) AS SELECT A, B FROM T;\n"
-         "RECREATE VIEW V (P) AS SELECT B FROM T;",
+         "COMMENT ON VIEW V IS 'v';\n--\nCREATE OR ALTER VIEW V (P) AS SELECT A FROM T; ALTER VIEW V (P, R) AS SELECT A, B FROM T;",
          [](TObjs& o) {
              TViwData* v = o.Viw.Find("V");
              ASSERT_TRUE(v);
-             EXPECT_EQ(v->GetBody(), "SELECT B FROM T");
-             EXPECT_EQ(Listed(v->Flds), "P");
+             EXPECT_EQ(v->GetBody(), "SELECT A, B FROM T");
+             EXPECT_EQ(Listed(v->Flds), "P, R");
              EXPECT_EQ(v->FindFld("P")->GetDescription(), "p");
              EXPECT_EQ(v->GetDescription(), "v");
          },
-         {"Statement alter V", "Statement alter V", "Statement alter V"}},
+         {"Statement alter V", "Statement alter V"}},
+        // RECREATE drops first: descriptions, privileges and a view's triggers go; CREATE OR
+        // ALTER keeps them.
+        {"CREATE TABLE T (A INTEGER, B INTEGER); CREATE VIEW V1 (P, Q) AS SELECT A, B FROM T;\n"
+         "CREATE VIEW V2 (P, Q) AS SELECT A, B FROM T; COMMENT ON VIEW V1 IS 'v1'; COMMENT ON VIEW V2 IS 'v2';\n"
+         "GRANT SELECT ON V1 TO USER BOB; GRANT SELECT ON V2 TO USER BOB;\nSET TERM ^ ;\n"
+         "CREATE PROCEDURE P1 (X INTEGER) AS BEGIN END^\nCREATE PROCEDURE P2 (X INTEGER) AS BEGIN END^\n"
+         "CREATE TRIGGER TV1 FOR V1 BEFORE INSERT AS BEGIN END^\nCREATE TRIGGER TV2 FOR V2 BEFORE INSERT AS BEGIN END^\n"
+         "SET TERM ; ^\nCOMMENT ON PROCEDURE P1 IS 'p1'; COMMENT ON PROCEDURE P2 IS 'p2';\n"
+         "COMMENT ON PROCEDURE PARAMETER P1.X IS 'p1x'; COMMENT ON PROCEDURE PARAMETER P2.X IS 'p2x';\n"
+         "GRANT EXECUTE ON PROCEDURE P1 TO USER BOB; GRANT EXECUTE ON PROCEDURE P2 TO USER BOB;\n"
+         "CREATE EXCEPTION E1 'a'; COMMENT ON EXCEPTION E1 IS 'e1'; CREATE SEQUENCE S1; COMMENT ON SEQUENCE S1 IS 's1';\n"
+         "GRANT USAGE ON SEQUENCE S1 TO USER BOB;\n--\n"
+         "RECREATE VIEW V1 (P) AS SELECT A FROM T; CREATE OR ALTER VIEW V2 (P) AS SELECT A FROM T;\nSET TERM ^ ;\n"
+         "RECREATE PROCEDURE P1 (X INTEGER) AS BEGIN END^\nCREATE OR ALTER PROCEDURE P2 (X INTEGER) AS BEGIN END^\n"
+         "SET TERM ; ^\nRECREATE EXCEPTION E1 'b'; RECREATE SEQUENCE S1;",
+         [](TObjs& o) {
+             EXPECT_EQ(o.Viw.Find("V1")->GetDescription(), "");
+             EXPECT_EQ(o.Viw.Find("V2")->GetDescription(), "v2");
+             EXPECT_FALSE(o.Trg.Find("TV1"));
+             EXPECT_TRUE(o.Trg.Find("TV2"));
+             EXPECT_EQ(o.Prc.Find("P1")->GetDescription(), "");
+             EXPECT_EQ(o.Prc.Find("P1")->Params.Find("X")->GetDescription(), "");
+             EXPECT_EQ(o.Prc.Find("P2")->GetDescription(), "p2");
+             EXPECT_EQ(o.Prc.Find("P2")->Params.Find("X")->GetDescription(), "p2x");
+             EXPECT_EQ(o.Exc.Find("E1")->GetDescription(), "");
+             EXPECT_EQ(o.Exc.Find("E1")->Msg, "b");
+             EXPECT_EQ(o.Gnr.Find("S1")->GetDescription(), "");
+             std::vector<std::string> granted;
+             for (TGntData* g : o.Gnt) granted.push_back(g->GntObjName);
+             EXPECT_EQ(granted, (std::vector<std::string>{"P2", "V2"})) << "what the server still holds";
+         },
+         {"Statement alter V1", "Statement alter V2", "Statement alter P1", "Statement alter P2", "Statement alter E1",
+          "Statement alter S1"}},
         {"CREATE TABLE T (A INTEGER); CREATE TABLE K (A INTEGER);\nSET TERM ^ ;\n"
          "CREATE TRIGGER TR FOR T INACTIVE BEFORE INSERT POSITION 5 AS BEGIN END^\n"
          "CREATE TRIGGER TR3 FOR K INACTIVE AFTER INSERT POSITION 4 AS BEGIN END^\n"
