@@ -846,6 +846,22 @@ void TIbParser::DropObject(TDbObject aKind, const std::string& aName, bool aPack
         case dboCollation: RemoveObj(Objs, o.Clt, o.Clt.Find(aName)); break;
         case dboField:
             if (TTblData* t = o.Tbl.Find(aOwner)) {
+                // The server drops the keys and checks on the column alone with it, and
+                // refuses the drop while an index or a key of several columns uses it.
+                std::vector<TCtrData*> ctrs;
+                std::string usedBy;
+                for (TCtrData* c : o.Ctr)
+                    if (c->fTblName == aOwner && c->Flds.Find(aName)) {
+                        if (c->Flds.Count() == 1) ctrs.push_back(c);
+                        else usedBy = "constraint " + c->fObjName;
+                    }
+                for (TIdxData* x : o.Idx)
+                    if (x->TblName == aOwner && x->Flds.Find(aName)) usedBy = "index " + x->fObjName;
+                if (!usedBy.empty()) {
+                    WrnMsg("Column " + aOwner + "." + aName + " is used by " + usedBy + ": the server keeps it");
+                    break;
+                }
+                for (TCtrData* c : ctrs) RemoveObj(Objs, o.Ctr, c);
                 RemoveObj(Objs, t->Flds, t->FindFld(aName));
                 std::int32_t pos = 0;
                 for (TFldData* f : t->Flds) f->Position = pos++;

@@ -692,6 +692,24 @@ TEST(TIbParserTest, EveryCutOfTheExtractEndsWithoutACrash) {
     EXPECT_GT(cutsWithErrors, 100);
 }
 
+// The columns of a table as the export writes them, in their order, with their positions.
+std::string Columns(TTblData* t) {
+    std::string r;
+    std::int32_t pos = 0;
+    for (TFldData* f : t->Flds) {
+        if (!r.empty()) r += " | ";
+        r += f->Def();
+        if (f->Position != pos++) r += " @" + std::to_string(f->Position);
+    }
+    return r;
+}
+
+std::string Listed(const TFldList& aList) {
+    std::string r;
+    for (TFldData* f : aList) r += (r.empty() ? "" : ", ") + f->fObjName;
+    return r;
+}
+
 TEST(TIbParserTest, WhatTheScriptDropsLeavesTheSet) {
     TRun r;
     r.Parse("CREATE TABLE T (A INTEGER NOT NULL, B INTEGER, C INTEGER, CONSTRAINT PK_T PRIMARY KEY (A), CONSTRAINT UQ_B UNIQUE (B));\n"
@@ -713,28 +731,22 @@ TEST(TIbParserTest, WhatTheScriptDropsLeavesTheSet) {
     EXPECT_EQ(o.Rol.Count(), 0u);
     ASSERT_EQ(o.Gnt.Count(), 1u);
     EXPECT_EQ(o.Gnt.Objects(0)->GntObjName, "K");
+    // What Firebird 3 does: keys and checks on the column alone go with it; a key of several
+    // columns or an index on it makes the server refuse the drop.
+    TRun c;
+    c.Parse("CREATE TABLE DC (A INTEGER NOT NULL, C INTEGER, D INTEGER CHECK (D > 0), E INTEGER, F INTEGER,\n"
+            "  R INTEGER REFERENCES DC (A), CONSTRAINT UQ_C UNIQUE (C), CONSTRAINT UQ_AE UNIQUE (A, E));\n"
+            "CREATE INDEX IX_F ON DC (F);\n"
+            "ALTER TABLE DC DROP C; ALTER TABLE DC DROP D; ALTER TABLE DC DROP R; ALTER TABLE DC DROP E; ALTER TABLE DC DROP F;");
+    EXPECT_EQ(c.Errors(), 0) << c.FirstError();
+    ASSERT_EQ(c.objs.Ctr.Count(), 1u);
+    EXPECT_TRUE(c.objs.Ctr.Find("UQ_AE"));
+    EXPECT_EQ(Listed(c.objs.Tbl.Find("DC")->Flds), "A, E, F");
+    EXPECT_EQ(c.p.GetMsgMngr().GetWrnCount(), 2);
     ASSERT_EQ(o.Tbl.Find("K")->Flds.Count(), 1u);
     EXPECT_EQ(o.Tbl.Find("K")->Flds.Objects(0)->fObjName, "Y");
     EXPECT_EQ(o.Tbl.Find("K")->Flds.Objects(0)->Position, 0);
     r.p.Link_Depend();  // nothing left points at what was dropped
-}
-
-// The columns of a table as the export writes them, in their order, with their positions.
-std::string Columns(TTblData* t) {
-    std::string r;
-    std::int32_t pos = 0;
-    for (TFldData* f : t->Flds) {
-        if (!r.empty()) r += " | ";
-        r += f->Def();
-        if (f->Position != pos++) r += " @" + std::to_string(f->Position);
-    }
-    return r;
-}
-
-std::string Listed(const TFldList& aList) {
-    std::string r;
-    for (TFldData* f : aList) r += (r.empty() ? "" : ", ") + f->fObjName;
-    return r;
 }
 
 // Each case: a script of CREATEs and later ALTERs, and what the server holds after it
