@@ -234,6 +234,21 @@ void GenScriptViewDrop(TCustomObjs* /*MObjs*/, TCustomObjs* TObjs, TCustomSQLExe
         [](TDbObj* t) { if (!t->Extra().fCurrentDefinition.empty()) t->EditExtra().fCurrentDefinition.clear(); });
 }
 
+namespace {
+
+// The descriptions of a view's columns: every described one, or (aOnlyChanged) those whose
+// description differs from their counterpart's.
+void AddViewColumnDescriptions(TViwData* m, bool aOnlyChanged) {
+    for (TFldData* f : m->Flds) {
+        if (aOnlyChanged ? (!f->GetRefObj() || f->Extra().fDescription == f->GetRefObj()->Extra().fDescription)
+                         : f->Extra().fDescription.empty())
+            continue;
+        f->AddDescription();
+    }
+}
+
+}  // namespace
+
 void GenScriptViewCreate(TKeldar& k) {
     TCustomObjs* M = k.GetMObjs();
     TCustomSQLExec* ex = k.GetSQLExec();
@@ -247,7 +262,10 @@ void GenScriptViewCreate(TKeldar& k) {
         any = true;
         m->CreateDependDef();
         m->SetReCreate(false);
+        // A new view's columns are described with it, as an altered view's are: otherwise
+        // their descriptions were lost.
         if (descriptions && !m->Extra().fDescription.empty()) m->AddDescription();
+        if (descriptions) AddViewColumnDescriptions(m, false);
         if (m->GetRefObj()) m->GetRefObj()->EditExtra().fCurrentDefinition = m->Extra().fCurrentDefinition;
     }
     if (any) ex->AddComment(kCRLF);
@@ -257,14 +275,6 @@ void GenScriptViewAlter(TCustomObjs* MObjs, TCustomObjs* /*TObjs*/, TCustomSQLEx
                         TCmpObjSetType CompareObjects) {
     if (!MObjs || !SQLExec) return;
     const bool descriptions = CompareObjects.Contains(coDescription);
-    auto columnDescriptions = [](TViwData* m, bool onlyChanged) {
-        for (TFldData* f : m->Flds) {
-            if (onlyChanged ? (!f->GetRefObj() || f->Extra().fDescription == f->GetRefObj()->Extra().fDescription)
-                            : f->Extra().fDescription.empty())
-                continue;
-            f->AddDescription();
-        }
-    };
     bool any = false;
     for (TViwData* m : MObjs->Viw) {
         auto* t = dynamic_cast<TViwData*>(m->GetRefObj());
@@ -275,7 +285,7 @@ void GenScriptViewAlter(TCustomObjs* MObjs, TCustomObjs* /*TObjs*/, TCustomSQLEx
                 m->AddDescription();
                 SQLExec->AddComment(kCRLF);
             }
-            columnDescriptions(m, true);
+            AddViewColumnDescriptions(m, true);
             continue;
         }
         if (!any) SQLExec->AddComment(m->GenComment("Alter View (Drop, Create)..."));
@@ -291,7 +301,7 @@ void GenScriptViewAlter(TCustomObjs* MObjs, TCustomObjs* /*TObjs*/, TCustomSQLEx
         m->SetReCreate(false);
         if (descriptions) {
             if (!m->Extra().fDescription.empty()) m->AddDescription();
-            columnDescriptions(m, false);
+            AddViewColumnDescriptions(m, false);
         }
     }
 }

@@ -47,6 +47,8 @@ public:
     void ForEachField(const std::function<void(TDbObj*)>& f) const override {
         for (TFldData* c : Flds) f(c);
     }
+    // The export describes the view's columns after the view, as a table's.
+    void ForEachDescribedField(const std::function<void(TDbObj*)>& f) const override { ForEachField(f); }
     // A view that stands is dropped with what it uses.
     bool DroppedWithUsed() const override { return true; }
     // The create statement with the schema switch and comment before it; the view's

@@ -68,6 +68,7 @@ namespace dbtwin {
 
 class TTblData;
 class TCtrData;
+class TDmnData;
 
 class TIbParser : public TCustomSQLParser {
 public:
@@ -131,6 +132,9 @@ protected:
     bool W(const char* aWord) const;          // the current symbol is this unquoted word
     bool SkipW(const char* aWord);            // W, and then the next symbol
     bool NeedW(const char* aWord);            // SkipW, else "Must be: WORD"
+    // The current symbol is an unquoted abbreviation of aWord at least aMin letters long
+    // (the client tool's commands: SET TERM for SET TERMINATOR, OUT for OUTPUT).
+    bool WAbbr(const char* aWord, std::size_t aMin) const;
     bool IsName() const { return Sy == syIdent; }
     std::string GetName();                    // a name (unquoted, or quoted in dialect 3)
     // The statement must end here; otherwise the error and a skip to the terminator.
@@ -166,18 +170,32 @@ protected:
     void ParseIndex();
     void ParseDomain();
     void ParseAlterDomain();
+    // Files domain aDmn under its new name; the columns and parameters typed by it follow.
+    void RenameDomain(TDmnData* aDmn, const std::string& aNew);
     void ParseGenerator(bool aAlter);
     void ParseException();
     void ParseCollation();
-    void ParseView();
+    // aAlter: ALTER VIEW, CREATE OR ALTER VIEW (a known view is replaced, not refused).
+    void ParseView(bool aAlter);
     void ParseRoutine(bool aFunc, bool aAlter);
     void ParsePackage();
+    // aAlter: ALTER / CREATE OR ALTER: what the statement leaves out, such as the position
+    // or ACTIVE, stays as it was.
     void ParseTrigger(bool aAlter);
+    // RECREATE of a known object: drops it first, as the server does (with its description,
+    // privileges and, for a view, its triggers); true when it did.
+    bool DropForRecreate(TDbObject aKind, const std::string& aName);
     void ParseUdf();
     void ParseRole();
     void ParseGrant();
     void ParseComment();
+    // DESCRIBE kind name 'text', the description form the export writes in its DESCRIBE mode.
+    void ParseDescribe();
     void ParseInput();
+    // Reads the named file (relative to the current one) into the same set.
+    void ParseInputFile(const std::string& aName);
+    // ALTER TABLE t ALTER [COLUMN] c ...: one clause, applied to the column.
+    void ParseAlterColumn(TTblData* aTable, const std::string& aTableName);
 
     // Columns, types, attributes, constraints.
     TFldData* ParseField(TDbObj* aOwner, TFldData* aInto, bool aDomain);
@@ -206,13 +224,16 @@ protected:
     std::int32_t fSyLine = 1;   // line and column of the first character of the current symbol
     std::int32_t fSyCol = 0;
     bool fErrAtCh = false;
-    bool fQuoted = false;
-    bool fRecreate = false;
-    bool fEndOptional = false;  // the statement read may end without a terminator  // the statement being read is a RECREATE   // the current identifier was written in double quotes
+    bool fQuoted = false;       // the current identifier was written in double quotes
+    bool fRecreate = false;     // the statement being read is a RECREATE
+    bool fOrAlter = false;      // the statement being read is a CREATE OR ALTER
+    bool fEndOptional = false;  // the statement read may end without a terminator
     int fDialect = 1;
     bool fAutoDDL = true;
     std::string fTableName;
     int fInputDepth = 0;
+    // EXIT or QUIT was read: the client tool stops there, with every file of the INPUT chain.
+    bool fStopped = false;
     // Files of the INPUT chain being read (absolute), to refuse a file that includes itself.
     std::set<std::string> fOpenFiles;
 };

@@ -4,9 +4,11 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "core/krvStrUtils.h"
+#include "exec/krvSQL_Exec.h"
 #include "model/krvClasses.h"
 #include "objects/krvCompColumn.h"
 #include "objects/krvComp_Ctr.h"
@@ -231,22 +233,19 @@ void TIbParser::ParseTable(bool aGlobalTemporary) {
         }
     }
     fTableName = name;
-    if (TTblData* old = Objs ? Objs->Tbl.Find(name) : nullptr) {
-        // RECREATE replaces the columns of the table read before; CREATE of a known table is
-        // the server's error too.
+    if (Objs && Objs->Tbl.Find(name)) {
+        // CREATE of a known table is the server's error too. RECREATE drops the table read
+        // before, with its constraints, indices, triggers, privileges and description.
         if (!fRecreate) {
             ErrMsg("Table already defined: " + name);
             fTableName.clear();
             return SkipToTerm();
         }
-        old->Flds.Clear();
-        owned.reset();
-        t = old;
-    } else {
-        // Filed first, so that constraints and links written inside the statement find it.
-        AddObj(owned.release(), true);
-        if (Objs) t = Objs->Tbl.Find(name);
+        DropObject(dboTable, name, false);
     }
+    // Filed first, so that constraints and links written inside the statement find it.
+    AddObj(owned.release(), true);
+    t = Objs ? Objs->Tbl.Find(name) : nullptr;  // null when the set (or its filter) refused it
     if (!t || !TestSy(syLParent)) {
         fTableName.clear();
         return SkipToTerm();
@@ -685,30 +684,7 @@ void TIbParser::ParseAlterTable() {
             }
         } else if (SkipW("ALTER")) {
             SkipW("COLUMN");
-            const std::string col = GetName();
-            TFldData* f = t ? t->FindFld(col) : nullptr;
-            if (SkipW("TYPE")) {
-                // Computed columns are written with a placeholder expression first and get
-                // their real one here: the type and the expression replace the column's.
-                TFldData tmp(Objs);
-                ParseFieldType(&tmp);
-                std::string computed;
-                if (SkipW("COMPUTED")) {
-                    SkipW("BY");
-                    computed = CaptureParens();
-                }
-                if (f) {
-                    if (!computed.empty()) NoteBody(f);
-                    f->AssignDataType(tmp);
-                    if (!computed.empty()) {
-                        f->SetBody(computed);
-                        f->EditRare().ComputedTyped = tmp.FieldType != iftUnknown;
-                    }
-                }
-            } else {
-                SkipToTerm();
-            }
-            if (Sy == syTerm) Report(stStatement, col, dboField, odbAlter, name);
+            ParseAlterColumn(t, name);
         } else if (SkipW("DROP")) {
             if (SkipW("CONSTRAINT")) {
                 const std::string cname = GetName();
@@ -728,6 +704,147 @@ void TIbParser::ParseAlterTable() {
     }
     fTableName.clear();
     EndStatement();
+}
+
+namespace {
+
+std::vector<TFldData*> ColumnsOf(const TTblData* aTable) {
+    std::vector<TFldData*> r;
+    for (TFldData* f : aTable->Flds) r.push_back(f);
+    return r;
+}
+
+// Files aTable's columns in the order of aOrder and numbers their positions from 0.
+void RefileColumns(TTblData* aTable, std::vector<TFldData*> aOrder) {
+    while (!aTable->Flds.Empty()) aTable->Flds.Extract(aTable->Flds.Count() - 1);
+    std::int32_t pos = 0;
+    for (TFldData* f : aOrder) {
+        f->Position = pos++;
+        aTable->Flds.Add(f->fObjName, f);
+    }
+}
+
+// Renames column aOld of a field list (an index's or a constraint's) to aNew.
+void RenameListedColumn(TFldList& aList, const std::string& aOld, const std::string& aNew) {
+    if (TFldData* f = aList.Find(aOld)) {
+        f->SetObjName(aNew);
+        aList.ReKey([](TFldData* x) { return x->fObjName; });
+    }
+}
+
+}  // namespace
+
+void TIbParser::ParseAlterColumn(TTblData* t, const std::string& aTableName) {
+    const std::string col = GetName();
+    TFldData* f = t ? t->FindFld(col) : nullptr;
+    if (t && !f && !col.empty()) WrnMsg("ALTER of an unknown column: " + aTableName + "." + col);
+    if (SkipW("TO")) {
+        // A rename: the column keeps its place and attributes; the plain indices on it are
+        // renamed with it (the server refuses to rename a column a constraint uses).
+        const std::int32_t line = fSyLine, column = fSyCol;
+        const std::string to = GetName();
+        if (f && !to.empty() && to != col) {
+            if (t->FindFld(to)) {
+                ErrAt("Duplicate column: " + to, line, column);
+            } else {
+                std::vector<TFldData*> order = ColumnsOf(t);
+                f->SetObjName(to);
+                RefileColumns(t, std::move(order));
+                if (Objs) {
+                    for (TIdxData* x : Objs->Idx)
+                        if (x->TblName == aTableName) RenameListedColumn(x->Flds, col, to);
+                    for (TCtrData* c : Objs->Ctr) {
+                        if (c->fTblName == aTableName) RenameListedColumn(c->Flds, col, to);
+                        if (c->fRefTblName == aTableName) RenameListedColumn(c->RefFlds, col, to);
+                    }
+                }
+            }
+        }
+    } else if (SkipW("POSITION")) {
+        // 1-based; the columns between the old and the new place move by one.
+        const std::string n = GetIntConst();
+        const std::int64_t want = IntVal;
+        if (!n.empty() && want < 1) ErrMsg("Column position must be 1 or more: " + n);
+        if (!n.empty()) GetSy();
+        if (!n.empty() && want >= 1 && f) {
+            std::vector<TFldData*> order = ColumnsOf(t);
+            order.erase(std::find(order.begin(), order.end(), f));
+            const std::int64_t at = std::min<std::int64_t>(want - 1, static_cast<std::int64_t>(order.size()));
+            order.insert(order.begin() + at, f);
+            RefileColumns(t, std::move(order));
+        }
+    } else if (SkipW("TYPE")) {
+        // Computed columns are written with a placeholder expression first and get their
+        // real one here: the type and the expression replace the column's.
+        TFldData tmp(Objs);
+        ParseFieldType(&tmp);
+        std::string computed;
+        if (SkipW("COMPUTED")) {
+            SkipW("BY");
+            computed = CaptureParens();
+        }
+        if (f) {
+            if (computed.empty()) tmp.SetBody(f->GetBody());
+            f->AssignDataType(tmp);
+            if (!computed.empty()) {
+                f->SetBody(computed);
+                f->EditRare().ComputedTyped = tmp.FieldType != iftUnknown;
+                NoteBody(f);
+            }
+        }
+    } else if (W("SET") || W("DROP") || W("RESTART")) {
+        // SET DEFAULT v, DROP DEFAULT, SET NOT NULL, DROP NOT NULL; on an identity column
+        // RESTART [WITH n] (the current value only: the start it was created with stays),
+        // and the later servers' SET GENERATED ..., SET INCREMENT [BY] n, DROP IDENTITY.
+        while (Sy != syTerm && Sy != syComma && Sy != syEOF) {
+            if (SkipW("RESTART")) {
+                if (SkipW("WITH") && !GetIntConst().empty()) GetSy();
+            } else if (SkipW("SET")) {
+                if (SkipW("DEFAULT")) {
+                    std::string v = GetDefaultText();
+                    if (f && f->FieldType == iftDomain && Objs)
+                        if (TDmnData* d = Objs->Dmn.Find(f->Rare().DomainName))
+                            if (d->fData->GetDefValue() == v) v.clear();
+                    if (f) f->SetDefValue(v);
+                } else if (SkipW("NOT")) {
+                    NeedW("NULL");
+                    if (f) f->Nullable = false;
+                } else if (SkipW("GENERATED")) {
+                    if (!SkipW("ALWAYS")) {
+                        NeedW("BY");
+                        NeedW("DEFAULT");
+                    }
+                } else if (SkipW("INCREMENT")) {
+                    SkipW("BY");
+                    if (GetIntConst().empty()) break;
+                    if (f) f->EditRare().IdentityIncrement = static_cast<std::int32_t>(IntVal);
+                    GetSy();
+                } else {
+                    ErrMsg("Must be: SET DEFAULT / SET NOT NULL");
+                    break;
+                }
+            } else if (SkipW("DROP")) {
+                if (SkipW("DEFAULT")) {
+                    if (f) f->SetDefValue("");
+                } else if (SkipW("NOT")) {
+                    NeedW("NULL");
+                    if (f) f->Nullable = true;
+                } else if (SkipW("IDENTITY")) {
+                    if (f) f->Identity = false;
+                } else {
+                    ErrMsg("Must be: DROP DEFAULT / DROP NOT NULL");
+                    break;
+                }
+            } else {
+                ErrMsg("Unknown symbol in ALTER COLUMN " + col);
+                break;
+            }
+        }
+    } else {
+        ErrMsg("Must be: TO / POSITION / TYPE / SET / DROP / RESTART");
+        SkipToTerm();
+    }
+    if (Sy == syTerm) Report(stStatement, col, dboField, odbAlter, aTableName);
 }
 
 // --- indices, domains, generators, exceptions -----------------------------------------------
@@ -777,64 +894,133 @@ void TIbParser::ParseDomain() {
 void TIbParser::ParseAlterDomain() {
     const std::string name = GetName();
     TDmnData* d = Objs ? Objs->Dmn.Find(name) : nullptr;
-    if (SkipW("ADD")) {
-        if (SkipW("CONSTRAINT") && !W("CHECK")) GetName();
-        if (NeedW("CHECK")) {
-            const std::string check = CaptureParens();
-            if (d) {
-                d->fData->EditRare().CheckDef = " " + check;
-                NoteBody(d->fData.get());
+    TFldData* f = d ? d->fData.get() : nullptr;
+    // The clauses may follow one another: TO new, SET DEFAULT v / DROP DEFAULT,
+    // SET NOT NULL / DROP NOT NULL, ADD [CONSTRAINT] CHECK (...) / DROP CONSTRAINT, TYPE t.
+    bool any = false;
+    while (Sy != syTerm && Sy != syEOF) {
+        if (SkipW("TO")) {
+            const std::int32_t line = fSyLine, column = fSyCol;
+            const std::string to = GetName();
+            if (d && !to.empty() && to != d->fObjName) {
+                if (Objs->Dmn.Find(to)) ErrAt("Domain already defined: " + to, line, column);
+                else RenameDomain(d, to);
             }
+        } else if (SkipW("ADD")) {
+            SkipW("CONSTRAINT");
+            if (!NeedW("CHECK")) break;
+            const std::string check = CaptureParens();
+            if (f) {
+                f->EditRare().CheckDef = " " + check;
+                NoteBody(f);
+            }
+        } else if (SkipW("SET")) {
+            if (SkipW("DEFAULT")) {
+                const std::string v = GetDefaultText();
+                if (f) f->SetDefValue(v);
+            } else if (SkipW("NOT")) {
+                NeedW("NULL");
+                if (f) f->Nullable = false;
+            } else {
+                ErrMsg("Must be: SET DEFAULT / SET NOT NULL");
+                break;
+            }
+        } else if (SkipW("DROP")) {
+            if (SkipW("DEFAULT")) {
+                if (f) f->SetDefValue("");
+            } else if (SkipW("NOT")) {
+                NeedW("NULL");
+                if (f) f->Nullable = true;
+            } else if (SkipW("CONSTRAINT")) {
+                if (f && !f->Rare().CheckDef.empty()) {
+                    f->EditRare().CheckDef.clear();
+                    f->EditRare().CtrName.clear();
+                }
+            } else {
+                ErrMsg("Must be: DROP DEFAULT / DROP NOT NULL / DROP CONSTRAINT");
+                break;
+            }
+        } else if (SkipW("TYPE")) {
+            TFldData tmp(Objs);
+            ParseFieldType(&tmp);
+            if (f) f->AssignDataType(tmp);
+        } else {
+            ErrMsg(any ? "Unknown symbol in ALTER DOMAIN " + name : "Must be: TO / SET / DROP / ADD / TYPE");
+            break;
         }
-    } else {
-        SkipToTerm();
+        any = true;
     }
     if (Sy == syTerm) Report(stStatement, name, dboDomain, odbAlter);
     EndStatement();
 }
 
+void TIbParser::RenameDomain(TDmnData* d, const std::string& aNew) {
+    const std::string old = d->fObjName;
+    const int i = Objs->Dmn.IndexOfObject(d);
+    if (i < 0) return;
+    Objs->Dmn.Extract(static_cast<std::size_t>(i));
+    d->SetObjName(aNew);
+    Objs->Dmn.Add(d->GetObjKeyDef(), d);
+    // Columns and parameters typed by the domain follow it.
+    auto follow = [&old, &aNew](TFldData* x) {
+        if (x->FieldType == iftDomain && x->Rare().DomainName == old && x->Rare().TypeOfFld.empty())
+            x->EditRare().DomainName = aNew;
+    };
+    for (TTblData* t : Objs->Tbl)
+        for (TFldData* x : t->Flds) follow(x);
+    for (TPrcData* p : Objs->Prc) {
+        for (TFldData* x : p->Params) follow(x);
+        for (TFldData* x : p->Returns) follow(x);
+    }
+}
+
 void TIbParser::ParseGenerator(bool aAlter) {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
+    const bool replaced = DropForRecreate(dboGenerator, name);
     TGnrData* g = Objs ? Objs->Gnr.Find(name) : nullptr;
+    // ALTER and CREATE OR ALTER change a known generator.
+    const bool change = g && (aAlter || fOrAlter);
     std::unique_ptr<TGnrData> owned;
-    if (!aAlter || !g) {
+    if (!change) {
         owned = std::make_unique<TGnrData>(Objs);
         g = owned.get();
         g->SetObjName(name);
         g->Line = Line;
     }
+    auto value = [this]() -> std::optional<std::string> {
+        const std::string v = GetIntConst();
+        if (v.empty()) return std::nullopt;
+        GetSy();
+        return v;
+    };
     for (;;) {
         if (SkipW("RESTART")) {
-            if (SkipW("WITH")) {
-                const std::string v = GetIntConst();
-                GetSy();
-                g->StartWith = v == "0" ? std::string() : v;
-            }
+            // RESTART WITH n becomes the generator's start; RESTART alone goes back to it.
+            if (SkipW("WITH"))
+                if (const auto v = value()) g->StartWith = *v == "0" ? std::string() : *v;
         } else if (SkipW("START")) {
             NeedW("WITH");
-            const std::string v = GetIntConst();
-            GetSy();
-            g->StartWith = v == "0" ? std::string() : v;
+            if (const auto v = value()) g->StartWith = *v == "0" ? std::string() : *v;
         } else if (SkipW("INCREMENT")) {
             SkipW("BY");
-            const std::string v = GetIntConst();
-            GetSy();
-            g->IncrementBy = v == "1" ? std::string() : v;
+            if (const auto v = value()) g->IncrementBy = *v == "1" ? std::string() : *v;
         } else {
             break;
         }
     }
+    // An ALTER of a generator the script never created changes nothing in the set.
     if (owned && !aAlter) AddObj(owned.release(), true);
-    if (Sy == syTerm) Report(stStatement, name, dboGenerator, aAlter ? odbAlter : odbCreate);
+    if (Sy == syTerm) Report(stStatement, name, dboGenerator, aAlter || change || replaced ? odbAlter : odbCreate);
     EndStatement();
 }
 
 void TIbParser::ParseException() {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
+    const bool replaced = DropForRecreate(dboException, name);
     TExcData* e = Objs ? Objs->Exc.Find(name) : nullptr;
-    const bool known = e != nullptr;
+    const bool known = e != nullptr || replaced;
     std::unique_ptr<TExcData> owned;
     if (!e) {
         owned = std::make_unique<TExcData>(Objs);
@@ -855,13 +1041,43 @@ void TIbParser::ParseException() {
 
 // --- views, routines, packages, triggers ------------------------------------------------------------
 
-void TIbParser::ParseView() {
+bool TIbParser::DropForRecreate(TDbObject aKind, const std::string& aName) {
+    if (!fRecreate || !Objs) return false;
+    const TDbObj* known = nullptr;
+    switch (aKind) {
+        case dboView: known = Objs->Viw.Find(aName); break;
+        case dboProcedure: known = Objs->Prc.Find(aName); break;
+        case dboTrigger: known = Objs->Trg.Find(aName); break;
+        case dboException: known = Objs->Exc.Find(aName); break;
+        case dboGenerator: known = Objs->Gnr.Find(aName); break;
+        case dboPackage: known = Objs->Pkg.Find(aName); break;
+        default: break;
+    }
+    if (!known) return false;
+    DropObject(aKind, aName, false);
+    return true;
+}
+
+void TIbParser::ParseView(bool aAlter) {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
-    auto owned = std::make_unique<TViwData>(Objs);
-    TViwData* v = owned.get();
-    v->SetObjName(name);
-    v->Line = Line;
+    // ALTER and CREATE OR ALTER replace a known view's columns and query; the view keeps its
+    // description, privileges, triggers and the descriptions of the columns it still has.
+    // RECREATE drops it with all of those first.
+    const bool replaced = DropForRecreate(dboView, name);
+    TViwData* v = Objs ? Objs->Viw.Find(name) : nullptr;
+    const bool known = v != nullptr && aAlter;
+    std::unique_ptr<TViwData> owned;
+    std::map<std::string, std::string> kept;
+    if (known) {
+        for (TFldData* f : v->Flds) kept[f->fObjName] = f->GetDescription();
+        v->Flds.Clear();
+    } else {
+        owned = std::make_unique<TViwData>(Objs);
+        v = owned.get();
+        v->SetObjName(name);
+        v->Line = Line;
+    }
     if (Sy == syLParent) {
         std::vector<std::string> cols;
         ParseNameList(cols);
@@ -869,6 +1085,7 @@ void TIbParser::ParseView() {
             if (TFldData* f = v->AddFld(c)) {
                 f->OwnObj = v;
                 f->OwnName = name;
+                if (auto it = kept.find(c); it != kept.end()) f->SetDescription(it->second);
             }
     }
     if (!NeedW("AS")) {
@@ -885,8 +1102,8 @@ void TIbParser::ParseView() {
                 f->OwnObj = v;
                 f->OwnName = name;
             }
-    AddObj(owned.release(), true);
-    if (Sy == syTerm) Report(stStatement, name, dboView, odbCreate);
+    if (owned) AddObj(owned.release(), true);
+    if (Sy == syTerm) Report(stStatement, name, dboView, known || replaced ? odbAlter : odbCreate);
     EndStatement();
 }
 
@@ -922,8 +1139,9 @@ void TIbParser::ParseParams(TDbObj* aOwner, bool aReturns, std::vector<TFldData*
 void TIbParser::ParseRoutine(bool aFunc, bool aAlter) {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
+    const bool replaced = DropForRecreate(dboProcedure, name);
     TPrcData* p = Objs ? Objs->Prc.Find(name) : nullptr;
-    const bool known = p != nullptr;
+    const bool known = p != nullptr || replaced;
     std::unique_ptr<TPrcData> owned;
     std::map<std::string, std::string> kept;  // descriptions of the parameters read before
     if (p) {
@@ -976,8 +1194,9 @@ void TIbParser::ParsePackage() {
     const bool body = SkipW("BODY");
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
+    const bool replaced = !body && DropForRecreate(dboPackage, name);
     TPkgData* p = Objs ? Objs->Pkg.Find(name) : nullptr;
-    const bool known = p != nullptr;
+    const bool known = p != nullptr || replaced;
     std::unique_ptr<TPkgData> owned;
     if (!p) {
         owned = std::make_unique<TPkgData>(Objs);
@@ -988,8 +1207,14 @@ void TIbParser::ParsePackage() {
     p->ParseBody = body;
     if (!NeedW("AS")) return SkipToTerm();
     const std::string text = CaptureBody(true);
-    if (body) p->SetBody(text);
-    else p->HeaderBody = text;
+    if (body) {
+        p->SetBody(text);
+    } else {
+        // A new header leaves the server without the body written for the old one (RECREATE
+        // drops it, ALTER leaves it invalid and without its text): the body must follow.
+        p->HeaderBody = text;
+        p->SetBody("");
+    }
     NoteBody(p);
     if (owned) AddObj(owned.release(), true);
     if (Sy == syTerm) Report(stPackage, name, dboPackage, known ? odbAlter : odbCreate);
@@ -999,6 +1224,7 @@ void TIbParser::ParsePackage() {
 void TIbParser::ParseTrigger(bool aAlter) {
     const std::string name = GetName();
     if (name.empty()) return SkipToTerm();
+    const bool replaced = DropForRecreate(dboTrigger, name);
     TTrgData* t = aAlter && Objs ? Objs->Trg.Find(name) : nullptr;
     const bool known = t != nullptr;
     std::unique_ptr<TTrgData> owned;
@@ -1076,7 +1302,7 @@ void TIbParser::ParseTrigger(bool aAlter) {
     // and its links with it.
     if (t->fOwnObj && Objs) Objs->LinkDepend(t, t->fOwnObj);
     if (owned) AddObj(owned.release(), true);
-    if (Sy == syTerm) Report(stStatement, name, dboTrigger, known ? odbAlter : odbCreate, table);
+    if (Sy == syTerm) Report(stStatement, name, dboTrigger, known || replaced ? odbAlter : odbCreate, t->fOwnName);
     EndStatement();
 }
 
@@ -1407,6 +1633,75 @@ void TIbParser::ParseComment() {
         WrnMsg("COMMENT ON an unknown object: " + (owner.empty() ? name : owner + "." + name));
     }
     if (Sy == syTerm) Report(stDescription, name, kind, odbDescription, owner);
+    EndStatement();
+}
+
+void TIbParser::ParseDescribe() {
+    // DESCRIBE kind name 'text'; DESCRIBE FIELD f TABLE t | VIEW v 'text';
+    // DESCRIBE PARAMETER p PROCEDURE r 'text'.
+    TDbObj* target = nullptr;
+    std::string name, owner;
+    TDbObject kind = dboUnknown;
+    if (SkipW("FIELD")) {
+        name = GetName();
+        kind = dboField;
+        const bool view = W("VIEW");
+        if (!SkipW("TABLE") && !SkipW("VIEW")) {
+            ErrMsg("Must be: TABLE / VIEW");
+            return SkipToTerm();
+        }
+        owner = GetName();
+        if (Objs) {
+            if (TTblData* t = view ? nullptr : Objs->Tbl.Find(owner)) target = t->FindFld(name);
+            else if (TViwData* v = Objs->Viw.Find(owner)) target = v->FindFld(name);
+        }
+    } else if (SkipW("PARAMETER")) {
+        name = GetName();
+        kind = dboParam;
+        NeedW("PROCEDURE");
+        owner = GetName();
+        if (TPrcData* p = Objs ? Objs->Prc.Find(owner) : nullptr) {
+            target = p->Params.Find(name);
+            if (!target) target = p->Returns.Find(name);
+        }
+    } else {
+        struct Kind { const char* word; TObjListKind list; TDbObject kind; };
+        static const Kind kKinds[] = {
+            {"DOMAIN", olDmn, dboDomain},       {"EXCEPTION", olExc, dboException}, {"FUNCTION", olUdf, dboFunction},
+            {"GENERATOR", olGnr, dboGenerator}, {"SEQUENCE", olGnr, dboGenerator},  {"INDEX", olIdx, dboIndex},
+            {"PROCEDURE", olPrc, dboProcedure}, {"ROLE", olRol, dboRole},           {"TABLE", olTbl, dboTable},
+            {"TRIGGER", olTrg, dboTrigger},     {"VIEW", olViw, dboView}};
+        const Kind* found = nullptr;
+        for (const Kind& k : kKinds)
+            if (SkipW(k.word)) {
+                found = &k;
+                break;
+            }
+        if (!found) {
+            ErrMsg("Unknown DESCRIBE statement.");
+            return SkipToTerm();
+        }
+        name = GetName();
+        kind = found->kind;
+        if (Objs) {
+            target = Objs->FindInList(found->list, found->list == olRol ? "Role: " + name : name);
+            // A function written in the procedural language is kept with the procedures.
+            if (!target && found->list == olUdf) target = Objs->Prc.Find(name);
+        }
+    }
+    if (Sy != syString) {
+        TestSy(syString);
+        return SkipToTerm();
+    }
+    const std::string text = StrVal;
+    GetSy();
+    if (target) target->SetDescription(text);
+    else WrnMsg("DESCRIBE of an unknown object: " + (owner.empty() ? name : owner + "." + name));
+    if (Sy == syTerm && OnAddStatement) {
+        TStatement* st = nullptr;
+        DoAddStatement(stDescription, name, kind, odbDescription, owner, st);
+        if (st) st->Description = text;
+    }
     EndStatement();
 }
 

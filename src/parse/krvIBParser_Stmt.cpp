@@ -182,6 +182,11 @@ bool TIbParser::SkipW(const char* aWord) {
     return true;
 }
 
+bool TIbParser::WAbbr(const char* aWord, std::size_t aMin) const {
+    if (Sy != syIdent || fQuoted || Ident.size() < aMin) return false;
+    return std::string_view(aWord).starts_with(Ident);
+}
+
 bool TIbParser::NeedW(const char* aWord) {
     if (SkipW(aWord)) return true;
     ErrMsg(std::string("Must be: ") + aWord);
@@ -377,7 +382,7 @@ void TIbParser::ParseFile(const std::string& aFileName, TCustomObjs* aObjs) {
 
 void TIbParser::ParseText() {
     GetSy();
-    while (Sy != syEOF) {
+    while (Sy != syEOF && !fStopped) {
         StBegPos = SyBegPos;
         const std::int64_t before = SyBegPos;
         const std::int32_t stLine = fSyLine, stCol = fSyCol;
@@ -399,7 +404,22 @@ void TIbParser::ParseStatement() {
         SkipToTerm();
         return;
     }
+    fRecreate = fOrAlter = false;
     if (SkipW("SET")) return ParseSet();
+    if (W("EXIT") || W("QUIT")) {
+        // The client tool ends the session here: what follows is never run.
+        fStopped = true;
+        GetSy();
+        return EndStatement();
+    }
+    // The client tool's own commands: they change nothing in the database and are not run
+    // by an executor. All but SHELL may be abbreviated to their capitals (OUT for OUTPUT).
+    if (W("SHOW") || WAbbr("OUTPUT", 3) || W("SHELL") || W("HELP") || W("EDIT") || W("BLOBDUMP") ||
+        W("BLOBVIEW") || W("REINSERT")) {
+        GetSy();
+        return SkipToTerm();
+    }
+    if (SkipW("DESCRIBE")) return ParseDescribe();
     if (SkipW("CONNECT")) return ParseDatabase(false);
     if (W("CREATE") || W("RECREATE")) return ParseCreate();
     if (SkipW("ALTER")) return ParseAlter();
@@ -422,7 +442,10 @@ void TIbParser::ParseStatement() {
         if (Sy == syTerm) Report(stReconnect, "", dboUnknown, odbUnknown);
         return EndStatement();
     }
-    if (SkipW("INPUT")) return ParseInput();
+    if (WAbbr("INPUT", 2)) {
+        GetSy();
+        return ParseInput();
+    }
     if (SkipW("DECLARE")) {
         if (NeedW("EXTERNAL") && NeedW("FUNCTION")) return ParseUdf();
         return SkipToTerm();
@@ -456,7 +479,7 @@ void TIbParser::ParseStatement() {
 // --- SET, CONNECT, CREATE DATABASE, INPUT ----------------------------------------------------
 
 void TIbParser::ParseSet() {
-    if (W("TERM")) {
+    if (WAbbr("TERMINATOR", 4)) {
         // The new terminator is the run of characters after the blanks.
         while (!Eof() && IsBlank(ch)) GetChar();
         const std::int64_t start = chIx;
@@ -485,7 +508,8 @@ void TIbParser::ParseSet() {
         if (Sy == syTerm) Report(stSqlDialect, n, dboUnknown, odbSet);
         return EndStatement();
     }
-    if (SkipW("AUTODDL")) {
+    if (WAbbr("AUTODDL", 4)) {
+        GetSy();
         if (W("ON") || W("OFF")) {
             fAutoDDL = W("ON");
             GetSy();
@@ -516,12 +540,25 @@ void TIbParser::ParseSet() {
         if (Sy == syTerm) Report(stStatement, name, dboGenerator, odbAlter);
         return EndStatement();
     }
+    if (SkipW("BLOBFILE")) {
+        // The file the blob parameters of the data statements that follow point into.
+        std::string file;
+        if (TestSy(syString)) {
+            file = StrVal;
+            GetSy();
+        }
+        if (Sy == syTerm) Report(stSetBlobFile, file, dboUnknown, odbSet);
+        return EndStatement();
+    }
     if (SkipW("STATISTICS")) {
         NeedW("INDEX");
         const std::string name = GetName();
         if (Sy == syTerm) Report(stStatement, name, dboIndex, odbSet);
         return EndStatement();
     }
+    // The client tool's display options (LIST, COUNT, STATS, PLAN, ECHO, HEADING, BAIL,
+    // WARNINGS, TIME, ...) and the session statements (TRANSACTION, ROLE): an executor takes
+    // them as settings and does not send them.
     SkipToTerm();
     Report(stSet, "", dboUnknown, odbSet);
 }
@@ -588,46 +625,42 @@ void TIbParser::ParseDatabase(bool aCreate) {
 }
 
 void TIbParser::ParseInput() {
-    if (Sy != syString) {
+    // The file name is a string, or written bare up to the terminator as the client tool
+    // also takes it.
+    if (Sy == syString) {
+        ParseInputFile(StrVal);
+        GetSy();
+    } else if (Sy != syTerm && Sy != syEOF) {
+        const std::int64_t from = SyBegPos;
+        while (Sy != syTerm && Sy != syEOF) GetSy();
+        ParseInputFile(Trimmed(CopyTxt(from, SyBegPos - from)));
+    } else {
         TestSy(syString);
         return SkipToTerm();
     }
+    fEndOptional = true;  // INPUT 'file' needs no terminator
+    EndStatement();
+}
+
+void TIbParser::ParseInputFile(const std::string& aName) {
     namespace fs = std::filesystem;
-    fs::path file(StrVal);
+    fs::path file(aName);
     if (file.is_relative() && !GetScriptFileName().empty())
         file = fs::path(GetScriptFileName()).parent_path() / file;
     std::error_code ec;
     const fs::path canon = fs::weakly_canonical(file, ec);
     const std::string key = (ec ? file : canon).string();
-    if (fOpenFiles.contains(key)) {
-        ErrMsg("INPUT of a file already being read: " + file.string());
-        GetSy();
-        return EndStatement();
-    }
-    if (fInputDepth + 1 > kMaxInputDepth) {
-        ErrMsg("INPUT nested more than " + std::to_string(kMaxInputDepth) + " files deep: " + file.string());
-        GetSy();
-        return EndStatement();
-    }
-    if (!fs::exists(file, ec)) {
-        ErrMsg("INPUT file not found: " + file.string());
-        GetSy();
-        return EndStatement();
-    }
+    if (fOpenFiles.contains(key)) return ErrMsg("INPUT of a file already being read: " + file.string());
+    if (fInputDepth + 1 > kMaxInputDepth)
+        return ErrMsg("INPUT nested more than " + std::to_string(kMaxInputDepth) + " files deep: " + file.string());
+    if (!fs::exists(file, ec)) return ErrMsg("INPUT file not found: " + file.string());
     // Only a regular file is read: a device, pipe or folder may never end (/dev/zero) or
     // block for ever (a pipe without a writer).
-    if (!fs::is_regular_file(file, ec)) {
-        ErrMsg("INPUT of something that is not a regular file: " + file.string());
-        GetSy();
-        return EndStatement();
-    }
+    if (!fs::is_regular_file(file, ec))
+        return ErrMsg("INPUT of something that is not a regular file: " + file.string());
     // A file the file system calls empty has no statements and is not read: the kernel's
     // pseudo files (/proc) say so and may block or never end when read (/proc/kmsg).
-    if (fs::file_size(file, ec) == 0 && !ec) {
-        GetSy();
-        fEndOptional = true;
-        return EndStatement();
-    }
+    if (fs::file_size(file, ec) == 0 && !ec) return;
     TIbParser child(fExtractor);
     child.OnErrorMessage = OnErrorMessage;
     child.OnLogNextLine = OnLogNextLine;
@@ -641,9 +674,7 @@ void TIbParser::ParseInput() {
     child.ParseFile(file.string(), Objs);
     fMsgMngr->CopyFrom(&child.GetMsgMngr());
     fDialect = child.fDialect;
-    GetSy();
-    fEndOptional = true;  // INPUT 'file' needs no terminator
-    EndStatement();
+    fStopped = fStopped || child.fStopped;
 }
 
 // --- CREATE / ALTER / DROP dispatch -------------------------------------------------------------
@@ -658,6 +689,7 @@ void TIbParser::ParseCreate() {
         NeedW("ALTER");
         orAlter = true;
     }
+    fOrAlter = orAlter;
     if (SkipW("DATABASE") || SkipW("SCHEMA")) return ParseDatabase(true);
     if (SkipW("TABLE")) return ParseTable(false);
     if (SkipW("GLOBAL")) {
@@ -673,7 +705,7 @@ void TIbParser::ParseCreate() {
     if (SkipW("PROCEDURE")) return ParseRoutine(false, orAlter);
     if (SkipW("FUNCTION")) return ParseRoutine(true, orAlter);
     if (SkipW("TRIGGER")) return ParseTrigger(orAlter);
-    if (SkipW("VIEW")) return ParseView();
+    if (SkipW("VIEW")) return ParseView(orAlter);
     if (SkipW("PACKAGE")) return ParsePackage();
     if (SkipW("ROLE")) return ParseRole();
     if (SkipW("GENERATOR") || SkipW("SEQUENCE")) return ParseGenerator(false);
@@ -689,6 +721,7 @@ void TIbParser::ParseAlter() {
     if (SkipW("PROCEDURE")) return ParseRoutine(false, true);
     if (SkipW("FUNCTION")) return ParseRoutine(true, true);
     if (SkipW("TRIGGER")) return ParseTrigger(true);
+    if (SkipW("VIEW")) return ParseView(true);
     if (SkipW("PACKAGE")) return ParsePackage();
     if (SkipW("EXCEPTION")) return ParseException();
     if (SkipW("DOMAIN")) return ParseAlterDomain();
@@ -702,7 +735,34 @@ void TIbParser::ParseAlter() {
         } else {
             ErrMsg("Must be: ACTIVE / INACTIVE");
         }
+        // Executable: an executor loading the script must switch the index too.
+        if (Sy == syTerm) Report(stStatement, name, dboIndex, odbAlter);
         return EndStatement();
+    }
+    if (SkipW("EXTERNAL")) {
+        // ALTER EXTERNAL FUNCTION f [ENTRY_POINT 'e'] [MODULE_NAME 'm'].
+        NeedW("FUNCTION");
+        const std::string name = GetName();
+        TUdfData* u = Objs ? Objs->Udf.Find(name) : nullptr;
+        for (;;) {
+            std::string* into = nullptr;
+            if (SkipW("ENTRY_POINT")) into = u ? &u->EntryPoint : nullptr;
+            else if (SkipW("MODULE_NAME")) into = u ? &u->ModuleName : nullptr;
+            else break;
+            if (!TestSy(syString)) break;
+            if (into) *into = StrVal;
+            GetSy();
+        }
+        if (Sy == syTerm) Report(stStatement, name, dboFunction, odbAlter);
+        return EndStatement();
+    }
+    if (SkipW("CHARACTER")) {
+        // ALTER CHARACTER SET cs SET DEFAULT COLLATION c: the set keeps no character sets;
+        // the statement is run as written.
+        NeedW("SET");
+        const std::string name = GetName();
+        SkipToTerm();
+        return Report(stStatement, name, dboUnknown, odbAlter);
     }
     ErrMsg("Unknown ALTER statement.");
     SkipToTerm();
@@ -725,19 +785,43 @@ void RemoveObj(TCustomObjs* aObjs, TKeyedList<T>& aList, T* aObj) {
 void TIbParser::DropObject(TDbObject aKind, const std::string& aName, bool aPackageBody, const std::string& aOwner) {
     if (!Objs) return;
     TCustomObjs& o = *Objs;
+    // The privileges on a dropped object go with it.
+    auto dropGrants = [this, &o, &aName](TDbObject aOn, TDbObject aOr) {
+        std::vector<TGntData*> gnts;
+        for (TGntData* g : o.Gnt)
+            if (g->GntObjName == aName && (g->GntObjType == aOn || g->GntObjType == aOr)) gnts.push_back(g);
+        for (TGntData* g : gnts) RemoveObj(Objs, o.Gnt, g);
+    };
     switch (aKind) {
         case dboDomain: RemoveObj(Objs, o.Dmn, o.Dmn.Find(aName)); break;
-        case dboException: RemoveObj(Objs, o.Exc, o.Exc.Find(aName)); break;
+        case dboException:
+            dropGrants(dboException, dboException);
+            RemoveObj(Objs, o.Exc, o.Exc.Find(aName));
+            break;
         case dboIndex: RemoveObj(Objs, o.Idx, o.Idx.Find(aName)); break;
-        case dboProcedure: RemoveObj(Objs, o.Prc, o.Prc.Find(aName)); break;
-        case dboFunction: RemoveObj(Objs, o.Udf, o.Udf.Find(aName)); break;
+        case dboProcedure:
+            // Functions written in the procedural language are kept with the procedures.
+            dropGrants(dboProcedure, dboFunction);
+            RemoveObj(Objs, o.Prc, o.Prc.Find(aName));
+            break;
+        case dboFunction:
+            dropGrants(dboFunction, dboFunction);
+            RemoveObj(Objs, o.Udf, o.Udf.Find(aName));
+            break;
         case dboRole: RemoveObj(Objs, o.Rol, o.Rol.Find("Role: " + aName)); break;
         case dboTrigger: RemoveObj(Objs, o.Trg, o.Trg.Find(aName)); break;
-        case dboGenerator: RemoveObj(Objs, o.Gnr, o.Gnr.Find(aName)); break;
+        case dboGenerator:
+            dropGrants(dboGenerator, dboGenerator);
+            RemoveObj(Objs, o.Gnr, o.Gnr.Find(aName));
+            break;
         case dboPackage:
             if (TPkgData* k = o.Pkg.Find(aName)) {
-                if (aPackageBody) k->SetBody("");
-                else RemoveObj(Objs, o.Pkg, k);
+                if (aPackageBody) {
+                    k->SetBody("");
+                } else {
+                    dropGrants(dboPackage, dboPackage);
+                    RemoveObj(Objs, o.Pkg, k);
+                }
             }
             break;
         case dboTable:
@@ -769,6 +853,22 @@ void TIbParser::DropObject(TDbObject aKind, const std::string& aName, bool aPack
         case dboCollation: RemoveObj(Objs, o.Clt, o.Clt.Find(aName)); break;
         case dboField:
             if (TTblData* t = o.Tbl.Find(aOwner)) {
+                // The server drops the keys and checks on the column alone with it, and
+                // refuses the drop while an index or a key of several columns uses it.
+                std::vector<TCtrData*> ctrs;
+                std::string usedBy;
+                for (TCtrData* c : o.Ctr)
+                    if (c->fTblName == aOwner && c->Flds.Find(aName)) {
+                        if (c->Flds.Count() == 1) ctrs.push_back(c);
+                        else usedBy = "constraint " + c->fObjName;
+                    }
+                for (TIdxData* x : o.Idx)
+                    if (x->TblName == aOwner && x->Flds.Find(aName)) usedBy = "index " + x->fObjName;
+                if (!usedBy.empty()) {
+                    WrnMsg("Column " + aOwner + "." + aName + " is used by " + usedBy + ": the server keeps it");
+                    break;
+                }
+                for (TCtrData* c : ctrs) RemoveObj(Objs, o.Ctr, c);
                 RemoveObj(Objs, t->Flds, t->FindFld(aName));
                 std::int32_t pos = 0;
                 for (TFldData* f : t->Flds) f->Position = pos++;

@@ -325,6 +325,26 @@ const GoldenCase kGolden[] = {
 INSTANTIATE_TEST_SUITE_P(PerDialect, ViewGoldenTest, ::testing::ValuesIn(kGolden),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The described columns of a view are described when the view is created (new, or in an
+// export), as when it is created again after a change.
+TEST(ViewDescriptionTest, ANewViewsColumnsKeepTheirDescriptions) {
+    {
+        Compare c(dbInterBase);
+        c.keldar.SetCompareObjects(TCmpObjSetType{coTable, coView, coDescription});
+        for (TDBStructure* side : {&c.master, &c.target}) AddTable(*side->GetObjs(), "T", {{"A", iftInteger}});
+        TViwData* v = AddView(c.Master(), "V", "SELECT A FROM T", {}, {c.Master().Tbl.Find("T")});
+        v->AddFld("X")->SetDescription("the x column");
+        v->SetDescription("the view");
+        const std::string script = c.Run();
+        EXPECT_NE(script.find("the view"), std::string::npos) << script;
+        EXPECT_NE(script.find("the x column"), std::string::npos) << script;
+        std::vector<std::string> exported;
+        c.Master().ExtractMetadata(exported);
+        const std::string all = testing::JoinLines(exported);
+        EXPECT_NE(all.find("the x column"), std::string::npos) << all;
+    }
+}
+
 TEST(ViewDropTest, GrantsOnADroppedViewAreGrantedAgain) {
     Compare c(dbInterBase);
     TCustomObjs& m = *c.master.GetObjs();

@@ -10,9 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "exec/krvSQL_Exec.h"
 #include "objects/krvCompObj.h"
 #include "objects/krvComp_Ctr.h"
 #include "objects/krvComp_Def.h"
@@ -420,6 +422,121 @@ TEST(TIbParserTest, SessionStatementsAndTheListener) {
     EXPECT_EQ(r.stmts[8].Text, "EXECUTE BLOCK AS BEGIN INSERT INTO T VALUES (2); END");
 }
 
+// What the listener heard, one line a statement: kind of statement, operation, name, owner.
+std::vector<std::string> Heard(const TRun& r) {
+    static const std::map<TDbOperation, const char*> ops = {
+        {odbUnknown, "-"},   {odbCreate, "create"}, {odbAlter, "alter"},
+        {odbDrop, "drop"},   {odbSet, "set"},       {odbDescription, "description"}};
+    std::vector<std::string> out;
+    for (const TReported& s : r.stmts) {
+        const auto op = ops.find(s.Op);
+        out.push_back(std::string(StatTypeStr[s.Typ]) + " " + (op == ops.end() ? "?" : op->second) + " " + s.Name +
+                      (s.Owner.empty() ? "" : " of " + s.Owner));
+    }
+    return out;
+}
+
+TEST(TIbParserTest, ClientToolCommandsAreReadAndOnlyWhatAnExecutorUsesIsReported) {
+    // Every form here is accepted by the server's client tool; none may stop a script.
+    struct Case {
+        std::string text;
+        std::vector<std::string> heard;
+    };
+    const Case cases[] = {
+        // Display and session options: settings an executor takes and does not send.
+        {"SET LIST ON; SET COUNT ON; SET STATS ON; SET PLAN ON; SET PLANONLY OFF; SET ECHO OFF; SET HEADING ON;"
+         " SET BAIL OFF; SET WARNINGS ON; SET SQLDA_DISPLAY OFF; SET TIME ON; SET BLOB ALL;"
+         " SET TRANSACTION READ WRITE WAIT ISOLATION LEVEL SNAPSHOT;",
+         std::vector<std::string>(13, "Set set ")},
+        // The tool's own commands: nothing to run, nothing reported.
+        {"SHOW TABLE T; SHOW VERSION; OUTPUT /tmp/x.txt; OUT; SHELL ls -l; HELP; EDIT; BLOBDUMP 1:1 /tmp/b;"
+         " BLOBVIEW 1:2; REINSERT;",
+         {}},
+        {"SET BLOBFILE 'data/blobs.dat';", {"BlobFile set data/blobs.dat"}},
+        {"CREATE TABLE T (A INTEGER); CREATE INDEX IX ON T (A); SET STATISTICS INDEX IX; ALTER INDEX IX INACTIVE;",
+         {"Statement create T", "Statement create IX", "Statement set IX", "Statement alter IX"}},
+        // The tool takes SET TERMINATOR (and any abbreviation down to TERM) for SET TERM.
+        {"SET TERMINATOR ^ ;\nCREATE PROCEDURE P AS BEGIN EXIT; END^\nSET TERMI ;^\nCREATE TABLE T (A INTEGER);",
+         {"Statement create P", "Statement create T"}},
+        // EXIT and QUIT end the session: what follows them is never run.
+        {"CREATE TABLE A (X INTEGER);\nEXIT;\nCREATE TABLE B (X INTEGER);", {"Statement create A"}},
+        {"QUIT;\nFROB;", {}},
+    };
+    for (const Case& c : cases) {
+        TRun r;
+        r.Parse(c.text);
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(r.Errors(), 0) << r.FirstError();
+        EXPECT_EQ(Heard(r), c.heard);
+    }
+    TRun a;
+    a.Parse("SET AUTO OFF;");
+    EXPECT_FALSE(a.p.GetAutoDDL()) << "SET AUTO is SET AUTODDL";
+    TRun q;
+    q.Parse("CREATE TABLE A (X INTEGER);\nEXIT;\nCREATE TABLE B (X INTEGER);");
+    EXPECT_FALSE(q.objs.Tbl.Find("B")) << "a table after EXIT is not in the set";
+}
+
+TEST(TIbParserTest, DescribeSetsTheDescriptionAndReportsIt) {
+    // The forms the export writes in its DESCRIBE mode: the text on the next line.
+    TRun r;
+    TStatement last;
+    r.p.OnAddStatement = [&r, &last](TObject*, const std::string& aText, TStatType aTyp, const std::string& aName,
+                                     TDbObject aKind, TDbOperation aOp, const std::string& aOwner, TStatement*& aSt) {
+        r.stmts.push_back({aTyp, aName, aKind, aOp, aOwner, aText});
+        last = TStatement();
+        aSt = &last;
+    };
+    r.Parse(D3 +
+            "CREATE TABLE \"T t\" (A INTEGER); CREATE VIEW V (X) AS SELECT A FROM \"T t\"; CREATE DOMAIN D AS INTEGER;\n"
+            "CREATE EXCEPTION E 'e'; CREATE SEQUENCE G; CREATE INDEX IX ON \"T t\" (A); CREATE ROLE R;\n"
+            "DECLARE EXTERNAL FUNCTION U INTEGER RETURNS INTEGER BY VALUE ENTRY_POINT 'u' MODULE_NAME 'm';\n"
+            "SET TERM ^ ;\nCREATE PROCEDURE P (I INTEGER) RETURNS (O INTEGER) AS BEGIN END^\n"
+            "CREATE FUNCTION F RETURNS INTEGER AS BEGIN RETURN 1; END^\n"
+            "CREATE TRIGGER TR FOR \"T t\" BEFORE INSERT AS BEGIN END^\nSET TERM ; ^\n");
+    ASSERT_EQ(r.Errors(), 0) << r.FirstError();
+    struct Case {
+        std::string text;
+        std::function<TDbObj*(TObjs&)> target;
+        std::string heard;
+    };
+    const Case cases[] = {
+        {"DESCRIBE TABLE \"T t\"\r\n'it''s'", [](TObjs& o) { return o.Tbl.Find("T t"); }, "Description description T t"},
+        {"DESCRIBE FIELD A TABLE \"T t\"\r\n'col'", [](TObjs& o) { return o.Tbl.Find("T t")->FindFld("A"); },
+         "Description description A of T t"},
+        {"DESCRIBE FIELD X VIEW V\r\n'vcol'", [](TObjs& o) { return o.Viw.Find("V")->FindFld("X"); },
+         "Description description X of V"},
+        {"DESCRIBE PARAMETER O PROCEDURE P\r\n'out'", [](TObjs& o) { return o.Prc.Find("P")->Returns.Find("O"); },
+         "Description description O of P"},
+        {"DESCRIBE VIEW V 'v'", [](TObjs& o) { return o.Viw.Find("V"); }, "Description description V"},
+        {"DESCRIBE DOMAIN D 'd'", [](TObjs& o) { return o.Dmn.Find("D"); }, "Description description D"},
+        {"DESCRIBE EXCEPTION E 'e'", [](TObjs& o) { return o.Exc.Find("E"); }, "Description description E"},
+        {"DESCRIBE GENERATOR G 'g'", [](TObjs& o) { return o.Gnr.Find("G"); }, "Description description G"},
+        {"DESCRIBE SEQUENCE G 'g2'", [](TObjs& o) { return o.Gnr.Find("G"); }, "Description description G"},
+        {"DESCRIBE INDEX IX 'ix'", [](TObjs& o) { return o.Idx.Find("IX"); }, "Description description IX"},
+        {"DESCRIBE ROLE R 'r'", [](TObjs& o) { return o.Rol.Find("Role: R"); }, "Description description R"},
+        {"DESCRIBE FUNCTION U 'udf'", [](TObjs& o) { return o.Udf.Find("U"); }, "Description description U"},
+        {"DESCRIBE FUNCTION F 'psql'", [](TObjs& o) { return o.Prc.Find("F"); }, "Description description F"},
+        {"DESCRIBE PROCEDURE P 'p'", [](TObjs& o) { return o.Prc.Find("P"); }, "Description description P"},
+        {"DESCRIBE TRIGGER TR 'tr'", [](TObjs& o) { return o.Trg.Find("TR"); }, "Description description TR"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        r.stmts.clear();
+        r.Parse(c.text + ";");
+        ASSERT_EQ(r.Errors(), 0) << r.FirstError();
+        TDbObj* target = c.target(r.objs);
+        ASSERT_TRUE(target);
+        const std::string want = c.text.substr(c.text.find('\'') + 1, c.text.size() - c.text.find('\'') - 2);
+        EXPECT_EQ(target->GetDescription(), want == "it''s" ? "it's" : want);
+        EXPECT_EQ(Heard(r), std::vector<std::string>{c.heard});
+        EXPECT_EQ(last.Description, target->GetDescription()) << "the statement carries the text";
+    }
+    TRun bad;
+    bad.Parse("DESCRIBE COLLATION C 'x';");
+    EXPECT_EQ(bad.FirstError(), "Unknown DESCRIBE statement. @1:10");
+}
+
 // ---------------------------------------------------------------------------------------------
 // Links made from what the statements name.
 
@@ -636,6 +753,21 @@ TEST(TIbParserTest, InputReadsOnlyRegularFiles) {
     fs::remove_all(dir);
 }
 
+TEST(TIbParserTest, InputTakesABareNameAndExitInAnInputFileEndsTheWholeScript) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("ibp_input_exit_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "main.sql") << "CREATE TABLE A (X INTEGER);\nIN child.sql;\nCREATE TABLE C (X INTEGER);\n";
+    std::ofstream(dir / "child.sql") << "CREATE TABLE B (X INTEGER);\nEXIT;\nCREATE TABLE B2 (X INTEGER);\n";
+    TRun r;
+    r.p.ParseFile((dir / "main.sql").string(), &r.objs);
+    EXPECT_EQ(r.Errors(), 0) << r.FirstError();
+    EXPECT_TRUE(r.objs.Tbl.Find("A") && r.objs.Tbl.Find("B"));
+    EXPECT_FALSE(r.objs.Tbl.Find("B2"));
+    EXPECT_FALSE(r.objs.Tbl.Find("C")) << "the client tool ends the session at EXIT, in the parent too";
+    fs::remove_all(dir);
+}
+
 // ---------------------------------------------------------------------------------------------
 // What Firebird 3's isql -x writes for a database with every kind of object.
 
@@ -663,6 +795,24 @@ TEST(TIbParserTest, EveryCutOfTheExtractEndsWithoutACrash) {
     EXPECT_GT(cutsWithErrors, 100);
 }
 
+// The columns of a table as the export writes them, in their order, with their positions.
+std::string Columns(TTblData* t) {
+    std::string r;
+    std::int32_t pos = 0;
+    for (TFldData* f : t->Flds) {
+        if (!r.empty()) r += " | ";
+        r += f->Def();
+        if (f->Position != pos++) r += " @" + std::to_string(f->Position);
+    }
+    return r;
+}
+
+std::string Listed(const TFldList& aList) {
+    std::string r;
+    for (TFldData* f : aList) r += (r.empty() ? "" : ", ") + f->fObjName;
+    return r;
+}
+
 TEST(TIbParserTest, WhatTheScriptDropsLeavesTheSet) {
     TRun r;
     r.Parse("CREATE TABLE T (A INTEGER NOT NULL, B INTEGER, C INTEGER, CONSTRAINT PK_T PRIMARY KEY (A), CONSTRAINT UQ_B UNIQUE (B));\n"
@@ -684,6 +834,18 @@ TEST(TIbParserTest, WhatTheScriptDropsLeavesTheSet) {
     EXPECT_EQ(o.Rol.Count(), 0u);
     ASSERT_EQ(o.Gnt.Count(), 1u);
     EXPECT_EQ(o.Gnt.Objects(0)->GntObjName, "K");
+    // What Firebird 3 does: keys and checks on the column alone go with it; a key of several
+    // columns or an index on it makes the server refuse the drop.
+    TRun c;
+    c.Parse("CREATE TABLE DC (A INTEGER NOT NULL, C INTEGER, D INTEGER CHECK (D > 0), E INTEGER, F INTEGER,\n"
+            "  R INTEGER REFERENCES DC (A), CONSTRAINT UQ_C UNIQUE (C), CONSTRAINT UQ_AE UNIQUE (A, E));\n"
+            "CREATE INDEX IX_F ON DC (F);\n"
+            "ALTER TABLE DC DROP C; ALTER TABLE DC DROP D; ALTER TABLE DC DROP R; ALTER TABLE DC DROP E; ALTER TABLE DC DROP F;");
+    EXPECT_EQ(c.Errors(), 0) << c.FirstError();
+    ASSERT_EQ(c.objs.Ctr.Count(), 1u);
+    EXPECT_TRUE(c.objs.Ctr.Find("UQ_AE"));
+    EXPECT_EQ(Listed(c.objs.Tbl.Find("DC")->Flds), "A, E, F");
+    EXPECT_EQ(c.p.GetMsgMngr().GetWrnCount(), 2);
     ASSERT_EQ(o.Tbl.Find("K")->Flds.Count(), 1u);
     EXPECT_EQ(o.Tbl.Find("K")->Flds.Objects(0)->fObjName, "Y");
     EXPECT_EQ(o.Tbl.Find("K")->Flds.Objects(0)->Position, 0);
@@ -707,6 +869,208 @@ TEST(TIbParserTest, ARefusedTriggerLeavesNoLinkBehind) {
     r.p.Link_Depend();
 }
 
+// Each case: a script of CREATEs and later ALTERs, and what the server holds after it
+// (checked against Firebird 3: the states below are what isql -x writes after the script).
+TEST(TIbParserTest, LaterAltersChangeWhatTheScriptCreated) {
+    struct Case {
+        std::string text;
+        std::function<void(TObjs&)> check;
+        std::vector<std::string> heard;  // the statements after the first "--"; empty: not checked
+    };
+    const std::string tables =
+        "CREATE DOMAIN D1 AS INTEGER DEFAULT 3 NOT NULL CHECK (VALUE > 0); CREATE DOMAIN D3 AS INTEGER;\n"
+        "CREATE TABLE T (A INTEGER NOT NULL, B VARCHAR(10) DEFAULT 'x', C INTEGER, D D1, E VARCHAR(10) NOT NULL,\n"
+        "  F INTEGER DEFAULT 5 NOT NULL, G D3 DEFAULT 4, H INTEGER, ID INTEGER GENERATED BY DEFAULT AS IDENTITY (START WITH 5),\n"
+        "  CONSTRAINT PK_T PRIMARY KEY (A));\n"
+        "CREATE INDEX IX_C ON T (C, H); CREATE TABLE K (X INTEGER, Y INTEGER, Z INTEGER);\n";
+    const Case cases[] = {
+        {tables + "--\nALTER TABLE T ALTER COLUMN C TO CC; ALTER TABLE T ALTER B POSITION 1; ALTER TABLE T ALTER CC POSITION 2;\n"
+                  "ALTER TABLE T ALTER COLUMN B SET DEFAULT 'y'; ALTER TABLE T ALTER COLUMN F DROP DEFAULT;\n"
+                  "ALTER TABLE T ALTER COLUMN CC SET NOT NULL; ALTER TABLE T ALTER COLUMN F DROP NOT NULL;\n"
+                  "ALTER TABLE T ALTER COLUMN G DROP DEFAULT; ALTER TABLE T ALTER H TYPE D3; ALTER TABLE T ALTER E TYPE VARCHAR(20);\n"
+                  "ALTER TABLE T ALTER ID RESTART WITH 100; ALTER TABLE T ALTER COLUMN D SET DEFAULT 9, ALTER H POSITION 100;\n"
+                  "ALTER TABLE K ALTER Y TO \"y lower\", ALTER X POSITION 3;",
+         [](TObjs& o) {
+             EXPECT_EQ(Columns(o.Tbl.Find("T")),
+                       "B VARCHAR(10) DEFAULT 'y' | CC INTEGER NOT NULL | A INTEGER NOT NULL | D D1 DEFAULT 9 | "
+                       "E VARCHAR(20) NOT NULL | F INTEGER | G D3 | ID INTEGER GENERATED BY DEFAULT AS IDENTITY (START WITH 5) | H D3");
+             EXPECT_EQ(Listed(o.Idx.Find("IX_C")->Flds), "CC, H") << "the index follows the rename";
+             EXPECT_EQ(Columns(o.Tbl.Find("K")), "\"y lower\" INTEGER | Z INTEGER | X INTEGER");
+         },
+         {"Statement alter C of T", "Statement alter B of T", "Statement alter CC of T", "Statement alter B of T",
+          "Statement alter F of T", "Statement alter CC of T", "Statement alter F of T", "Statement alter G of T",
+          "Statement alter H of T", "Statement alter E of T", "Statement alter ID of T", "Statement alter H of T",
+          "Statement alter X of K"}},
+        {"CREATE TABLE T (A INTEGER, N INTEGER COMPUTED BY (A + 1), R INTEGER, CONSTRAINT FK FOREIGN KEY (R) REFERENCES T (A));\n"
+         "ALTER TABLE T ALTER N TYPE BIGINT; ALTER TABLE T ALTER A TO AA;",
+         [](TObjs& o) {
+             EXPECT_EQ(o.Tbl.Find("T")->FindFld("N")->GetBody(), "(A + 1)") << "TYPE alone keeps the expression";
+             EXPECT_EQ(o.Tbl.Find("T")->FindFld("N")->FieldType, iftBigInt);
+             EXPECT_EQ(Listed(o.Ctr.Find("FK")->RefFlds), "AA");
+         },
+         {}},
+        {"CREATE DOMAIN D1 AS INTEGER DEFAULT 3 NOT NULL CHECK (VALUE > 0); CREATE DOMAIN D2 AS VARCHAR(10) DEFAULT 'a';\n"
+         "CREATE DOMAIN D3 AS INTEGER; CREATE TABLE T (D D1, P TYPE OF D1);\n"
+         "SET TERM ^ ;\nCREATE PROCEDURE PR (X D1) AS BEGIN END^\nSET TERM ; ^\n--\n"
+         "ALTER DOMAIN D1 TO D1X; ALTER DOMAIN D2 SET DEFAULT 'b'; ALTER DOMAIN D1X DROP CONSTRAINT;\n"
+         "ALTER DOMAIN D1X DROP NOT NULL; ALTER DOMAIN D2 SET NOT NULL; ALTER DOMAIN D1X TYPE BIGINT;\n"
+         "ALTER DOMAIN D1X DROP DEFAULT; ALTER DOMAIN D1X ADD CHECK (VALUE < 100); ALTER DOMAIN D3 SET DEFAULT 1 SET NOT NULL;",
+         [](TObjs& o) {
+             EXPECT_FALSE(o.Dmn.Find("D1"));
+             TDmnData* d1 = o.Dmn.Find("D1X");
+             ASSERT_TRUE(d1);
+             EXPECT_EQ(d1->fObjName, "D1X");
+             EXPECT_EQ(d1->fData->FieldType, iftBigInt);
+             EXPECT_EQ(d1->fData->GetDefValue(), "");
+             EXPECT_TRUE(d1->fData->Nullable);
+             EXPECT_EQ(d1->fData->Rare().CheckDef, " (VALUE < 100)");
+             EXPECT_EQ(o.Dmn.Find("D2")->fData->GetDefValue(), "'b'");
+             EXPECT_FALSE(o.Dmn.Find("D2")->fData->Nullable);
+             EXPECT_EQ(o.Dmn.Find("D3")->fData->GetDefValue(), "1");
+             EXPECT_FALSE(o.Dmn.Find("D3")->fData->Nullable);
+             EXPECT_EQ(o.Tbl.Find("T")->FindFld("D")->Rare().DomainName, "D1X") << "columns follow the rename";
+             EXPECT_EQ(o.Tbl.Find("T")->FindFld("P")->Rare().DomainName, "D1X");
+             EXPECT_EQ(o.Prc.Find("PR")->Params.Find("X")->Rare().DomainName, "D1X");
+         },
+         {"Statement alter D1", "Statement alter D2", "Statement alter D1X", "Statement alter D1X", "Statement alter D2",
+          "Statement alter D1X", "Statement alter D1X", "Statement alter D1X", "Statement alter D3"}},
+        {"CREATE SEQUENCE S1 START WITH 10 INCREMENT BY 2; CREATE SEQUENCE S2 INCREMENT BY 3; CREATE SEQUENCE S3 START WITH 7;\n"
+         "CREATE SEQUENCE S4;\n--\nALTER SEQUENCE S1 RESTART WITH 100; ALTER SEQUENCE S2 INCREMENT BY 5; ALTER SEQUENCE S3 RESTART;\n"
+         "RECREATE SEQUENCE S2; CREATE OR ALTER SEQUENCE S4 START WITH 20; CREATE OR ALTER SEQUENCE S5;",
+         [](TObjs& o) {
+             EXPECT_EQ(o.Gnr.Find("S1")->StartWith, "100");
+             EXPECT_EQ(o.Gnr.Find("S1")->IncrementBy, "2");
+             EXPECT_EQ(o.Gnr.Find("S2")->IncrementBy, "") << "RECREATE starts afresh";
+             EXPECT_EQ(o.Gnr.Find("S3")->StartWith, "7");
+             EXPECT_EQ(o.Gnr.Find("S4")->StartWith, "20");
+             EXPECT_TRUE(o.Gnr.Find("S5"));
+         },
+         {"Statement alter S1", "Statement alter S2", "Statement alter S3", "Statement alter S2", "Statement alter S4",
+          "Statement create S5"}},
+        {"CREATE TABLE T (A INTEGER, B INTEGER); CREATE VIEW V (P, Q) AS SELECT A, B FROM T; COMMENT ON COLUMN V.P IS 'p';\n"
+         "COMMENT ON VIEW V IS 'v';\n--\nCREATE OR ALTER VIEW V (P) AS SELECT A FROM T; ALTER VIEW V (P, R) AS SELECT A, B FROM T;",
+         [](TObjs& o) {
+             TViwData* v = o.Viw.Find("V");
+             ASSERT_TRUE(v);
+             EXPECT_EQ(v->GetBody(), "SELECT A, B FROM T");
+             EXPECT_EQ(Listed(v->Flds), "P, R");
+             EXPECT_EQ(v->FindFld("P")->GetDescription(), "p");
+             EXPECT_EQ(v->GetDescription(), "v");
+         },
+         {"Statement alter V", "Statement alter V"}},
+        // RECREATE drops first: descriptions, privileges and a view's triggers go; CREATE OR
+        // ALTER keeps them.
+        {"CREATE TABLE T (A INTEGER, B INTEGER); CREATE VIEW V1 (P, Q) AS SELECT A, B FROM T;\n"
+         "CREATE VIEW V2 (P, Q) AS SELECT A, B FROM T; COMMENT ON VIEW V1 IS 'v1'; COMMENT ON VIEW V2 IS 'v2';\n"
+         "GRANT SELECT ON V1 TO USER BOB; GRANT SELECT ON V2 TO USER BOB;\nSET TERM ^ ;\n"
+         "CREATE PROCEDURE P1 (X INTEGER) AS BEGIN END^\nCREATE PROCEDURE P2 (X INTEGER) AS BEGIN END^\n"
+         "CREATE TRIGGER TV1 FOR V1 BEFORE INSERT AS BEGIN END^\nCREATE TRIGGER TV2 FOR V2 BEFORE INSERT AS BEGIN END^\n"
+         "SET TERM ; ^\nCOMMENT ON PROCEDURE P1 IS 'p1'; COMMENT ON PROCEDURE P2 IS 'p2';\n"
+         "COMMENT ON PROCEDURE PARAMETER P1.X IS 'p1x'; COMMENT ON PROCEDURE PARAMETER P2.X IS 'p2x';\n"
+         "GRANT EXECUTE ON PROCEDURE P1 TO USER BOB; GRANT EXECUTE ON PROCEDURE P2 TO USER BOB;\n"
+         "CREATE EXCEPTION E1 'a'; COMMENT ON EXCEPTION E1 IS 'e1'; CREATE SEQUENCE S1; COMMENT ON SEQUENCE S1 IS 's1';\n"
+         "GRANT USAGE ON SEQUENCE S1 TO USER BOB;\n--\n"
+         "RECREATE VIEW V1 (P) AS SELECT A FROM T; CREATE OR ALTER VIEW V2 (P) AS SELECT A FROM T;\nSET TERM ^ ;\n"
+         "RECREATE PROCEDURE P1 (X INTEGER) AS BEGIN END^\nCREATE OR ALTER PROCEDURE P2 (X INTEGER) AS BEGIN END^\n"
+         "SET TERM ; ^\nRECREATE EXCEPTION E1 'b'; RECREATE SEQUENCE S1;",
+         [](TObjs& o) {
+             EXPECT_EQ(o.Viw.Find("V1")->GetDescription(), "");
+             EXPECT_EQ(o.Viw.Find("V2")->GetDescription(), "v2");
+             EXPECT_FALSE(o.Trg.Find("TV1"));
+             EXPECT_TRUE(o.Trg.Find("TV2"));
+             EXPECT_EQ(o.Prc.Find("P1")->GetDescription(), "");
+             EXPECT_EQ(o.Prc.Find("P1")->Params.Find("X")->GetDescription(), "");
+             EXPECT_EQ(o.Prc.Find("P2")->GetDescription(), "p2");
+             EXPECT_EQ(o.Prc.Find("P2")->Params.Find("X")->GetDescription(), "p2x");
+             EXPECT_EQ(o.Exc.Find("E1")->GetDescription(), "");
+             EXPECT_EQ(o.Exc.Find("E1")->Msg, "b");
+             EXPECT_EQ(o.Gnr.Find("S1")->GetDescription(), "");
+             std::vector<std::string> granted;
+             for (TGntData* g : o.Gnt) granted.push_back(g->GntObjName);
+             EXPECT_EQ(granted, (std::vector<std::string>{"P2", "V2"})) << "what the server still holds";
+         },
+         {"Statement alter V1", "Statement alter V2", "Statement alter P1", "Statement alter P2", "Statement alter E1",
+          "Statement alter S1"}},
+        {"CREATE TABLE T (A INTEGER); CREATE TABLE K (A INTEGER);\nSET TERM ^ ;\n"
+         "CREATE TRIGGER TR FOR T INACTIVE BEFORE INSERT POSITION 5 AS BEGIN END^\n"
+         "CREATE TRIGGER TR3 FOR K INACTIVE AFTER INSERT POSITION 4 AS BEGIN END^\n"
+         "CREATE TRIGGER TR4 FOR K INACTIVE AFTER INSERT POSITION 4 AS BEGIN END^\n--\n"
+         "CREATE OR ALTER TRIGGER TR FOR T BEFORE UPDATE AS BEGIN NEW.A = 1; END^\n"
+         "RECREATE TRIGGER TR3 FOR K AFTER INSERT AS BEGIN END^\nALTER TRIGGER TR4 AFTER DELETE^\n"
+         "CREATE OR ALTER TRIGGER TR5 ON CONNECT AS BEGIN END^",
+         [](TObjs& o) {
+             TTrgData* tr = o.Trg.Find("TR");
+             EXPECT_FALSE(tr->Active) << "CREATE OR ALTER keeps what it does not say";
+             EXPECT_EQ(tr->Position, 5);
+             EXPECT_EQ(tr->Typ, 3);
+             EXPECT_EQ(tr->GetBody(), "AS BEGIN NEW.A = 1; END");
+             EXPECT_TRUE(o.Trg.Find("TR3")->Active) << "RECREATE starts afresh";
+             EXPECT_EQ(o.Trg.Find("TR3")->Position, 0);
+             EXPECT_EQ(o.Trg.Find("TR4")->Typ, 6);
+             EXPECT_EQ(o.Trg.Find("TR4")->Position, 4);
+             EXPECT_EQ(o.Trg.Find("TR4")->fOwnName, "K");
+             EXPECT_EQ(o.Trg.Find("TR5")->EventType, "CONNECT");
+         },
+         {"Statement alter TR of T", "Statement alter TR3 of K", "Statement alter TR4 of K",
+          "Statement create TR5 of DATABASE"}},
+        {"SET TERM ^ ;\nCREATE PROCEDURE P (A INTEGER) RETURNS (R INTEGER) AS BEGIN R = A; SUSPEND; END^\n"
+         "CREATE FUNCTION F RETURNS INTEGER AS BEGIN RETURN 1; END^\n--\n"
+         "ALTER PROCEDURE P (A INTEGER, B INTEGER = 2) RETURNS (R INTEGER) AS BEGIN R = A + B; SUSPEND; END^\n"
+         "RECREATE PROCEDURE P2 AS BEGIN END^\nRECREATE PROCEDURE P2 (X INTEGER) AS BEGIN END^\n"
+         "CREATE OR ALTER FUNCTION F (X INTEGER) RETURNS BIGINT AS BEGIN RETURN X; END^\n"
+         "ALTER FUNCTION F (X INTEGER, Y INTEGER) RETURNS BIGINT AS BEGIN RETURN X + Y; END^\nSET TERM ; ^\n"
+         "CREATE EXCEPTION E1 'one'; ALTER EXCEPTION E1 'two'; RECREATE EXCEPTION E2 'three'; RECREATE EXCEPTION E2 'four';\n"
+         "DECLARE EXTERNAL FUNCTION U INTEGER RETURNS INTEGER BY VALUE ENTRY_POINT 'u' MODULE_NAME 'm';\n"
+         "ALTER EXTERNAL FUNCTION U ENTRY_POINT 'u2' MODULE_NAME 'm2';",
+         [](TObjs& o) {
+             EXPECT_EQ(Listed(o.Prc.Find("P")->Params), "A, B");
+             EXPECT_EQ(o.Prc.Find("P")->GetBody(), "BEGIN R = A + B; SUSPEND; END");
+             EXPECT_EQ(Listed(o.Prc.Find("P2")->Params), "X");
+             EXPECT_EQ(Listed(o.Prc.Find("F")->Params), "X, Y");
+             EXPECT_EQ(o.Exc.Find("E1")->Msg, "two");
+             EXPECT_EQ(o.Exc.Find("E2")->Msg, "four");
+             EXPECT_EQ(o.Udf.Find("U")->EntryPoint, "u2");
+             EXPECT_EQ(o.Udf.Find("U")->ModuleName, "m2");
+         },
+         {"Statement alter P", "Statement create P2", "Statement alter P2", "Statement alter F", "Statement alter F",
+          "Statement create E1", "Statement alter E1", "Statement create E2", "Statement alter E2",
+          "Statement create U", "Statement alter U"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        TRun r;
+        const std::size_t cut = c.text.find("--\n");
+        if (cut != std::string::npos) {
+            r.Parse(c.text.substr(0, cut));
+            r.stmts.clear();
+        }
+        r.Parse(cut == std::string::npos ? c.text : c.text.substr(cut + 3));
+        EXPECT_EQ(r.Errors(), 0) << r.FirstError();
+        c.check(r.objs);
+        if (!c.heard.empty()) { EXPECT_EQ(Heard(r), c.heard); }
+    }
+}
+
+TEST(TIbParserTest, AlterColumnMistakesAreErrors) {
+    struct Case {
+        std::string text;
+        std::string error;
+    };
+    const Case cases[] = {
+        {"CREATE TABLE T (A INTEGER, B INTEGER);\nALTER TABLE T ALTER A TO B;", "Duplicate column: B @2:26"},
+        {"CREATE TABLE T (A INTEGER);\nALTER TABLE T ALTER A POSITION 0;", "Column position must be 1 or more: 0 @2:32"},
+        {"CREATE TABLE T (A INTEGER);\nALTER TABLE T ALTER A FROB;", "Must be: TO / POSITION / TYPE / SET / DROP / RESTART @2:23"},
+        {"CREATE TABLE T (A INTEGER);\nALTER TABLE T ALTER A SET FROB;", "Must be: SET DEFAULT / SET NOT NULL @2:27"},
+        {"CREATE DOMAIN D AS INTEGER; CREATE DOMAIN E AS INTEGER;\nALTER DOMAIN D TO E;", "Domain already defined: E @2:19"},
+        {"CREATE DOMAIN D AS INTEGER;\nALTER DOMAIN D FROB;", "Must be: TO / SET / DROP / ADD / TYPE @2:16"},
+    };
+    for (const Case& c : cases) {
+        TRun r;
+        r.Parse(c.text);
+        EXPECT_EQ(r.FirstError(), c.error) << c.text;
+    }
+}
+
 TEST(TIbParserTest, RecreateReplacesAndCreateTwiceIsAnError) {
     TRun r;
     r.Parse("CREATE TABLE T (A INTEGER, B INTEGER); RECREATE TABLE T (C VARCHAR(5));");
@@ -716,6 +1080,28 @@ TEST(TIbParserTest, RecreateReplacesAndCreateTwiceIsAnError) {
     TRun c;
     c.Parse("CREATE TABLE T (A INTEGER);\nCREATE TABLE T (A INTEGER);");
     EXPECT_EQ(c.FirstError(), "Table already defined: T @2:16");
+    // RECREATE drops what hung on the old table (checked against Firebird 3).
+    TRun d;
+    d.Parse("CREATE TABLE RT (A INTEGER NOT NULL PRIMARY KEY, B INTEGER); CREATE INDEX IX_RT ON RT (B);\n"
+            "COMMENT ON TABLE RT IS 'old'; GRANT SELECT ON RT TO USER BOB;\n"
+            "SET TERM ^ ;\nCREATE TRIGGER TRT FOR RT BEFORE INSERT AS BEGIN END^\nSET TERM ; ^\n"
+            "RECREATE TABLE RT (C INTEGER);");
+    EXPECT_EQ(d.Errors(), 0) << d.FirstError();
+    EXPECT_EQ(d.objs.Ctr.Count(), 0u);
+    EXPECT_FALSE(d.objs.Idx.Find("IX_RT"));
+    EXPECT_FALSE(d.objs.Trg.Find("TRT"));
+    EXPECT_EQ(d.objs.Gnt.Count(), 0u);
+    EXPECT_EQ(d.objs.Tbl.Find("RT")->GetDescription(), "");
+    // A new package header leaves the package without the body written for the old one.
+    for (const char* header : {"ALTER PACKAGE", "RECREATE PACKAGE", "CREATE OR ALTER PACKAGE"}) {
+        TRun k;
+        k.Parse(std::string("SET TERM ^ ;\nCREATE PACKAGE K AS BEGIN PROCEDURE P; END^\n"
+                            "CREATE PACKAGE BODY K AS BEGIN PROCEDURE P AS BEGIN END END^\n") +
+                header + " K AS BEGIN PROCEDURE P; PROCEDURE Q; END^");
+        EXPECT_EQ(k.Errors(), 0) << k.FirstError();
+        EXPECT_EQ(k.objs.Pkg.Find("K")->HeaderBody, "BEGIN PROCEDURE P; PROCEDURE Q; END") << header;
+        EXPECT_EQ(k.objs.Pkg.Find("K")->GetBody(), "") << header;
+    }
 }
 
 TEST(TIbParserTest, ReadsAFirebird3ExtractWhole) {
