@@ -93,6 +93,14 @@ TSqldaPtr NewSqlda(short n) {
     return TSqldaPtr(p);
 }
 
+// A value of type T at d, which may be unaligned.
+template <class T>
+T Load(const char* d) {
+    T x;
+    std::memcpy(&x, d, sizeof x);
+    return x;
+}
+
 // An exact numeric as decimal text: value × 10^scale.
 std::string ScaledText(std::int64_t aValue, int aScale) {
     const bool neg = aValue < 0;
@@ -646,46 +654,15 @@ void TFBQuery::ReadRow(TKRVFields& aFields) {
         };
         switch (base) {
         case SQL_TEXT: f.SetString(CharText(d, v.sqllen, v.sqlsubtype)); break;
-        case SQL_VARYING: {
-            short len;
-            std::memcpy(&len, d, sizeof len);
-            f.SetString(std::string(d + 2, static_cast<std::size_t>(len)));
-            break;
-        }
-        case SQL_SHORT: {
-            short x;
-            std::memcpy(&x, d, sizeof x);
-            integer(x);
-            break;
-        }
-        case SQL_LONG: {
-            ISC_LONG x;
-            std::memcpy(&x, d, sizeof x);
-            integer(x);
-            break;
-        }
-        case SQL_INT64: {
-            ISC_INT64 x;
-            std::memcpy(&x, d, sizeof x);
-            integer(x);
-            break;
-        }
-        case SQL_FLOAT: {
-            float x;
-            std::memcpy(&x, d, sizeof x);
-            f.SetFloat(x);
-            break;
-        }
+        case SQL_VARYING: f.SetString(std::string(d + 2, static_cast<std::size_t>(Load<short>(d)))); break;
+        case SQL_SHORT: integer(Load<short>(d)); break;
+        case SQL_LONG: integer(Load<ISC_LONG>(d)); break;
+        case SQL_INT64: integer(Load<ISC_INT64>(d)); break;
+        case SQL_FLOAT: f.SetFloat(Load<float>(d)); break;
         case SQL_DOUBLE:
-        case SQL_D_FLOAT: {
-            double x;
-            std::memcpy(&x, d, sizeof x);
-            f.SetFloat(x);
-            break;
-        }
+        case SQL_D_FLOAT: f.SetFloat(Load<double>(d)); break;
         case SQL_TIMESTAMP: {
-            ISC_TIMESTAMP ts;
-            std::memcpy(&ts, d, sizeof ts);
+            const auto ts = Load<ISC_TIMESTAMP>(d);
             std::tm t{};
             isc_decode_timestamp(&ts, &t);
             TKRVDateTime dt = FromTm(t);
@@ -694,16 +671,14 @@ void TFBQuery::ReadRow(TKRVFields& aFields) {
             break;
         }
         case SQL_TYPE_DATE: {
-            ISC_DATE x;
-            std::memcpy(&x, d, sizeof x);
+            const auto x = Load<ISC_DATE>(d);
             std::tm t{};
             isc_decode_sql_date(&x, &t);
             f.SetDateTime(FromTm(t), ftDate);
             break;
         }
         case SQL_TYPE_TIME: {
-            ISC_TIME x;
-            std::memcpy(&x, d, sizeof x);
+            const auto x = Load<ISC_TIME>(d);
             std::tm t{};
             isc_decode_sql_time(&x, &t);
             TKRVDateTime dt = FromTm(t);
@@ -713,9 +688,7 @@ void TFBQuery::ReadRow(TKRVFields& aFields) {
             break;
         }
         case SQL_BLOB: {
-            ISC_QUAD id;
-            std::memcpy(&id, d, sizeof id);
-            std::string bytes = ReadBlob(id);
+            std::string bytes = ReadBlob(Load<ISC_QUAD>(d));
             if (v.sqlsubtype == 1)
                 f.SetMemo(std::move(bytes));
             else
