@@ -384,6 +384,17 @@ TEST_F(RegistryTest, TwoComponentsOnOneKindKeepTheirOwnState) {
     a.StartTransaction();
     EXPECT_TRUE(a.InTransaction());
     EXPECT_FALSE(b.InTransaction());
+    // The kind's own messages go to the component that selected it last, with the kind as sender.
+    TObject* sender = nullptr;
+    std::string text;
+    a.OnErrorMessage = [&](TObject*, const std::string&) { ADD_FAILURE() << "went to a"; };
+    b.OnErrorMessage = [&](TObject* s, const std::string& t) {
+        sender = s;
+        text = t;
+    };
+    kind->DoErrorMessage("kind says");
+    EXPECT_EQ(sender, kind);
+    EXPECT_EQ(text, "kind says");
     // Setting the type it already has changes nothing.
     TKRVDatabase* before = a.GetDatabase();
     a.SetConnectionType(cnIBDAC);
