@@ -317,6 +317,38 @@ void Failures(const Target& t, const std::string& path, bool server) {
     }
 }
 
+// The attachment is killed by another connection while a result is being read: the reader
+// gets the server's message and no longer reports itself connected.
+void LostConnection(const Target& t, const std::string& path) {
+    auto victim = MakeConnection(t, path);
+    auto killer = MakeConnection(t, path);
+    CHECK(victim->Connect());
+    CHECK(killer->Connect());
+    auto id = Query(*victim, "select current_connection from rdb$database");
+    id->Open();
+    const std::int64_t attachment = (*id->GetFields())[0].AsInteger();
+    auto q = Query(*victim, "select a.rdb$relation_id from rdb$relations a, rdb$relations b, rdb$relations c");
+    q->Open();
+    CHECK(!q->GetEof());
+    auto kill = Query(*killer, "delete from mon$attachments where mon$attachment_id = :id");
+    kill->ParamByName("id")->SetInteger(attachment);
+    kill->ExecSQL();
+    std::string message;
+    try {
+        while (!q->GetEof()) q->Next();
+    } catch (const EKrvError& e) {
+        message = e.what();
+    }
+    CHECK(message.find("connection shutdown") != std::string::npos);
+    CHECK(!victim->GetConnected());
+    CHECK(!q->GetQueryActive());
+    CHECK_EQ(victim->TestConnectInfo(true), std::string());
+    ExpectError([&] { Exec(*victim, "select 1 from rdb$database"); }, "Not connected");
+    // It connects again.
+    CHECK(victim->Connect());
+    Exec(*victim, "select 1 from rdb$database");
+}
+
 void Dialect1(const Target& t, const std::string& path) {
     auto c = MakeConnection(t, path);
     c->GetIBServerOptions().SetSQLDialect(1);
@@ -387,6 +419,7 @@ int main(int argc, char** argv) {
         Transactions(*c, *second);
         second.reset();
         Failures(t, path, server);
+        LostConnection(t, path);
         Dialect1(t, path1);
         // Dropping the database while connected closes the connection; it is gone afterwards.
         CHECK(c->DropDatabase());

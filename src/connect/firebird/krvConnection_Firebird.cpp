@@ -29,6 +29,27 @@ std::string StatusText(const ISC_STATUS* aStatus) {
 
 [[noreturn]] void Fail(const ISC_STATUS* aStatus) { throw EKrvError(StatusText(aStatus)); }
 
+// True when the status says the attachment is gone (killed, server shut down, network lost).
+bool ConnectionLost(const ISC_STATUS* aStatus) {
+    for (const ISC_STATUS* p = aStatus; *p != isc_arg_end;) {
+        const ISC_STATUS type = *p++;
+        if (type == isc_arg_gds) {
+            switch (*p) {
+            case isc_shutdown:
+            case isc_conn_lost:
+            case isc_network_error:
+            case isc_net_read_err:
+            case isc_net_write_err:
+            case isc_lost_db_connection:
+            case isc_att_shutdown: return true;
+            default: break;
+            }
+        }
+        p += type == isc_arg_cstring ? 2 : 1;
+    }
+    return false;
+}
+
 // A parameter buffer (DPB, TPB) of tagged items with one-byte lengths.
 class TParamBuffer {
 public:
@@ -201,6 +222,16 @@ public:
     // Releases the open results of the queries, all of them or those in the explicit transaction.
     void CloseQueries(bool aExplicitOnly);
 
+    // Forgets an attachment the server no longer has: its queries, transaction and handle.
+    void Lost() noexcept;
+    // Throws the server's message; a lost attachment is forgotten first, so the connection no
+    // longer reports itself connected.
+    [[noreturn]] void Fail(const ISC_STATUS* aStatus) {
+        std::string msg = StatusText(aStatus);
+        if (ConnectionLost(aStatus)) Lost();
+        throw EKrvError(msg);
+    }
+
     isc_db_handle fDB = 0;
     isc_tr_handle fTr = 0;
 
@@ -256,6 +287,10 @@ protected:
     }
 
 private:
+    [[noreturn]] void Fail(const ISC_STATUS* aStatus) {
+        if (fDb) fDb->Fail(aStatus);
+        dbtwin::Fail(aStatus);
+    }
     isc_tr_handle* Tr() { return fOwnTr ? &fOwnTr : &fDb->fTr; }
     void EndOwnTransaction();
     void Bind(const TKRVParams& aParams);
@@ -356,6 +391,15 @@ void TFBDatabase::Detach() {
     if (failed) Fail(st);
 }
 
+void TFBDatabase::Lost() noexcept {
+    CloseQueries(false);
+    ISC_STATUS_ARRAY st;
+    if (fTr) isc_rollback_transaction(st, &fTr);
+    fTr = 0;
+    if (fDB) isc_detach_database(st, &fDB);
+    fDB = 0;
+}
+
 void TFBDatabase::Drop() {
     if (!fDB) throw EKrvError("Not connected to a database.");
     CloseQueries(false);
@@ -405,10 +449,10 @@ void TFBQuery::EndOwnTransaction() {
     if (!fOwnTr) return;
     ISC_STATUS_ARRAY st;
     if (isc_commit_transaction(st, &fOwnTr)) {
-        std::string msg = StatusText(st);
-        isc_rollback_transaction(st, &fOwnTr);
+        ISC_STATUS_ARRAY rb;
+        isc_rollback_transaction(rb, &fOwnTr);
         fOwnTr = 0;
-        throw EKrvError(msg);
+        Fail(st);
     }
     fOwnTr = 0;
 }
@@ -516,9 +560,9 @@ void TFBQuery::Bind(const TKRVParams& aParams) {
             for (std::size_t pos = 0; pos < bytes.size(); pos += 32768) {
                 const auto len = static_cast<unsigned short>(std::min<std::size_t>(32768, bytes.size() - pos));
                 if (isc_put_segment(st, &bh, len, bytes.data() + pos)) {
-                    std::string msg = StatusText(st);
-                    isc_cancel_blob(st, &bh);
-                    throw EKrvError(msg);
+                    ISC_STATUS_ARRAY cl;
+                    isc_cancel_blob(cl, &bh);
+                    Fail(st);
                 }
             }
             if (isc_close_blob(st, &bh)) Fail(st);
@@ -598,10 +642,10 @@ std::string TFBQuery::ReadBlob(ISC_QUAD aId) {
         const ISC_STATUS rc = isc_get_segment(st, &fBlob, &len, sizeof buf, buf);
         if (rc == isc_segstr_eof) break;
         if (rc != 0 && rc != isc_segment) {
-            std::string msg = StatusText(st);
-            isc_close_blob(st, &fBlob);
+            ISC_STATUS_ARRAY cl;
+            isc_close_blob(cl, &fBlob);
             fBlob = 0;
-            throw EKrvError(msg);
+            Fail(st);
         }
         r.append(buf, len);
     }
