@@ -430,6 +430,12 @@ int main(int argc, char** argv) {
         ++failures;
         std::cerr << "unexpected error: " << e.what() << "\n";
     }
+    // Whatever failed above, no database of this run stays behind.
+    for (const auto& p : {path, path1}) {
+        auto d = MakeConnection(t, p);
+        d->OnErrorMessage = [](TObject*, const std::string&) {};
+        d->DropDatabase();
+    }
     for (const auto& m : messages)
         if (!secret.empty() && m.find(secret) != std::string::npos) {
             ++failures;
