@@ -22,6 +22,8 @@
 #include <vector>
 
 #include "compare/krvKeldar.h"
+#include "connect/krvDBEngine.h"
+#include "connect/krvDatabaseURL.h"
 #include "core/krvMsg.h"
 #include "core/krvMsgMngr.h"
 #include "core/krvStrUtils.h"
@@ -30,6 +32,10 @@
 #include "objects/krvCompObj.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvDBStructure.h"
+
+#ifdef DBTWIN_HAVE_FIREBIRD
+#include "connect/firebird/krvConnection_Firebird.h"
+#endif
 
 #ifndef DBTWIN_VERSION
 #define DBTWIN_VERSION "unknown"
@@ -403,6 +409,34 @@ int RunExport(const TExportArgs& a) {
     return kSame;
 }
 
+// The connection kinds this build has.
+void RegisterConnections() {
+#ifdef DBTWIN_HAVE_FIREBIRD
+    RegisterFirebirdConnection();
+#endif
+}
+
+// Connects to the database at the URL and prints what the server says of itself.
+int RunTestConnection(const std::string& aURL) {
+    RegisterConnections();
+    const TDatabaseURL url = ParseDatabaseURL(aURL);
+    TKRVConnection connection;
+    connection.SetDatabaseType(url.DatabaseType);
+    if (!TKRVConnection::FindConnection(url.ConnectionType))
+        throw TFailure{url.Printable + ": this dbtwin was built without a connection kind for this database"};
+    connection.SetConnectionType(url.ConnectionType);
+    connection.SetConnectionOptions(url.ConnectionOptions);
+    connection.OnErrorMessage = [](TObject*, const std::string&) {};  // reported below, once
+    if (!connection.Connect()) {
+        Report("", 0, 0, "error", url.Printable + ": " + connection.GetLastError());
+        return kError;
+    }
+    std::string info = connection.TestConnectInfo(false);
+    for (const auto& line : SplitLines(info)) std::cout << line << "\n";
+    connection.SetConnected(false);
+    return kSame;
+}
+
 int Main(int argc, char** argv) {
     CLI::App app{"dbtwin compares the schemas of two databases or DDL scripts and writes the script "
                  "that turns the target into the master."};
@@ -435,6 +469,12 @@ int Main(int argc, char** argv) {
     exportCmd->add_option("--include", ea.Include, "export only objects whose names match MASK");
     exportCmd->add_option("--exclude", ea.Exclude, "skip objects whose names match MASK");
 
+    std::string testUrl;
+    auto* testConn = app.add_subcommand("test-connection", "connect to the database at URL and describe its server");
+    testConn->add_option("URL", testUrl,
+                         "firebird://USER@HOST[:PORT]/PATH, firebird:PATH, a .fdb file, postgresql://..., mysql://...")
+        ->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::Success& e) {  // --help, --version
@@ -446,6 +486,7 @@ int Main(int argc, char** argv) {
     }
     if (compare->parsed()) return RunCompare(ca);
     if (exportCmd->parsed()) return RunExport(ea);
+    if (testConn->parsed()) return RunTestConnection(testUrl);
     return kError;
 }
 
