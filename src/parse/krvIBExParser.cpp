@@ -717,15 +717,7 @@ struct TIbExParser::TImpl {
                 Expr();
             }
         }
-        if (SkipW("PLAN")) Plan();
-        if (SkipW("ORDER")) {
-            NeedW("BY");
-            OrderList();
-        }
-        if (SkipW("ROWS")) {
-            Simple();
-            if (SkipW("TO")) Simple();
-        }
+        PlanOrderRows();
         if (SkipW("SKIP")) NeedW("LOCKED");
         Returning(aTarget);
     }
@@ -846,7 +838,8 @@ struct TIbExParser::TImpl {
         }
         if (SkipW("PLAN")) Plan();
     }
-    void QueryTail() {
+    // [PLAN ...] [ORDER BY ...] [ROWS n [TO m]] of queries, UPDATE and DELETE.
+    void PlanOrderRows() {
         if (SkipW("PLAN")) Plan();
         if (SkipW("ORDER")) {
             NeedW("BY");
@@ -856,6 +849,9 @@ struct TIbExParser::TImpl {
             Simple();
             if (SkipW("TO")) Simple();
         }
+    }
+    void QueryTail() {
+        PlanOrderRows();
         if (SkipW("OFFSET")) {
             Simple();
             if (!SkipW("ROW")) SkipW("ROWS");
