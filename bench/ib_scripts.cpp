@@ -64,6 +64,25 @@ constexpr std::uint64_t kSeed = 20261211;
 
 std::string MasterPath(const fs::path& dir, int n) { return (dir / ("master_" + std::to_string(n) + ".sql")).string(); }
 std::string TargetPath(const fs::path& dir, int n) { return (dir / ("target_" + std::to_string(n) + ".sql")).string(); }
+std::string CountsPath(const fs::path& dir, int n) { return (dir / ("counts_" + std::to_string(n) + ".txt")).string(); }
+
+// The object counts of both scripts, kept next to them: the measuring process reads them
+// instead of generating the texts again (which would leave their memory in its peak).
+bool WriteCounts(const std::string& path, const benchgen::TIBScriptCounts (&c)[2]) {
+    std::ofstream out(path, std::ios::trunc);
+    for (const auto& k : c)
+        out << k.Tables << ' ' << k.Views << ' ' << k.Procedures << ' ' << k.Triggers << ' ' << k.Generators << ' '
+            << k.Exceptions << ' ' << k.Domains << ' ' << k.Indices << '\n';
+    out.close();
+    return static_cast<bool>(out);
+}
+
+bool ReadCounts(const std::string& path, benchgen::TIBScriptCounts (&c)[2]) {
+    std::ifstream in(path);
+    for (auto& k : c)
+        in >> k.Tables >> k.Views >> k.Procedures >> k.Triggers >> k.Generators >> k.Exceptions >> k.Domains >> k.Indices;
+    return static_cast<bool>(in);
+}
 
 bool WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -72,11 +91,18 @@ bool WriteFile(const std::string& path, const std::string& text) {
     return static_cast<bool>(out);
 }
 
-// Peak resident size in MB (VmHWM; ru_maxrss when /proc is not there).
-double PeakMB() {
+// A size line of /proc/self/status in MB (VmHWM: the peak resident size, VmRSS: the current
+// one); 0 when there is no /proc.
+double StatusMB(const char* aField) {
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024.0;
+        if (line.rfind(aField, 0) == 0) return std::atof(line.c_str() + std::strlen(aField)) / 1024.0;
+    return 0;
+}
+
+// Peak resident size in MB (VmHWM; ru_maxrss when /proc is not there).
+double PeakMB() {
+    if (const double mb = StatusMB("VmHWM:"); mb > 0) return mb;
     rusage ru{};
     getrusage(RUSAGE_SELF, &ru);
     return ru.ru_maxrss / 1024.0;
@@ -121,11 +147,15 @@ bool CheckCounts(const char* side, TCustomObjs& o, const benchgen::TIBScriptCoun
 
 // One measured run over scripts already written to dir.
 int Measure(int n, const fs::path& dir) {
-    benchgen::TIBScriptCounts mc, tc;
-    // Only the counts are wanted here; the texts are on disk already.
-    benchgen::GenIBSchemaScript(n, true, kSeed, &mc);
-    benchgen::GenIBSchemaScript(n, false, kSeed, &tc);
+    benchgen::TIBScriptCounts counts[2];
+    if (!ReadCounts(CountsPath(dir, n), counts)) {
+        std::fprintf(stderr, "cannot read %s\n", CountsPath(dir, n).c_str());
+        return 1;
+    }
+    const benchgen::TIBScriptCounts& mc = counts[0];
+    const benchgen::TIBScriptCounts& tc = counts[1];
     const double peakBefore = PeakMB();
+    double rssTarget = 0, rssRead = 0, rssCompared = 0;
 
     TStamp t0, tTargetEnd, tMasterStart, tMasterEnd, tLinked, tCompared;
     int statements = 0;
@@ -153,18 +183,23 @@ int Measure(int n, const fs::path& dir) {
         keldar.SetExtractorTarget(&targetExtract);
         keldar.GetIBCompareOptions().SetUseRECONNECT(false);
         // The comparer reads the target first, then the master, then links the two.
-        keldar.OnAfterExtractTarget = [&](TObject*) { tTargetEnd = TStamp::Now(); };
+        keldar.OnAfterExtractTarget = [&](TObject*) {
+            tTargetEnd = TStamp::Now();
+            rssTarget = StatusMB("VmRSS:");
+        };
         keldar.OnBeforeExtractMaster = [&](TObject*) { tMasterStart = TStamp::Now(); };
         keldar.OnAfterExtractMaster = [&](TObject*) { tMasterEnd = TStamp::Now(); };
 
         t0 = TStamp::Now();
         const bool extracted = keldar.ExtractDatabases();
         tLinked = TStamp::Now();
+        rssRead = StatusMB("VmRSS:");
         errors += ReportErrors("read", keldar.GetMsgMngr());
         if (!extracted) ++errors;
         if (!errors) {
             keldar.CompareDatabases();
             tCompared = TStamp::Now();
+            rssCompared = StatusMB("VmRSS:");
             errors += ReportErrors("compare", keldar.GetMsgMngr());
             statements = exec.GetStatementsCount();
             scriptBytes = exec.GetScriptText().size();
@@ -183,10 +218,12 @@ int Measure(int n, const fs::path& dir) {
     }
     std::printf("tables %6d, ms wall (cpu):  read target %s  read master %s  link %s  compare %s  "
                 "read+compare %s  free %s  total %s\n"
-                "              statements %d  script %zu KB  peak %.0f MB (%.0f MB before reading)\n",
+                "              statements %d  script %zu KB  peak %.0f MB (resident: %.0f MB before reading, "
+                "%.0f MB with the target read, %.0f MB with both, %.0f MB after comparing)\n",
                 n, Span(t0, tTargetEnd).c_str(), Span(tMasterStart, tMasterEnd).c_str(), Span(tMasterEnd, tLinked).c_str(),
                 Span(tLinked, tCompared).c_str(), Span(t0, tCompared).c_str(), Span(tCompared, tFreed).c_str(),
-                Span(t0, tFreed).c_str(), statements, scriptBytes / 1024, PeakMB(), peakBefore);
+                Span(t0, tFreed).c_str(), statements, scriptBytes / 1024, PeakMB(), peakBefore, rssTarget, rssRead,
+                rssCompared);
     std::fflush(stdout);
     return 0;
 }
@@ -232,9 +269,11 @@ int main(int argc, char** argv) {
     for (int n : sizes) {
         {
             const auto g0 = Clock::now();
-            const std::string m = benchgen::GenIBSchemaScript(n, true, kSeed);
-            const std::string t = benchgen::GenIBSchemaScript(n, false, kSeed);
-            if (!WriteFile(MasterPath(dir, n), m) || !WriteFile(TargetPath(dir, n), t)) {
+            benchgen::TIBScriptCounts counts[2];
+            const std::string m = benchgen::GenIBSchemaScript(n, true, kSeed, &counts[0]);
+            const std::string t = benchgen::GenIBSchemaScript(n, false, kSeed, &counts[1]);
+            if (!WriteFile(MasterPath(dir, n), m) || !WriteFile(TargetPath(dir, n), t) ||
+                !WriteCounts(CountsPath(dir, n), counts)) {
                 std::fprintf(stderr, "cannot write the scripts to %s\n", dir.c_str());
                 rc = 1;
                 break;
