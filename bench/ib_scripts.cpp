@@ -3,7 +3,7 @@
 // files, the comparer links them and writes the migration script. Timed by phase, with the
 // peak resident size of the process.
 //
-//   bench_ib_scripts [N...] [--keep DIR]
+//   bench_ib_scripts [N...] [--keep DIR]      (N: tables, 100 or more)
 //
 // Without N it runs 1,000 and 10,000 tables. Each size runs in a fresh process (the program
 // runs itself), so each peak is that size's own. --keep writes the scripts into DIR and keeps
@@ -160,6 +160,7 @@ int Measure(int n, const fs::path& dir) {
     TStamp t0, tTargetEnd, tMasterStart, tMasterEnd, tLinked, tCompared;
     int statements = 0;
     std::size_t scriptBytes = 0;
+    std::vector<std::string> missing;
     bool countsOk = true;
     int errors = 0;
     {
@@ -202,7 +203,11 @@ int Measure(int n, const fs::path& dir) {
             rssCompared = StatusMB("VmRSS:");
             errors += ReportErrors("compare", keldar.GetMsgMngr());
             statements = exec.GetStatementsCount();
-            scriptBytes = exec.GetScriptText().size();
+            const std::string script = exec.GetScriptText();
+            scriptBytes = script.size();
+            // Changes the generator always makes: a script with only its header would not do.
+            for (const char* change : {"ADDED_COL", "DROP TABLE T_", "CREATE TABLE T_", "CREATE VIEW V_", "ALTER PROCEDURE P_"})
+                if (script.find(change) == std::string::npos) missing.push_back(change);
             countsOk = CheckCounts("master", *master.GetObjs(), mc) && CheckCounts("target", *target.GetObjs(), tc);
         }
     }
@@ -216,6 +221,8 @@ int Measure(int n, const fs::path& dir) {
         std::fprintf(stderr, "tables %d: the comparison wrote no script\n", n);
         return 1;
     }
+    for (const std::string& m : missing) std::fprintf(stderr, "tables %d: the script lacks \"%s\"\n", n, m.c_str());
+    if (!missing.empty()) return 1;
     std::printf("tables %6d, ms wall (cpu):  read target %s  read master %s  link %s  compare %s  "
                 "read+compare %s  free %s  total %s\n"
                 "              statements %d  script %zu KB  peak %.0f MB (resident: %.0f MB before reading, "
@@ -229,7 +236,7 @@ int Measure(int n, const fs::path& dir) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: bench_ib_scripts [N...] [--keep DIR]\n");
+    std::fprintf(stderr, "usage: bench_ib_scripts [N...] [--keep DIR]   (N: tables, 100 or more)\n");
     return 2;
 }
 
@@ -247,7 +254,7 @@ int main(int argc, char** argv) {
         }
         char* end = nullptr;
         const long v = std::strtol(a.c_str(), &end, 10);
-        if (end == a.c_str() || *end || v < 1 || v > 1000000) return Usage();
+        if (end == a.c_str() || *end || v < 100 || v > 1000000) return Usage();
         sizes.push_back(static_cast<int>(v));
     }
     if (sizes.empty()) sizes = {1000, 10000};
