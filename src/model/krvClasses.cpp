@@ -352,14 +352,14 @@ void TDbObj::DoBeforeDrop() {
 // ---------------------------------------------------------------------------
 // TDependObj
 
-TDependObj::TDependObj(TCustomObjs* aObjs) : TDbObj(aObjs) { fObjType = dboDepend; }
+TDependObj::TDependObj(TCustomObjs* /*aObjs*/) {}
 
 TDependObj::~TDependObj() {
     if (Partner) Partner->Partner = nullptr;
 }
 
 std::string TDependObj::GetCaption() const {
-    if (!ObjField.empty()) return fObjName + " (field: " + ObjField + ")";
+    if (!ObjField.empty()) return fObjName + " (field: " + ObjField.str() + ")";
     if (Computed) return "(+/-) " + fObjName;
     if (Obj) return Obj->GetCaption();
     return fObjName;
@@ -380,7 +380,33 @@ TCustomObjs::~TCustomObjs() {
 }
 
 void TCustomObjs::Clear() {
-    // Free every filed object; each takes its links (and their counterparts) with it.
+    // Every object goes, so the links are let go in one pass first: an object freed later
+    // then does not search its partners' lists for its counterparts, which for an object
+    // used by thousands (a domain, a role) cost time quadratic in its users.
+    auto release = [this](TDbObj* o) {
+        // Only links within this set: a counterpart elsewhere must still be taken out.
+        for (TDependList* list : {&o->fUseIn, &o->fUseOf})
+            for (auto& l : *list)
+                if (l->Partner && (!l->Partner->Holder || l->Partner->Holder->fObjs != this)) return;
+        for (TDependList* list : {&o->fUseIn, &o->fUseOf}) {
+            for (auto& l : *list) {
+                if (l->Partner) l->Partner->Partner = nullptr;
+                l->Partner = nullptr;
+            }
+            list->clear();
+        }
+    };
+    for (const TKindList& row : KindLists())
+        row.ForEach(*this, [&release](TDbObj* o) {
+            release(o);
+            o->ForEachField(release);
+        });
+    for (auto& o : fNotFiled) {
+        release(o.get());
+        o->ForEachField(release);
+    }
+    // Free every filed object; links left on objects not visited above are still taken out
+    // with their counterparts.
     for (const TKindList& row : KindLists()) row.Clear(*this);
     fNotFiled.clear();
     fGrantIndex.clear();

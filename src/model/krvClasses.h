@@ -277,27 +277,30 @@ private:
 
 // One dependency link. Links come in pairs: a link in the user's fUseOf list and its
 // counterpart in the used object's fUseIn list; each knows the other, so either object
-// can remove both when it goes away.
-class TDependObj : public TDbObj {
+// can remove both when it goes away. A link is a small record, not a schema object: a large
+// schema holds hundreds of thousands of them.
+class TDependObj : public TObject {
 public:
-    explicit TDependObj(TCustomObjs* aObjs);
+    explicit TDependObj(TCustomObjs* aObjs = nullptr);
     ~TDependObj() override;
-    const char* ClassName() const override { return "TDependObj"; }
+    const char* ClassName() const { return "TDependObj"; }
 
-    std::string ObjField;       // column of the linked object, when linked by column name
-    TDbObj* Obj = nullptr;      // the linked object; not owned
-    bool Active = true;
-    bool ActiveSaved = true;    // Active as saved by TCustomObjs::SaveLinkStates
-    bool Computed = false;
+    TDbObj* Obj = nullptr;          // the linked object; not owned
     TDbObj* tblObj = nullptr;
     TDbObj* viwObj = nullptr;
-    std::int32_t PosX = -1;
-    std::int32_t PosY = -1;
     TDependObj* Partner = nullptr;  // the counterpart link in the other object's list
     TDbObj* Holder = nullptr;       // the object whose list holds this link
+    std::string fObjName;           // the linked object's name and kind as linked
+    TRareString ObjField;           // column of the linked object, when linked by column name
+    std::int32_t PosX = -1;
+    std::int32_t PosY = -1;
+    TDbObject fObjType = dboDepend;
+    bool Active = true;
+    bool ActiveSaved = true;        // Active as saved by TCustomObjs::SaveLinkStates
+    bool Computed = false;
     bool InUseIn = false;           // held in Holder's fUseIn (else in its fUseOf)
 
-    std::string GetCaption() const override;
+    std::string GetCaption() const;
 };
 
 // One row of the table of an object set's kind lists: what the list is and which of the

@@ -576,7 +576,7 @@ std::string TFldData::PGSQLTypeDef() const {
         if (!Rare().CharSet.empty()) r += " character set " + Rare().CharSet;
         // Collation names are identifiers: "C" unquoted would fold to c.
         if (!Rare().Collation.empty())
-            r += " collate " + (Rare().Collation.front() == '"' ? Rare().Collation : QuoteIdent(Rare().Collation));
+            r += " collate " + (Rare().Collation.front() == '"' ? Rare().Collation.str() : QuoteIdent(Rare().Collation));
     }
     for (const TDbArrayBound& b : Rare().ArrayBounds) r += "[" + (b.UpperBound != 0 ? Num(b.UpperBound) : "") + "]";
     if (!Nullable) r += " not null";

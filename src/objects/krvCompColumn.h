@@ -56,21 +56,21 @@ struct TFldRare {
     TFldRare(const TFldRare&) = delete;
     TFldRare& operator=(const TFldRare&) = delete;
 
-    std::string FDefValue;                    // read through GetDefValue
-    std::string DomainName;
-    std::string DomainSchema;
-    std::string CharSet;
+    TRareString FDefValue;                    // read through GetDefValue
+    TRareString DomainName;
+    TRareString DomainSchema;
+    TRareString CharSet;
     std::int32_t CharSetID = 0;
-    std::string CheckDef;         // inline CHECK text, with its leading space and parentheses
-    std::string CtrName;
-    std::string Collation;
+    TRareString CheckDef;         // inline CHECK text, with its leading space and parentheses
+    TRareString CtrName;
+    TRareString Collation;
     std::int32_t CollationID = 0;
     std::int32_t BlobSubType = 0;
-    std::string BlobSubTypeIdent;
+    TRareString BlobSubTypeIdent;
     std::int32_t BlobSegSize = 0;
     bool TypeOf = false;
-    std::string TypeOfTbl;
-    std::string TypeOfFld;
+    TRareString TypeOfTbl;
+    TRareString TypeOfFld;
     std::vector<TDbArrayBound> ArrayBounds;
     bool FncByValue = false;
     bool FncByDescriptor = false;
@@ -83,22 +83,22 @@ struct TFldRare {
     std::int32_t IdentityIncrement = 0;
     std::unique_ptr<TGnrData> SeqData;    // identity sequence options (DB2); made on demand
     char Generated = '\0';                // DB2: 'A' always, 'D' by default
-    std::string GeneratedAs;
+    TRareString GeneratedAs;
     bool NotForReplication = false;
     bool RowGuidCol = false;
-    std::string RuleName;
+    TRareString RuleName;
     bool Persisted = false;
-    std::string XmlBody;
+    TRareString XmlBody;
     bool RefToType = false;
     bool WithTimeZone = false;
     bool WithLocalTimeZone = false;
-    std::string KeyName;
+    TRareString KeyName;
     std::unique_ptr<TTblData> tblData;    // table type of a TABLE-typed parameter
     std::int32_t Logged = -1;             // DB2 LOB options: -1 unset, 0 no, 1 yes
     std::int32_t Compact = -1;
     bool ForBitData = false;
     bool JavaLang = false;
-    std::string JavaLangType;
+    TRareString JavaLangType;
 };
 
 class TFldData : public TDbObj {

@@ -200,7 +200,7 @@ std::string TCtrData::DropDef() const {
             case ctUnique: r += TableText() + " DROP UNIQUE(" + GetFields() + ")"; break;
             case ctFKey:
                 r += TableText() + " DROP FOREIGN KEY" + " " +
-                     QuoteIdent(!FkRoleName.empty() ? FkRoleName : fRefTblName);
+                     QuoteIdent(!FkRoleName.empty() ? FkRoleName.str() : fRefTblName);
                 break;
             case ctCheck: r += TableText() + " DROP CHECK"; break;
             default: break;

@@ -32,21 +32,21 @@ public:
     std::string fRefTblName;         // referenced table
     std::string fRefSchema;          // referenced schema
     TFldList Flds;                   // constrained columns
-    std::string RefUser;             // ASA: owner of the referenced table
-    std::string FkRoleName;          // ASA foreign key role name
+    TRareString RefUser;             // ASA: owner of the referenced table
+    TRareString FkRoleName;          // ASA foreign key role name
     TFldList RefFlds;                // referenced columns
     TMatchAction Match = maSimple;   // PostgreSQL MATCH
     TUDAction OnUpdate = udaNoAction;
     TUDAction OnDelete = udaNoAction;
     bool UsingDescIndex = false;     // InterBase USING DESC INDEX
     // The index clause: the index name for InterBase and MySQL, the raw clause otherwise.
-    std::string UsingIndex;
+    TRareString UsingIndex;
     bool CheckOnCommit = false;      // ASA CHECK ON COMMIT
     bool Clustered = false;
     bool WithCheck = false;          // SQL Server WITH CHECK / NOCHECK (parsers)
     bool WithNoCheck = false;
     std::int32_t FillFactor = 0;
-    std::string FileGroup;
+    TRareString FileGroup;
     bool NotForReplication = false;
     bool Deferrable = false;
     bool InitiallyDeferred = false;

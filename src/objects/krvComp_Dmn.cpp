@@ -350,8 +350,8 @@ struct TDmnAlter {
         if (charSetCompare && collationDiffers && charType) {
             if (fb3) {
                 CannotMake("Domain " + Q() + ": collation change not supported (" +
-                           (tf.Rare().Collation.empty() ? std::string("none") : tf.Rare().Collation) + " -> " +
-                           (mf.Rare().Collation.empty() ? std::string("none") : mf.Rare().Collation) + ")");
+                           (tf.Rare().Collation.empty() ? std::string("none") : tf.Rare().Collation.str()) + " -> " +
+                           (mf.Rare().Collation.empty() ? std::string("none") : mf.Rare().Collation.str()) + ")");
             } else {
                 std::string text = mf.Rare().Collation.empty()
                                        ? "Update Rdb$Fields set Rdb$Collation_ID = NULL" + std::string(kCRLF) +

@@ -32,24 +32,24 @@ public:
     bool Clustered = false;         // SQL Server CLUSTERED
     bool Primary = false;           // SQL Server PRIMARY XML
     bool Xml = false;               // SQL Server XML index
-    std::string FileGroup;          // SQL Server file group
+    TRareString FileGroup;          // SQL Server file group
     TFldList IncludeCols;           // SQL Server INCLUDE columns
-    std::string UsingIndex;         // SQL Server clause text written after the column list
+    TRareString UsingIndex;         // SQL Server clause text written after the column list
     TIndexOptions XmlIndexOptions;
-    std::string WhereCond;          // filtered (partial) index condition
-    std::string IndexType;          // Oracle domain index type
-    std::string Parameters;         // and its parameters
-    std::string ClusterName;        // Oracle cluster
+    TRareString WhereCond;          // filtered (partial) index condition
+    TRareString IndexType;          // Oracle domain index type
+    TRareString Parameters;         // and its parameters
+    TRareString ClusterName;        // Oracle cluster
     bool NoLogging = false;
     bool Compress = false;
     bool NoCompress = false;
-    std::string TableSpace;
+    TRareString TableSpace;
     std::int32_t FillFactor = 0;
     TIndexOptions IndexOptions;     // its Using is the index method (MySQL, PostgreSQL)
     bool FullText = false;
-    std::string KeyIndex;           // SQL Server full-text key index
-    std::string CatalogName;        // and catalog
-    std::string CatalogFileGroup;
+    TRareString KeyIndex;           // SQL Server full-text key index
+    TRareString CatalogName;        // and catalog
+    TRareString CatalogFileGroup;
     TFullTextIndexOptions FullTextIndexOptions;
     bool Spatial = false;
     bool AllowReverseScans = false; // DB2

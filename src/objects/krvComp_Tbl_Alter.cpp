@@ -381,10 +381,10 @@ struct TIBRoutine {
                    In(m->FieldType, {iftVarchar, iftChar, iftBlob, iftCstring}) && !sysEdit) {
             // Without system-table edits no statement changes a column's set: Firebird 3
             // takes ALTER COLUMN TYPE ... CHARACTER SET and keeps the old set.
-            std::string cs = m->Rare().CharSet.empty() ? m->DefaultCharSet() : m->Rare().CharSet;
+            std::string cs = m->Rare().CharSet.empty() ? m->DefaultCharSet() : m->Rare().CharSet.str();
             if (cs.empty()) cs = "NONE";
             c.CannotMake(m, "Character set change not supported: " + c.Id(c.Table()) + "." + c.Id(c.Column()) + " (" +
-                                (t->Rare().CharSet.empty() ? std::string("default") : t->Rare().CharSet) + " -> " + cs +
+                                (t->Rare().CharSet.empty() ? std::string("default") : t->Rare().CharSet.str()) + " -> " + cs +
                                 ")");
         } else if (charSetCompare && m->Rare().CharSet != t->Rare().CharSet &&
                    In(m->FieldType, {iftVarchar, iftChar, iftBlob, iftCstring}) && sysEdit) {

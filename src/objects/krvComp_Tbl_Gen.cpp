@@ -128,6 +128,21 @@ void TFldData::DropForUsed(TDbObj* aUsed, TDependObj* aLink) {
     }
 }
 
+namespace {
+
+// False only when no view of aSet can hold a link to a table named aName: the table filed
+// under that name is the only one (its key is its name) and no view uses it. Dropping many
+// columns then does not walk every view of the set for each of them.
+bool ViewsMayUseTable(const TCustomObjs& aSet, const std::string& aName) {
+    const TTblData* t = aSet.Tbl.Find(aName);
+    if (!t || t->fObjName != aName || t->GetObjKeyDef() != aName) return true;
+    for (const auto& l : t->fUseIn)
+        if (dynamic_cast<const TViwData*>(l->Obj)) return true;
+    return false;
+}
+
+}  // namespace
+
 void TFldData::DoBeforeDrop() {
     for (auto& l : fUseIn) {
         TDbObj* user = l->Obj;
@@ -151,7 +166,7 @@ void TFldData::DoBeforeDrop() {
         }
     }
     // Views of the target that use this column's table are dropped before it changes.
-    if (TCustomObjs* target = fObjs ? fObjs->GetObjsTarget() : nullptr)
+    if (TCustomObjs* target = fObjs ? fObjs->GetObjsTarget() : nullptr; target && ViewsMayUseTable(*target, OwnName))
         for (TViwData* v : target->Viw)
             for (auto& l : v->fUseOf)
                 if (l->Active && l->Obj && l->Obj->fObjName == OwnName && dynamic_cast<TTblData*>(l->Obj)) {

@@ -542,6 +542,45 @@ TEST(ObjectSetTest, RemovingAnObjectLeavesNoLinkToIt) {
     EXPECT_TRUE(p->fUseIn.empty());
 }
 
+// Clearing a set frees objects used by many others (a domain of every column) and takes out
+// the counterpart of a link that reaches into another set, so nothing there points at a freed
+// object.
+TEST(ObjectSetTest, ClearingASetLeavesNoLinkIntoIt) {
+    TCustomObjs other;
+    other.SetDatabaseType(dbInterBase);
+    auto* outside = new TTblData(&other);
+    outside->SetObjName("OUTSIDE");
+    other.AddObj(outside);
+    {
+        TCustomObjs set;
+        set.SetDatabaseType(dbInterBase);
+        auto* d = new TDmnData(&set);
+        d->SetObjName("D");
+        set.AddObj(d);
+        for (int i = 0; i < 50; ++i) {
+            auto* t = new TTblData(&set);
+            t->SetObjName("T" + std::to_string(i));
+            t->AddFld("A")->EditRare().DomainName = "D";
+            set.AddObj(t);
+            set.LinkDepend(t, d, "A");
+        }
+        ASSERT_EQ(d->fUseIn.size(), 100u);
+        set.LinkDepend(outside, d);
+        ASSERT_EQ(outside->fUseOf.size(), 1u);
+        set.Clear();
+        EXPECT_EQ(set.Tbl.Count(), 0u);
+        EXPECT_TRUE(outside->fUseOf.empty()) << "the link into the cleared set went with it";
+
+        // The set is usable again after a clear, and its destructor frees what it holds then.
+        auto* t = new TTblData(&set);
+        t->SetObjName("T");
+        set.AddObj(t);
+        set.LinkDepend(outside, t);
+        ASSERT_EQ(outside->fUseOf.size(), 1u);
+    }
+    EXPECT_TRUE(outside->fUseOf.empty());
+}
+
 TEST(ObjectSetTest, SetLevelTexts) {
     TCustomObjs ib;
     ib.SetDatabaseType(dbInterBase);
