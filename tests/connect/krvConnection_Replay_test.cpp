@@ -1,6 +1,7 @@
 #include "connect/replay/krvConnection_Replay.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -21,8 +22,12 @@ protected:
     static void SetUpTestSuite() { RegisterReplayConnection(); }
 
     std::string Write(const std::string& aText, const std::string& aName = "fixture.replay") {
-        const fs::path dir = fs::path(::testing::TempDir()) / "dbtwin_replay_test";
+        // One folder a test and process: ctest runs the tests of this file in parallel.
+        const fs::path dir = fs::path(::testing::TempDir()) /
+                             ("dbtwin_replay_" + std::to_string(getpid()) + "_" +
+                              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
+        dir_ = dir;
         const std::string path = (dir / aName).string();
         std::ofstream(path, std::ios::binary | std::ios::trunc) << aText;
         return path;
@@ -56,7 +61,12 @@ protected:
         return {};
     }
 
+    void TearDown() override {
+        if (!dir_.empty()) fs::remove_all(dir_);
+    }
+
     std::vector<std::string> errors;
+    fs::path dir_;
 };
 
 std::string AllBytesHex() {
