@@ -1299,10 +1299,11 @@ void TIbParser::ParseTrigger(bool aAlter) {
         NoteBody(t);
     }
     // Linked before filing: a trigger the set refuses (a filtered name) is deleted there,
-    // and its links with it.
+    // and its links with it; nothing of it is read afterwards.
     if (t->fOwnObj && Objs) Objs->LinkDepend(t, t->fOwnObj);
+    const std::string owner = t->fOwnName;
     if (owned) AddObj(owned.release(), true);
-    if (Sy == syTerm) Report(stStatement, name, dboTrigger, known || replaced ? odbAlter : odbCreate, t->fOwnName);
+    if (Sy == syTerm) Report(stStatement, name, dboTrigger, known || replaced ? odbAlter : odbCreate, owner);
     EndStatement();
 }
 
