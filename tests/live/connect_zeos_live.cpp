@@ -1,5 +1,5 @@
 // The PostgreSQL and MySQL/MariaDB connections of the cnZEOS kind against real servers.
-// Usage: connect_zeos_live postgres|mysql
+// Usage: connect_zeos_live postgres|mysql|both (both: one connection to each on the one kind)
 // Reads DBTWIN_TEST_POSTGRES or DBTWIN_TEST_MYSQL ("host=... port=... user=... password=...");
 // exits 77 (skipped) when it is not set. Its databases are named pgmy_* and dropped again.
 #include <unistd.h>
@@ -358,6 +358,67 @@ void Killed(const Target& t, const std::string& db) {
     ExpectError([&] { victim->Commit(); }, "");
 }
 
+Target ReadTarget(const char* aEnvText) {
+    std::map<std::string, std::string> env;
+    std::istringstream in(aEnvText);
+    for (std::string kv; in >> kv;)
+        if (auto eq = kv.find('='); eq != std::string::npos) env[kv.substr(0, eq)] = kv.substr(eq + 1);
+    Target t;
+    t.host = env.count("host") ? env["host"] : "127.0.0.1";
+    t.port = env.count("port") ? std::atoi(env["port"].c_str()) : 0;
+    t.user = env["user"];
+    t.password = env["password"];
+    return t;
+}
+
+// One PostgreSQL and one MariaDB connection on the one kind: each creates, uses and drops its
+// own database, and each failure reaches its own connection only.
+int Both() {
+    const char* pgEnv = std::getenv("DBTWIN_TEST_POSTGRES");
+    const char* myEnv = std::getenv("DBTWIN_TEST_MYSQL");
+    if (!pgEnv || !myEnv) {
+        std::cout << "SKIPPED: DBTWIN_TEST_POSTGRES or DBTWIN_TEST_MYSQL is not set\n";
+        return 77;
+    }
+    RegisterZeosConnection();
+    const Target tp = ReadTarget(pgEnv), tm = ReadTarget(myEnv);
+    secret = tm.password.empty() ? tp.password : tm.password;
+    const std::string tag = std::to_string(getpid());
+    const std::string dbp = "pgmy_both_pg_" + tag, dbm = "pgmy_both_my_" + tag;
+    pg = true;
+    auto p = MakeConnection(tp, dbp);
+    pg = false;
+    auto m = MakeConnection(tm, dbm);
+    std::vector<std::string> pgErrors, myErrors;
+    p->OnErrorMessage = [&](TObject*, const std::string& e) { pgErrors.push_back(e); };
+    m->OnErrorMessage = [&](TObject*, const std::string& e) { myErrors.push_back(e); };
+    try {
+        CHECK(p->CreateDatabase());
+        CHECK(m->CreateDatabase());
+        CHECK(p->Connect());
+        CHECK(m->Connect());
+        CHECK_EQ(Scalar(*p, "select current_database()"), dbp);
+        CHECK_EQ(Scalar(*m, "select database()"), dbm);
+        CHECK_EQ(Scalar(*p, "select 'a' || 'b'"), std::string("ab"));       // PostgreSQL's ||
+        CHECK_EQ(Scalar(*m, "select concat('a', 'b')"), std::string("ab"));
+        // Creating a database that exists: the error goes to that connection alone.
+        CHECK(!m->CreateDatabase());
+        CHECK_EQ(pgErrors.size(), std::size_t(0));
+        CHECK(!myErrors.empty() && myErrors.back().find("database exists") != std::string::npos);
+        CHECK(!p->CreateDatabase());
+        CHECK(!pgErrors.empty() && pgErrors.back().find("already exists") != std::string::npos);
+        CHECK(p->DropDatabase());
+        CHECK(m->DropDatabase());
+    } catch (const std::exception& e) {
+        ++failures;
+        std::cerr << "unexpected error: " << e.what() << "\n";
+        p->DropDatabase();
+        m->DropDatabase();
+    }
+    std::cout << (failures ? "FAILED" : "OK") << " (" << failures << " failures)\n";
+    return failures ? 1 : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -365,6 +426,7 @@ int main(int argc, char** argv) {
         std::cerr << "usage: connect_zeos_live postgres|mysql\n";
         return 2;
     }
+    if (std::string(argv[1]) == "both") return Both();
     pg = std::string(argv[1]) == "postgres";
     const char* envName = pg ? "DBTWIN_TEST_POSTGRES" : "DBTWIN_TEST_MYSQL";
     const char* envText = std::getenv(envName);
