@@ -227,6 +227,14 @@ void Transactions(TKRVConnection& c, TKRVConnection& other) {
         ExpectError([&] { c.Commit(); }, "rolled it back");
         CHECK(!c.InTransaction());
         CHECK_EQ(count(other, 203), std::string("0"));
+        // A held cursor whose query closes in a failed transaction is closed after it.
+        auto held = Query(c, "select g from generate_series(1, 100000) g");
+        held->Open();
+        c.StartTransaction();
+        ExpectError([&] { Exec(c, "selec 1"); }, "syntax error");
+        held->Close();
+        c.Rollback();
+        CHECK_EQ(Scalar(c, "select string_agg(statement, ';') from pg_cursors where statement not like '%pg_cursors%'"), std::string(""));
     } else {
         // DDL commits implicitly: the server's state says so, and Rollback cannot undo it.
         c.StartTransaction();

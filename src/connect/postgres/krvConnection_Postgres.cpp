@@ -168,12 +168,20 @@ public:
         if (fStreaming == s) fStreaming = nullptr;
     }
     void SetStreaming(TPGStatement* s) { fStreaming = s; }
+    void CloseLater(const std::string& aCursor) { fCloseLater.push_back(aCursor); }
+    // Closes the held cursors whose queries ended while the transaction had failed.
+    void CloseHeld() {
+        std::vector<std::string> names;
+        names.swap(fCloseLater);
+        for (const auto& n : names) Exec("CLOSE " + n);
+    }
     bool IsStreaming(const TPGStatement* s) const { return fStreaming == s; }
 
 private:
     PGconn* fConn = nullptr;
     TPGStatement* fStreaming = nullptr;
     std::vector<TPGStatement*> fStatements;
+    std::vector<std::string> fCloseLater;
     unsigned fCursorNo = 0;
 };
 
@@ -305,6 +313,7 @@ void TPGSession::Commit() {
     Free();
     if (!InTransaction()) throw EKrvError("No active transaction to commit.");
     TResult r = Exec("COMMIT");
+    CloseHeld();
     // After an error in the transaction the server answers COMMIT with ROLLBACK.
     if (std::strcmp(PQcmdStatus(r.get()), "ROLLBACK") == 0)
         throw EKrvError("COMMIT failed: the transaction had an error and the server rolled it back.");
@@ -314,6 +323,7 @@ void TPGSession::Rollback() {
     Free();
     if (!InTransaction()) throw EKrvError("No active transaction to roll back.");
     Exec("ROLLBACK");
+    CloseHeld();
 }
 
 TPGStatement::~TPGStatement() {
@@ -325,9 +335,14 @@ TPGStatement::~TPGStatement() {
             PGconn* c = fSession->Conn();
             for (TResult r(PQgetResult(c)); r; r.reset(PQgetResult(c))) {}
         }
-        if (!fCursor.empty() && !fDone && fSession->Connected() &&
-            PQtransactionStatus(fSession->Conn()) != PQTRANS_INERROR)
-            fSession->Exec("CLOSE " + fCursor);
+        if (!fCursor.empty() && !fDone && fSession->Connected()) {
+            // In a failed transaction CLOSE is refused; a held cursor outlives that
+            // transaction and is closed after it ends.
+            if (PQtransactionStatus(fSession->Conn()) != PQTRANS_INERROR)
+                fSession->Exec("CLOSE " + fCursor);
+            else if (fHold)
+                fSession->CloseLater(fCursor);
+        }
     } catch (...) {
     }
 }
