@@ -36,6 +36,9 @@
 #ifdef DBTWIN_HAVE_FIREBIRD
 #include "connect/firebird/krvConnection_Firebird.h"
 #endif
+#ifdef DBTWIN_HAVE_ZEOS
+#include "connect/zeos/krvConnection_Zeos.h"
+#endif
 
 #ifndef DBTWIN_VERSION
 #define DBTWIN_VERSION "unknown"
@@ -413,6 +416,9 @@ int RunExport(const TExportArgs& a) {
 void RegisterConnections() {
 #ifdef DBTWIN_HAVE_FIREBIRD
     RegisterFirebirdConnection();
+#endif
+#ifdef DBTWIN_HAVE_ZEOS
+    RegisterZeosConnection();
 #endif
 }
 
