@@ -46,6 +46,41 @@ cmake -S "$work/app" -B "$work/app/build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/nu
 cmake --build "$work/app/build" >/dev/null
 [ "$("$work/app/build/app")" = ok ] || { echo "FAIL: the find_package program did not run"; exit 1; }
 
+# A connection kind that was built comes with the package: a program registers it and sees
+# a refused connection fail with the server's message.
+if [ -n "$(find "$prefix" -name libdbtwin_connect_firebird.a)" ]; then
+  mkdir "$work/kind"
+  cat >"$work/kind/main.cpp" <<'CPP'
+#include "connect/firebird/krvConnection_Firebird.h"
+#include <iostream>
+int main() {
+    if (!dbtwin::RegisterFirebirdConnection()) return 1;
+    dbtwin::TKRVConnection c;
+    std::string error;
+    c.OnErrorMessage = [&](dbtwin::TObject*, const std::string& aText) { error = aText; };
+    c.SetDatabaseType(dbtwin::dbInterBase);
+    c.SetConnectionType(dbtwin::cnIBX);
+    c.GetConnectionOptions().SetHostName("127.0.0.1");
+    c.GetConnectionOptions().SetPort(1);
+    c.GetConnectionOptions().SetDatabaseName("/nonexistent/x.fdb");
+    c.SetConnected(true);
+    if (c.GetConnected() || error.empty()) return 1;
+    std::cout << "ok\n";
+}
+CPP
+  cat >"$work/kind/CMakeLists.txt" <<'CM'
+cmake_minimum_required(VERSION 3.25)
+project(kind CXX)
+set(CMAKE_CXX_STANDARD 20)
+find_package(dbtwin REQUIRED)
+add_executable(kind main.cpp)
+target_link_libraries(kind PRIVATE dbtwin::dbtwin_connect_firebird)
+CM
+  cmake -S "$work/kind" -B "$work/kind/build" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+  cmake --build "$work/kind/build" >/dev/null
+  [ "$("$work/kind/build/kind")" = ok ] || { echo "FAIL: the connection kind program did not run"; exit 1; }
+fi
+
 PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name dbtwin.pc)")
 export PKG_CONFIG_PATH
 g++ -o "$work/app/pc" "$work/app/main.cpp" $(pkg-config --cflags --libs dbtwin)
