@@ -174,7 +174,10 @@ void TIbParser::DoGetSy() {
     }
 }
 
-bool TIbParser::W(const char* aWord) const { return Sy == syIdent && !fQuoted && Ident == aWord; }
+bool TIbParser::W(const char* aWord) const {
+    // The first letter decides most tries before the whole word is compared.
+    return Sy == syIdent && !fQuoted && !Ident.empty() && Ident[0] == aWord[0] && Ident == aWord;
+}
 
 bool TIbParser::SkipW(const char* aWord) {
     if (!W(aWord)) return false;

@@ -612,6 +612,17 @@ void TCustomParser::ParseText() {
 
 char32_t TCustomParser::GetChar() {
     const std::int64_t len = LengthTxt();
+    if (ix <= len) {
+        // Most characters are plain ASCII that neither ends a line nor needs decoding.
+        const auto b = static_cast<unsigned char>(fText[static_cast<std::size_t>(ix - 1)]);
+        if (b >= 32 && b < 0x80) {
+            chIx = ix;
+            ++ix;
+            if (ChPos < INT32_MAX) ++ChPos;
+            ch = b;
+            return ch;
+        }
+    }
     if (ix > len) {
         ch = 0;
         chIx = len + 1;
