@@ -1,0 +1,520 @@
+#include "connect/krvIBDBExtract.h"
+
+#include <algorithm>
+
+#include "core/krvStrUtils.h"
+#include "model/krvClasses.h"
+#include "objects/krvCompColumn.h"
+#include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Dmn.h"
+#include "objects/krvComp_Exc.h"
+#include "objects/krvComp_Gnr.h"
+#include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Tbl.h"
+#include "objects/krvComp_Viw.h"
+#include "parse/krvIBExParser.h"
+
+namespace dbtwin {
+
+namespace {
+
+std::string Str(const TIBDBExtract::TRow& r, const std::string& aName) {
+    const auto it = r.find(aName);
+    return it == r.end() ? std::string() : it->second.AsString();
+}
+
+// Names and CHAR texts of the catalog come padded with blanks.
+std::string Name(const TIBDBExtract::TRow& r, const std::string& aName) { return TrimRight(Str(r, aName)); }
+
+bool IsNull(const TIBDBExtract::TRow& r, const std::string& aName) {
+    const auto it = r.find(aName);
+    return it == r.end() || it->second.IsNull();
+}
+
+std::int64_t Int(const TIBDBExtract::TRow& r, const std::string& aName) {
+    const auto it = r.find(aName);
+    return it == r.end() || it->second.IsNull() ? 0 : it->second.AsInteger();
+}
+
+// A stored source text: line breaks as the script reader keeps them (LF), trimmed.
+std::string Source(const TIBDBExtract::TRow& r, const std::string& aName) {
+    std::string s = Str(r, aName);
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (!(s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')) out += s[i];
+    return Trim(out);
+}
+
+// A stored default: "DEFAULT x" (or "= x") without its comments and the keyword.
+std::string CleanDefault(const std::string& aSource) {
+    std::string s;
+    for (std::size_t i = 0; i < aSource.size(); ++i) {
+        const char c = aSource[i];
+        if (c == '\'' || c == '"') {
+            const std::size_t start = i;
+            for (++i; i < aSource.size(); ++i)
+                if (aSource[i] == c) {
+                    if (i + 1 < aSource.size() && aSource[i + 1] == c) ++i;
+                    else break;
+                }
+            s += aSource.substr(start, i - start + 1);
+        } else if (c == '/' && i + 1 < aSource.size() && aSource[i + 1] == '*') {
+            const std::size_t end = aSource.find("*/", i + 2);
+            i = end == std::string::npos ? aSource.size() : end + 1;
+        } else {
+            s += c;
+        }
+    }
+    s = Trim(s);
+    if (s.size() >= 8 && SameText(s.substr(0, 8), "DEFAULT ")) s = s.substr(8);
+    else if (!s.empty() && s[0] == '=') s = s.substr(1);
+    return Trim(s);
+}
+
+// A stored CHECK source: the text after the word CHECK, with the leading blank the script
+// reader keeps for a domain's check.
+std::string CheckText(const std::string& aSource) {
+    std::string s = Trim(aSource);
+    if (s.size() > 5 && SameText(s.substr(0, 5), "CHECK")) s = Trim(s.substr(5));
+    return s;
+}
+
+}  // namespace
+
+TIBDBExtract::TIBDBExtract(TComponent* aOwner) : TCustomExtract(aOwner) {
+    fDatabaseType = dbInterBase;
+    fProgressMax = 16;
+}
+
+TIBDBExtract::~TIBDBExtract() { SetKRVConnection(nullptr); }
+
+void TIBDBExtract::SetKRVConnection(TKRVCustomConnection* aConnection) {
+    if (fConnection == aConnection) return;
+    if (fConnection) RemoveFreeNotification(fConnection);
+    fConnection = aConnection;
+    if (fConnection) FreeNotification(fConnection);
+}
+
+void TIBDBExtract::Notification(TComponent* aComponent, TOperation aOperation) {
+    TCustomExtract::Notification(aComponent, aOperation);
+    if (aOperation == opRemove && aComponent == fConnection) fConnection = nullptr;
+}
+
+std::vector<TIBDBExtract::TRow> TIBDBExtract::Select(const std::string& aSQL, const std::vector<std::string>& aParams) {
+    std::unique_ptr<TKRVQuery> q(fConnection->CreateQuery(nullptr));
+    if (!q) throw EKrvError("TIBDBExtract: the connection makes no query");
+    // The catalog statements mark their parameters with "?": each becomes a named marker.
+    std::string text;
+    std::size_t marker = 0;
+    bool quoted = false;
+    for (const char c : aSQL) {
+        if (c == '\'') quoted = !quoted;
+        if (c == '?' && !quoted) text += ":p" + std::to_string(++marker);
+        else text += c;
+    }
+    q->SetSQLText(text);
+    TKRVParams* params = q->GetParams();
+    if (!params || params->Count() != aParams.size())
+        throw EKrvError("TIBDBExtract: parameter count mismatch in a catalog query");
+    for (std::size_t i = 0; i < aParams.size(); ++i) (*params)[i].SetString(aParams[i]);
+    std::vector<TRow> rows;
+    q->Open();
+    while (!q->GetEof()) {
+        TRow r;
+        TKRVFields* fields = q->GetFields();
+        for (std::size_t i = 0; i < fields->Count(); ++i)
+            r[UpperCase((*fields)[i].GetFieldName())] = (*fields)[i];
+        rows.push_back(std::move(r));
+        q->Next();
+    }
+    q->Close();
+    return rows;
+}
+
+bool TIBDBExtract::HasColumn(const std::string& aTable, const std::string& aColumn) {
+    return !Select("select 1 from rdb$relation_fields where rdb$relation_name = ? and rdb$field_name = ?",
+                   {aTable, aColumn})
+                .empty();
+}
+
+void TIBDBExtract::DecodeType(TFldData* f, const TRow& r) {
+    const auto type = static_cast<std::int32_t>(Int(r, "RDB$FIELD_TYPE"));
+    const auto sub = static_cast<std::int32_t>(Int(r, "RDB$FIELD_SUB_TYPE"));
+    const auto scale = static_cast<std::int32_t>(Int(r, "RDB$FIELD_SCALE"));
+    const auto precision = static_cast<std::int32_t>(Int(r, "RDB$FIELD_PRECISION"));
+    f->FldType = type;
+    // CHAR and VARCHAR with sub-type 1 are OCTETS text to a Firebird 3 script.
+    f->FieldType = type == 14 ? iftChar : type == 37 ? iftVarchar : f->FldTypeFromIbType(type, sub);
+    const bool exact = type == 7 || type == 8 || type == 16 || (type == 27 && scale < 0);
+    if (exact && (sub == 1 || sub == 2 || scale < 0)) {
+        f->NumericFieldType = f->FieldType;
+        f->FieldType = sub == 2 ? iftDecimal : iftNumeric;
+        f->Precision = precision ? precision : type == 7 ? 4 : type == 8 ? 9 : type == 16 ? 18 : 15;
+        f->Scale = -scale;
+    }
+    if (f->FieldType == iftChar || f->FieldType == iftVarchar || f->FieldType == iftCstring) {
+        const auto chars = static_cast<std::int32_t>(Int(r, "RDB$CHARACTER_LENGTH"));
+        f->FieldLength = f->CharLength = chars ? chars : static_cast<std::int32_t>(Int(r, "RDB$FIELD_LENGTH"));
+    }
+    if (f->FieldType == iftBlob) {
+        f->EditRare().BlobSubType = sub;
+        f->EditRare().BlobSegSize = static_cast<std::int32_t>(Int(r, "RDB$SEGMENT_LENGTH"));
+    }
+    if (!IsNull(r, "RDB$CHARACTER_SET_ID") && f->IsCharType()) {
+        const std::string cs = Name(r, "CS_NAME");
+        if (!SameText(cs, fDBStructure->GetObjs()->fIBServerOptions.GetDBCharSet())) f->EditRare().CharSet = cs;
+        // The collation is written only when it is not the character set's default.
+        const std::string coll = Name(r, "COLL_NAME");
+        if (!coll.empty() && !SameText(coll, Name(r, "CS_DEFAULT_COLL"))) f->EditRare().Collation = coll;
+    }
+}
+
+// The RDB$FIELDS columns a type needs, with the character set and its default collation.
+// The collation is that of aCollation (the column's own) or else the field's.
+static std::string FieldColumns(const std::string& aCollation) {
+    return "f.rdb$field_type, f.rdb$field_sub_type, f.rdb$field_scale, f.rdb$field_precision, "
+           "f.rdb$character_length, f.rdb$field_length, f.rdb$segment_length, f.rdb$character_set_id, "
+           "f.rdb$default_source f_default_source, f.rdb$validation_source, f.rdb$null_flag f_null_flag, "
+           "f.rdb$computed_source, f.rdb$dimensions, "
+           "(select cs.rdb$character_set_name from rdb$character_sets cs "
+           " where cs.rdb$character_set_id = f.rdb$character_set_id) cs_name, "
+           "(select cs.rdb$default_collate_name from rdb$character_sets cs "
+           " where cs.rdb$character_set_id = f.rdb$character_set_id) cs_default_coll, "
+           "(select co.rdb$collation_name from rdb$collations co "
+           " where co.rdb$character_set_id = f.rdb$character_set_id and co.rdb$collation_id = " +
+           aCollation + ") coll_name ";
+}
+
+void TIBDBExtract::ExtractDomains() {
+    DoLogNextLine("Extracting domains...");
+    for (const TRow& r : Select("select f.rdb$field_name, f.rdb$description, " + FieldColumns("f.rdb$collation_id") +
+                                "from rdb$fields f where f.rdb$field_name not starting with 'RDB$' "
+                                "and (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
+                                "order by f.rdb$field_name")) {
+        const std::string name = Name(r, "RDB$FIELD_NAME");
+        auto d = std::make_unique<TDmnData>(fDBStructure->GetObjs());
+        d->SetObjName(name);
+        TFldData* f = d->fData.get();
+        DecodeType(f, r);
+        if (Int(r, "RDB$DIMENSIONS") > 0)
+            for (const TRow& b : Select("select rdb$lower_bound, rdb$upper_bound from rdb$field_dimensions "
+                                        "where rdb$field_name = ? order by rdb$dimension", {name}))
+                f->EditRare().ArrayBounds.push_back({static_cast<std::int32_t>(Int(b, "RDB$LOWER_BOUND")),
+                                                     static_cast<std::int32_t>(Int(b, "RDB$UPPER_BOUND"))});
+        f->SetDefValue(CleanDefault(Str(r, "F_DEFAULT_SOURCE")));
+        f->Nullable = Int(r, "F_NULL_FLAG") == 0;
+        const std::string check = Trim(Str(r, "RDB$VALIDATION_SOURCE"));
+        if (!check.empty()) f->EditRare().CheckDef = " " + CheckText(check);
+        d->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        d->CheckSysName();
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboDomain)) AddObj(d.release());
+    }
+}
+
+void TIBDBExtract::ExtractGenerators() {
+    DoLogNextLine("Extracting generators...");
+    // Identity generators (system flag 6) belong to their columns.
+    for (const TRow& r : Select("select rdb$generator_name, rdb$initial_value, rdb$generator_increment, "
+                                "rdb$description from rdb$generators "
+                                "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$generator_name")) {
+        const std::string name = Name(r, "RDB$GENERATOR_NAME");
+        auto g = std::make_unique<TGnrData>(fDBStructure->GetObjs());
+        g->SetObjName(name);
+        const std::string start = Str(r, "RDB$INITIAL_VALUE"), step = Str(r, "RDB$GENERATOR_INCREMENT");
+        g->StartWith = start == "0" ? std::string() : start;
+        g->IncrementBy = step == "1" ? std::string() : step;
+        g->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboGenerator)) AddObj(g.release());
+    }
+}
+
+void TIBDBExtract::ExtractExceptions() {
+    DoLogNextLine("Extracting exceptions...");
+    for (const TRow& r : Select("select rdb$exception_name, rdb$message, rdb$description from rdb$exceptions "
+                                "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$exception_name")) {
+        const std::string name = Name(r, "RDB$EXCEPTION_NAME");
+        auto e = std::make_unique<TExcData>(fDBStructure->GetObjs());
+        e->SetObjName(name);
+        e->Msg = Str(r, "RDB$MESSAGE");
+        e->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboException)) AddObj(e.release());
+    }
+}
+
+void TIBDBExtract::ExtractTables() {
+    DoLogNextLine("Extracting tables...");
+    TCustomObjs* objs = fDBStructure->GetObjs();
+    const std::string identity = fHasIdentity ? "r.rdb$identity_type, r.rdb$generator_name, "
+                                                "(select g.rdb$initial_value from rdb$generators g "
+                                                " where g.rdb$generator_name = r.rdb$generator_name) id_start, "
+                                              : "";
+    const std::string columns =
+        "select r.rdb$field_name, r.rdb$field_position, r.rdb$default_source, r.rdb$null_flag, "
+        "r.rdb$description, r.rdb$field_source, r.rdb$collation_id, " + identity + FieldColumns("r.rdb$collation_id") +
+        ", (select co.rdb$collation_name from rdb$collations co where co.rdb$character_set_id = f.rdb$character_set_id "
+        "   and co.rdb$collation_id = f.rdb$collation_id) f_coll_name "
+        "from rdb$relation_fields r join rdb$fields f on f.rdb$field_name = r.rdb$field_source "
+        "where r.rdb$relation_name = ? order by r.rdb$field_position";
+    for (const TRow& t : Select("select rdb$relation_name, rdb$description, rdb$external_file, rdb$relation_type "
+                                "from rdb$relations where (rdb$system_flag = 0 or rdb$system_flag is null) "
+                                "and rdb$view_blr is null order by rdb$relation_name")) {
+        const std::string name = Name(t, "RDB$RELATION_NAME");
+        auto tbl = std::make_unique<TTblData>(objs);
+        tbl->SetObjName(name);
+        tbl->SetDescription(Str(t, "RDB$DESCRIPTION"));
+        tbl->ExternalFile = Str(t, "RDB$EXTERNAL_FILE");
+        const std::int64_t type = Int(t, "RDB$RELATION_TYPE");
+        if (type == 4 || type == 5) {
+            tbl->GlobalTemporary = true;
+            tbl->TblOnCommit = type == 5 ? tocDelete : tocPreserve;
+        }
+        std::int32_t position = 0;
+        for (const TRow& r : Select(columns, {name})) {
+            TFldData* f = tbl->AddFld(Name(r, "RDB$FIELD_NAME"));
+            if (!f) continue;
+            f->OwnObj = tbl.get();
+            f->OwnName = name;
+            f->Position = position++;
+            f->DBPosition = static_cast<std::int32_t>(Int(r, "RDB$FIELD_POSITION"));
+            f->SetDescription(Str(r, "RDB$DESCRIPTION"));
+            const std::string source = Name(r, "RDB$FIELD_SOURCE");
+            const std::string computed = Source(r, "RDB$COMPUTED_SOURCE");
+            if (!StartsText("RDB$", source)) {
+                // A column typed by a domain keeps the domain's name; its own default,
+                // NOT NULL and collation follow.
+                f->FieldType = iftDomain;
+                f->EditRare().DomainName = source;
+                TDmnData* d = objs->Dmn.Find(source);
+                if (!d) DoErrorMessage("Domain: " + source + " not found for: " + name + "(" + f->fObjName + ").");
+                const std::string coll = Name(r, "COLL_NAME");
+                if (!IsNull(r, "RDB$COLLATION_ID") && !coll.empty() && d && d->fData &&
+                    !SameText(coll, d->fData->Rare().Collation.empty() ? Name(r, "CS_DEFAULT_COLL")
+                                                                       : std::string(d->fData->Rare().Collation)))
+                    f->EditRare().Collation = coll;
+            } else {
+                DecodeType(f, r);
+                // The column's own collation replaces the field's.
+                if (!IsNull(r, "RDB$COLLATION_ID") && f->IsCharType()) {
+                    const std::string coll = Name(r, "COLL_NAME");
+                    if (!coll.empty() && !SameText(coll, Name(r, "CS_DEFAULT_COLL"))) f->EditRare().Collation = coll;
+                    else f->EditRare().Collation.clear();
+                }
+                if (Int(r, "RDB$DIMENSIONS") > 0)
+                    for (const TRow& b : Select("select rdb$lower_bound, rdb$upper_bound from rdb$field_dimensions "
+                                                "where rdb$field_name = ? order by rdb$dimension", {source}))
+                        f->EditRare().ArrayBounds.push_back({static_cast<std::int32_t>(Int(b, "RDB$LOWER_BOUND")),
+                                                             static_cast<std::int32_t>(Int(b, "RDB$UPPER_BOUND"))});
+            }
+            if (!computed.empty()) {
+                f->EditRare().ComputedTyped = true;
+                f->SetBody(computed);
+                f->EditRare().CharSet.clear();
+                f->EditRare().Collation.clear();
+            }
+            std::string def = CleanDefault(Str(r, "RDB$DEFAULT_SOURCE"));
+            if (f->FieldType == iftDomain)
+                if (TDmnData* d = objs->Dmn.Find(source))
+                    if (d->fData->GetDefValue() == def) def.clear();
+            f->SetDefValue(def);
+            f->Nullable = Int(r, "RDB$NULL_FLAG") == 0;
+            if (fHasIdentity && !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME")) {
+                f->Identity = true;
+                f->EditRare().IdentitySeed = static_cast<std::int32_t>(Int(r, "ID_START"));
+            }
+        }
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboTable) && Accept_Obj(tbl.get())) AddObj(tbl.release());
+    }
+}
+
+void TIBDBExtract::ExtractConstraints() {
+    DoLogNextLine("Extracting constraints...");
+    TCustomObjs* objs = fDBStructure->GetObjs();
+    const auto segments = [this](const std::string& aIndex) {
+        std::vector<std::string> names;
+        for (const TRow& s : Select("select rdb$field_name from rdb$index_segments where rdb$index_name = ? "
+                                    "order by rdb$field_position", {aIndex}))
+            names.push_back(Name(s, "RDB$FIELD_NAME"));
+        return names;
+    };
+    for (const TRow& r : Select(
+             "select c.rdb$constraint_name, c.rdb$constraint_type, c.rdb$relation_name, c.rdb$index_name, "
+             "i.rdb$index_type, i.rdb$foreign_key, rc.rdb$update_rule, rc.rdb$delete_rule, "
+             "(select ri.rdb$relation_name from rdb$indices ri where ri.rdb$index_name = i.rdb$foreign_key) ref_table "
+             "from rdb$relation_constraints c left join rdb$indices i on i.rdb$index_name = c.rdb$index_name "
+             "left join rdb$ref_constraints rc on rc.rdb$constraint_name = c.rdb$constraint_name "
+             "join rdb$relations rl on rl.rdb$relation_name = c.rdb$relation_name "
+             "where c.rdb$constraint_type in ('PRIMARY KEY', 'UNIQUE', 'FOREIGN KEY', 'CHECK') "
+             "and (rl.rdb$system_flag = 0 or rl.rdb$system_flag is null) "
+             "order by c.rdb$relation_name, c.rdb$constraint_name")) {
+        const std::string name = Name(r, "RDB$CONSTRAINT_NAME");
+        const std::string type = Name(r, "RDB$CONSTRAINT_TYPE");
+        const std::string table = Name(r, "RDB$RELATION_NAME");
+        auto c = std::make_unique<TCtrData>(objs);
+        // Names the server made up (INTEG_n) are not written by a script: they stay unnamed.
+        if (!StartsText("INTEG_", name)) c->SetObjName(name);
+        c->SetTblName(table);
+        TDbObject kind = dboCheck;
+        if (type == "CHECK") {
+            c->SetCtType(ctCheck);
+            const auto body = Select("select first 1 t.rdb$trigger_source from rdb$check_constraints cc "
+                                     "join rdb$triggers t on t.rdb$trigger_name = cc.rdb$trigger_name "
+                                     "where cc.rdb$constraint_name = ? order by t.rdb$trigger_type",
+                                     {name});
+            if (!body.empty()) c->SetBody(CheckText(Source(body[0], "RDB$TRIGGER_SOURCE")));
+        } else {
+            const std::string index = Name(r, "RDB$INDEX_NAME");
+            for (const std::string& n : segments(index)) c->AddFld(n);
+            kind = type == "PRIMARY KEY" ? dboPKey : type == "UNIQUE" ? dboUnique : dboFKey;
+            c->SetCtType(type == "PRIMARY KEY" ? ctPKey : type == "UNIQUE" ? ctUnique : ctFKey);
+            if (!StartsText("RDB$", index) && index != name) c->UsingIndex = index;
+            c->UsingDescIndex = Int(r, "RDB$INDEX_TYPE") == 1;
+            if (kind == dboFKey) {
+                c->SetRefTblName(Name(r, "REF_TABLE"));
+                for (const std::string& n : segments(Name(r, "RDB$FOREIGN_KEY"))) c->AddRefFld(n);
+                const auto rule = [](const std::string& aRule) {
+                    return aRule == "CASCADE" ? udaCascade : aRule == "SET NULL" ? udaNull
+                           : aRule == "SET DEFAULT" ? udaDefault : udaNoAction;
+                };
+                c->OnUpdate = rule(Name(r, "RDB$UPDATE_RULE"));
+                c->OnDelete = rule(Name(r, "RDB$DELETE_RULE"));
+            }
+        }
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, kind)) AddObj(c.release());
+    }
+}
+
+void TIBDBExtract::ExtractIndices() {
+    DoLogNextLine("Extracting indices...");
+    for (const TRow& r : Select(
+             "select i.rdb$index_name, i.rdb$relation_name, i.rdb$unique_flag, i.rdb$index_type, "
+             "i.rdb$index_inactive, i.rdb$expression_source, i.rdb$description "
+             "from rdb$indices i join rdb$relations rl on rl.rdb$relation_name = i.rdb$relation_name "
+             "where (i.rdb$system_flag = 0 or i.rdb$system_flag is null) "
+             "and (rl.rdb$system_flag = 0 or rl.rdb$system_flag is null) "
+             "and not exists (select 1 from rdb$relation_constraints c where c.rdb$index_name = i.rdb$index_name) "
+             "order by i.rdb$relation_name, i.rdb$index_name")) {
+        const std::string name = Name(r, "RDB$INDEX_NAME");
+        auto x = std::make_unique<TIdxData>(fDBStructure->GetObjs());
+        x->SetObjName(name);
+        x->TblName = Name(r, "RDB$RELATION_NAME");
+        x->Unique = Int(r, "RDB$UNIQUE_FLAG") == 1;
+        x->Desc = Int(r, "RDB$INDEX_TYPE") == 1;
+        x->Active = Int(r, "RDB$INDEX_INACTIVE") == 0;
+        x->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        const std::string expr = Source(r, "RDB$EXPRESSION_SOURCE");
+        if (!expr.empty()) {
+            x->SetBody(expr);
+        } else {
+            for (const TRow& s : Select("select rdb$field_name from rdb$index_segments where rdb$index_name = ? "
+                                        "order by rdb$field_position", {name}))
+                x->AddFld(Name(s, "RDB$FIELD_NAME"));
+        }
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboIndex)) AddObj(x.release());
+    }
+}
+
+void TIBDBExtract::ExtractViews() {
+    DoLogNextLine("Extracting views...");
+    for (const TRow& r : Select("select rdb$relation_name, rdb$view_source, rdb$description from rdb$relations "
+                                "where (rdb$system_flag = 0 or rdb$system_flag is null) "
+                                "and rdb$view_blr is not null order by rdb$relation_name")) {
+        const std::string name = Name(r, "RDB$RELATION_NAME");
+        auto v = std::make_unique<TViwData>(fDBStructure->GetObjs());
+        v->SetObjName(name);
+        v->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        v->SetBody(Source(r, "RDB$VIEW_SOURCE"));
+        for (const TRow& c : Select("select rdb$field_name, rdb$description from rdb$relation_fields "
+                                    "where rdb$relation_name = ? order by rdb$field_position", {name}))
+            if (TFldData* f = v->AddFld(Name(c, "RDB$FIELD_NAME"))) {
+                f->OwnObj = v.get();
+                f->OwnName = name;
+                f->SetDescription(Str(c, "RDB$DESCRIPTION"));
+            }
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboView)) AddObj(v.release());
+    }
+}
+
+void TIBDBExtract::ExtractRoutines() {}
+
+void TIBDBExtract::ExtractTriggers() {}
+
+void TIBDBExtract::LinkDepend() {
+    // Keys, constraints, domains and bodies are linked as the script reader links them.
+    TIbExParser parser(this);
+    parser.Objs = fDBStructure->GetObjs();
+    parser.Link_Depend();
+}
+
+bool TIBDBExtract::ExtractDatabase() {
+    TCustomExtract::ExtractDatabase();
+    fProgressMax = 16;
+    fProgressValue = 0;
+    DoProgressUpdate(0, fProgressMax);
+    DoProgressUpdateEx(false, "Starting", 0, fProgressMax);
+    if (!fConnection) {
+        DoErrorMessage("TIBDBExtract.ExtractDatabase(): Connection property not assigned.");
+        return false;
+    }
+    if (fConnection->GetConnectionType() == cnAbstract) {
+        DoErrorMessage("TIBDBExtract.ExtractDatabase(): ConnectionType in Connection not specified.");
+        return false;
+    }
+    if (!fDBStructure || !fDBStructure->GetObjs()) {
+        DoErrorMessage("TIBDBExtract.ExtractDatabase(): DBStructure not assigned.");
+        return false;
+    }
+    TCustomObjs* objs = fDBStructure->GetObjs();
+    fDBStructure->Clear();
+    objs->ExtractFrom = efDatabase;
+    fDBStructure->SetDatabaseType(fDatabaseType);
+    objs->fConnectionOptions.Assign(fConnection->GetConnectionOptions());
+    bool ok = true;
+    try {
+        fConnection->SetConnected(false);
+        fConnection->SetIBServerOptions(objs->fIBServerOptions);
+        fConnection->SetConnected(true);
+        DoBeforeDatabaseExtract();
+        objs->fIBServerOptions.SetIBDatabaseOptions(fConnection->GetIBServerOptions().GetIBDatabaseOptions());
+        const auto cs = Select("select rdb$character_set_name from rdb$database");
+        if (!cs.empty()) objs->fIBServerOptions.SetDBCharSet(Name(cs[0], "RDB$CHARACTER_SET_NAME"));
+        fHasIdentity = HasColumn("RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE");
+        fHasPackages = HasColumn("RDB$PROCEDURES", "RDB$PACKAGE_NAME");
+        const TCmpObjSetType what = GetExtractObjects();
+        const auto step = [this](const char* aCaption, bool aRun, void (TIBDBExtract::*aWork)()) {
+            DoProgressUpdateEx(false, aCaption, fProgressValue, fProgressMax);
+            if (aRun) (this->*aWork)();
+            DoProgressUpdate(++fProgressValue, fProgressMax);
+        };
+        step("Domains", what.Contains(coDomain), &TIBDBExtract::ExtractDomains);
+        step("Tables", what.Contains(coTable), &TIBDBExtract::ExtractTables);
+        step("Views", what.Contains(coView), &TIBDBExtract::ExtractViews);
+        step("Generators", what.Contains(coGenerator), &TIBDBExtract::ExtractGenerators);
+        step("Procedures", what.Contains(coProcedure), &TIBDBExtract::ExtractRoutines);
+        step("Triggers", what.Contains(coTrigger), &TIBDBExtract::ExtractTriggers);
+        step("Indexes", what.Contains(coIndex), &TIBDBExtract::ExtractIndices);
+        step("Exceptions", what.Contains(coException), &TIBDBExtract::ExtractExceptions);
+        step("Constraints", true, &TIBDBExtract::ExtractConstraints);
+        step("Parsing bodies", true, &TIBDBExtract::LinkDepend);
+        DoProgressUpdateEx(false, "Finished", fProgressValue, fProgressMax);
+    } catch (const std::exception& e) {
+        DoErrorMessage(e.what());
+        ok = false;
+    }
+    try {
+        fConnection->SetConnected(false);
+    } catch (const std::exception& e) {
+        DoErrorMessage(e.what());
+        ok = false;
+    }
+    return ok && !fMsgMngr.GetIsErr();
+}
+
+}  // namespace dbtwin

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# The catalog extractor (TIBDBExtract) against the script reader: a database is built from a
+# stored extract (<name>.sql) and extracted with isql -x; the live set and the set read from
+# that script must compare equal (an empty comparison script). The live set's export is then
+# loaded into an empty database whose isql -x must equal the first one.
+#   ibextract_live.sh <name> <ibextract_probe> <fixtures folder> <work folder>
+set -euo pipefail
+export LC_ALL=C.UTF-8
+
+name=${1:?fixture name}
+probe=${2:?ibextract_probe}
+fixtures=${3:?fixtures folder}
+work=${4:?work folder}
+server=firebird
+
+# shellcheck source=tests/live/live_env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/live_env.sh"
+
+rm -rf "$work"
+mkdir -p "$work"
+[[ -n $dir ]] || { echo "FAILED: $var has no dir=" >&2; exit 1; }
+db1="$host/$port:$dir/fbx_ibextract_${name}1_$$.fdb"
+db2="$host/$port:$dir/fbx_ibextract_${name}2_$$.fdb"
+step=""
+isql() { limit "$step" isql-fb -q -ch UTF8 -user "$user" -password "$password" "$@"; }
+cleanup() {
+  for d in "$db1" "$db2"; do printf 'DROP DATABASE;\n' | isql "$d" >/dev/null 2>&1 || true; done
+}
+trap 'live_exit cleanup' EXIT
+fail() {
+  wedge_note
+  echo "FAILED: $1"
+  exit 1
+}
+
+charset=$(sed -n 's/^\/\* CREATE DATABASE .* DEFAULT CHARACTER SET \([A-Z0-9_]*\).*/\1/p' "$fixtures/$name.sql")
+charset=${charset:-NONE}
+step="build the first database"
+{ printf "CREATE DATABASE '%s' DEFAULT CHARACTER SET %s;\n" "$db1" "$charset"; grep -v '^SET SQL DIALECT' "$fixtures/$name.sql"; printf 'COMMIT;\n'; } |
+  limit_script "$step" isql-fb -q -ch UTF8 -user "$user" -password "$password" -bail >"$work/build.log" 2>&1 ||
+  { cat "$work/build.log"; fail "the stored extract does not load"; }
+step="first extract"
+isql -x "$db1" >"$work/extract1.sql" 2>>"$work/build.log" || fail "isql -x of the first database failed"
+
+step="live against script"
+limit_script "$step" "$probe" compare "$db1" "$work/extract1.sql" >"$work/compare.sql" 2>"$work/compare.log" ||
+  { cat "$work/compare.log" "$work/compare.sql"; fail "the live set and the script's set differ (work folder: $work)"; }
+[[ ! -s $work/compare.log ]] || { cat "$work/compare.log"; fail "the extractor or reader reported messages"; }
+
+step="export the live set"
+limit_script "$step" "$probe" export "$db1" >"$work/export.sql" 2>"$work/export.log" ||
+  { cat "$work/export.log"; fail "the live export failed"; }
+if [[ -n $password ]] && grep -qF -- "$password" "$work/export.sql"; then fail "the export holds the password"; fi
+sed -i "s|^CONNECT '[^']*'|CONNECT '$db2'|" "$work/export.sql"
+step="load the export"
+{ printf "CREATE DATABASE '%s' DEFAULT CHARACTER SET %s;\n" "$db2" "$charset"; cat "$work/export.sql"; printf 'COMMIT;\n'; } >"$work/load.sql"
+limit_script "$step" isql-fb -q -ch UTF8 -user "$user" -password "$password" -i "$work/load.sql" >"$work/load.log" 2>&1 || true
+step="second extract"
+isql -x "$db2" >"$work/extract2.sql" 2>>"$work/load.log" || fail "isql -x of the second database failed"
+norm() { grep -v '^/\* CREATE DATABASE ' "$1"; }
+if ! diff -u <(norm "$work/extract1.sql") <(norm "$work/extract2.sql") >"$work/roundtrip.diff"; then
+  cat "$work/roundtrip.diff"; grep -E '^(Statement failed|-)' "$work/load.log" || true
+  fail "the live export does not rebuild the database (work folder: $work)"
+fi
+echo "firebird: $name.sql read live equals its isql -x script; the live export rebuilds it."
