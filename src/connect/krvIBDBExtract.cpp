@@ -446,10 +446,20 @@ void TIBDBExtract::ExtractRoutines() {}
 
 void TIBDBExtract::ExtractTriggers() {}
 
+namespace {
+// The script reader, reading bodies in the database's dialect.
+class TBodyReader : public TIbExParser {
+public:
+    using TIbExParser::TIbExParser;
+    void UseDialect(int aDialect) { SetDialect(aDialect); }
+};
+}  // namespace
+
 void TIBDBExtract::LinkDepend() {
     // Keys, constraints, domains and bodies are linked as the script reader links them.
-    TIbExParser parser(this);
+    TBodyReader parser(this);
     parser.Objs = fDBStructure->GetObjs();
+    parser.UseDialect(fDBStructure->GetObjs()->fIBServerOptions.GetSQLDialect());
     parser.Link_Depend();
 }
 
@@ -483,6 +493,8 @@ bool TIBDBExtract::ExtractDatabase() {
         fConnection->SetConnected(true);
         DoBeforeDatabaseExtract();
         objs->fIBServerOptions.SetIBDatabaseOptions(fConnection->GetIBServerOptions().GetIBDatabaseOptions());
+        if (const std::int32_t dialect = objs->fIBServerOptions.GetIBDatabaseOptions().GetDBSQLDialect())
+            objs->fIBServerOptions.SetSQLDialect(static_cast<TIBSQLDialectType>(dialect));
         const auto cs = Select("select rdb$character_set_name from rdb$database");
         if (!cs.empty()) objs->fIBServerOptions.SetDBCharSet(Name(cs[0], "RDB$CHARACTER_SET_NAME"));
         fHasIdentity = HasColumn("RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE");
