@@ -10,6 +10,8 @@
 #include "objects/krvComp_Exc.h"
 #include "objects/krvComp_Gnr.h"
 #include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Prc.h"
+#include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvComp_Viw.h"
 #include "parse/krvIBExParser.h"
@@ -442,9 +444,196 @@ void TIBDBExtract::ExtractViews() {
     }
 }
 
-void TIBDBExtract::ExtractRoutines() {}
+// A parameter of a routine from its catalog row (RDB$PROCEDURE_PARAMETERS or
+// RDB$FUNCTION_ARGUMENTS joined with RDB$FIELDS), as the script reader keeps it.
+void TIBDBExtract::DecodeParam(TFldData* f, const TRow& r) {
+    f->fObjType = dboParam;
+    f->SetDescription(Str(r, "RDB$DESCRIPTION"));
+    const std::string source = Name(r, "RDB$FIELD_SOURCE");
+    const bool typeOf = Int(r, "RDB$ARGUMENT_MECHANISM") == 1;
+    const std::string relation = Name(r, "RDB$RELATION_NAME");
+    if (typeOf && !relation.empty()) {
+        f->FieldType = iftDomain;
+        f->EditRare().TypeOf = true;
+        f->EditRare().TypeOfTbl = relation;
+        f->EditRare().TypeOfFld = Name(r, "RDB$FIELD_NAME");
+    } else if (!source.empty() && !StartsText("RDB$", source)) {
+        f->FieldType = iftDomain;
+        f->EditRare().DomainName = source;
+        f->EditRare().TypeOf = typeOf;
+    } else {
+        DecodeType(f, r);
+        if (!IsNull(r, "RDB$COLLATION_ID") && f->IsCharType()) {
+            const std::string coll = Name(r, "COLL_NAME");
+            if (!coll.empty() && !SameText(coll, Name(r, "CS_DEFAULT_COLL"))) f->EditRare().Collation = coll;
+            else f->EditRare().Collation.clear();
+        }
+    }
+    f->SetDefValue(CleanDefault(Str(r, "RDB$DEFAULT_SOURCE")));
+    f->Nullable = Int(r, "RDB$NULL_FLAG") == 0;
+}
 
-void TIBDBExtract::ExtractTriggers() {}
+void TIBDBExtract::ExtractRoutines() {
+    DoLogNextLine("Extracting procedures...");
+    TCustomObjs* objs = fDBStructure->GetObjs();
+    // Packaged routines belong to their packages.
+    const std::string notPackaged = fHasPackages ? " and p.rdb$package_name is null " : " ";
+    const std::string packagedArg = fHasPackages ? " and a.rdb$package_name is null " : " ";
+    for (const TRow& r : Select("select p.rdb$procedure_name, p.rdb$procedure_source, p.rdb$description "
+                                "from rdb$procedures p where (p.rdb$system_flag = 0 or p.rdb$system_flag is null)" +
+                                notPackaged + "order by p.rdb$procedure_name")) {
+        const std::string name = Name(r, "RDB$PROCEDURE_NAME");
+        auto p = std::make_unique<TPrcData>(objs);
+        p->SetObjName(name);
+        p->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        for (const TRow& a : Select("select a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$field_source, "
+                                    "a.rdb$parameter_mechanism rdb$argument_mechanism, a.rdb$relation_name, "
+                                    "a.rdb$field_name, a.rdb$default_source, a.rdb$null_flag, a.rdb$collation_id, "
+                                    "a.rdb$description, " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)") +
+                                    "from rdb$procedure_parameters a join rdb$fields f "
+                                    "on f.rdb$field_name = a.rdb$field_source where a.rdb$procedure_name = ?" +
+                                    packagedArg + "order by a.rdb$parameter_type, a.rdb$parameter_number",
+                                    {name})) {
+            const bool out = Int(a, "RDB$PARAMETER_TYPE") == 1;
+            const std::string pname = Name(a, "RDB$PARAMETER_NAME");
+            TFldData* f = out ? p->AddReturn(pname) : p->AddParam(pname);
+            if (!f) continue;
+            f->OwnObj = p.get();
+            f->OwnName = name;
+            f->InOut = out ? ioOut : ioIn;
+            DecodeParam(f, a);
+        }
+        const std::string source = Str(r, "RDB$PROCEDURE_SOURCE");
+        if (!source.empty()) p->SetBody(Source(r, "RDB$PROCEDURE_SOURCE"));
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboProcedure)) AddObj(p.release());
+    }
+    DoLogNextLine("Extracting functions...");
+    const std::string notPackagedFn = fHasPackages ? " and f.rdb$package_name is null " : " ";
+    for (const TRow& r : Select("select f.rdb$function_name, f.rdb$function_source, f.rdb$description, "
+                                "f.rdb$return_argument, f.rdb$deterministic_flag from rdb$functions f "
+                                "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
+                                "and f.rdb$module_name is null" + notPackagedFn + "order by f.rdb$function_name")) {
+        const std::string name = Name(r, "RDB$FUNCTION_NAME");
+        auto p = std::make_unique<TPrcData>(objs);
+        p->SetObjName(name);
+        p->Func = true;
+        p->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        const std::int64_t ret = Int(r, "RDB$RETURN_ARGUMENT");
+        for (const TRow& a : Select("select a.rdb$argument_name rdb$parameter_name, a.rdb$argument_position, "
+                                    "a.rdb$field_source, a.rdb$argument_mechanism, a.rdb$relation_name, "
+                                    "a.rdb$field_name, a.rdb$default_source, a.rdb$null_flag, a.rdb$collation_id, "
+                                    "a.rdb$description, " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)") +
+                                    "from rdb$function_arguments a join rdb$fields f "
+                                    "on f.rdb$field_name = a.rdb$field_source where a.rdb$function_name = ?" +
+                                    packagedArg + "order by a.rdb$argument_position",
+                                    {name})) {
+            const bool isReturn = Int(a, "RDB$ARGUMENT_POSITION") == ret;
+            TFldData* f = isReturn ? p->AddReturn("") : p->AddParam(Name(a, "RDB$PARAMETER_NAME"));
+            if (!f) continue;
+            f->OwnObj = p.get();
+            f->OwnName = name;
+            f->InOut = isReturn ? ioOut : ioIn;
+            DecodeParam(f, a);
+            if (isReturn && Int(r, "RDB$DETERMINISTIC_FLAG") == 1) f->EditRare().FncDeterministic = true;
+        }
+        const std::string source = Str(r, "RDB$FUNCTION_SOURCE");
+        if (!source.empty()) p->SetBody(Source(r, "RDB$FUNCTION_SOURCE"));
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboProcedure)) AddObj(p.release());
+    }
+}
+
+namespace {
+
+// The events of a DDL trigger by bit (bit 0 is BEFORE/AFTER; bits 13 to 15 hold the
+// trigger kind and name no event).
+const char* const kDdlEvents[] = {
+    nullptr, "CREATE TABLE", "ALTER TABLE", "DROP TABLE", "CREATE PROCEDURE", "ALTER PROCEDURE",
+    "DROP PROCEDURE", "CREATE FUNCTION", "ALTER FUNCTION", "DROP FUNCTION", "CREATE TRIGGER",
+    "ALTER TRIGGER", "DROP TRIGGER", nullptr, nullptr, nullptr, "CREATE EXCEPTION", "ALTER EXCEPTION",
+    "DROP EXCEPTION", "CREATE VIEW", "ALTER VIEW", "DROP VIEW", "CREATE DOMAIN", "ALTER DOMAIN",
+    "DROP DOMAIN", "CREATE ROLE", "ALTER ROLE", "DROP ROLE", "CREATE INDEX", "ALTER INDEX",
+    "DROP INDEX", "CREATE SEQUENCE", "ALTER SEQUENCE", "DROP SEQUENCE", "CREATE USER", "ALTER USER",
+    "DROP USER", "CREATE COLLATION", "DROP COLLATION", "ALTER CHARACTER SET", "CREATE PACKAGE",
+    "ALTER PACKAGE", "DROP PACKAGE", "CREATE PACKAGE BODY", "DROP PACKAGE BODY", "CREATE MAPPING",
+    "ALTER MAPPING", "DROP MAPPING"};
+constexpr std::int64_t kTriggerKindMask = 3LL << 13;
+constexpr std::int64_t kTriggerDb = 1LL << 13;
+constexpr std::int64_t kTriggerDdl = 2LL << 13;
+
+}  // namespace
+
+// The event text of a DDL trigger type ("ANY DDL STATEMENT" or "CREATE TABLE OR ..."); empty
+// when a bit names no known event.
+std::string TIBDBExtract::DdlEventText(std::int64_t aType) {
+    const std::int64_t events = aType & ~kTriggerKindMask & ~1LL;
+    std::int64_t all = 0;
+    for (std::size_t i = 1; i < std::size(kDdlEvents); ++i)
+        if (kDdlEvents[i]) all |= 1LL << i;
+    if ((events & all) == all) return "ANY DDL STATEMENT";
+    if (events == 0 || (events & ~all) != 0) return std::string();
+    std::string text;
+    for (std::size_t i = 1; i < std::size(kDdlEvents); ++i)
+        if (kDdlEvents[i] && (events & (1LL << i))) text += (text.empty() ? "" : " OR ") + std::string(kDdlEvents[i]);
+    return text;
+}
+
+void TIBDBExtract::ExtractTriggers() {
+    DoLogNextLine("Extracting triggers...");
+    TCustomObjs* objs = fDBStructure->GetObjs();
+    for (const TRow& r : Select("select t.rdb$trigger_name, t.rdb$relation_name, t.rdb$trigger_sequence, "
+                                "t.rdb$trigger_type, t.rdb$trigger_source, t.rdb$trigger_inactive, t.rdb$description "
+                                "from rdb$triggers t where (t.rdb$system_flag = 0 or t.rdb$system_flag is null) "
+                                "and not exists (select 1 from rdb$check_constraints c "
+                                "where c.rdb$trigger_name = t.rdb$trigger_name) order by t.rdb$trigger_name")) {
+        const std::string name = Name(r, "RDB$TRIGGER_NAME");
+        const std::int64_t type = Int(r, "RDB$TRIGGER_TYPE");
+        auto t = std::make_unique<TTrgData>(objs);
+        t->SetObjName(name);
+        t->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        t->Active = Int(r, "RDB$TRIGGER_INACTIVE") == 0;
+        t->Position = static_cast<std::int32_t>(Int(r, "RDB$TRIGGER_SEQUENCE"));
+        const std::int64_t kind = type & kTriggerKindMask;
+        if (kind == kTriggerDb) {
+            // Database triggers: CONNECT, DISCONNECT, TRANSACTION START / COMMIT / ROLLBACK.
+            static const char* const events[] = {"CONNECT", "DISCONNECT", "TRANSACTION START", "TRANSACTION COMMIT",
+                                                 "TRANSACTION ROLLBACK"};
+            const std::int64_t e = type & ~kTriggerKindMask;
+            if (e < 0 || e >= 5) {
+                DoErrorMessage("Trigger " + name + ": unknown database trigger type " + std::to_string(type));
+                continue;
+            }
+            t->EventType = events[e];
+            t->SetOwnName("DATABASE");
+        } else if (kind == kTriggerDdl) {
+            const std::string events = DdlEventText(type);
+            if (events.empty()) {
+                DoErrorMessage("Trigger " + name + ": unknown DDL trigger type " + std::to_string(type));
+                continue;
+            }
+            t->BefAft = (type & 1) ? baAfter : baBefore;
+            t->EventType = events;
+            t->SetOwnName("DATABASE");
+        } else {
+            // Table triggers: the type is the code the script reader computes from the events.
+            const std::int64_t code = type + 1;
+            TInsUpdDelSet set;
+            for (int i = 0; i < 3; ++i) {
+                const std::int64_t e = (code >> (2 * i + 1)) & 3;
+                if (e) set.Include(e == 1 ? iudInsert : e == 2 ? iudUpdate : iudDelete);
+            }
+            t->SetEvents((code & 1) ? baAfter : baBefore, set);
+            t->Typ = static_cast<std::int32_t>(type);
+            t->SetOwnName(Name(r, "RDB$RELATION_NAME"));
+        }
+        const std::string source = Str(r, "RDB$TRIGGER_SOURCE");
+        if (!source.empty()) t->SetBody(Source(r, "RDB$TRIGGER_SOURCE"));
+        if (t->fOwnObj) objs->LinkDepend(t.get(), t->fOwnObj);
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboTrigger)) AddObj(t.release());
+    }
+}
 
 namespace {
 // The script reader, reading bodies in the database's dialect.

@@ -54,6 +54,14 @@ private:
     // The type of a catalog field (RDB$FIELDS row, columns prefixed by aPrefix) as the
     // script reader keeps it.
     void DecodeType(TFldData* f, const TRow& r);
+    void DecodeParam(TFldData* f, const TRow& r);
+
+public:
+    // The event text of a Firebird DDL trigger type: "ANY DDL STATEMENT" or the events
+    // joined by " OR "; empty when the type names no event or an unknown one.
+    static std::string DdlEventText(std::int64_t aType);
+
+private:
 
     TKRVCustomConnection* fConnection = nullptr;  // not owned
     bool fHasIdentity = false;
