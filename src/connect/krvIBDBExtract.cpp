@@ -613,7 +613,8 @@ void TIBDBExtract::ExtractTriggers() {
                 continue;
             }
             t->BefAft = (type & 1) ? baAfter : baBefore;
-            t->EventType = events;
+            // The script reader keeps the timing word with the events.
+            t->EventType = std::string((type & 1) ? "AFTER " : "BEFORE ") + events;
             t->SetOwnName("DATABASE");
         } else {
             // Table triggers: the type is the code the script reader computes from the events.
