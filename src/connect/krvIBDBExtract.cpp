@@ -9,7 +9,10 @@
 #include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Exc.h"
 #include "objects/krvComp_Gnr.h"
+#include "objects/krvComp_Fnc.h"
 #include "objects/krvComp_Idx.h"
+#include "objects/krvComp_Pkg.h"
+#include "objects/krvComp_Rol.h"
 #include "objects/krvComp_Prc.h"
 #include "objects/krvComp_Trg.h"
 #include "objects/krvComp_Tbl.h"
@@ -636,6 +639,78 @@ void TIBDBExtract::ExtractTriggers() {
     }
 }
 
+void TIBDBExtract::ExtractPackages() {
+    DoLogNextLine("Extracting packages...");
+    for (const TRow& r : Select("select rdb$package_name, rdb$package_header_source, rdb$package_body_source, "
+                                "rdb$description from rdb$packages "
+                                "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$package_name")) {
+        const std::string name = Name(r, "RDB$PACKAGE_NAME");
+        auto k = std::make_unique<TPkgData>(fDBStructure->GetObjs());
+        k->SetObjName(name);
+        k->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        k->HeaderBody = Source(r, "RDB$PACKAGE_HEADER_SOURCE");
+        const std::string body = Source(r, "RDB$PACKAGE_BODY_SOURCE");
+        k->ParseBody = !body.empty();
+        k->SetBody(body);
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboPackage)) AddObj(k.release());
+    }
+}
+
+void TIBDBExtract::ExtractUdfs() {
+    DoLogNextLine("Extracting external functions...");
+    const std::string notPackaged = fHasPackages ? " and f.rdb$package_name is null " : " ";
+    for (const TRow& r : Select("select f.rdb$function_name, f.rdb$module_name, f.rdb$entrypoint, "
+                                "f.rdb$return_argument, f.rdb$description from rdb$functions f "
+                                "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
+                                "and f.rdb$module_name is not null" + notPackaged + "order by f.rdb$function_name")) {
+        const std::string name = Name(r, "RDB$FUNCTION_NAME");
+        auto u = std::make_unique<TUdfData>(fDBStructure->GetObjs());
+        u->SetObjName(name);
+        u->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        u->EntryPoint = Name(r, "RDB$ENTRYPOINT");
+        u->ModuleName = Name(r, "RDB$MODULE_NAME");
+        const std::int64_t ret = Int(r, "RDB$RETURN_ARGUMENT");
+        const std::string packaged = fHasPackages ? " and a.rdb$package_name is null " : " ";
+        const auto args = Select("select a.rdb$argument_position, a.rdb$mechanism, a.rdb$field_type, "
+                                 "a.rdb$field_sub_type, a.rdb$field_scale, a.rdb$field_precision, a.rdb$field_length, "
+                                 "a.rdb$character_length, a.rdb$character_set_id, cast(null as integer) rdb$segment_length, "
+                                 "(select cs.rdb$character_set_name from rdb$character_sets cs "
+                                 " where cs.rdb$character_set_id = a.rdb$character_set_id) cs_name "
+                                 "from rdb$function_arguments a where a.rdb$function_name = ?" + packaged +
+                                 "order by a.rdb$argument_position",
+                                 {name});
+        for (const TRow& a : args) {
+            const std::int64_t position = Int(a, "RDB$ARGUMENT_POSITION");
+            const std::int64_t mechanism = Int(a, "RDB$MECHANISM");
+            if (position == ret && ret != 0) continue;  // written as RETURNS PARAMETER n
+            TFldData* f = position == ret ? u->RtnFld.get() : u->AddPrm();
+            DecodeType(f, a);
+            // Mechanisms: 0 by value, 1 by reference, 2 by descriptor; -1 is a returned
+            // value the engine frees.
+            if (mechanism == 0) f->EditRare().FncByValue = true;
+            else if (mechanism == 2) f->EditRare().FncByDescriptor = true;
+            if (position == ret && mechanism == -1) u->FreeIt = true;
+        }
+        if (ret != 0) u->RtnFld->EditRare().FncParameter = static_cast<std::int32_t>(ret);
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboFunction)) AddObj(u.release());
+    }
+}
+
+void TIBDBExtract::ExtractRoles() {
+    DoLogNextLine("Extracting roles...");
+    for (const TRow& r : Select("select rdb$role_name, rdb$description from rdb$roles "
+                                "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$role_name")) {
+        const std::string name = Name(r, "RDB$ROLE_NAME");
+        auto role = std::make_unique<TRolData>(fDBStructure->GetObjs());
+        role->SetObjName(name);
+        role->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboRole)) AddObj(role.release());
+    }
+}
+
 namespace {
 // The script reader, reading bodies in the database's dialect.
 class TBodyReader : public TIbExParser {
@@ -685,8 +760,11 @@ bool TIBDBExtract::ExtractDatabase() {
         objs->fIBServerOptions.SetIBDatabaseOptions(fConnection->GetIBServerOptions().GetIBDatabaseOptions());
         if (const std::int32_t dialect = objs->fIBServerOptions.GetIBDatabaseOptions().GetDBSQLDialect())
             objs->fIBServerOptions.SetSQLDialect(static_cast<TIBSQLDialectType>(dialect));
-        const auto cs = Select("select rdb$character_set_name from rdb$database");
-        if (!cs.empty()) objs->fIBServerOptions.SetDBCharSet(Name(cs[0], "RDB$CHARACTER_SET_NAME"));
+        const auto cs = Select("select rdb$character_set_name, rdb$description from rdb$database");
+        if (!cs.empty()) {
+            objs->fIBServerOptions.SetDBCharSet(Name(cs[0], "RDB$CHARACTER_SET_NAME"));
+            objs->DBDescription = Str(cs[0], "RDB$DESCRIPTION");
+        }
         fHasIdentity = HasColumn("RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE");
         fHasPackages = HasColumn("RDB$PROCEDURES", "RDB$PACKAGE_NAME");
         const TCmpObjSetType what = GetExtractObjects();
@@ -699,11 +777,14 @@ bool TIBDBExtract::ExtractDatabase() {
         step("Tables", what.Contains(coTable), &TIBDBExtract::ExtractTables);
         step("Views", what.Contains(coView), &TIBDBExtract::ExtractViews);
         step("Generators", what.Contains(coGenerator), &TIBDBExtract::ExtractGenerators);
+        step("Functions", what.Contains(coFunction), &TIBDBExtract::ExtractUdfs);
         step("Procedures", what.Contains(coProcedure), &TIBDBExtract::ExtractRoutines);
+        step("Packages", fHasPackages && what.Contains(coProcedure), &TIBDBExtract::ExtractPackages);
         step("Triggers", what.Contains(coTrigger), &TIBDBExtract::ExtractTriggers);
         step("Indexes", what.Contains(coIndex), &TIBDBExtract::ExtractIndices);
         step("Exceptions", what.Contains(coException), &TIBDBExtract::ExtractExceptions);
         step("Constraints", true, &TIBDBExtract::ExtractConstraints);
+        step("Roles", what.Contains(coRole), &TIBDBExtract::ExtractRoles);
         step("Parsing bodies", true, &TIBDBExtract::LinkDepend);
         DoProgressUpdateEx(false, "Finished", fProgressValue, fProgressMax);
     } catch (const std::exception& e) {

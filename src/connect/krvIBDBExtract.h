@@ -49,6 +49,9 @@ private:
     void ExtractViews();
     void ExtractRoutines();
     void ExtractTriggers();
+    void ExtractPackages();
+    void ExtractUdfs();
+    void ExtractRoles();
     void LinkDepend();
 
     // The type of a catalog field (RDB$FIELDS row, columns prefixed by aPrefix) as the
