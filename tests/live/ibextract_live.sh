@@ -48,12 +48,11 @@ limit_script "$step" "$probe" compare "$db1" "$work/extract1.sql" >"$work/compar
 [[ ! -s $work/compare.log ]] || { cat "$work/compare.log"; fail "the extractor or reader reported messages"; }
 
 step="export the live set"
-limit_script "$step" "$probe" export "$db1" >"$work/export.sql" 2>"$work/export.log" ||
+limit_script "$step" "$probe" export "$db1" "$db2" >"$work/export.sql" 2>"$work/export.log" ||
   { cat "$work/export.log"; fail "the live export failed"; }
 if [[ -n $password ]] && grep -qF -- "$password" "$work/export.sql"; then fail "the export holds the password"; fi
-sed -i "s|^CONNECT '[^']*'|CONNECT '$db2'|" "$work/export.sql"
 step="load the export"
-{ printf "CREATE DATABASE '%s' DEFAULT CHARACTER SET %s;\n" "$db2" "$charset"; cat "$work/export.sql"; printf 'COMMIT;\n'; } >"$work/load.sql"
+{ cat "$work/export.sql"; printf 'COMMIT;\n'; } >"$work/load.sql"
 limit_script "$step" isql-fb -q -ch UTF8 -user "$user" -password "$password" -i "$work/load.sql" >"$work/load.log" 2>&1 || true
 step="second extract"
 isql -x "$db2" >"$work/extract2.sql" 2>>"$work/load.log" || fail "isql -x of the second database failed"

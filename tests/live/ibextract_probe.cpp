@@ -2,7 +2,8 @@
 //   ibextract_probe compare <database> <script.sql>   compares the live set (master) with the
 //       set the script reader makes of the script (target); prints the comparison script and
 //       exits 1 when it holds more than the header of an empty comparison
-//   ibextract_probe export <database>                 writes the library's export of the set
+//   ibextract_probe export <database> <new database>  writes the library's export of the set,
+//       creating the new database
 // The user and password come from DBTWIN_TEST_FIREBIRD; extractor and reader messages go to
 // stderr and any error exits 1.
 #include <cstdlib>
@@ -95,15 +96,15 @@ std::string Compare(TDBStructure& master, TDBStructure& target) {
 int main(int argc, char** argv) {
     RegisterFirebirdConnection();
     const std::vector<std::string> a(argv + 1, argv + argc);
-    if (a.size() < 2 || (a[0] == "compare" && a.size() != 3)) {
-        std::cerr << "usage: ibextract_probe compare <database> <script.sql> | export <database>\n";
+    if (a.size() != 3 || (a[0] != "compare" && a[0] != "export")) {
+        std::cerr << "usage: ibextract_probe compare <database> <script.sql> | export <database> <new database>\n";
         return 2;
     }
     TDBStructure live;
     Setup(*live.GetObjs());
     if (!ReadLive(*live.GetObjs(), live, a[1])) return 1;
     if (a[0] == "export") {
-        live.GetObjs()->fConnectionOptions.SetPassword("");
+        live.GetObjs()->fConnectionOptions.SetDatabaseName(a[2]);
         std::vector<std::string> script;
         live.GetObjs()->ExtractMetadata(script);
         std::cout << JoinLines(script);
@@ -113,6 +114,8 @@ int main(int argc, char** argv) {
     Setup(*script.GetObjs());
     Setup(*e1.GetObjs());
     Setup(*e2.GetObjs());
+    // The script is read with the database's character set, as the live set was.
+    script.GetObjs()->fIBServerOptions.SetDBCharSet(live.GetObjs()->fIBServerOptions.GetDBCharSet());
     if (!ReadScript(*script.GetObjs(), a[2])) return 1;
     const std::string header = Compare(e1, e2);
     const std::string diff = Compare(live, script);
