@@ -1,6 +1,7 @@
 #include "connect/krvIBDBExtract.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "core/krvStrUtils.h"
 #include "model/krvClasses.h"
@@ -711,6 +712,103 @@ void TIBDBExtract::ExtractRoles() {
     }
 }
 
+void TIBDBExtract::ExtractGrants() {
+    DoLogNextLine("Extracting grants...");
+    TCustomObjs* objs = fDBStructure->GetObjs();
+    // One grant per object, grantee, option and column list, as the script reader groups
+    // a GRANT statement. The owner's own privileges (grantee = grantor) and the privileges
+    // on system objects are the server's and are not read.
+    struct TKey {
+        std::string object, user, columns;
+        std::int64_t objectType, userType, option;
+        bool operator<(const TKey& o) const {
+            return std::tie(object, objectType, user, userType, option, columns) <
+                   std::tie(o.object, o.objectType, o.user, o.userType, o.option, o.columns);
+        }
+    };
+    struct TValue {
+        TGrantPrivilegeSet privileges;
+        std::vector<std::string> columns;
+    };
+    std::map<TKey, TValue> grants;
+    // Column privileges: every column of one (object, grantee, privilege, option) forms one list.
+    std::map<std::tuple<std::string, std::int64_t, std::string, std::int64_t, std::int64_t, std::string>,
+             std::vector<std::string>> columnLists;
+    const auto privilegeOf = [](const std::string& aCode, TGrantPrivilege& aOut) {
+        static const std::pair<const char*, TGrantPrivilege> kCodes[] = {
+            {"S", gntSelect}, {"I", gntInsert}, {"U", gntUpdate}, {"D", gntDelete},
+            {"R", gntReferences}, {"X", gntExecute}, {"G", gntUsageOn}};
+        for (const auto& [code, p] : kCodes)
+            if (aCode == code) {
+                aOut = p;
+                return true;
+            }
+        return false;
+    };
+    const auto rows = Select("select p.rdb$user, p.rdb$grantor, p.rdb$privilege, p.rdb$grant_option, "
+                             "p.rdb$relation_name, p.rdb$field_name, p.rdb$user_type, p.rdb$object_type "
+                             "from rdb$user_privileges p "
+                             "where p.rdb$user <> p.rdb$grantor and p.rdb$relation_name not starting with 'RDB$' "
+                             "and p.rdb$relation_name not starting with 'MON$' "
+                             "and p.rdb$relation_name not starting with 'SEC$' "
+                             "order by p.rdb$relation_name, p.rdb$user, p.rdb$privilege, p.rdb$field_name");
+    for (const TRow& r : rows) {
+        const std::string privilege = Name(r, "RDB$PRIVILEGE");
+        const std::string field = Name(r, "RDB$FIELD_NAME");
+        const TKey key{Name(r, "RDB$RELATION_NAME"), Name(r, "RDB$USER"), "", Int(r, "RDB$OBJECT_TYPE"),
+                       Int(r, "RDB$USER_TYPE"), Int(r, "RDB$GRANT_OPTION") ? 1 : 0};
+        if (!field.empty())
+            columnLists[{key.object, key.objectType, key.user, key.userType, key.option, privilege}].push_back(field);
+    }
+    for (const TRow& r : rows) {
+        const std::string privilege = Name(r, "RDB$PRIVILEGE");
+        TKey key{Name(r, "RDB$RELATION_NAME"), Name(r, "RDB$USER"), "", Int(r, "RDB$OBJECT_TYPE"),
+                 Int(r, "RDB$USER_TYPE"), Int(r, "RDB$GRANT_OPTION") ? 1 : 0};
+        std::vector<std::string> columns;
+        if (!Name(r, "RDB$FIELD_NAME").empty()) {
+            columns = columnLists[{key.object, key.objectType, key.user, key.userType, key.option, privilege}];
+            for (const std::string& c : columns) key.columns += c + ",";
+        }
+        TValue& v = grants[key];
+        v.columns = columns;
+        TGrantPrivilege p{};
+        if (privilege == "M") continue;  // role membership: no privilege, the object is the role
+        if (!privilegeOf(privilege, p)) {
+            DoErrorMessage("Grant on " + key.object + " to " + key.user + ": unknown privilege " + privilege);
+            continue;
+        }
+        v.privileges.Include(p);
+    }
+    const auto kindOf = [](std::int64_t aType) {
+        switch (aType) {
+            case 0: return dboTable;
+            case 1: return dboView;
+            case 2: return dboTrigger;
+            case 5: return dboProcedure;
+            case 7: return dboException;
+            case 13: return dboRole;
+            case 14: return dboGenerator;
+            case 15: return dboFunction;
+            case 18: return dboPackage;
+            default: return dboUser;
+        }
+    };
+    for (const auto& [key, v] : grants) {
+        auto g = std::make_unique<TGntData>(objs);
+        g->GntObjName = key.object;
+        g->GntObjType = kindOf(key.objectType);
+        // A relation is a view when the set holds a view of that name.
+        if (g->GntObjType == dboTable && objs->Viw.Find(key.object)) g->GntObjType = dboView;
+        g->Privilege = v.privileges;
+        g->Flds = v.columns;
+        g->Option = static_cast<std::int32_t>(key.option);
+        g->User = key.user;
+        g->GntUserType = kindOf(key.userType);
+        g->CmpGrantType = g->GntUserType == dboRole ? coRoleGrant : g->GntUserType == dboUser ? coUserGrant : coObjGrant;
+        if (objs->AddGrant(g.get())) g.release();
+    }
+}
+
 namespace {
 // The script reader, reading bodies in the database's dialect.
 class TBodyReader : public TIbExParser {
@@ -785,6 +883,7 @@ bool TIBDBExtract::ExtractDatabase() {
         step("Exceptions", what.Contains(coException), &TIBDBExtract::ExtractExceptions);
         step("Constraints", true, &TIBDBExtract::ExtractConstraints);
         step("Roles", what.Contains(coRole), &TIBDBExtract::ExtractRoles);
+        step("Grants", what.Contains(coGrant), &TIBDBExtract::ExtractGrants);
         step("Parsing bodies", true, &TIBDBExtract::LinkDepend);
         DoProgressUpdateEx(false, "Finished", fProgressValue, fProgressMax);
     } catch (const std::exception& e) {

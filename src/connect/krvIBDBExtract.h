@@ -52,6 +52,7 @@ private:
     void ExtractPackages();
     void ExtractUdfs();
     void ExtractRoles();
+    void ExtractGrants();
     void LinkDepend();
 
     // The type of a catalog field (RDB$FIELDS row, columns prefixed by aPrefix) as the
