@@ -853,9 +853,17 @@ bool TIBDBExtract::ExtractDatabase() {
     try {
         fConnection->SetConnected(false);
         fConnection->SetIBServerOptions(objs->fIBServerOptions);
-        fConnection->SetConnected(true);
+        if (!fConnection->Connect()) {
+            // The reason was reported by the connection; it never holds the password.
+            DoErrorMessage("TIBDBExtract.ExtractDatabase(): cannot connect: " + fConnection->GetLastError());
+            return false;
+        }
         DoBeforeDatabaseExtract();
         objs->fIBServerOptions.SetIBDatabaseOptions(fConnection->GetIBServerOptions().GetIBDatabaseOptions());
+        // The on-disk structure tells the server generation the set's scripts are written for.
+        const TIBDatabaseOptions& db = objs->fIBServerOptions.GetIBDatabaseOptions();
+        if (db.GetODSMajorVersion() >= 13) objs->fIBServerOptions.SetSQLServerVersion(st_Firebird_40);
+        else if (db.GetODSMajorVersion() == 12) objs->fIBServerOptions.SetSQLServerVersion(st_Firebird_30);
         if (const std::int32_t dialect = objs->fIBServerOptions.GetIBDatabaseOptions().GetDBSQLDialect())
             objs->fIBServerOptions.SetSQLDialect(static_cast<TIBSQLDialectType>(dialect));
         const auto cs = Select("select rdb$character_set_name, rdb$description from rdb$database");
