@@ -4,7 +4,8 @@
 # that script must compare equal (an empty comparison script). The live set's export is then
 # loaded into an empty database whose isql -x must equal the first one, up to the export
 # differences <name>_roundtrip.known lists for the script reader's round trip.
-#   ibextract_live.sh <name> <ibextract_probe> <fixtures folder> <work folder>
+# The command-line tool must find no difference between the database URL and the script.
+#   ibextract_live.sh <name> <ibextract_probe> <fixtures folder> <work folder> <dbtwin>
 set -euo pipefail
 export LC_ALL=C.UTF-8
 
@@ -12,6 +13,7 @@ name=${1:?fixture name}
 probe=${2:?ibextract_probe}
 fixtures=${3:?fixtures folder}
 work=${4:?work folder}
+dbtwin=${5:?dbtwin}
 server=firebird
 
 # shellcheck source=tests/live/live_env.sh
@@ -47,6 +49,14 @@ step="live against script"
 limit_script "$step" "$probe" compare "$db1" "$work/extract1.sql" >"$work/compare.sql" 2>"$work/compare.log" ||
   { cat "$work/compare.log" "$work/compare.sql"; fail "the live set and the script's set differ (work folder: $work)"; }
 [[ ! -s $work/compare.log ]] || { cat "$work/compare.log"; fail "the extractor or reader reported messages"; }
+
+step="dbtwin compare of the database URL with its script"
+url="firebird://$user@$host:$port/$dir/fbx_ibextract_${name}1_$$.fdb"
+status=0
+ISC_PASSWORD=$password limit_script "$step" "$dbtwin" compare "$url" "$work/extract1.sql" --target-version firebird-3.0 \
+  >"$work/cli.sql" 2>"$work/cli.log" || status=$?
+if [[ -n $password ]] && grep -qF -- "$password" "$work/cli.sql" "$work/cli.log"; then fail "dbtwin printed the password"; fi
+[[ $status -eq 0 && ! -s $work/cli.sql ]] || { cat "$work/cli.log" "$work/cli.sql"; fail "dbtwin compare found differences (status $status)"; }
 
 step="export the live set"
 limit_script "$step" "$probe" export "$db1" "$db2" >"$work/export.sql" 2>"$work/export.log" ||
