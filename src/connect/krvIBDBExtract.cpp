@@ -7,6 +7,7 @@
 #include "model/krvClasses.h"
 #include "objects/krvCompColumn.h"
 #include "objects/krvComp_Ctr.h"
+#include "objects/krvComp_Def.h"
 #include "objects/krvComp_Dmn.h"
 #include "objects/krvComp_Exc.h"
 #include "objects/krvComp_Gnr.h"
@@ -640,6 +641,31 @@ void TIBDBExtract::ExtractTriggers() {
     }
 }
 
+void TIBDBExtract::ExtractCollations() {
+    DoLogNextLine("Extracting collations...");
+    // Attribute bits: 1 pad space, 2 case insensitive, 4 accent insensitive.
+    for (const TRow& r : Select("select c.rdb$collation_name, c.rdb$collation_attributes, c.rdb$base_collation_name, "
+                                "c.rdb$specific_attributes, c.rdb$description, cs.rdb$character_set_name "
+                                "from rdb$collations c join rdb$character_sets cs "
+                                "on cs.rdb$character_set_id = c.rdb$character_set_id "
+                                "where c.rdb$system_flag = 0 or c.rdb$system_flag is null order by c.rdb$collation_name")) {
+        const std::string name = Name(r, "RDB$COLLATION_NAME");
+        auto c = std::make_unique<TCltData>(fDBStructure->GetObjs());
+        c->SetObjName(name);
+        c->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        c->Charset = Name(r, "RDB$CHARACTER_SET_NAME");
+        // The catalog keeps the base collation's name; a script names it as an external one.
+        c->ExtCollation = Name(r, "RDB$BASE_COLLATION_NAME");
+        const std::int64_t attributes = Int(r, "RDB$COLLATION_ATTRIBUTES");
+        c->PadSpace = (attributes & 1) != 0;
+        c->CaseSensitive = (attributes & 2) == 0;
+        c->AccentSensitive = (attributes & 4) == 0;
+        c->Attributes = Str(r, "RDB$SPECIFIC_ATTRIBUTES");
+        if (fShowFullLog) DoLogNextLine("---" + name);
+        if (AcceptObj(name, dboCollation)) AddObj(c.release());
+    }
+}
+
 void TIBDBExtract::ExtractPackages() {
     DoLogNextLine("Extracting packages...");
     for (const TRow& r : Select("select rdb$package_name, rdb$package_header_source, rdb$package_body_source, "
@@ -874,11 +900,17 @@ bool TIBDBExtract::ExtractDatabase() {
         fHasIdentity = HasColumn("RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE");
         fHasPackages = HasColumn("RDB$PROCEDURES", "RDB$PACKAGE_NAME");
         const TCmpObjSetType what = GetExtractObjects();
-        const auto step = [this](const char* aCaption, bool aRun, void (TIBDBExtract::*aWork)()) {
+        // A run stopped by TerminateRunning keeps what it read but is not a success: an
+        // incomplete set must not be compared.
+        bool stopped = false;
+        const auto step = [this, &stopped](const char* aCaption, bool aRun, void (TIBDBExtract::*aWork)()) {
+            if (stopped) return;
             DoProgressUpdateEx(false, aCaption, fProgressValue, fProgressMax);
             if (aRun) (this->*aWork)();
             DoProgressUpdate(++fProgressValue, fProgressMax);
+            stopped = TerminateRunning;
         };
+        step("Collations", true, &TIBDBExtract::ExtractCollations);
         step("Domains", what.Contains(coDomain), &TIBDBExtract::ExtractDomains);
         step("Tables", what.Contains(coTable), &TIBDBExtract::ExtractTables);
         step("Views", what.Contains(coView), &TIBDBExtract::ExtractViews);
@@ -893,7 +925,12 @@ bool TIBDBExtract::ExtractDatabase() {
         step("Roles", what.Contains(coRole), &TIBDBExtract::ExtractRoles);
         step("Grants", what.Contains(coGrant), &TIBDBExtract::ExtractGrants);
         step("Parsing bodies", true, &TIBDBExtract::LinkDepend);
-        DoProgressUpdateEx(false, "Finished", fProgressValue, fProgressMax);
+        if (stopped) {
+            DoErrorMessage("TIBDBExtract.ExtractDatabase(): interrupted.");
+            ok = false;
+        } else {
+            DoProgressUpdateEx(false, "Finished", fProgressValue, fProgressMax);
+        }
     } catch (const std::exception& e) {
         DoErrorMessage(e.what());
         ok = false;

@@ -40,6 +40,7 @@ private:
     std::vector<TRow> Select(const std::string& aSQL, const std::vector<std::string>& aParams = {});
     bool HasColumn(const std::string& aTable, const std::string& aColumn);
 
+    void ExtractCollations();
     void ExtractDomains();
     void ExtractGenerators();
     void ExtractExceptions();
