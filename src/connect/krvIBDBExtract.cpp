@@ -669,14 +669,16 @@ void TIBDBExtract::ExtractCollations() {
 void TIBDBExtract::ExtractPackages() {
     DoLogNextLine("Extracting packages...");
     for (const TRow& r : Select("select rdb$package_name, rdb$package_header_source, rdb$package_body_source, "
-                                "rdb$description from rdb$packages "
+                                "rdb$valid_body_flag, rdb$description from rdb$packages "
                                 "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$package_name")) {
         const std::string name = Name(r, "RDB$PACKAGE_NAME");
         auto k = std::make_unique<TPkgData>(fDBStructure->GetObjs());
         k->SetObjName(name);
         k->SetDescription(Str(r, "RDB$DESCRIPTION"));
         k->HeaderBody = Source(r, "RDB$PACKAGE_HEADER_SOURCE");
-        const std::string body = Source(r, "RDB$PACKAGE_BODY_SOURCE");
+        // A body the server marked invalid (its header was altered after it) is not used
+        // and not extracted: the package has no body until one is written again.
+        const std::string body = Int(r, "RDB$VALID_BODY_FLAG") == 1 ? Source(r, "RDB$PACKAGE_BODY_SOURCE") : "";
         k->ParseBody = !body.empty();
         k->SetBody(body);
         if (fShowFullLog) DoLogNextLine("---" + name);

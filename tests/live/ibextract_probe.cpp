@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     const std::string header = Compare(e1, e2);
     const std::string diff = Compare(live, script);
     if (diff != header) {
-        std::cout << diff << '\n';
+        std::cout << diff;
         return 1;
     }
     return 0;
