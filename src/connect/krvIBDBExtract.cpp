@@ -261,9 +261,9 @@ void TIBDBExtract::ExtractTables() {
                                               : "";
     const std::string columns =
         "select r.rdb$field_name, r.rdb$field_position, r.rdb$default_source, r.rdb$null_flag, "
-        "r.rdb$description, r.rdb$field_source, r.rdb$collation_id, " + identity + FieldColumns("r.rdb$collation_id") +
-        ", (select co.rdb$collation_name from rdb$collations co where co.rdb$character_set_id = f.rdb$character_set_id "
-        "   and co.rdb$collation_id = f.rdb$collation_id) f_coll_name "
+        "r.rdb$description, r.rdb$field_source, r.rdb$collation_id, " + identity +
+        // The column's own collation, else that of its field (its domain's).
+        FieldColumns("coalesce(r.rdb$collation_id, f.rdb$collation_id)") +
         "from rdb$relation_fields r join rdb$fields f on f.rdb$field_name = r.rdb$field_source "
         "where r.rdb$relation_name = ? order by r.rdb$field_position";
     for (const TRow& t : Select("select rdb$relation_name, rdb$description, rdb$external_file, rdb$relation_type "
@@ -635,9 +635,12 @@ void TIBDBExtract::ExtractTriggers() {
         }
         const std::string source = Str(r, "RDB$TRIGGER_SOURCE");
         if (!source.empty()) t->SetBody(Source(r, "RDB$TRIGGER_SOURCE"));
-        if (t->fOwnObj) objs->LinkDepend(t.get(), t->fOwnObj);
         if (fShowFullLog) DoLogNextLine("---" + name);
-        if (AcceptObj(name, dboTrigger)) AddObj(t.release());
+        // Linked only once accepted: a refused trigger is freed here, outside the set, and
+        // must leave no link behind; the set itself unlinks one it refuses.
+        if (!AcceptObj(name, dboTrigger)) continue;
+        if (t->fOwnObj) objs->LinkDepend(t.get(), t->fOwnObj);
+        AddObj(t.release());
     }
 }
 
