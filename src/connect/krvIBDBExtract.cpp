@@ -880,6 +880,11 @@ bool TIBDBExtract::ExtractDatabase() {
     objs->ExtractFrom = efDatabase;
     fDBStructure->SetDatabaseType(fDatabaseType);
     objs->fConnectionOptions.Assign(fConnection->GetConnectionOptions());
+    // Scripts name the database as the client does ("host/port:path"): a CONNECT with the
+    // path alone would reach a database of that path on the machine that runs the script.
+    objs->fConnectionOptions.SetDatabaseName(fConnection->GetDBConnectionString());
+    objs->fConnectionOptions.SetHostName("");
+    objs->fConnectionOptions.SetPort(0);
     bool ok = true;
     try {
         fConnection->SetConnected(false);

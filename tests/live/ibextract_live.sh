@@ -72,6 +72,26 @@ else
   [[ $status -eq 0 && ! -s $work/cli.sql ]] || { cat "$work/cli.log" "$work/cli.sql"; fail "dbtwin compare found differences (status $status)"; }
 fi
 
+step="dbtwin compare with the database as the target"
+if [[ ! -f $fixtures/${name}_live.known ]]; then
+  status=0
+  ISC_PASSWORD=$password limit_script "$step" "$dbtwin" compare "$work/extract1.sql" "$url" --target-version firebird-3.0 \
+    >"$work/cli_target.sql" 2>"$work/cli_target.log" || status=$?
+  [[ $status -eq 0 && ! -s $work/cli_target.sql ]] ||
+    { cat "$work/cli_target.log" "$work/cli_target.sql"; fail "dbtwin compare (database as target) found differences (status $status)"; }
+fi
+# A script for a database target connects to it as the client names it: host/port:path.
+printf 'CREATE TABLE FBX_NEW_TABLE (ID INTEGER);\n' >"$work/new_table.sql"
+status=0
+ISC_PASSWORD=$password limit_script "$step" "$dbtwin" compare "$work/new_table.sql" "$url" --target-version firebird-3.0 \
+  >"$work/cli_new.sql" 2>"$work/cli_new.log" || status=$?
+[[ $status -eq 1 ]] || { cat "$work/cli_new.log"; fail "dbtwin compare against the database: status $status, wanted 1"; }
+grep -qF "CONNECT '$host/$port:$dir/fbx_ibextract_${name}1_$$.fdb' USER '$user';" "$work/cli_new.sql" ||
+  { cat "$work/cli_new.sql"; fail "the script does not connect to the database it was made for"; }
+if [[ -n $password ]] && grep -qF -- "$password" "$work/cli_target.sql" "$work/cli_target.log" "$work/cli_new.sql" "$work/cli_new.log" 2>/dev/null; then
+  fail "dbtwin printed the password"
+fi
+
 step="export the live set"
 limit_script "$step" "$probe" export "$db1" "$db2" >"$work/export.sql" 2>"$work/export.log" ||
   { cat "$work/export.log"; fail "the live export failed"; }
