@@ -29,6 +29,7 @@
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
 #include "extract/krvIBScriptExtract.h"
+#include "connect/krvIBDBExtract.h"
 #include "objects/krvCompObj.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvDBStructure.h"
@@ -233,17 +234,25 @@ bool IsDatabaseSource(const std::string& aSource) {
     return ends(".fdb") || ends(".gdb");
 }
 
-// One side of a comparison or an export: a structure filled by a script extractor.
+void RegisterConnections();
+
+// One side of a comparison or an export: a structure filled by a script extractor, or, for a
+// Firebird/InterBase database URL, by the catalog extractor over a connection.
 struct TSide {
     TDBStructure Structure;
     TIBScriptExtract Extract;
+    TKRVConnection Connection;
+    TIBDBExtract DbExtract;
+    TCustomExtract* Extractor = &Extract;  // the one that reads this side
     std::vector<std::string> StdinLines;
     bool FromStdin = false;
 
     TSide(const std::string& aSource, const std::string& aKind) {
+        if (IsDatabaseSource(aSource)) {
+            OpenDatabase(aSource);
+            return;
+        }
         CheckScriptKind(aKind);
-        if (IsDatabaseSource(aSource))
-            throw TFailure{aSource.substr(0, aSource.find(':')) + ": database sources are not supported by this build; give a script"};
         Structure.SetDatabaseType(dbInterBase);
         Extract.SetOnErrorMessage([](TObject*, const std::string&) {});  // reported from the messages
         Extract.SetDBStructure(&Structure);
@@ -260,7 +269,36 @@ struct TSide {
             Extract.SetScriptFileName(aSource);
         }
     }
-    bool Read() { return Extract.ExtractDatabase(); }
+    bool Read() { return Extractor->ExtractDatabase(); }
+
+private:
+    void OpenDatabase(const std::string& aSource) {
+        RegisterConnections();
+        TDatabaseURL url;
+        try {
+            url = ParseDatabaseURL(aSource);
+        } catch (const EKrvError& e) {
+            throw TFailure{e.what()};
+        }
+        if (url.DatabaseType != dbInterBase)
+            throw TFailure{url.Printable + ": database sources of this kind are not supported by this build; give a script"};
+        if (!TKRVConnection::FindConnection(url.ConnectionType))
+            throw TFailure{url.Printable + ": this dbtwin was built without a connection kind for this database"};
+        try {
+            ApplyDatabaseURL(url, Connection);
+        } catch (const EKrvError& e) {
+            throw TFailure{e.what()};
+        }
+        Connection.OnErrorMessage = [](TObject*, const std::string&) {};  // reported from the messages
+        Structure.SetDatabaseType(dbInterBase);
+        // Catalog texts are read as UTF-8; the run then keeps the database's own character set.
+        Structure.GetIBServerOptions()->SetDBCharSet("UTF8");
+        DbExtract.OnErrorMessage = [](TObject*, const std::string&) {};  // reported from the messages
+        DbExtract.SetDBStructure(&Structure);
+        DbExtract.SetKRVConnection(&Connection);
+        DbExtract.SetShowFullLog(false);
+        Extractor = &DbExtract;
+    }
 };
 
 void SetMasks(TSide& aSide, const std::vector<std::string>& aInclude, const std::vector<std::string>& aExclude) {
@@ -269,8 +307,8 @@ void SetMasks(TSide& aSide, const std::vector<std::string>& aInclude, const std:
         for (const auto& m : v) s += m + "\r\n";
         return s;
     };
-    aSide.Extract.SetIncludeObjsNames(join(aInclude));
-    aSide.Extract.SetExcludeObjsNames(join(aExclude));
+    aSide.Extractor->SetIncludeObjsNames(join(aInclude));
+    aSide.Extractor->SetExcludeObjsNames(join(aExclude));
 }
 
 // --- output ---
@@ -347,8 +385,8 @@ int RunCompare(const TCompareArgs& a) {
     keldar.OnErrorMessage = [](TObject*, const std::string&) {};
     keldar.SetDBStructureMaster(&master.Structure);
     keldar.SetDBStructureTarget(&target.Structure);
-    keldar.SetExtractorMaster(&master.Extract);
-    keldar.SetExtractorTarget(&target.Extract);
+    keldar.SetExtractorMaster(master.Extractor);
+    keldar.SetExtractorTarget(target.Extractor);
     if (!a.TargetVersion.empty()) target.Structure.GetIBServerOptions()->SetSQLServerVersion(ParseTargetVersion(a.TargetVersion));
     if (!a.Objects.empty()) keldar.SetCompareObjects(ParseObjects(a.Objects));
     keldar.GetIBCompareOptions().SetUseRECONNECT(false);
@@ -383,7 +421,7 @@ int RunExport(const TExportArgs& a) {
     TSide side(a.Source, a.Kind);
     SetMasks(side, a.Include, a.Exclude);
     const bool ok = side.Read();
-    ReportMessages(side.Extract.GetMsgManager());
+    ReportMessages(side.Extractor->GetMsgManager());
     if (!ok) return kError;
     if (TerminateRunning) throw TFailure{"interrupted"};
     auto* objs = dynamic_cast<TObjs*>(side.Structure.GetObjs());
@@ -401,10 +439,10 @@ int RunExport(const TExportArgs& a) {
         std::filesystem::create_directories(a.PerObject);
         objs->MetadataSaveDir = a.PerObject;
         std::vector<std::string> script;
-        side.Extract.GetMsgManager().Clear();
+        side.Extractor->GetMsgManager().Clear();
         objs->ExtractMetadata(script);
-        ReportMessages(side.Extract.GetMsgManager());
-        return objs->GetSaveErrors().empty() && !side.Extract.GetMsgManager().GetIsErr() ? kSame : kError;
+        ReportMessages(side.Extractor->GetMsgManager());
+        return objs->GetSaveErrors().empty() && !side.Extractor->GetMsgManager().GetIsErr() ? kSame : kError;
     }
     std::vector<std::string> script;
     objs->ExtractMetadata(script);

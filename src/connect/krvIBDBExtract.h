@@ -1,0 +1,76 @@
+// InterBase/Firebird databases: fills a structure's object set from the RDB$ catalog of a live
+// database through a connection. It lives in the connection layer because it needs the
+// connection (the extract layer comes before it). Every catalog query binds its names as
+// parameters; a query that fails ends the run with false.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "connect/krvDBEngine.h"
+#include "extract/krvCustomExtract.h"
+
+namespace dbtwin {
+
+class TFldData;
+
+class TIBDBExtract : public TCustomExtract {
+public:
+    explicit TIBDBExtract(TComponent* aOwner = nullptr);
+    ~TIBDBExtract() override;
+
+    TKRVCustomConnection* GetKRVConnection() const { return fConnection; }
+    void SetKRVConnection(TKRVCustomConnection* aConnection);
+
+    // Opens the connection, reads the catalog into the structure's set, links the
+    // dependencies and closes the connection again. False on any error.
+    bool ExtractDatabase() override;
+
+    // One row of a catalog query: the field values by upper-case field name.
+    using TRow = std::map<std::string, TKRVValue>;
+
+protected:
+    void Notification(TComponent* aComponent, TOperation aOperation) override;
+
+private:
+    // Runs a SELECT with the given parameter values (bound by marker order) and returns
+    // every row. Throws on a failed query.
+    std::vector<TRow> Select(const std::string& aSQL, const std::vector<std::string>& aParams = {});
+    bool HasColumn(const std::string& aTable, const std::string& aColumn);
+
+    void ExtractCollations();
+    void ExtractDomains();
+    void ExtractGenerators();
+    void ExtractExceptions();
+    void ExtractTables();
+    void ExtractConstraints();
+    void ExtractIndices();
+    void ExtractViews();
+    void ExtractRoutines();
+    void ExtractTriggers();
+    void ExtractPackages();
+    void ExtractUdfs();
+    void ExtractRoles();
+    void ExtractGrants();
+    void LinkDepend();
+
+    // The type of a catalog field (RDB$FIELDS row, columns prefixed by aPrefix) as the
+    // script reader keeps it.
+    void DecodeType(TFldData* f, const TRow& r);
+    void DecodeParam(TFldData* f, const TRow& r);
+
+public:
+    // The event text of a Firebird DDL trigger type: "ANY DDL STATEMENT" or the events
+    // joined by " OR "; empty when the type names no event or an unknown one.
+    static std::string DdlEventText(std::int64_t aType);
+
+private:
+
+    TKRVCustomConnection* fConnection = nullptr;  // not owned
+    bool fHasIdentity = false;
+    bool fHasPackages = false;
+};
+
+}  // namespace dbtwin
