@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,9 +42,10 @@ struct UpdateMode {
     bool had = false;
 };
 
+// A folder of its own per process: ctest runs the cases of this file side by side.
 struct Scratch {
     Scratch() {
-        dir = fs::path(::testing::TempDir()) / "dbtwin_golden_test";
+        dir = fs::path(::testing::TempDir()) / ("dbtwin_golden_test_" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
