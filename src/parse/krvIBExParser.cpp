@@ -492,8 +492,7 @@ struct TIbExParser::TImpl {
         } else if (w == "FETCH") {
             Next();
             if (SkipW("ABSOLUTE") || SkipW("RELATIVE")) Simple();
-            else if (!(SkipW("NEXT") || SkipW("PRIOR") || SkipW("FIRST") || SkipW("LAST"))) {
-            }
+            else if (!SkipW("NEXT") && !SkipW("PRIOR") && !SkipW("FIRST")) SkipW("LAST");
             SkipW("FROM");
             Name();
             if (SkipW("INTO")) Targets();
@@ -661,28 +660,24 @@ struct TIbExParser::TImpl {
         const std::string t = Name();
         TDbObj* target = FindSource(t);
         Link(target);
-        PushScope();
-        AddSource(t, Alias(), target);
+        const std::string alias = Alias();
         if (p.Sy == syLParent) ColumnList(target);
+        // The values and the query see no column of the target (its scope opens only for
+        // RETURNING): names in the values are variables.
         if (SkipW("VALUES")) {
-            // The values see no column of the target: names in them are variables.
-            std::vector<TScope> saved;
-            saved.swap(scopes);
             Need(syLParent);
             ExprList();
             Need(syRParent);
-            saved.swap(scopes);
         } else if (W("SELECT") || W("WITH")) {
-            std::vector<TScope> saved;
-            saved.swap(scopes);
             Query();
-            saved.swap(scopes);
         } else if (SkipW("DEFAULT")) {
             NeedW("VALUES");
         } else {
             Fail("Must be: VALUES / SELECT / DEFAULT VALUES");
         }
         if (SkipW("MATCHING")) ColumnList(target);
+        PushScope();
+        AddSource(t, alias, target);
         Returning(target);
         PopScope();
     }
@@ -1394,10 +1389,6 @@ TIbExParser::TIbExParser(TExtractorLink* aExtractor)
 
 TIbExParser::~TIbExParser() = default;
 
-void TIbExParser::AddLinkDepend(TDbObj* aObj, const std::string& aQualifier, const std::string& aName) {
-    TIbParser::AddLinkDepend(aObj, aQualifier, aName);
-}
-
 namespace {
 
 // The texts a body reader reads for an object: the body, or a domain's check and default.
@@ -1438,7 +1429,6 @@ void TIbExParser::ParseObjBody(TDbObj* aObj) {
     if (!fBodiesRead.insert(aObj).second) return;
     const std::vector<std::string> texts = BodyTexts(aObj);
     const std::string savedTerm = GetTermStr();
-    const std::string savedFile = fScriptFileName;
     for (const std::string& text : texts) {
         // No terminator inside a body: every ";" is a statement end of the body's language.
         SetTermStr("\x01");
@@ -1449,7 +1439,6 @@ void TIbExParser::ParseObjBody(TDbObj* aObj) {
         ParseObjTxt(aObj);
     }
     SetTermStr(savedTerm);
-    fScriptFileName = savedFile;
 }
 
 void TIbExParser::ParseObjTxt(TDbObj* aObj) {
@@ -1512,12 +1501,12 @@ void TIbExParser::ErrMsg(const std::string& aText) {
         if (line == 1) column = start->Column + (column - fBodyColumn0);
         line = start->Line + line - 1;
     }
-    const std::string file = start ? start->File : std::string();
+    if (start && !start->File.empty()) return ErrAt(text, line, column, start->File);
+    // A body without a script (read from a catalog): the message is the object's.
     if (!fMsgMngr->GetIsErr())
-        DoErrorMessage(text + "\r\nScript: " + file + " Line:" + std::to_string(line) + " Column:" +
-                       std::to_string(column) + "\r\n");
-    if (!file.empty()) fMsgMngr->AddScriptMsg(text, file, column, line, mt_Err);
-    else fMsgMngr->AddObjMsg(text, ParsedObj, column, line, mt_Err);
+        DoErrorMessage(text + "\r\nScript:  Line:" + std::to_string(line) + " Column:" + std::to_string(column) +
+                       "\r\n");
+    fMsgMngr->AddObjMsg(text, ParsedObj, column, line, mt_Err);
 }
 
 }  // namespace dbtwin

@@ -42,8 +42,6 @@ public:
     void ParseObjBody(TDbObj* aObj) override;
     // Reads the body of aObj from the scanner's current symbol to the end of the text.
     void ParseObjTxt(TDbObj* aObj) override;
-    void AddLinkDepend(TDbObj* aObj, const std::string& aQualifier,
-                       const std::string& aName) override;
     void ErrMsg(const std::string& aText) override;
 
 protected:

@@ -219,7 +219,9 @@ protected:
 
     // An error found while scanning raw text: recorded where the scanner stands.
     void ErrHere(const std::string& aText);
-    void ErrAt(const std::string& aText, std::int32_t aLine, std::int32_t aColumn);
+    // An error at a line and column of aFile (the script being read when empty).
+    void ErrAt(const std::string& aText, std::int32_t aLine, std::int32_t aColumn,
+               const std::string& aFile = std::string());
 
     std::int32_t fSyLine = 1;   // line and column of the first character of the current symbol
     std::int32_t fSyCol = 0;

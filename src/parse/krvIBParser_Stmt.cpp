@@ -74,11 +74,12 @@ void TIbParser::ErrMsg(const std::string& aText) {
     ErrAt(aText, atCh ? GetPosY() : fSyLine, atCh ? GetPosX() : fSyCol);
 }
 
-void TIbParser::ErrAt(const std::string& aText, std::int32_t line, std::int32_t col) {
+void TIbParser::ErrAt(const std::string& aText, std::int32_t line, std::int32_t col, const std::string& aFile) {
+    const std::string& file = aFile.empty() ? fScriptFileName : aFile;
     if (!fMsgMngr->GetIsErr())
-        DoErrorMessage(aText + "\r\nScript: " + fScriptFileName + " Line:" + std::to_string(line) +
-                       " Column:" + std::to_string(col) + "\r\n");
-    fMsgMngr->AddScriptMsg(aText, fScriptFileName, col, line, mt_Err);
+        DoErrorMessage(aText + "\r\nScript: " + file + " Line:" + std::to_string(line) + " Column:" +
+                       std::to_string(col) + "\r\n");
+    fMsgMngr->AddScriptMsg(aText, file, col, line, mt_Err);
 }
 
 void TIbParser::ErrHere(const std::string& aText) {
