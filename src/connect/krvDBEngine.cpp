@@ -544,6 +544,7 @@ std::string TKRVDataSetQuery::ParseMarkers(TKRVParams* aParams, const std::strin
 void TKRVDataSetQuery::SyncParams() {
     std::string text = SQLLinesText(fSQL);
     if (fParsed && text == fParsedSQL) return;
+    if (!fParamCheck) fParams.Clear();
     fPreparedText = fParamCheck ? ParseMarkers(&fParams, text) : text;
     fParsedSQL = std::move(text);
     fParsed = true;

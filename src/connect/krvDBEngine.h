@@ -208,7 +208,11 @@ public:
 
     std::vector<std::string>* GetSQL() override { return &fSQL; }
     bool GetEof() override { return fEof; }
-    void SetParamCheck(bool aValue) override { fParamCheck = aValue; }
+    // A change of the check reads the markers of the text again (or drops them).
+    void SetParamCheck(bool aValue) override {
+        if (aValue != fParamCheck) fParsed = false;
+        fParamCheck = aValue;
+    }
     bool GetParamCheck() override { return fParamCheck; }
     TKRVParams* GetParams() override;
     bool GetQueryActive() override { return fActive; }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <iosfwd>
 #include <memory>
@@ -18,6 +19,13 @@
 namespace dbtwin {
 
 class TCustomSQLExec;
+// Declared by the connection and parser layers; the executing half of TSQLExec is compiled
+// there (krvSQL_Exec_Run.cpp), the statement-list half here.
+class TKRVCustomConnection;
+class TKRVQuery;
+class TKRVParam;
+class TObjs;
+class TCustomSQLParser;
 
 // One statement of a script.
 class TStatement : public TObject {
@@ -37,6 +45,14 @@ public:
     bool Select = false;
     std::string ErrMsg;
     std::string Term;
+    // Where a loaded statement stands in the file it was read from (0 and empty for
+    // generated statements).
+    std::int32_t SrcLine = 0;
+    std::int32_t SrcColumn = 0;
+    std::string SrcFile;
+    // The password of a CONNECT or CREATE DATABASE statement. The text never holds it, so
+    // that no log, message or rendered script shows it.
+    std::string Password;
 
     // Object name plus an operation suffix, for lists shown to a user.
     std::string GetCaption() const;
@@ -147,11 +163,14 @@ protected:
     TkrvEncode fEncode = encDefault;
 };
 
-// The script executor. This unit holds its statement-list side: the options it owns and
-// the text form of scripts in each dialect.
+using TGetParamValueEvent = std::function<void(TObject* Sender, TKRVParam& Param)>;
+
+// The script executor: the statement list's text form in each dialect (here) and the run of
+// a list against a database through a connection (krvSQL_Exec_Run.cpp).
 class TSQLExec : public TCustomSQLExec, protected TServerOptionsSet<TIBSQLExecOptions> {
 public:
     explicit TSQLExec(TComponent* aOwner = nullptr);
+    ~TSQLExec() override;
 
     // Identifier quoted for the executor's dialect.
     virtual std::string QuoteIdent(const std::string& aIdent) const;
@@ -161,6 +180,44 @@ public:
     void Clear() override;
     void Add_Commit() override;
     void GetScript(std::vector<std::string>& aList, bool LineReNumber) override;
+
+    // --- execution ---
+    TGetParamValueEvent OnGetParamValue;
+
+    // Runs every statement of the list; true when no error was counted and the run was not
+    // stopped.
+    bool ExecuteScript() override;
+    // Runs one statement outside a script run.
+    void ExecuteStatement(TStatement* Statement) override;
+    void ConnectToDatabase() override;
+    void DisconnectFromDatabase() override;
+    // Stores the text in the current statement's ErrMsg, then reports and counts it.
+    void DoErrorMessage(const std::string& aText) override;
+
+    TKRVCustomConnection* GetKRVConnection() const { return fConnection; }
+    virtual void SetConnection(TKRVCustomConnection* aConnection);
+    // Copies the executor's connection and server options into the connection's.
+    virtual void SetConnectionOptions();
+    virtual bool UpdateDescription();
+    virtual bool AcceptBlobParams();
+    virtual bool RunConnect();
+    virtual bool RunReConnect();
+    virtual bool RunCreateDb();
+    virtual bool RunDescription();
+    virtual bool RunSetBlobFile();
+    virtual bool RunInsertUpdateDelete();
+    virtual bool RunMiscStatement();
+    // The parser a load splits the script with: a plain SQL parser here.
+    virtual std::unique_ptr<TCustomSQLParser> CreateParser(TObjs* aObjs);
+    // Fills a parameter no blob reference names. A parameter nobody fills is an error: a
+    // marker that was meant as text must not turn into NULL.
+    virtual bool DoGetParamValue(TKRVParam& aParam);
+    virtual bool ExecStatement(TStatement* Statement);
+
+    // The class name shown in the executor's own messages.
+    virtual const char* ClassName() const { return "TSQLExec"; }
+    TStatement* GetCurrentStatement() const { return fCurrentStatement; }
+    const std::string& GetBlobFileName() const { return fBlobFileName; }
 
     TConnectionOptions& GetConnectionOptions() { return fConnectionOptions; }
     void SetConnectionOptions(const TConnectionOptions& v) { fConnectionOptions.Assign(v); }
@@ -177,8 +234,35 @@ public:
     using TServerOptionsSet<TIBSQLExecOptions>::Assign;
 
 protected:
+    void Notification(TComponent* aComponent, TOperation aOperation) override;
+    // Runs the current statement's text on the query with parameter markers left alone;
+    // throws on a failure. Kinds that send some statements differently override it.
+    virtual void ExecMiscText(TStatement& aStatement);
+    // The text of a statement as logged: a CONNECT or CREATE DATABASE statement never shows
+    // a password.
+    std::string LogText(const TStatement& aStatement) const;
+    void LogExec(const TStatement& aStatement);
+    // Data statements run inside the open transaction; each is guarded by a savepoint so
+    // that a failing one undoes itself only. False when the kind has no savepoints.
+    virtual bool UseSavepoints() const;
+    bool EnsureConnected();
+    void FreeRunStreams();
+
+    struct TQueryFree {
+        void operator()(TKRVQuery* q) const;
+    };
+
     TConnectionOptions fConnectionOptions;
     // The server options of every kind (fIBServerOptions, ...) come from TServerOptionsSet.
+    std::unique_ptr<TKRVQuery, TQueryFree> fQuery;
+    std::string fBlobFileName;
+    std::unique_ptr<std::ifstream> fBlobStream;
+    std::uint64_t fBlobSize = 0;
+    TKRVCustomConnection* fConnection = nullptr;
+    TStatement* fCurrentStatement = nullptr;
+    // Set while ExecuteScript runs: a CONNECT that fails ends the run, since the statements
+    // after it have no database.
+    bool fConnectFailed = false;
 };
 
 }  // namespace dbtwin

@@ -88,6 +88,9 @@ public:
     // The dialect in force (1 until the script sets one); kept in Objs' server options too.
     int GetSQLDialect() const { return fDialect; }
     bool GetAutoDDL() const { return fAutoDDL; }
+    // The password of the CONNECT or CREATE DATABASE statement being reported to
+    // OnAddStatement (its reported text leaves the password out); empty otherwise.
+    const std::string& GetStatementPassword() const { return fStatementPassword; }
     // The text a body reader reads for aObj: its body; a column's computed expression, or a
     // domain column's check.
     static std::string StoredBodyText(const TDbObj* aObj);
@@ -232,6 +235,7 @@ protected:
     bool fEndOptional = false;  // the statement read may end without a terminator
     int fDialect = 1;
     bool fAutoDDL = true;
+    std::string fStatementPassword;
     std::string fTableName;
     int fInputDepth = 0;
     // EXIT or QUIT was read: the client tool stops there, with every file of the INPUT chain.

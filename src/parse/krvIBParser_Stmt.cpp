@@ -390,6 +390,8 @@ void TIbParser::ParseText() {
         StBegPos = SyBegPos;
         const std::int64_t before = SyBegPos;
         const std::int32_t stLine = fSyLine, stCol = fSyCol;
+        StBegLine = stLine;
+        StBegCol = stCol;
         const int errors = fMsgMngr->GetErrCount();
         fEndOptional = false;
         ParseStatement();
@@ -574,6 +576,7 @@ void TIbParser::ParseDatabase(bool aCreate) {
         return SkipToTerm();
     }
     fConnectionOptions.SetDatabaseName(StrVal);
+    fStatementPassword.clear();
     DoLogNextLine("Database connect: " + StrVal);
     // The statement text reported leaves the password out: scripts never carry one.
     std::int64_t pwdFrom = 0, pwdTo = 0;
@@ -600,7 +603,10 @@ void TIbParser::ParseDatabase(bool aCreate) {
         } else if (W("PASSWORD")) {
             pwdFrom = SyBegPos;
             GetSy();
-            if (TestSy(syString)) GetSy();
+            if (TestSy(syString)) {
+                fStatementPassword = StrVal;
+                GetSy();
+            }
             pwdTo = SyBegPos;
         } else if (SkipW("ROLE")) {
             if (Sy == syIdent || TestSy(syString)) {
@@ -625,6 +631,7 @@ void TIbParser::ParseDatabase(bool aCreate) {
         DoAddStatement(TrimSQLText(text), aCreate ? stCreateDb : stConnect, fConnectionOptions.GetDatabaseName(),
                        dboUnknown, odbSet, "", st);
     }
+    fStatementPassword.clear();
     if (Objs) Objs->fConnectionOptions.Assign(fConnectionOptions);
 }
 

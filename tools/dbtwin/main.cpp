@@ -30,6 +30,7 @@
 #include "exec/krvSQL_Exec.h"
 #include "extract/krvIBScriptExtract.h"
 #include "connect/krvIBDBExtract.h"
+#include "connect/krvIBSQLExec.h"
 #include "objects/krvCompObj.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvDBStructure.h"
@@ -246,10 +247,12 @@ struct TSide {
     TCustomExtract* Extractor = &Extract;  // the one that reads this side
     std::vector<std::string> StdinLines;
     bool FromStdin = false;
+    bool IsDatabase = false;
 
     TSide(const std::string& aSource, const std::string& aKind) {
         if (IsDatabaseSource(aSource)) {
             OpenDatabase(aSource);
+            IsDatabase = true;
             return;
         }
         CheckScriptKind(aKind);
@@ -363,7 +366,23 @@ struct TCompareArgs {
     std::vector<std::string> Sources;
     std::string Kind = "firebird", MasterKind, TargetKind, Output, TargetVersion, Objects, ListOptions;
     std::vector<std::string> Include, Exclude, Sets;
+    bool Apply = false, Verify = false, ContinueOnError = false, Verbose = false;
 };
+
+// Reports the executor's errors at the statement they are about: its file and line where it
+// was loaded from a file, its line in the script written when it was generated.
+void WireExecutor(TIBSQLExec& aExec, const std::string& aScriptName, bool aVerbose, int& aErrors) {
+    aExec.OnErrorMessage = [&aExec, aScriptName, &aErrors](TObject*, const std::string& aText) {
+        ++aErrors;
+        const TStatement* st = aExec.GetCurrentStatement();
+        if (!st) return Report("", 0, 0, "error", aText);
+        if (!st->SrcFile.empty() || st->SrcLine > 0)
+            return Report(st->SrcFile.empty() ? std::string("<stdin>") : st->SrcFile, st->SrcLine,
+                          std::max(st->SrcColumn, 1), "error", aText);
+        Report(aScriptName, st->Line + 1, 1, "error", aText);
+    };
+    if (aVerbose) aExec.OnLogNextLine = [](TObject*, const std::string& aText) { Report("", 0, 0, "note", aText); };
+}
 
 int ListOptions(const std::string& aKind) {
     CheckScriptKind(aKind);
@@ -372,15 +391,17 @@ int ListOptions(const std::string& aKind) {
     return kSame;
 }
 
-int RunCompare(const TCompareArgs& a) {
+int RunCompare(const TCompareArgs& a, bool aVerifying = false) {
     if (!a.ListOptions.empty()) return ListOptions(a.ListOptions);
-    if (a.Output != "-") gOutputFile = a.Output;
+    if (a.Output != "-" && !aVerifying) gOutputFile = a.Output;
     if (a.Sources.size() != 2) throw TFailure{"compare wants MASTER and TARGET (see dbtwin compare --help)"};
+    if (a.Verify && !a.Apply) throw TFailure{"--verify goes with --apply"};
     TSide master(a.Sources[0], a.MasterKind.empty() ? a.Kind : a.MasterKind);
     TSide target(a.Sources[1], a.TargetKind.empty() ? a.Kind : a.TargetKind);
     if (master.FromStdin && target.FromStdin) throw TFailure{"only one source can be read from standard input"};
+    if (a.Apply && !target.IsDatabase) throw TFailure{"--apply needs a database as TARGET, not a script"};
     TKeldar keldar;
-    TSQLExec exec;
+    TIBSQLExec exec;
     keldar.SetSQLExec(&exec);
     keldar.OnErrorMessage = [](TObject*, const std::string&) {};
     keldar.SetDBStructureMaster(&master.Structure);
@@ -407,8 +428,114 @@ int RunCompare(const TCompareArgs& a) {
     if (TerminateRunning) throw TFailure{"interrupted"};
     // A file asked for always holds this run's script, so an older one is never left
     // standing; standard output gets a script only when there is something to change.
-    if (changes || (!a.Output.empty() && a.Output != "-")) WriteOutput(a.Output, exec.GetScriptText());
-    return changes ? kDifferent : kSame;
+    if (aVerifying) {
+        if (changes) {
+            Report("", 0, 0, "error", "verify: the target still differs from the master after the script ran:");
+            std::cerr << exec.GetScriptText();
+            return kError;
+        }
+        return kSame;
+    }
+    const std::string script = exec.GetScriptText(true);
+    if (changes || (!a.Output.empty() && a.Output != "-")) WriteOutput(a.Output, script);
+    if (!a.Apply) return changes ? kDifferent : kSame;
+
+    // The script runs on the target database through its executor; the first failure stops
+    // it unless --continue-on-error.
+    if (changes) {
+        int errors = 0;
+        WireExecutor(exec, a.Output.empty() || a.Output == "-" ? std::string("<script>") : a.Output, a.Verbose, errors);
+        exec.SetConnection(&target.Connection);
+        exec.SetBreakOnError(!a.ContinueOnError);
+        const bool ran = exec.ExecuteScript();
+        if (!ran || errors > 0 || TerminateRunning) {
+            Report("", 0, 0, "error", "the script did not run through on the target: " + std::to_string(exec.GetErrors()) +
+                                          " statement(s) failed" + (TerminateRunning ? " (interrupted)" : ""));
+            return kError;
+        }
+    }
+    if (a.Verify) {
+        TCompareArgs again = a;
+        again.Apply = again.Verify = false;
+        return RunCompare(again, true);
+    }
+    return kSame;
+}
+
+struct TExecArgs {
+    std::vector<std::string> Scripts;
+    std::string On, Kind = "firebird";
+    bool ContinueOnError = false, Verbose = false;
+};
+
+// Runs scripts through the executor of the database's kind, in the order given; a script
+// that does not load runs not at all, and the first failure stops the run unless
+// --continue-on-error.
+int RunExec(const TExecArgs& a) {
+    CheckScriptKind(a.Kind);
+    RegisterConnections();
+    TKRVConnection connection;
+    if (!a.On.empty()) {
+        TDatabaseURL url;
+        try {
+            url = ParseDatabaseURL(a.On);
+        } catch (const EKrvError& e) {
+            throw TFailure{e.what()};
+        }
+        if (url.DatabaseType != dbInterBase)
+            throw TFailure{url.Printable + ": scripts cannot be run on databases of this kind yet"};
+        if (!TKRVConnection::FindConnection(url.ConnectionType))
+            throw TFailure{url.Printable + ": this dbtwin was built without a connection kind for this database"};
+        try {
+            ApplyDatabaseURL(url, connection);
+        } catch (const EKrvError& e) {
+            throw TFailure{e.what()};
+        }
+    } else {
+        // The scripts name their database with CONNECT or CREATE DATABASE.
+        const TconnectionType kind = DefConnectionByDatabase(dbInterBase);
+        if (!TKRVConnection::FindConnection(kind))
+            throw TFailure{"this dbtwin was built without a connection kind for Firebird"};
+        connection.SetDatabaseType(dbInterBase);
+        connection.SetConnectionType(kind);
+    }
+    connection.OnErrorMessage = [](TObject*, const std::string&) {};  // the executor reports
+    TIBSQLExec exec;
+    exec.SetConnection(&connection);
+    exec.SetBreakOnError(!a.ContinueOnError);
+    int errors = 0;
+    bool failed = false;
+    for (const std::string& script : a.Scripts) {
+        // Loading: the parser's messages carry their positions; the loader's own (a missing
+        // file) come through the error event.
+        std::vector<std::string> loadErrors;
+        exec.OnErrorMessage = [&loadErrors](TObject*, const std::string& aText) { loadErrors.push_back(aText); };
+        exec.OnLogNextLine = nullptr;
+        if (script == "-") {
+            std::vector<std::string> lines;
+            for (std::string line; std::getline(std::cin, line);) lines.push_back(line);
+            exec.LoadScript(lines);
+        } else {
+            exec.LoadFromFile(script);
+        }
+        if (exec.GetMsgMngr().GetIsErr()) {
+            ReportMessages(exec.GetMsgMngr());
+            Report(script, 0, 0, "error", "the script was not run: it does not read without errors");
+            return kError;
+        }
+        ReportMessages(exec.GetMsgMngr());
+        if (!loadErrors.empty()) {
+            for (const auto& e : loadErrors) Report("", 0, 0, "error", e);
+            return kError;
+        }
+        WireExecutor(exec, script, a.Verbose, errors);
+        if (!exec.ExecuteScript() || TerminateRunning) {
+            failed = true;
+            if (!a.ContinueOnError || TerminateRunning) break;
+        }
+    }
+    if (TerminateRunning) throw TFailure{"interrupted"};
+    return failed || errors > 0 ? kError : kSame;
 }
 
 struct TExportArgs {
@@ -513,6 +640,20 @@ int Main(int argc, char** argv) {
     exportCmd->add_option("--include", ea.Include, "export only objects whose names match MASK");
     exportCmd->add_option("--exclude", ea.Exclude, "skip objects whose names match MASK");
 
+    compare->add_flag("--apply", ca.Apply, "run the script on the TARGET database (exit 0 when every statement ran)");
+    compare->add_flag("--verify", ca.Verify, "with --apply: compare again and exit 2 unless nothing differs");
+    compare->add_flag("--continue-on-error", ca.ContinueOnError, "with --apply: run every statement, report each failure (exit 2)");
+    compare->add_flag("-v,--verbose", ca.Verbose, "with --apply: show what the executor does");
+
+    TExecArgs xa;
+    auto* execCmd = app.add_subcommand("exec", "run SCRIPTs through the executor of the database's kind");
+    execCmd->add_option("SCRIPTS", xa.Scripts, "script paths, run in order, or - for standard input")->required();
+    execCmd->add_option("--on", xa.On,
+                        "the DATABASE to run on (a URL); without it the scripts name theirs with CONNECT or CREATE DATABASE");
+    execCmd->add_option("--kind", xa.Kind, "dialect of the scripts")->capture_default_str();
+    execCmd->add_flag("--continue-on-error", xa.ContinueOnError, "run every statement and report each failure (exit 2)");
+    execCmd->add_flag("-v,--verbose", xa.Verbose, "show what the executor does");
+
     std::string testUrl;
     auto* testConn = app.add_subcommand("test-connection", "connect to the database at URL and describe its server");
     testConn->add_option("URL", testUrl,
@@ -530,6 +671,7 @@ int Main(int argc, char** argv) {
     }
     if (compare->parsed()) return RunCompare(ca);
     if (exportCmd->parsed()) return RunExport(ea);
+    if (execCmd->parsed()) return RunExec(xa);
     if (testConn->parsed()) return RunTestConnection(testUrl);
     return kError;
 }
