@@ -180,6 +180,36 @@ run 2 missing exec "$work/missing.sql"
 [[ $(grep -c ": error: " "$work/missing.err") == 1 ]] || fail "a failed CONNECT is not one error" "$work/missing.err"
 grep -q "missing.sql:1:1: error: .*I/O error" "$work/missing.err" || fail "the server's message is missing" "$work/missing.err"
 
+# --- a connection lost in the middle of a run (server only: another attachment ends it) -------
+if [[ $mode == server ]]; then
+  {
+    createdb lost
+    cat <<'EOF'
+CREATE TABLE BEFORE_IT (A INTEGER);
+SET TERM ^ ;
+EXECUTE BLOCK AS
+  DECLARE T0 TIMESTAMP;
+BEGIN
+  T0 = CAST('NOW' AS TIMESTAMP);
+  WHILE (DATEDIFF(MILLISECOND FROM T0 TO CAST('NOW' AS TIMESTAMP)) < 8000) DO T0 = T0;
+END^
+SET TERM ; ^
+CREATE TABLE AFTER_IT (A INTEGER);
+EOF
+  } >"$work/lost.sql"
+  (
+    sleep 2
+    printf "DELETE FROM MON\$ATTACHMENTS WHERE MON\$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON\$REMOTE_PROCESS CONTAINING 'dbtwin';\nCOMMIT;\n" |
+      isql "$(path lost)" >"$work/kill.log" 2>&1
+  ) &
+  killer=$!
+  run 2 lost exec "$work/lost.sql"
+  wait "$killer" || true
+  expect lost "SELECT CAST(LIST(TRIM(RDB\$RELATION_NAME)) AS VARCHAR(100)) FROM RDB\$RELATIONS WHERE RDB\$RELATION_NAME IN ('BEFORE_IT', 'AFTER_IT');" "BEFORE_IT"
+  grep -q "lost.sql:4:1: error: " "$work/lost.err" || fail "the lost connection is not reported at the statement" "$work/lost.err"
+  if grep -q "succesfully" "$work/lost.err"; then fail "a run that lost its connection reported success" "$work/lost.err"; fi
+fi
+
 # --- compare --apply --verify on the bundled example ---------------------------------------------
 examples=$(dirname "${BASH_SOURCE[0]}")/../../examples/firebird
 {
