@@ -129,9 +129,9 @@ void TIBSQLExec::LoadScript(const std::vector<std::string>& aScript) {
     objs.fIBServerOptions.SetSQLDialect(static_cast<TIBSQLDialectType>(dialect));
     std::unique_ptr<TCustomSQLParser> parser = CreateParser(&objs);
     auto* ib = dynamic_cast<TIbParser*>(parser.get());
-    parser->OnErrorMessage = [this](TObject*, const std::string& aText) {
-        if (OnErrorMessage) OnErrorMessage(this, aText);
-    };
+    // The parser's errors are passed on once reading is over: some become warnings then.
+    parser->OnErrorMessage = [](TObject*, const std::string&) {};
+    if (ib) ib->StatementsOnly = true;
     parser->OnLogNextLine = [this](TObject*, const std::string& aText) { DoLogNextLine(aText); };
     parser->OnProgressUpdate = [this](TObject*, int aValue, int aMax) { DoProgressUpdate(aValue, aMax); };
     parser->SetScriptFileName(fScriptFileName);
@@ -160,6 +160,10 @@ void TIBSQLExec::LoadScript(const std::vector<std::string>& aScript) {
     if (fDialectFromScript && ib) fIBServerOptions.SetSQLDialect(static_cast<TIBSQLDialectType>(ib->GetSQLDialect()));
     else fIBServerOptions.SetSQLDialect(static_cast<TIBSQLDialectType>(dialect));
     fMsgMngr->CopyFrom(&parser->GetMsgMngr());
+    for (std::size_t i = 0; i < parser->GetMsgMngr().Count(); ++i) {
+        const TMsgData& m = parser->GetMsgMngr().Get(i);
+        if (m.MsgType == mt_Err && OnErrorMessage) OnErrorMessage(this, m.Msg);
+    }
     DoLogNextLine("Script loaded.");
 }
 

@@ -43,6 +43,11 @@ int TMsgManager::Get_MsgCount(TMsgSetType aTypes) const {
     return n;
 }
 
+void TMsgManager::DemoteErrors(std::size_t aFrom) {
+    for (std::size_t i = aFrom; i < fMessages.size(); ++i)
+        if (fMessages[i]->MsgType == mt_Err) fMessages[i]->MsgType = mt_Wrn;
+}
+
 void TMsgManager::CopyFrom(const TMsgManager* aMsgMngr) {
     if (!aMsgMngr) return;
     const std::size_t n = aMsgMngr->fMessages.size();

@@ -393,8 +393,17 @@ void TIbParser::ParseText() {
         StBegLine = stLine;
         StBegCol = stCol;
         const int errors = fMsgMngr->GetErrCount();
+        const std::size_t messages = fMsgMngr->Count();
+        const std::int64_t reports = ReportCount;
         fEndOptional = false;
         ParseStatement();
+        if (StatementsOnly && fMsgMngr->GetErrCount() > errors && ReportCount == reports && Sy == syTerm &&
+            SyBegPos > StBegPos) {
+            TStatement* st = nullptr;
+            DoAddStatement(Trimmed(CopyTxt(StBegPos, SyBegPos - StBegPos)), stStatement, "", dboUnknown, odbUnknown, "",
+                           st);
+            fMsgMngr->DemoteErrors(messages);
+        }
         // A statement cut off by the end of the text is not run by the client either.
         if (Sy == syEOF && !fEndOptional && fMsgMngr->GetErrCount() == errors)
             ErrAt("Missing: <TERM> (the statement starting here is cut off by the end of the text)", stLine, stCol);
@@ -682,6 +691,7 @@ void TIbParser::ParseInputFile(const std::string& aName) {
     child.fOpenFiles = fOpenFiles;
     child.fOpenFiles.insert(key);
     child.fDialect = fDialect;
+    child.StatementsOnly = StatementsOnly;
     child.ParseFile(file.string(), Objs);
     fMsgMngr->CopyFrom(&child.GetMsgMngr());
     fDialect = child.fDialect;

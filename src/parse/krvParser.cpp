@@ -1202,6 +1202,7 @@ void TCustomParser::DoAddStatement(const std::string& aText, TStatType aTyp,
                                    const std::string& aObjName, TDbObject aObjType,
                                    TDbOperation aOperation, const std::string& aOwnName,
                                    TStatement*& Statement) {
+    ++ReportCount;
     if (OnAddStatement)
         OnAddStatement(this, aText, aTyp, aObjName, aObjType, aOperation, aOwnName, Statement);
 }

@@ -129,6 +129,7 @@ public:
     std::string SyResWord;      // display word of Sy
     std::int64_t SyBegPos = 1;  // byte index of the first character of the current symbol
     std::int64_t StBegPos = 1;  // start of the statement being read (set by dialects)
+    std::int64_t ReportCount = 0; // statements reported to OnAddStatement so far
     std::int32_t StBegLine = 0; // line and column of StBegPos, where a dialect records them
     std::int32_t StBegCol = 0;
     std::int64_t StEndPos = 1;  // end of the statement being read (set by dialects)

@@ -445,3 +445,22 @@ TEST_F(ExecRunTest, EveryStatementOfAFirebirdScriptIsLoadedWithItsLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExecRunTest, AMigrationScriptLoadsWholeThoughItAltersObjectsItNeverCreated) {
+    exec.LoadScript(SplitLines("ALTER TABLE CUSTOMER ADD CITY VARCHAR(20);\n"
+                               "ALTER TABLE CUSTOMER ALTER COLUMN NAME TYPE VARCHAR(60);\n"
+                               "CREATE TABLE A (X INTEGER);\nCREATE TABLE A (X INTEGER);\n"
+                               "COMMENT ON TABLE NOT_HERE IS 'x';\n"));
+    EXPECT_EQ(exec.GetStatementsCount(), 5);
+    EXPECT_FALSE(exec.GetMsgMngr().GetIsErr());
+    EXPECT_EQ(exec.GetStatement(0)->GetText(), "ALTER TABLE CUSTOMER ADD CITY VARCHAR(20)\r\n");
+    EXPECT_EQ(exec.GetStatement(3)->SrcLine, 4);
+    // A statement cut off by the end of the text is never sent.
+    exec.LoadScript(SplitLines("CREATE TABLE B (X INTEGER);\nCREATE TABLE C (X"));
+    EXPECT_TRUE(exec.GetMsgMngr().GetIsErr());
+    EXPECT_EQ(exec.GetStatementsCount(), 1);
+}
+
+}  // namespace

@@ -220,6 +220,16 @@ run 0 example_load exec "$work/example.sql"
 run 0 apply compare "$examples/master.sql" "$(url example)" --apply --verify -o "$work/applied.sql"
 run 0 again compare "$examples/master.sql" "$(url example)"
 [[ ! -s $work/again.out ]] || fail "a second comparison after --apply is not empty" "$work/again.out"
+# The same script saved, then run by dbtwin exec, does what the in-memory list did.
+{
+  createdb saved
+  cat "$examples/target.sql"
+} >"$work/saved.sql"
+run 0 saved_load exec "$work/saved.sql"
+run 1 saved_compare compare "$examples/master.sql" "$(url saved)" -o "$work/saved_diff.sql"
+run 0 saved_exec exec "$work/saved_diff.sql" --on "$(url saved)"
+run 0 saved_again compare "$examples/master.sql" "$(url saved)"
+[[ ! -s $work/saved_again.out ]] || fail "a comparison after running the saved script is not empty" "$work/saved_again.out"
 
 ((failures == 0)) || exit 1
 echo "PASSED"
