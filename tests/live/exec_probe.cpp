@@ -1,0 +1,138 @@
+// The script executor against a real server, through the execution harness: transactions
+// around failing statements, blob parameters from a blob file (offsets past 4 GiB, empty
+// blobs, references past the end), EXECUTE BLOCK, a CONNECT that fails, descriptions written
+// in the default mode. Exits 77 (skipped) without the server's variable, unless CI=true.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "exec_harness.h"
+
+using namespace dbtwin;
+using namespace dbtwin::live;
+
+namespace {
+
+using TRows = std::vector<std::vector<std::string>>;
+
+std::string Scratch() {
+    static const std::string dir = [] {
+        const char* base = std::getenv("DBTWIN_EXEC_SCRATCH");
+        std::filesystem::path p = base ? base : std::filesystem::temp_directory_path().string();
+        p /= "exec_probe_" + std::to_string(::getpid());
+        std::filesystem::create_directories(p);
+        return p.string();
+    }();
+    return dir;
+}
+
+TEST(ExecFirebird, AFailingInsertUndoesItselfOnly) {
+    TExecHarness h(dbInterBase, "tx");
+    ASSERT_TRUE(h.Run("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY);", true).Result);
+    const TExecOutcome r = h.Run(
+        "INSERT INTO T VALUES (1);\nINSERT INTO T VALUES (2);\nINSERT INTO T VALUES (1);\nINSERT INTO T VALUES (3);\n", false);
+    EXPECT_FALSE(r.Result);
+    EXPECT_EQ(r.Errors, 1);
+    ASSERT_EQ(r.Steps.size(), 4u);
+    EXPECT_FALSE(r.Steps[2].Ok);
+    EXPECT_EQ(r.Steps[2].Line, 3);
+    EXPECT_NE(r.Steps[2].Error.find("PRIMARY or UNIQUE KEY"), std::string::npos) << r.Steps[2].Error;
+    EXPECT_EQ(h.Query("SELECT ID FROM T ORDER BY ID"), (TRows{{"1"}, {"2"}, {"3"}}));
+    // Stop on error: the statement after the failure does not run; what ran before stays.
+    const TExecOutcome s = h.Run("INSERT INTO T VALUES (10);\nINSERT INTO T VALUES (10);\nINSERT INTO T VALUES (11);\n", true);
+    EXPECT_FALSE(s.Result);
+    EXPECT_EQ(s.Steps.size(), 2u);
+    EXPECT_EQ(h.Query("SELECT ID FROM T WHERE ID >= 10"), (TRows{{"10"}}));
+    for (const auto& line : s.Log) EXPECT_EQ(line.find("succesfully"), std::string::npos) << line;
+}
+
+TEST(ExecFirebird, BlobParametersReceiveExactlyTheirBytes) {
+    TExecHarness h(dbInterBase, "blob");
+    ASSERT_TRUE(h.Run("CREATE TABLE B (ID INTEGER NOT NULL PRIMARY KEY, DATA BLOB SUB_TYPE 0);", true).Result);
+    // A sparse blob file: bytes at 0, at 10 and just past 4 GiB.
+    const std::string file = Scratch() + "/sparse.blob";
+    {
+        std::fstream out(file, std::ios::binary | std::ios::out | std::ios::trunc);
+        out << "0123456789" << "ten-bytes!";
+        out.seekp(0x100000005LL);
+        out << "far";
+    }
+    const std::string script =
+        "SET BLOBFILE 'sparse.blob';\n"
+        "INSERT INTO B VALUES (1, :h0_A);\n"
+        "INSERT INTO B VALUES (2, :h0000000A_0000000A);\n"
+        "INSERT INTO B VALUES (3, :h100000005_00000003);\n"
+        "INSERT INTO B VALUES (4, :h00000000_00000000);\n"
+        "INSERT INTO B VALUES (5, :h100000005_00000004);\n"  // one byte past the end
+        "INSERT INTO B VALUES (6, NULL);\n";
+    const TExecOutcome r = h.Run(script, false, Scratch() + "/data.sql");
+    EXPECT_FALSE(r.Result);
+    EXPECT_EQ(r.Errors, 1);
+    ASSERT_EQ(r.Messages.size(), 1u);
+    EXPECT_NE(r.Messages[0].find("past the end of the blob file"), std::string::npos) << r.Messages[0];
+    EXPECT_EQ(h.Query("SELECT ID, CAST(DATA AS VARCHAR(20)), OCTET_LENGTH(DATA) FROM B ORDER BY ID"),
+              (TRows{{"1", "0123456789", "10"}, {"2", "ten-bytes!", "10"}, {"3", "far", "3"}, {"4", "", "0"},
+                     {"6", "<null>", "<null>"}}));
+}
+
+TEST(ExecFirebird, ExecuteBlockRunsAndDialectThreeIsTheDefault) {
+    TExecHarness h(dbInterBase, "block");
+    const TExecOutcome r = h.Run(
+        "CREATE TABLE \"Mixed Name\" (ID BIGINT NOT NULL);\n"
+        "SET TERM ^ ;\n"
+        "EXECUTE BLOCK AS DECLARE X BIGINT = 5000000000; BEGIN INSERT INTO \"Mixed Name\" VALUES (:X); END^\n"
+        "SET TERM ; ^\n",
+        true);
+    EXPECT_TRUE(r.Result) << (r.Messages.empty() ? "" : r.Messages[0]);
+    EXPECT_EQ(h.Query("SELECT ID FROM \"Mixed Name\""), (TRows{{"5000000000"}}));
+}
+
+TEST(ExecFirebird, AConnectToAMissingDatabaseEndsTheRun) {
+    TExecHarness h(dbInterBase, "connect");
+    const std::string missing = h.ConnectString() + ".missing.fdb";
+    const TExecOutcome r =
+        h.Run("CONNECT '" + missing + "';\nCREATE TABLE A (X INTEGER);\nCREATE TABLE B (X INTEGER);\n", false);
+    EXPECT_FALSE(r.Result);
+    ASSERT_EQ(r.Messages.size(), 1u);
+    EXPECT_NE(r.Messages[0].find("I/O error"), std::string::npos) << r.Messages[0];
+    EXPECT_EQ(r.Steps.size(), 1u);
+    EXPECT_EQ(h.Query("SELECT COUNT(*) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME IN ('A', 'B')"), (TRows{{"0"}}));
+}
+
+TEST(ExecFirebird, DescriptionsOfTheDefaultModeAreSet) {
+    TExecHarness h(dbInterBase, "descr");
+    ASSERT_TRUE(h.Run("CREATE TABLE T (\"Col\" INTEGER);", true).Result);
+    TSQLExec& x = h.Executor();
+    x.Clear();
+    x.SetConnection(&h.Connection());
+    // What the comparer writes for a target of an older version: updates of system tables,
+    // which this server refuses; the executor writes COMMENT ON instead.
+    x.AddDescriptionDef("UPDATE RDB$RELATIONS SET RDB$DESCRIPTION = 'x' WHERE RDB$RELATION_NAME = 'T'", "T", dboTable, "",
+                        "it's T");
+    x.AddDescriptionDef("UPDATE RDB$RELATION_FIELDS SET RDB$DESCRIPTION = 'y'", "Col", dboField, "T", "the column");
+    const TExecOutcome r = h.RunList(true);
+    EXPECT_TRUE(r.Result) << (r.Messages.empty() ? "" : r.Messages[0]);
+    EXPECT_EQ(h.Query("SELECT CAST(RDB$DESCRIPTION AS VARCHAR(20)) FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = 'T'"),
+              (TRows{{"it's T"}}));
+    EXPECT_EQ(h.Query("SELECT CAST(RDB$DESCRIPTION AS VARCHAR(20)) FROM RDB$RELATION_FIELDS WHERE RDB$FIELD_NAME = 'Col'"),
+              (TRows{{"the column"}}));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!TExecHarness::Available(dbInterBase)) {
+        const char* ci = std::getenv("CI");
+        std::cout << "DBTWIN_TEST_FIREBIRD is not set\n";
+        return ci && std::string(ci) == "true" ? 1 : 77;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    const int rc = RUN_ALL_TESTS();
+    std::filesystem::remove_all(Scratch());
+    return rc;
+}
