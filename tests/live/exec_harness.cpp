@@ -6,7 +6,12 @@
 #include <map>
 #include <sstream>
 
+#ifdef DBTWIN_HAVE_FIREBIRD
 #include "connect/firebird/krvConnection_Firebird.h"
+#endif
+#ifdef DBTWIN_HAVE_ZEOS
+#include "connect/zeos/krvConnection_Zeos.h"
+#endif
 #include "connect/krvIBSQLExec.h"
 #include "core/krvStrUtils.h"
 
@@ -48,10 +53,13 @@ TExecHarness::TExecHarness(TDatabaseType aKind, const std::string& aName) : fKin
     };
     fConnection.OnErrorMessage = [](TObject*, const std::string&) {};
     fConnection.SetDatabaseType(aKind);
-    if (aKind == dbInterBase) {
-        RegisterFirebirdConnection();
-        fConnection.SetConnectionType(cnIBX);
-    }
+#ifdef DBTWIN_HAVE_FIREBIRD
+    RegisterFirebirdConnection();
+#endif
+#ifdef DBTWIN_HAVE_ZEOS
+    RegisterZeosConnection();
+#endif
+    fConnection.SetConnectionType(aKind == dbInterBase ? cnIBX : cnZEOS);
     TConnectionOptions& o = fConnection.GetConnectionOptions();
     o.SetHostName(get("host"));
     if (!get("port").empty()) o.SetPort(std::stoi(get("port")));
@@ -64,6 +72,17 @@ TExecHarness::TExecHarness(TDatabaseType aKind, const std::string& aName) : fKin
             if (!fConnection.CreateDatabase())
                 throw EKrvError("cannot create the database " + fConnection.GetDBConnectionString() + ": " + fConnection.GetLastError());
             fExec = std::make_unique<TIBSQLExec>();
+            break;
+        }
+        case dbPostgreSQL:
+        case dbMySQL: {
+            // No script reader of these kinds yet: their executor is the generic one, given its
+            // statements one by one.
+            o.SetDatabaseName("dbtwin_harness_" + aName + "_" + std::to_string(::getpid()));
+            if (!fConnection.CreateDatabase())
+                throw EKrvError("cannot create the database " + o.GetDatabaseName() + ": " + fConnection.GetLastError());
+            fExec = std::make_unique<TSQLExec>();
+            fExec->SetDatabaseType(aKind);
             break;
         }
         default:

@@ -1,7 +1,10 @@
 // The script executor against a real server, through the execution harness: transactions
 // around failing statements, blob parameters from a blob file (offsets past 4 GiB, empty
-// blobs, references past the end), EXECUTE BLOCK, a CONNECT that fails, descriptions written
-// in the default mode. Exits 77 (skipped) without the server's variable, unless CI=true.
+// blobs, references past the end), literals that look like parameters, session statements;
+// on Firebird also scripts with EXECUTE BLOCK, a CONNECT that fails and descriptions written in
+// the default mode.
+// Usage: exec_probe firebird|postgres|mysql [gtest options]. Exits 77 (skipped) without the
+// server's variable, unless CI=true.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -20,6 +23,8 @@ namespace {
 
 using TRows = std::vector<std::vector<std::string>>;
 
+TDatabaseType gKind = dbInterBase;
+
 std::string Scratch() {
     static const std::string dir = [] {
         const char* base = std::getenv("DBTWIN_EXEC_SCRATCH");
@@ -31,7 +36,112 @@ std::string Scratch() {
     return dir;
 }
 
+#define FIREBIRD_ONLY()                                                     \
+    do {                                                                    \
+        if (gKind != dbInterBase) GTEST_SKIP() << "a Firebird script case"; \
+    } while (0)
+
+// Runs the statements on the harness's executor as a fresh list.
+TExecOutcome RunStatements(TExecHarness& h, const std::vector<std::pair<std::string, TStatType>>& aList,
+                           bool aBreakOnError) {
+    TSQLExec& x = h.Executor();
+    x.TCustomSQLExec::Clear();
+    for (const auto& [text, typ] : aList) x.Add(text, typ);
+    return h.RunList(aBreakOnError);
+}
+
+const char* BlobType() { return gKind == dbInterBase ? "BLOB SUB_TYPE 0" : gKind == dbPostgreSQL ? "BYTEA" : "LONGBLOB"; }
+// The bytes of a blob column as text, and their count.
+std::string BlobText(const std::string& aCol) {
+    switch (gKind) {
+        case dbInterBase: return "CAST(" + aCol + " AS VARCHAR(40)), OCTET_LENGTH(" + aCol + ")";
+        case dbPostgreSQL: return "convert_from(" + aCol + ", 'UTF8'), octet_length(" + aCol + ")";
+        default: return "CAST(" + aCol + " AS CHAR), LENGTH(" + aCol + ")";
+    }
+}
+
+TEST(Exec, DataStatementsKeepWhatSucceededAroundFailures) {
+    TExecHarness h(gKind, "data");
+    ASSERT_TRUE(RunStatements(h, {{"CREATE TABLE t (id INTEGER NOT NULL PRIMARY KEY)", stStatement}}, true).Result);
+    const TExecOutcome r = RunStatements(h,
+                                         {{"INSERT INTO t VALUES (1)", stInsert},
+                                          {"INSERT INTO t VALUES (2)", stInsert},
+                                          {"INSERT INTO t VALUES (1)", stInsert},
+                                          {"INSERT INTO t VALUES (3)", stInsert},
+                                          {"CREATE TABLE t (x INTEGER)", stStatement},
+                                          {"INSERT INTO t VALUES (4)", stInsert}},
+                                         false);
+    EXPECT_FALSE(r.Result);
+    EXPECT_EQ(r.Errors, 2);
+    ASSERT_EQ(r.Steps.size(), 6u);
+    EXPECT_FALSE(r.Steps[2].Ok);
+    EXPECT_TRUE(r.Steps[3].Ok);
+    EXPECT_FALSE(r.Steps[4].Ok);
+    EXPECT_EQ(h.Query("SELECT id FROM t ORDER BY id"), (TRows{{"1"}, {"2"}, {"3"}, {"4"}}));
+}
+
+TEST(Exec, LiteralsThatLookLikeParametersAreStoredUnchanged) {
+    TExecHarness h(gKind, "literal");
+    ASSERT_TRUE(RunStatements(h, {{"CREATE TABLE l (id INTEGER NOT NULL PRIMARY KEY, s VARCHAR(40))", stStatement}}, true)
+                    .Result);
+    std::vector<std::pair<std::string, TStatType>> inserts = {
+        {"INSERT INTO l VALUES (1, 'say \"hi\"')", stInsert},
+        {"INSERT INTO l VALUES (2, ':x and ::y :z')", stInsert},
+        {"INSERT INTO l VALUES (3, 'it''s :a')", stInsert},
+    };
+    if (gKind == dbMySQL) inserts.push_back({"INSERT INTO l VALUES (4, 'back\\'slash :b')", stInsert});
+    const TExecOutcome r = RunStatements(h, inserts, false);
+    EXPECT_TRUE(r.Result) << (r.Messages.empty() ? "" : r.Messages[0]);
+    TRows expected = {{"1", "say \"hi\""}, {"2", ":x and ::y :z"}, {"3", "it's :a"}};
+    if (gKind == dbMySQL) expected.push_back({"4", "back'slash :b"});
+    EXPECT_EQ(h.Query("SELECT id, s FROM l ORDER BY id"), expected);
+}
+
+TEST(Exec, BlobParametersReceiveExactlyTheirBytesOnEveryKind) {
+    TExecHarness h(gKind, "blobs");
+    ASSERT_TRUE(RunStatements(h, {{std::string("CREATE TABLE b (id INTEGER NOT NULL PRIMARY KEY, data ") + BlobType() + ")",
+                                   stStatement}},
+                              true)
+                    .Result);
+    const std::string file = Scratch() + "/kind.blob";
+    {
+        std::fstream out(file, std::ios::binary | std::ios::out | std::ios::trunc);
+        out << "0123456789" << "ten-bytes!";
+        out.seekp(0x100000005LL);
+        out << "far";
+    }
+    TSQLExec& x = h.Executor();
+    x.TCustomSQLExec::Clear();
+    TStatement* set = x.Add("SET BLOBFILE '" + file + "'", stSetBlobFile, file);
+    ASSERT_NE(set, nullptr);
+    x.Add("INSERT INTO b VALUES (1, :h0_A)", stInsert);
+    x.Add("INSERT INTO b VALUES (2, :h0000000A_0000000A)", stInsert);
+    x.Add("INSERT INTO b VALUES (3, :h100000005_00000003)", stInsert);
+    x.Add("INSERT INTO b VALUES (4, :h00000000_00000000)", stInsert);
+    x.Add("INSERT INTO b VALUES (5, :h100000005_00000004)", stInsert);
+    const TExecOutcome r = h.RunList(false);
+    EXPECT_FALSE(r.Result);
+    ASSERT_EQ(r.Messages.size(), 1u);
+    EXPECT_NE(r.Messages[0].find("past the end of the blob file"), std::string::npos) << r.Messages[0];
+    EXPECT_EQ(h.Query("SELECT id, " + BlobText("data") + " FROM b ORDER BY id"),
+              (TRows{{"1", "0123456789", "10"}, {"2", "ten-bytes!", "10"}, {"3", "far", "3"}, {"4", "", "0"}}));
+}
+
+TEST(Exec, SessionStatementsReachTheServer) {
+    if (gKind != dbPostgreSQL) GTEST_SKIP() << "a PostgreSQL case";
+    TExecHarness h(gKind, "session");
+    const TExecOutcome r = RunStatements(h,
+                                         {{"CREATE SCHEMA \"Sales Dept\"", stStatement},
+                                          {"SET search_path TO \"Sales Dept\"", stSet},
+                                          {"CREATE TABLE in_sales (a INTEGER)", stStatement}},
+                                         true);
+    EXPECT_TRUE(r.Result) << (r.Messages.empty() ? "" : r.Messages[0]);
+    EXPECT_EQ(h.Query("SELECT table_schema FROM information_schema.tables WHERE table_name = 'in_sales'"),
+              (TRows{{"Sales Dept"}}));
+}
+
 TEST(ExecFirebird, AFailingInsertUndoesItselfOnly) {
+    FIREBIRD_ONLY();
     TExecHarness h(dbInterBase, "tx");
     ASSERT_TRUE(h.Run("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY);", true).Result);
     const TExecOutcome r = h.Run(
@@ -51,7 +161,8 @@ TEST(ExecFirebird, AFailingInsertUndoesItselfOnly) {
     for (const auto& line : s.Log) EXPECT_EQ(line.find("succesfully"), std::string::npos) << line;
 }
 
-TEST(ExecFirebird, BlobParametersReceiveExactlyTheirBytes) {
+TEST(ExecFirebird, BlobParametersOfAScriptReceiveExactlyTheirBytes) {
+    FIREBIRD_ONLY();
     TExecHarness h(dbInterBase, "blob");
     ASSERT_TRUE(h.Run("CREATE TABLE B (ID INTEGER NOT NULL PRIMARY KEY, DATA BLOB SUB_TYPE 0);", true).Result);
     // A sparse blob file: bytes at 0, at 10 and just past 4 GiB.
@@ -81,6 +192,7 @@ TEST(ExecFirebird, BlobParametersReceiveExactlyTheirBytes) {
 }
 
 TEST(ExecFirebird, ExecuteBlockRunsAndDialectThreeIsTheDefault) {
+    FIREBIRD_ONLY();
     TExecHarness h(dbInterBase, "block");
     const TExecOutcome r = h.Run(
         "CREATE TABLE \"Mixed Name\" (ID BIGINT NOT NULL);\n"
@@ -93,6 +205,7 @@ TEST(ExecFirebird, ExecuteBlockRunsAndDialectThreeIsTheDefault) {
 }
 
 TEST(ExecFirebird, AConnectToAMissingDatabaseEndsTheRun) {
+    FIREBIRD_ONLY();
     TExecHarness h(dbInterBase, "connect");
     const std::string missing = h.ConnectString() + ".missing.fdb";
     const TExecOutcome r =
@@ -105,6 +218,7 @@ TEST(ExecFirebird, AConnectToAMissingDatabaseEndsTheRun) {
 }
 
 TEST(ExecFirebird, DescriptionsOfTheDefaultModeAreSet) {
+    FIREBIRD_ONLY();
     TExecHarness h(dbInterBase, "descr");
     ASSERT_TRUE(h.Run("CREATE TABLE T (\"Col\" INTEGER);", true).Result);
     TSQLExec& x = h.Executor();
@@ -126,9 +240,17 @@ TEST(ExecFirebird, DescriptionsOfTheDefaultModeAreSet) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!TExecHarness::Available(dbInterBase)) {
+    const std::string kind = argc > 1 ? argv[1] : "";
+    if (kind == "firebird") gKind = dbInterBase;
+    else if (kind == "postgres") gKind = dbPostgreSQL;
+    else if (kind == "mysql") gKind = dbMySQL;
+    else {
+        std::cerr << "usage: exec_probe firebird|postgres|mysql [gtest options]\n";
+        return 2;
+    }
+    if (!TExecHarness::Available(gKind)) {
         const char* ci = std::getenv("CI");
-        std::cout << "DBTWIN_TEST_FIREBIRD is not set\n";
+        std::cout << "the server variable of " << kind << " is not set\n";
         return ci && std::string(ci) == "true" ? 1 : 77;
     }
     ::testing::InitGoogleTest(&argc, argv);
