@@ -275,6 +275,13 @@ bool TIBSQLExec::ExecStatement(TStatement* Statement) {
     return TSQLExec::ExecStatement(Statement);
 }
 
+void TIBSQLExec::ExecuteStatement(TStatement* Statement) {
+    if (!Statement) return;
+    const int errors = fErrors;
+    TSQLExec::ExecuteStatement(Statement);
+    if (fErrors == errors && fConnection) Statement->Disabled = true;
+}
+
 void TIBSQLExec::AdoptDatabaseDialect() {
     if (!fConnection || !fConnection->GetConnected()) return;
     TIBServerOptions& c = fConnection->GetIBServerOptions();

@@ -26,6 +26,8 @@ public:
     // that is no such statement is an error.
     void ParseConnect(const std::string& aText) override;
     bool ExecStatement(TStatement* Statement) override;
+    // Runs one statement outside a script run and marks it Disabled (done) when it succeeded.
+    void ExecuteStatement(TStatement* Statement) override;
     bool UpdateDescription() override;
     std::unique_ptr<TCustomSQLParser> CreateParser(TObjs* aObjs) override;
 

@@ -278,11 +278,9 @@ bool TSQLExec::ExecStatement(TStatement* Statement) {
 }
 
 void TSQLExec::ExecMiscText(TStatement& aStatement) {
-    std::string text = SendText(aStatement);
-    if (fDatabaseType == dbOracle) {
-        if (aStatement.Typ != stProcedure && aStatement.Typ != stTrigger) return;
-        text += "\n/";
-    }
+    // Lines end with a line feed alone, as every server takes them; a routine body is sent
+    // without the client tool's "/" line, which is no SQL (an Oracle server refuses it).
+    const std::string text = SendText(aStatement);
     fQuery->SetSQLText(text);
     fQuery->ExecSQL();
 }

@@ -464,3 +464,35 @@ TEST_F(ExecRunTest, AMigrationScriptLoadsWholeThoughItAltersObjectsItNeverCreate
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ExecRunTest, ARoutineIsSentWithLineFeedsAndWithoutTheClientsSlash) {
+    TSQLExec oracle;
+    oracle.SetDatabaseType(dbOracle);
+    oracle.SetConnection(&connection);
+    oracle.OnErrorMessage = [this](TObject*, const std::string& t) { errors.push_back(t); };
+    oracle.Add("CREATE OR REPLACE PROCEDURE P AS\r\nBEGIN\r\n  NULL;\r\nEND;", stProcedure, "P", dboProcedure, odbCreate);
+    oracle.Add("CREATE TABLE A (X NUMBER)", stStatement, "A", dboTable, odbCreate);
+    EXPECT_TRUE(oracle.ExecuteScript()) << (errors.empty() ? "" : errors[0]);
+    EXPECT_EQ(Committed("CREATE"), (std::vector<std::string>{"CREATE OR REPLACE PROCEDURE P AS\nBEGIN\n  NULL;\nEND;",
+                                                             "CREATE TABLE A (X NUMBER)"}));
+    oracle.SetConnection(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ExecRunTest, OneStatementRunsOutsideAScriptAndIsMarkedDone) {
+    Load("CREATE TABLE A (X INTEGER);\nCREATE TABLE FAIL_B (X INTEGER);\n");
+    exec.ExecuteStatement(exec.GetStatement(0));
+    exec.ExecuteStatement(exec.GetStatement(1));
+    EXPECT_TRUE(exec.GetStatement(0)->Disabled);
+    EXPECT_FALSE(exec.GetStatement(1)->Disabled);
+    EXPECT_FALSE(exec.GetStatement(1)->ErrMsg.empty());
+    EXPECT_EQ(Committed("CREATE"), std::vector<std::string>{"CREATE TABLE A (X INTEGER)"});
+    EXPECT_FALSE(connection.GetConnected());  // closed again, as it was found
+}
+
+}  // namespace
