@@ -413,13 +413,16 @@ bool TSQLExec::AcceptBlobParams() {
 bool TSQLExec::RunSetBlobFile() {
     namespace fs = std::filesystem;
     FreeRunStreams();
+    // A relative name is taken from the folder of the script that names it, as INPUT does; a
+    // bare name needs that script.
     fs::path file(fCurrentStatement->ObjName);
-    if (!file.has_parent_path()) {
-        if (fScriptFileName.empty()) {
+    if (file.is_relative()) {
+        if (!fScriptFileName.empty()) {
+            file = fs::path(fScriptFileName).parent_path() / file;
+        } else if (!file.has_parent_path()) {
             DoErrorMessage("ScriptFileName not specified (for BlobFile).");
             return false;
         }
-        file = fs::path(fScriptFileName).parent_path() / file;
     }
     fBlobFileName = file.string();
     std::error_code ec;

@@ -284,7 +284,8 @@ TEST_F(ExecRunTest, ParametersComeFromTheBlobFileOrAHandlerNeverASilentNull) {
     }
     // A sparse file with bytes just past 4 GiB: a reference there has a longer name.
     {
-        std::fstream big(dir / "big.blob", std::ios::binary | std::ios::out | std::ios::trunc);
+        fs::create_directories(dir / "sub");
+        std::fstream big(dir / "sub" / "big.blob", std::ios::binary | std::ios::out | std::ios::trunc);
         big.seekp(0x100000000LL);
         big << "xyz";
     }
@@ -292,7 +293,7 @@ TEST_F(ExecRunTest, ParametersComeFromTheBlobFileOrAHandlerNeverASilentNull) {
                                "INSERT INTO T VALUES (:h0000000A_00000004, :H00000000_00000000);\n"
                                "INSERT INTO T VALUES (:h00000010_00000004);\n"  // past the end
                                "INSERT INTO T VALUES (:ID);\n"                  // nobody fills it
-                               "SET BLOBFILE 'big.blob';\n"
+                               "SET BLOBFILE 'sub/big.blob';\n"  // beside the script, not the working folder
                                "INSERT INTO T VALUES (:h100000000_3);\n";
     {
         std::ofstream f(dir / "data.sql", std::ios::binary);

@@ -528,6 +528,14 @@ int RunExec(const TExecArgs& a) {
             for (const auto& e : loadErrors) Report("", 0, 0, "error", e);
             return kError;
         }
+        if (a.On.empty() && !connection.GetConnected()) {
+            bool named = false;
+            for (int i = 0; i < exec.GetStatementsCount() && !named; ++i)
+                named = exec.GetStatement(i)->Typ == stConnect || exec.GetStatement(i)->Typ == stCreateDb;
+            if (!named)
+                throw TFailure{script + ": no database to run on: give --on DATABASE, or begin the script with "
+                                        "CONNECT or CREATE DATABASE"};
+        }
         WireExecutor(exec, script, a.Verbose, errors);
         if (!exec.ExecuteScript() || TerminateRunning) {
             failed = true;
