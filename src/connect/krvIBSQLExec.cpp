@@ -129,28 +129,8 @@ void TIBSQLExec::LoadScript(const std::vector<std::string>& aScript) {
     objs.fIBServerOptions.SetSQLDialect(static_cast<TIBSQLDialectType>(dialect));
     std::unique_ptr<TCustomSQLParser> parser = CreateParser(&objs);
     auto* ib = dynamic_cast<TIbParser*>(parser.get());
-    // The parser's errors are passed on once reading is over: some become warnings then.
-    parser->OnErrorMessage = [](TObject*, const std::string&) {};
     if (ib) ib->StatementsOnly = true;
-    parser->OnLogNextLine = [this](TObject*, const std::string& aText) { DoLogNextLine(aText); };
-    parser->OnProgressUpdate = [this](TObject*, int aValue, int aMax) { DoProgressUpdate(aValue, aMax); };
-    parser->SetScriptFileName(fScriptFileName);
-    parser->OnAddStatement = [this](TObject* Sender, const std::string& aText, TStatType aTyp,
-                                    const std::string& aObjName, TDbObject aObjType, TDbOperation aOperation,
-                                    const std::string& aOwnName, TStatement*& Statement) {
-        Statement = Add(aText, aTyp, aObjName, aObjType, aOperation, aOwnName, "");
-        if (!Statement) return;
-        if (auto* p = dynamic_cast<TCustomParser*>(Sender)) {
-            Statement->SrcLine = p->StBegLine;
-            Statement->SrcColumn = p->StBegCol;
-            Statement->SrcFile = p->GetScriptFileName();
-        }
-        if (auto* p = dynamic_cast<TIbParser*>(Sender); p && (aTyp == stConnect || aTyp == stCreateDb))
-            Statement->Password = p->GetStatementPassword();
-        if (aTyp == stSqlDialect) fDialectFromScript = true;
-    };
-    DoLogNextLine("Loading script...");
-    parser->ParseScript(aScript, &objs);
+    LoadWithParser(*parser, objs, aScript);
     if (!objs.fConnectionOptions.GetDatabaseName().empty()) {
         fConnectionOptions.SetDatabaseName(objs.fConnectionOptions.GetDatabaseName());
         if (!objs.fConnectionOptions.GetUserName().empty())
@@ -159,12 +139,13 @@ void TIBSQLExec::LoadScript(const std::vector<std::string>& aScript) {
     if (!objs.fIBServerOptions.GetDBCharSet().empty()) fIBServerOptions.SetDBCharSet(objs.fIBServerOptions.GetDBCharSet());
     if (fDialectFromScript && ib) fIBServerOptions.SetSQLDialect(static_cast<TIBSQLDialectType>(ib->GetSQLDialect()));
     else fIBServerOptions.SetSQLDialect(static_cast<TIBSQLDialectType>(dialect));
-    fMsgMngr->CopyFrom(&parser->GetMsgMngr());
-    for (std::size_t i = 0; i < parser->GetMsgMngr().Count(); ++i) {
-        const TMsgData& m = parser->GetMsgMngr().Get(i);
-        if (m.MsgType == mt_Err && OnErrorMessage) OnErrorMessage(this, m.Msg);
-    }
     DoLogNextLine("Script loaded.");
+}
+
+void TIBSQLExec::DoStatementLoaded(TCustomSQLParser& aParser, TStatement& aStatement) {
+    if (auto* p = dynamic_cast<TIbParser*>(&aParser); p && (aStatement.Typ == stConnect || aStatement.Typ == stCreateDb))
+        aStatement.Password = p->GetStatementPassword();
+    if (aStatement.Typ == stSqlDialect) fDialectFromScript = true;
 }
 
 void TIBSQLExec::ParseConnect(const std::string& aText) {

@@ -31,6 +31,11 @@ public:
     bool UpdateDescription() override;
     std::unique_ptr<TCustomSQLParser> CreateParser(TObjs* aObjs) override;
 
+protected:
+    void DoStatementLoaded(TCustomSQLParser& aParser, TStatement& aStatement) override;
+
+public:
+
     // True when the script loaded last set its SQL dialect itself; otherwise a run takes the
     // dialect of the database it connects to.
     bool GetDialectFromScript() const { return fDialectFromScript; }

@@ -13,6 +13,7 @@
 #include "core/krvMsg.h"
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
+#include "objects/krvCompObj.h"
 #include "parse/krvParser.h"
 
 namespace dbtwin {
@@ -25,7 +26,7 @@ constexpr const char* kDataSavepoint = "DBTWIN_DATA_SP";
 bool OpensConnection(TStatType aTyp) {
     switch (aTyp) {
         case stStatement: case stProcedure: case stTrigger: case stDescription: case stInsert:
-        case stUpdate: case stDelete: case stPackage: case stExecuteBlock:
+        case stUpdate: case stDelete: case stPackage: case stExecuteBlock: case stSelect:
             return true;
         default:
             return false;
@@ -258,15 +259,19 @@ bool TSQLExec::ExecStatement(TStatement* Statement) {
             return RunMiscStatement();
         case stSetBlobFile: return RunSetBlobFile();
         case stStatement: case stProcedure: case stTrigger: case stPackage: case stExecuteBlock:
+        case stSelect:
+            // A SELECT of a script may change things too (set_config, a sequence, a
+            // selectable procedure): it runs, its rows are not read.
             return RunMiscStatement();
         case stDescription: return RunDescription();
         case stInsert: case stUpdate: case stDelete: return RunInsertUpdateDelete();
         case st_Commit:
-            // The script's own COMMIT or ROLLBACK ends the open data transaction.
+            // The script's own COMMIT or ROLLBACK ends the open data transaction; its BEGIN
+            // changes nothing (every statement runs in a transaction of the executor).
             if (!fConnection || !fConnection->GetConnected() || !fConnection->InTransaction()) return true;
             try {
                 if (st.Operation == odbCommit) fConnection->Commit();
-                else fConnection->Rollback();
+                else if (SameText(st.ObjName, "ROLLBACK")) fConnection->Rollback();
             } catch (const std::exception& e) {
                 DoErrorMessage(e.what());
                 return false;
@@ -296,7 +301,8 @@ bool TSQLExec::RunMiscStatement() {
         // The data statements before this one have all succeeded: they are committed first,
         // so that a failure of this statement cannot take them with it.
         if (fConnection->InTransaction()) fConnection->Commit();
-        if (fDatabaseType != dbMSSQL && fDatabaseType != dbSybaseASE) fConnection->StartTransaction();
+        if (fDatabaseType != dbMSSQL && fDatabaseType != dbSybaseASE && !NeedsNoTransaction(*fCurrentStatement))
+            fConnection->StartTransaction();
         fQuery->SetParamCheck(false);
         ExecMiscText(*fCurrentStatement);
         if (fQuery->GetSQL()) fQuery->GetSQL()->clear();
@@ -533,6 +539,32 @@ bool TSQLExec::RunDescription() {
 }
 
 bool TSQLExec::UpdateDescription() { return RunMiscStatement(); }
+
+void TSQLExec::LoadWithParser(TCustomSQLParser& aParser, TObjs& aObjs, const std::vector<std::string>& aScript) {
+    // The parser's errors are passed on once reading is over: some become warnings then.
+    aParser.OnErrorMessage = [](TObject*, const std::string&) {};
+    aParser.OnLogNextLine = [this](TObject*, const std::string& aText) { DoLogNextLine(aText); };
+    aParser.OnProgressUpdate = [this](TObject*, int aValue, int aMax) { DoProgressUpdate(aValue, aMax); };
+    aParser.SetScriptFileName(fScriptFileName);
+    aParser.OnAddStatement = [this](TObject* Sender, const std::string& aText, TStatType aTyp, const std::string& aObjName,
+                                    TDbObject aObjType, TDbOperation aOperation, const std::string& aOwnName,
+                                    TStatement*& Statement) {
+        Statement = Add(aText, aTyp, aObjName, aObjType, aOperation, aOwnName, "");
+        auto* p = dynamic_cast<TCustomSQLParser*>(Sender);
+        if (!Statement || !p) return;
+        Statement->SrcLine = p->StBegLine;
+        Statement->SrcColumn = p->StBegCol;
+        Statement->SrcFile = p->GetScriptFileName();
+        DoStatementLoaded(*p, *Statement);
+    };
+    DoLogNextLine("Loading script...");
+    aParser.ParseScript(aScript, &aObjs);
+    fMsgMngr->CopyFrom(&aParser.GetMsgMngr());
+    for (std::size_t i = 0; i < aParser.GetMsgMngr().Count(); ++i) {
+        const TMsgData& m = aParser.GetMsgMngr().Get(i);
+        if (m.MsgType == mt_Err && OnErrorMessage) OnErrorMessage(this, m.Msg);
+    }
+}
 
 void TSQLExec::ExecuteStatement(TStatement* Statement) {
     if (!Statement) return;

@@ -245,6 +245,13 @@ protected:
     // Data statements run inside the open transaction; each is guarded by a savepoint so
     // that a failing one undoes itself only. False when the kind has no savepoints.
     virtual bool UseSavepoints() const;
+    // A statement the server refuses inside a transaction block: it runs on its own.
+    virtual bool NeedsNoTransaction(const TStatement& /*aStatement*/) const { return false; }
+    // Loads the lines through the parser aParser (with this executor as its statement
+    // listener) and copies its messages; the shared part of the executors' LoadScript.
+    void LoadWithParser(TCustomSQLParser& aParser, TObjs& aObjs, const std::vector<std::string>& aScript);
+    // Called for each statement a load adds, with the parser that reported it.
+    virtual void DoStatementLoaded(TCustomSQLParser& /*aParser*/, TStatement& /*aStatement*/) {}
     bool EnsureConnected();
     void FreeRunStreams();
 

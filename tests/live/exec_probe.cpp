@@ -138,6 +138,37 @@ TEST(Exec, SessionStatementsReachTheServer) {
     EXPECT_TRUE(r.Result) << (r.Messages.empty() ? "" : r.Messages[0]);
     EXPECT_EQ(h.Query("SELECT table_schema FROM information_schema.tables WHERE table_name = 'in_sales'"),
               (TRows{{"Sales Dept"}}));
+    // The executor's own schema switch quotes the name: the table lands in "Sales Dept".
+    TSQLExec& x = h.Executor();
+    x.TCustomSQLExec::Clear();
+    x.SetCurrentSchema("public");
+    x.SetCurrentSchema("Sales Dept");
+    x.SetCurrentSchema("Sales Dept");
+    x.Add("CREATE TABLE by_switch (a INTEGER)", stStatement);
+    EXPECT_EQ(x.GetStatementsCount(), 3);
+    const TExecOutcome s = h.RunList(true);
+    EXPECT_TRUE(s.Result) << (s.Messages.empty() ? "" : s.Messages[0]);
+    EXPECT_EQ(h.Query("SELECT table_schema FROM information_schema.tables WHERE table_name = 'by_switch'"),
+              (TRows{{"Sales Dept"}}));
+}
+
+TEST(Exec, APostgreSQLScriptLoadsOneStatementPerStatementAndRuns) {
+    if (gKind != dbPostgreSQL) GTEST_SKIP() << "a PostgreSQL case";
+    TExecHarness h(gKind, "pgscript");
+    const TExecOutcome r = h.Run(
+        "SET client_min_messages = warning;\n"
+        "CREATE TABLE t (id integer PRIMARY KEY, note text);\n"
+        "CREATE FUNCTION f(a integer) RETURNS integer LANGUAGE sql\nBEGIN ATOMIC\n  SELECT a + 1;\nEND;\n"
+        "DO $$ BEGIN INSERT INTO t VALUES (f(0), 'x;y'); END $$;\n"
+        "INSERT INTO t VALUES (2, E'it\\'s');\n"
+        "INSERT INTO t VALUES (2, 'dup');\n"
+        "INSERT INTO t VALUES (3, ':x ::y');\n",
+        false);
+    EXPECT_FALSE(r.Result);
+    ASSERT_EQ(r.Steps.size(), 7u);
+    EXPECT_FALSE(r.Steps[5].Ok);
+    EXPECT_EQ(r.Steps[5].Line, 9);
+    EXPECT_EQ(h.Query("SELECT id, note FROM t ORDER BY id"), (TRows{{"1", "x;y"}, {"2", "it's"}, {"3", ":x ::y"}}));
 }
 
 TEST(ExecFirebird, AFailingInsertUndoesItselfOnly) {

@@ -31,6 +31,7 @@
 #include "extract/krvIBScriptExtract.h"
 #include "connect/krvIBDBExtract.h"
 #include "connect/krvIBSQLExec.h"
+#include "connect/krvPGSQLExec.h"
 #include "objects/krvCompObj.h"
 #include "objects/krvComp_Tbl.h"
 #include "objects/krvDBStructure.h"
@@ -371,7 +372,7 @@ struct TCompareArgs {
 
 // Reports the executor's errors at the statement they are about: its file and line where it
 // was loaded from a file, its line in the script written when it was generated.
-void WireExecutor(TIBSQLExec& aExec, const std::string& aScriptName, bool aVerbose, int& aErrors) {
+void WireExecutor(TSQLExec& aExec, const std::string& aScriptName, bool aVerbose, int& aErrors) {
     aExec.OnErrorMessage = [&aExec, aScriptName, &aErrors](TObject*, const std::string& aText) {
         ++aErrors;
         const TStatement* st = aExec.GetCurrentStatement();
@@ -472,9 +473,9 @@ struct TExecArgs {
 // that does not load runs not at all, and the first failure stops the run unless
 // --continue-on-error.
 int RunExec(const TExecArgs& a) {
-    CheckScriptKind(a.Kind);
     RegisterConnections();
     TKRVConnection connection;
+    TDatabaseType kind = dbInterBase;
     if (!a.On.empty()) {
         TDatabaseURL url;
         try {
@@ -482,7 +483,7 @@ int RunExec(const TExecArgs& a) {
         } catch (const EKrvError& e) {
             throw TFailure{e.what()};
         }
-        if (url.DatabaseType != dbInterBase)
+        if (url.DatabaseType != dbInterBase && url.DatabaseType != dbPostgreSQL)
             throw TFailure{url.Printable + ": scripts cannot be run on databases of this kind yet"};
         if (!TKRVConnection::FindConnection(url.ConnectionType))
             throw TFailure{url.Printable + ": this dbtwin was built without a connection kind for this database"};
@@ -491,16 +492,22 @@ int RunExec(const TExecArgs& a) {
         } catch (const EKrvError& e) {
             throw TFailure{e.what()};
         }
+        kind = url.DatabaseType;
     } else {
+        if (a.Kind == "postgresql") throw TFailure{"PostgreSQL scripts run on the database given with --on"};
+        CheckScriptKind(a.Kind);
         // The scripts name their database with CONNECT or CREATE DATABASE.
-        const TconnectionType kind = DefConnectionByDatabase(dbInterBase);
-        if (!TKRVConnection::FindConnection(kind))
+        const TconnectionType connectionKind = DefConnectionByDatabase(dbInterBase);
+        if (!TKRVConnection::FindConnection(connectionKind))
             throw TFailure{"this dbtwin was built without a connection kind for Firebird"};
         connection.SetDatabaseType(dbInterBase);
-        connection.SetConnectionType(kind);
+        connection.SetConnectionType(connectionKind);
     }
     connection.OnErrorMessage = [](TObject*, const std::string&) {};  // the executor reports
-    TIBSQLExec exec;
+    std::unique_ptr<TSQLExec> executor;
+    if (kind == dbPostgreSQL) executor = std::make_unique<TPGSQLExec>();
+    else executor = std::make_unique<TIBSQLExec>();
+    TSQLExec& exec = *executor;
     exec.SetConnection(&connection);
     exec.SetBreakOnError(!a.ContinueOnError);
     int errors = 0;
@@ -528,7 +535,7 @@ int RunExec(const TExecArgs& a) {
             for (const auto& e : loadErrors) Report("", 0, 0, "error", e);
             return kError;
         }
-        if (a.On.empty() && !connection.GetConnected()) {
+        if (a.On.empty()) {
             bool named = false;
             for (int i = 0; i < exec.GetStatementsCount() && !named; ++i)
                 named = exec.GetStatement(i)->Typ == stConnect || exec.GetStatement(i)->Typ == stCreateDb;
