@@ -13,6 +13,7 @@
 #include "connect/zeos/krvConnection_Zeos.h"
 #endif
 #include "connect/krvIBSQLExec.h"
+#include "connect/krvMySQLExec.h"
 #include "connect/krvPGSQLExec.h"
 #include "core/krvStrUtils.h"
 
@@ -77,17 +78,11 @@ TExecHarness::TExecHarness(TDatabaseType aKind, const std::string& aName) : fKin
         }
         case dbPostgreSQL:
         case dbMySQL: {
-            // MySQL has no script reader yet: its executor is the generic one, given its
-            // statements one by one.
             o.SetDatabaseName("dbtwin_harness_" + aName + "_" + std::to_string(::getpid()));
             if (!fConnection.CreateDatabase())
                 throw EKrvError("cannot create the database " + o.GetDatabaseName() + ": " + fConnection.GetLastError());
-            if (aKind == dbPostgreSQL) {
-                fExec = std::make_unique<TPGSQLExec>();
-            } else {
-                fExec = std::make_unique<TSQLExec>();
-                fExec->SetDatabaseType(aKind);
-            }
+            if (aKind == dbPostgreSQL) fExec = std::make_unique<TPGSQLExec>();
+            else fExec = std::make_unique<TMySQLExec>();
             break;
         }
         default:

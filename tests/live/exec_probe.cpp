@@ -152,6 +152,39 @@ TEST(Exec, SessionStatementsReachTheServer) {
               (TRows{{"Sales Dept"}}));
 }
 
+TEST(Exec, UseSwitchesTheDatabaseForTheStatementsAfterIt) {
+    if (gKind != dbMySQL) GTEST_SKIP() << "a MariaDB case";
+    TExecHarness h(gKind, "use");
+    const std::string other = "dbtwin_harness_other_" + std::to_string(::getpid());
+    ASSERT_TRUE(h.Run("CREATE DATABASE " + other + ";", true).Result);
+    const TExecOutcome r = h.Run("USE " + other + ";\n"
+                                 "CREATE TABLE t1 (id int);\n"
+                                 "ALTER TABLE t1 ADD n int;\n"
+                                 "CREATE INDEX ix_n ON t1 (n);\n"
+                                 "CREATE TABLE t2 (a int);\n"
+                                 "DROP TABLE t2;\n"
+                                 "SET @v = 5;\n"
+                                 "DELIMITER $$\n"
+                                 "CREATE PROCEDURE p()\nBEGIN\n  INSERT INTO t1 VALUES (1, @v);\nEND$$\n"
+                                 "DELIMITER ;\n"
+                                 "CALL p();\n",
+                                 true);
+    EXPECT_TRUE(r.Result) << (r.Messages.empty() ? "" : r.Messages[0]);
+    EXPECT_EQ(r.Steps.size(), 9u);
+    for (const auto& st : r.Steps) EXPECT_TRUE(st.Ok) << st.Line << ": " << st.Caption << ": " << st.Error;
+    const std::string db = h.Connection().GetConnectionOptions().GetDatabaseName();
+    EXPECT_EQ(h.Query("SELECT table_name FROM information_schema.tables WHERE table_schema = '" + other + "'"),
+              (TRows{{"t1"}}));
+    EXPECT_EQ(h.Query("SELECT id, n FROM " + other + ".t1"), (TRows{{"1", "5"}}));
+    EXPECT_EQ(h.Query("SELECT COUNT(*) FROM information_schema.statistics WHERE table_schema = '" + other +
+                      "' AND index_name = 'ix_n'"),
+              (TRows{{"1"}}));
+    EXPECT_EQ(h.Query("SELECT routine_name FROM information_schema.routines WHERE routine_schema = '" + other + "'"),
+              (TRows{{"p"}}));
+    EXPECT_EQ(h.Query("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema = '" + db + "'"), (TRows{{"0"}}));
+    h.Run("DROP DATABASE " + other + ";", true);
+}
+
 TEST(Exec, APostgreSQLScriptLoadsOneStatementPerStatementAndRuns) {
     if (gKind != dbPostgreSQL) GTEST_SKIP() << "a PostgreSQL case";
     TExecHarness h(gKind, "pgscript");

@@ -31,6 +31,7 @@
 #include "extract/krvIBScriptExtract.h"
 #include "connect/krvIBDBExtract.h"
 #include "connect/krvIBSQLExec.h"
+#include "connect/krvMySQLExec.h"
 #include "connect/krvPGSQLExec.h"
 #include "objects/krvCompObj.h"
 #include "objects/krvComp_Tbl.h"
@@ -483,7 +484,7 @@ int RunExec(const TExecArgs& a) {
         } catch (const EKrvError& e) {
             throw TFailure{e.what()};
         }
-        if (url.DatabaseType != dbInterBase && url.DatabaseType != dbPostgreSQL)
+        if (url.DatabaseType != dbInterBase && url.DatabaseType != dbPostgreSQL && url.DatabaseType != dbMySQL)
             throw TFailure{url.Printable + ": scripts cannot be run on databases of this kind yet"};
         if (!TKRVConnection::FindConnection(url.ConnectionType))
             throw TFailure{url.Printable + ": this dbtwin was built without a connection kind for this database"};
@@ -494,7 +495,8 @@ int RunExec(const TExecArgs& a) {
         }
         kind = url.DatabaseType;
     } else {
-        if (a.Kind == "postgresql") throw TFailure{"PostgreSQL scripts run on the database given with --on"};
+        if (a.Kind == "postgresql" || a.Kind == "mysql")
+            throw TFailure{"scripts of kind '" + a.Kind + "' run on the database given with --on"};
         CheckScriptKind(a.Kind);
         // The scripts name their database with CONNECT or CREATE DATABASE.
         const TconnectionType connectionKind = DefConnectionByDatabase(dbInterBase);
@@ -506,6 +508,7 @@ int RunExec(const TExecArgs& a) {
     connection.OnErrorMessage = [](TObject*, const std::string&) {};  // the executor reports
     std::unique_ptr<TSQLExec> executor;
     if (kind == dbPostgreSQL) executor = std::make_unique<TPGSQLExec>();
+    else if (kind == dbMySQL) executor = std::make_unique<TMySQLExec>();
     else executor = std::make_unique<TIBSQLExec>();
     TSQLExec& exec = *executor;
     exec.SetConnection(&connection);
