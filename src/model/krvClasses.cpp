@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/krvBlockPool.h"
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
 #include "model/krvCustomDBStructure.h"
@@ -353,6 +354,25 @@ void TDbObj::DoBeforeDrop() {
 // TDependObj
 
 TDependObj::TDependObj(TCustomObjs* /*aObjs*/) {}
+
+namespace {
+// Never destroyed: a link freed during the exit of the process still finds its pool. The
+// pool gives its slabs back whenever no link is left.
+TBlockPool& LinkPool() {
+    static TBlockPool* pool = new TBlockPool(sizeof(TDependObj), alignof(TDependObj), 1024);
+    return *pool;
+}
+}  // namespace
+
+void* TDependObj::operator new(std::size_t aSize) {
+    if (aSize != sizeof(TDependObj)) return ::operator new(aSize);  // a derived record
+    return LinkPool().Get();
+}
+
+void TDependObj::operator delete(void* aPtr, std::size_t aSize) noexcept {
+    if (aSize != sizeof(TDependObj)) ::operator delete(aPtr);
+    else LinkPool().Put(aPtr);
+}
 
 TDependObj::~TDependObj() {
     if (Partner) Partner->Partner = nullptr;
