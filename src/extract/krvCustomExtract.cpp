@@ -161,6 +161,10 @@ bool TCustomExtract::Accept_Obj(TDbObj* aObj) {
         OnAccept_Obj(this, aObj, accept);
         return accept;
     }
+    // Without masks, prefix or handler AcceptObj takes every name: no need to find the kind.
+    if (fIncludeObjsNames.empty() && fExcludeObjsNames.empty() && !OnAcceptObj &&
+        (!fDBStructure || fDBStructure->GetDbPrefix().empty()))
+        return true;
     bool accept = true;
     const std::string& n = aObj->fObjName;
     if (dynamic_cast<TDmnData*>(aObj)) accept = AcceptObj(n, dboDomain);

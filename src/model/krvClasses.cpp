@@ -1,7 +1,9 @@
 #include "model/krvClasses.h"
 
 #include <algorithm>
+#include <atomic>
 
+#include "core/krvBlockPool.h"
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
 #include "model/krvCustomDBStructure.h"
@@ -26,6 +28,10 @@ std::string NormalizeLineBreaks(std::string_view s) {
     }
     return out;
 }
+
+// How many links were ever made between objects of different sets (or of none); while
+// there is none, freeing a set need not look at the far end of each link.
+std::atomic<std::size_t> gLinksAcrossSets{0};
 
 // Removes the link at index i of list, and its counterpart from the other object's list.
 void RemoveLinkPair(TDependList& list, std::size_t i) {
@@ -354,6 +360,25 @@ void TDbObj::DoBeforeDrop() {
 
 TDependObj::TDependObj(TCustomObjs* /*aObjs*/) {}
 
+namespace {
+// Never destroyed: a link freed during the exit of the process still finds its pool. The
+// pool gives its slabs back whenever no link is left.
+TBlockPool& LinkPool() {
+    static TBlockPool* pool = new TBlockPool(sizeof(TDependObj), alignof(TDependObj), 1024);
+    return *pool;
+}
+}  // namespace
+
+void* TDependObj::operator new(std::size_t aSize) {
+    if (aSize != sizeof(TDependObj)) return ::operator new(aSize);  // a derived record
+    return LinkPool().Get();
+}
+
+void TDependObj::operator delete(void* aPtr, std::size_t aSize) noexcept {
+    if (aSize != sizeof(TDependObj)) ::operator delete(aPtr);
+    else LinkPool().Put(aPtr);
+}
+
 TDependObj::~TDependObj() {
     if (Partner) Partner->Partner = nullptr;
 }
@@ -382,12 +407,16 @@ TCustomObjs::~TCustomObjs() {
 void TCustomObjs::Clear() {
     // Every object goes, so the links are let go in one pass first: an object freed later
     // then does not search its partners' lists for its counterparts, which for an object
-    // used by thousands (a domain, a role) cost time quadratic in its users.
-    auto release = [this](TDbObj* o) {
+    // used by thousands (a domain, a role) cost time quadratic in its users. While no link
+    // was ever made between objects of different sets (or of none), every partner is in this
+    // set and the check of each link's far end is skipped.
+    const bool onlyWithinSets = gLinksAcrossSets.load(std::memory_order_relaxed) == 0;
+    auto release = [this, onlyWithinSets](TDbObj* o) {
         // Only links within this set: a counterpart elsewhere must still be taken out.
-        for (TDependList* list : {&o->fUseIn, &o->fUseOf})
-            for (auto& l : *list)
-                if (l->Partner && (!l->Partner->Holder || l->Partner->Holder->fObjs != this)) return;
+        if (!onlyWithinSets)
+            for (TDependList* list : {&o->fUseIn, &o->fUseOf})
+                for (auto& l : *list)
+                    if (l->Partner && (!l->Partner->Holder || l->Partner->Holder->fObjs != this)) return;
         for (TDependList* list : {&o->fUseIn, &o->fUseOf}) {
             for (auto& l : *list) {
                 if (l->Partner) l->Partner->Partner = nullptr;
@@ -623,6 +652,7 @@ void TCustomObjs::InternalLinkDepend(TDbObj* aUser, TDbObj* aUsed, const std::st
         if (TDbObj* col = FindColumn(aUsed, aFieldName)) LinkDepend(aUser, col, std::string(), PosX, PosY);
         return;
     }
+    if (aUser->fObjs != this || aUsed->fObjs != this) gLinksAcrossSets.fetch_add(1, std::memory_order_relaxed);
     auto useOf = std::make_unique<TDependObj>(this);
     useOf->fObjType = aUsed->fObjType;
     useOf->fObjName = aUsed->fObjName;

@@ -283,6 +283,10 @@ class TDependObj : public TObject {
 public:
     explicit TDependObj(TCustomObjs* aObjs = nullptr);
     ~TDependObj() override;
+    // Links are made and freed by the hundred thousand: they come from a pool of fixed-size
+    // blocks rather than one heap allocation each.
+    static void* operator new(std::size_t aSize);
+    static void operator delete(void* aPtr, std::size_t aSize) noexcept;
     const char* ClassName() const { return "TDependObj"; }
 
     TDbObj* Obj = nullptr;          // the linked object; not owned

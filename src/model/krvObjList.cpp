@@ -67,6 +67,17 @@ void TObjKeyedList::SetKey(std::size_t i, std::string aKey) const {
     fHashes[i] = HashOf(fKeys[i]);
 }
 
+// Lists of up to this many entries are searched in order instead of through a slot table:
+// most lists (the columns of an index, a key, a table) are that small, and the table would
+// cost them an allocation and more memory than their entries.
+constexpr std::size_t kLinearMax = 8;
+
+std::uint32_t TObjKeyedList::LinearPosition(std::uint32_t aHash, std::string_view aKey, std::size_t aEnd) const {
+    for (std::size_t i = 0; i < aEnd; ++i)
+        if (fHashes[i] == aHash && KeyEqual(fKeys[i], aKey)) return static_cast<std::uint32_t>(i + 1);
+    return 0;
+}
+
 template <typename Eq>
 std::size_t TObjKeyedList::Probe(std::uint32_t aHash, Eq eq) const {
     const std::size_t mask = fSlots.size() - 1;
@@ -80,6 +91,10 @@ std::size_t TObjKeyedList::Probe(std::uint32_t aHash, Eq eq) const {
 }
 
 void TObjKeyedList::IndexEntry(std::size_t aPos) const {
+    if (fObjects.size() <= kLinearMax) {
+        if (LinearPosition(fHashes[aPos], fKeys[aPos], aPos)) fDuplicates = true;
+        return;
+    }
     if (fSlots.size() < fObjects.size() + fObjects.size() / 2) {
         RebuildIndex();
         return;
@@ -91,6 +106,14 @@ void TObjKeyedList::IndexEntry(std::size_t aPos) const {
 }
 
 void TObjKeyedList::RebuildIndex() const {
+    if (fObjects.size() <= kLinearMax) {
+        fSlots.clear();
+        fSlots.shrink_to_fit();
+        fDuplicates = false;
+        for (std::size_t i = 1; i < fObjects.size() && !fDuplicates; ++i)
+            if (LinearPosition(fHashes[i], fKeys[i], i)) fDuplicates = true;
+        return;
+    }
     std::size_t size = 16;
     while (size < fObjects.size() + fObjects.size() / 2) size *= 2;
     fSlots.assign(size, 0);
@@ -159,6 +182,7 @@ int TObjKeyedList::IndexOf(std::string_view aKey) const {
 
 std::uint32_t TObjKeyedList::PositionOf(std::string_view aKey) const {
     if (fObjects.empty()) return 0;
+    if (fSlots.empty()) return LinearPosition(HashOf(aKey), aKey, fObjects.size());
     return fSlots[Probe(HashOf(aKey), [&](const std::string& k) { return KeyEqual(k, aKey); })];
 }
 
@@ -172,7 +196,9 @@ int TObjKeyedList::IndexOfObject(const TObject* aObj) const {
 bool TObjKeyedList::AddObject(std::string aKey, TObject* aObj) {
     const std::uint32_t hash = HashOf(aKey);
     if (fSorted && !fObjects.empty()) {
-        if (fSlots[Probe(hash, [&](const std::string& k) { return KeyEqual(k, aKey); })] != 0) return false;
+        if (fSlots.empty() ? LinearPosition(hash, aKey, fObjects.size()) != 0
+                           : fSlots[Probe(hash, [&](const std::string& k) { return KeyEqual(k, aKey); })] != 0)
+            return false;
         // Sorted lists are ordered on first positional access, so filing stays O(1).
         if (!fUnsorted && !KeyLess(fKeys.back(), aKey)) fUnsorted = true;
     }

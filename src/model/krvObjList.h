@@ -125,6 +125,8 @@ private:
     void IndexEntry(std::size_t aPos) const;
     // Position + 1 of the first entry under aKey in the current order; 0 when none.
     std::uint32_t PositionOf(std::string_view aKey) const;
+    // 1 + the first of the entries before aEnd filed under the key; 0 when none is.
+    std::uint32_t LinearPosition(std::uint32_t aHash, std::string_view aKey, std::size_t aEnd) const;
 
     bool fSorted;
     bool fCaseSensitive;

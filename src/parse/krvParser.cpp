@@ -957,7 +957,9 @@ const std::string& TCustomParser::GetStr() {
 
 bool TCustomParser::CheckTermStr() {
     if (fTermStrLen <= 0 || Eof()) return false;
-    if (TxtView(chIx, static_cast<std::int64_t>(fTermStr.size())) != fTermStr) return false;
+    // Asked before every symbol: the first character settles nearly every case.
+    const std::string_view at = TxtView(chIx, static_cast<std::int64_t>(fTermStr.size()));
+    if (at.size() != fTermStr.size() || at.front() != fTermStr.front() || at != fTermStr) return false;
     Sy = syTerm;
     for (std::int32_t i = 0; i < fTermStrLen; ++i) GetChar();
     return true;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -125,6 +126,47 @@ TEST(KeyedListTest, FindNearFindsTheFirstUnderTheKey) {
     delete l.Extract(1);  // the first "b" goes: the duplicate becomes the one found
     hint = 0;
     EXPECT_EQ(l.FindNear("B", hint)->name, "b2");
+}
+
+// Small lists are searched in order, larger ones through the index: at every size on both
+// sides of the switch, growing and shrinking, each key finds its first entry, a sorted list
+// refuses a duplicate, and the duplicates flag that FindNear relies on follows the entries.
+TEST(KeyedListTest, SmallAndIndexedListsAgreeAcrossTheSwitch) {
+    TKeyedList<Item> l(false, false, true);
+    std::vector<std::string> names;
+    for (int i = 0; i < 14; ++i) {
+        // Every fifth entry repeats the key four places back.
+        const std::string n = "k" + std::to_string(i % 5 == 4 ? i - 4 : i);
+        names.push_back(n);
+        l.Add(n, new Item(n + "#" + std::to_string(i)));
+        for (std::size_t j = 0; j < names.size(); ++j) {
+            const std::string upper = "K" + names[j].substr(1);
+            ASSERT_NE(l.Find(upper), nullptr) << i << " " << j;
+            EXPECT_EQ(l.IndexOf(upper), static_cast<int>(std::find(names.begin(), names.end(), names[j]) - names.begin()))
+                << "size " << names.size() << ": " << upper;
+        }
+        EXPECT_EQ(l.Find("k99"), nullptr);
+    }
+    // Shrinking back below the switch: the duplicate of k0 goes, the hint decides again.
+    while (l.Count() > 4) delete l.Extract(l.Count() - 1);
+    ASSERT_EQ(Order(l), (std::vector<std::string>{"k0#0", "k1#1", "k2#2", "k3#3"}));
+    std::size_t hint = 2;
+    EXPECT_EQ(l.FindNear("K2", hint)->name, "k2#2");
+    EXPECT_EQ(hint, 3u);
+    l.Add("k1", new Item("k1#dup"));
+    hint = 4;
+    EXPECT_EQ(l.FindNear("k1", hint)->name, "k1#1");  // with a duplicate the hint alone does not decide
+
+    TKeyedList<Item> sorted(true, false, true);
+    for (int i = 11; i >= 0; --i) {
+        const std::string n = "s" + std::to_string(i);
+        ASSERT_TRUE(sorted.Add(n, new Item(n)));
+        auto* dup = new Item("dup");
+        EXPECT_FALSE(sorted.Add("S" + std::to_string(11 - (11 - i) / 2), dup)) << "size " << sorted.Count();
+        delete dup;
+    }
+    EXPECT_EQ(sorted.Count(), 12u);
+    EXPECT_EQ(sorted.Keys(0), "s0");
 }
 
 }  // namespace
