@@ -53,16 +53,20 @@ bool TMySQLParser::SkipText() {
         return true;
     }
     if (ch == '/' && CurCh() == '*') {
-        if (NextCh() == '!') {
-            // A version comment: the server reads its content (when its version is at least
-            // the number), so the reader does too.
-            fVersionCommentStart = chIx;
-            GetChar();
-            GetChar();
-            GetChar();
-            while (ch >= '0' && ch <= '9') GetChar();
-            fInVersionComment = true;
-            return true;
+        // A version comment (/*!NNNNN ...*/, and MariaDB's /*M!NNNNNN ...*/): the server reads
+        // its content (when its version is at least the number), so the reader does too. A
+        // client directive (/*M!999999\- ...*/) is a comment.
+        const std::string_view head = TxtView(chIx, 4);
+        const bool mariadb = head == "/*M!";
+        if (NextCh() == '!' || mariadb) {
+            std::int64_t p = chIx + (mariadb ? 4 : 3);
+            while (TxtView(p, 1).size() == 1 && TxtView(p, 1)[0] >= '0' && TxtView(p, 1)[0] <= '9') ++p;
+            if (TxtView(p, 1) != "\\") {
+                fVersionCommentStart = chIx;
+                while (chIx < p && !Eof()) GetChar();
+                fInVersionComment = true;
+                return true;
+            }
         }
         const std::int32_t line = Line, col = ChPos - 1;
         GetChar();

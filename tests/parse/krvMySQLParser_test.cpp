@@ -64,6 +64,8 @@ TEST(MySQLParser, StatementsEndWhereTheClientEndsThem) {
         {"DELIMITER $$\nCREATE TRIGGER tr BEFORE INSERT ON t FOR EACH ROW SET NEW.x = 1$$\nDELIMITER ;\n",
          {"CREATE TRIGGER tr BEFORE INSERT ON t FOR EACH ROW SET NEW.x = 1"}},
         {"SELECT 1 --not a comment\n;", {"SELECT 1 --not a comment"}},
+        {"/*M!999999\\- enable the sandbox mode */ \n/*M!100100 SET @a = 1 */;\nSELECT 4;",
+         {"/*M!100100 SET @a = 1 */", "SELECT 4"}},
         {"DELIMITER $$\nCREATE PROCEDURE p() BEGIN SELECT 1; END$$\nDELIMITER ;\nSELECT 3;",
          {"CREATE PROCEDURE p() BEGIN SELECT 1; END", "SELECT 3"}},
     };
