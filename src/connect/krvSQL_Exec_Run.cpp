@@ -541,7 +541,7 @@ bool TSQLExec::RunDescription() {
 bool TSQLExec::UpdateDescription() { return RunMiscStatement(); }
 
 void TSQLExec::LoadWithParser(TCustomSQLParser& aParser, TObjs& aObjs, const std::vector<std::string>& aScript) {
-    // The parser's errors are passed on once reading is over: some become warnings then.
+    // The parser's errors are passed on once reading is over: some are notes by then.
     aParser.OnErrorMessage = [](TObject*, const std::string&) {};
     aParser.OnLogNextLine = [this](TObject*, const std::string& aText) { DoLogNextLine(aText); };
     aParser.OnProgressUpdate = [this](TObject*, int aValue, int aMax) { DoProgressUpdate(aValue, aMax); };

@@ -43,9 +43,9 @@ int TMsgManager::Get_MsgCount(TMsgSetType aTypes) const {
     return n;
 }
 
-void TMsgManager::DemoteErrors(std::size_t aFrom) {
+void TMsgManager::DemoteErrors(std::size_t aFrom, TMsgType aType) {
     for (std::size_t i = aFrom; i < fMessages.size(); ++i)
-        if (fMessages[i]->MsgType == mt_Err) fMessages[i]->MsgType = mt_Wrn;
+        if (fMessages[i]->MsgType == mt_Err) fMessages[i]->MsgType = aType;
 }
 
 void TMsgManager::CopyFrom(const TMsgManager* aMsgMngr) {

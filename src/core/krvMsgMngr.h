@@ -54,8 +54,8 @@ public:
     int GetWrnCount() const { return Get_MsgCount({mt_Wrn}); }
     int GetInfCount() const { return Get_MsgCount({mt_Inf}); }
 
-    // Turns the errors from message aFrom on into warnings.
-    void DemoteErrors(std::size_t aFrom);
+    // Turns the errors from message aFrom on into messages of type aType.
+    void DemoteErrors(std::size_t aFrom, TMsgType aType);
     // Appends copies of the messages the other manager holds when the call begins.
     void CopyFrom(const TMsgManager* aMsgMngr);
     // Texts of all error messages in order, joined by "\r\n".

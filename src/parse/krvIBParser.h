@@ -91,7 +91,7 @@ public:
     // Set by executors, which need the statements, not the objects: a statement the reader
     // cannot file into the set (it alters an object the script never created, or creates
     // one again) still reaches OnAddStatement as written, for the server to judge, and its
-    // messages become warnings. A statement cut off by the end of the text stays an error.
+    // messages become notes. A statement cut off by the end of the text stays an error.
     bool StatementsOnly = false;
     // The password of the CONNECT or CREATE DATABASE statement being reported to
     // OnAddStatement (its reported text leaves the password out); empty otherwise.

@@ -402,7 +402,7 @@ void TIbParser::ParseText() {
             TStatement* st = nullptr;
             DoAddStatement(Trimmed(CopyTxt(StBegPos, SyBegPos - StBegPos)), stStatement, "", dboUnknown, odbUnknown, "",
                            st);
-            fMsgMngr->DemoteErrors(messages);
+            fMsgMngr->DemoteErrors(messages, mt_Inf);
         }
         // A statement cut off by the end of the text is not run by the client either.
         if (Sy == syEOF && !fEndOptional && fMsgMngr->GetErrCount() == errors)
