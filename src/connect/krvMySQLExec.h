@@ -17,10 +17,7 @@ public:
 
     const char* ClassName() const override { return "TMySQLExec"; }
 
-    void LoadScript(const std::vector<std::string>& aScript) override;
     std::unique_ptr<TCustomSQLParser> CreateParser(TObjs* aObjs) override;
-    // Connects first when a connection is assigned; then the run of every executor.
-    bool ExecuteScript() override;
 };
 
 }  // namespace dbtwin

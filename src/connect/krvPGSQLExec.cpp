@@ -3,35 +3,17 @@
 #include "connect/krvDBEngine.h"
 #include "core/krvQuote.h"
 #include "core/krvStrUtils.h"
-#include "objects/krvCompObj.h"
 #include "parse/krvPGSQLParser.h"
 
 namespace dbtwin {
 
-TPGSQLExec::TPGSQLExec(TComponent* aOwner) : TSQLExec(aOwner) { fDatabaseType = dbPostgreSQL; }
+TPGSQLExec::TPGSQLExec(TComponent* aOwner) : TSQLExec(aOwner) {
+    fDatabaseType = dbPostgreSQL;
+    fConnectsBeforeRun = true;
+}
 
 std::unique_ptr<TCustomSQLParser> TPGSQLExec::CreateParser(TObjs* /*aObjs*/) {
     return std::make_unique<TPGSQLParser>(nullptr);
-}
-
-void TPGSQLExec::LoadScript(const std::vector<std::string>& aScript) {
-    TCustomSQLExec::Clear();
-    fMsgMngr->Clear();
-    TObjs objs;
-    std::unique_ptr<TCustomSQLParser> parser = CreateParser(&objs);
-    LoadWithParser(*parser, objs, aScript);
-    DoLogNextLine("Script loaded.");
-}
-
-bool TPGSQLExec::ExecuteScript() {
-    if (fConnection && !fConnection->GetConnected() && GetStatementsCount() > 0) {
-        if (!fConnection->Connect()) {
-            fErrors = 0;
-            DoErrorMessage(fConnection->GetLastError());
-            return false;
-        }
-    }
-    return TSQLExec::ExecuteScript();
 }
 
 void TPGSQLExec::SetCurrentSchema(const std::string& aSchema) {

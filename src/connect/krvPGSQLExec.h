@@ -18,10 +18,7 @@ public:
 
     const char* ClassName() const override { return "TPGSQLExec"; }
 
-    void LoadScript(const std::vector<std::string>& aScript) override;
     std::unique_ptr<TCustomSQLParser> CreateParser(TObjs* aObjs) override;
-    // Connects first when a connection is assigned; then the run of every executor.
-    bool ExecuteScript() override;
     // Appends SET SEARCH_PATH for a schema other than the current one (quoted as needed).
     void SetCurrentSchema(const std::string& aSchema) override;
 

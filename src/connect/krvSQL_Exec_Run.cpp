@@ -182,6 +182,10 @@ bool TSQLExec::ExecuteScript() {
         DoErrorMessage(std::string(ClassName()) + "(" + GetName() + "): Connection property not assigned.");
         return false;
     }
+    if (fConnectsBeforeRun && !fConnection->GetConnected() && !fConnection->Connect()) {
+        DoErrorMessage(fConnection->GetLastError());
+        return false;
+    }
     fConnectionOptions.Assign(fConnection->GetConnectionOptions());
     const bool wasOpen = fConnection->GetConnected();
     fQuery.reset(fConnection->CreateQuery(nullptr));
@@ -447,23 +451,27 @@ bool TSQLExec::RunSetBlobFile() {
     return true;
 }
 
+bool TSQLExec::FailConnect(const std::string& aText) {
+    DoErrorMessage(aText);
+    fConnectFailed = true;
+    return false;
+}
+
+bool TSQLExec::ReadConnectStatement(TStatType aTyp) {
+    if (!fCurrentStatement || fCurrentStatement->Typ != aTyp) return true;
+    const int errors = fErrors;
+    ParseConnect(fCurrentStatement->GetText());
+    if (fErrors == errors) return true;
+    fConnectFailed = true;
+    return false;
+}
+
 bool TSQLExec::RunConnect() {
     try {
         if (fConnection->GetConnected()) fConnection->SetConnected(false);
-        if (fCurrentStatement && fCurrentStatement->Typ == stConnect) {
-            const int errors = fErrors;
-            ParseConnect(fCurrentStatement->GetText());
-            if (fErrors != errors) {
-                fConnectFailed = true;
-                return false;
-            }
-        }
+        if (!ReadConnectStatement(stConnect)) return false;
         SetConnectionOptions();
-        if (!fConnection->Connect()) {
-            DoErrorMessage(fConnection->GetLastError());
-            fConnectFailed = true;
-            return false;
-        }
+        if (!fConnection->Connect()) return FailConnect(fConnection->GetLastError());
         DoLogNextLine("Connect: \"" + fConnectionOptions.GetDatabaseName() + "\"");
         if (fDatabaseType == dbInterBase) {
             std::string line = "Dialect: " + std::to_string(fConnection->GetIBServerOptions().GetSQLDialect()) + ".";
@@ -473,9 +481,7 @@ bool TSQLExec::RunConnect() {
         }
         return true;
     } catch (const std::exception& e) {
-        DoErrorMessage(e.what());
-        fConnectFailed = true;
-        return false;
+        return FailConnect(e.what());
     }
 }
 
@@ -484,47 +490,25 @@ bool TSQLExec::RunReConnect() {
     try {
         fConnection->SetConnected(false);
         SetConnectionOptions();
-        if (!fConnection->Connect()) {
-            DoErrorMessage(fConnection->GetLastError());
-            fConnectFailed = true;
-            return false;
-        }
-        return true;
+        return fConnection->Connect() || FailConnect(fConnection->GetLastError());
     } catch (const std::exception& e) {
-        DoErrorMessage(e.what());
-        fConnectFailed = true;
-        return false;
+        return FailConnect(e.what());
     }
 }
 
 bool TSQLExec::RunCreateDb() {
     try {
         fConnection->SetConnected(false);
-        if (fCurrentStatement && fCurrentStatement->Typ == stCreateDb) {
-            const int errors = fErrors;
-            ParseConnect(fCurrentStatement->GetText());
-            if (fErrors != errors) {
-                fConnectFailed = true;
-                return false;
-            }
-        }
+        if (!ReadConnectStatement(stCreateDb)) return false;
         SetConnectionOptions();
+        // A database that cannot be made ends the run: the statements after it have none.
         if (!fConnection->CreateDatabase()) {
             const std::string why = fConnection->GetLastError();
-            DoErrorMessage(why.empty() ? std::string("Cann't create database.") : "Cann't create database. " + why);
-            fConnectFailed = true;
-            return false;
+            return FailConnect(why.empty() ? std::string("Cann't create database.") : "Cann't create database. " + why);
         }
-        if (!fConnection->Connect()) {
-            DoErrorMessage(fConnection->GetLastError());
-            fConnectFailed = true;
-            return false;
-        }
-        return true;
+        return fConnection->Connect() || FailConnect(fConnection->GetLastError());
     } catch (const std::exception& e) {
-        DoErrorMessage(e.what());
-        fConnectFailed = true;
-        return false;
+        return FailConnect(e.what());
     }
 }
 
@@ -539,6 +523,15 @@ bool TSQLExec::RunDescription() {
 }
 
 bool TSQLExec::UpdateDescription() { return RunMiscStatement(); }
+
+void TSQLExec::LoadScript(const std::vector<std::string>& aScript) {
+    TCustomSQLExec::Clear();
+    fMsgMngr->Clear();
+    TObjs objs;
+    std::unique_ptr<TCustomSQLParser> parser = CreateParser(&objs);
+    LoadWithParser(*parser, objs, aScript);
+    DoLogNextLine("Script loaded.");
+}
 
 void TSQLExec::LoadWithParser(TCustomSQLParser& aParser, TObjs& aObjs, const std::vector<std::string>& aScript) {
     // The parser's errors are passed on once reading is over: some are notes by then.

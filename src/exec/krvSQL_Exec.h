@@ -184,6 +184,9 @@ public:
     // --- execution ---
     TGetParamValueEvent OnGetParamValue;
 
+    // Parses the lines with the executor's parser (CreateParser) into the statement list.
+    void LoadScript(const std::vector<std::string>& aScript) override;
+
     // Runs every statement of the list; true when no error was counted and the run was not
     // stopped.
     bool ExecuteScript() override;
@@ -253,6 +256,11 @@ protected:
     // Called for each statement a load adds, with the parser that reported it.
     virtual void DoStatementLoaded(TCustomSQLParser& /*aParser*/, TStatement& /*aStatement*/) {}
     bool EnsureConnected();
+    // Reports a failed connect or database creation; the run ends there.
+    bool FailConnect(const std::string& aText);
+    // The database, user and role of the current statement when it is of kind aTyp (through
+    // ParseConnect); false when it could not be read.
+    bool ReadConnectStatement(TStatType aTyp);
     void FreeRunStreams();
 
     struct TQueryFree {
@@ -270,6 +278,8 @@ protected:
     // Set while ExecuteScript runs: a CONNECT that fails ends the run, since the statements
     // after it have no database.
     bool fConnectFailed = false;
+    // The kinds whose scripts name no database connect before a run and stay connected.
+    bool fConnectsBeforeRun = false;
 };
 
 }  // namespace dbtwin

@@ -6,47 +6,19 @@
 #include <vector>
 
 #include "core/krvStrUtils.h"
+#include "support/statement_reader.h"
 #include "parse/krvMySQLParser.h"
 
 using namespace dbtwin;
 
 namespace {
 
-struct TReported {
-    std::string text;
-    TStatType typ;
-    TDbObject kind;
-    TDbOperation op;
-    std::string name;
-    int line;
-};
+using test::TReportedStatement;
+using TParsed = test::TReadScript;
 
-struct TParsed {
-    std::vector<TReported> statements;
-    std::vector<std::string> errors;
-};
+TParsed Parse(const std::string& aScript) { return test::ReadStatements<TMySQLParser>(aScript); }
 
-TParsed Parse(const std::string& aScript) {
-    TMySQLParser p;
-    TParsed r;
-    p.OnErrorMessage = [](TObject*, const std::string&) {};
-    p.OnAddStatement = [&](TObject*, const std::string& aText, TStatType aTyp, const std::string& aName, TDbObject aKind,
-                           TDbOperation aOp, const std::string&, TStatement*& st) {
-        r.statements.push_back({aText, aTyp, aKind, aOp, aName, p.StBegLine});
-        st = nullptr;
-    };
-    p.ParseScript(SplitLines(aScript), nullptr);
-    for (std::size_t i = 0; i < p.GetMsgMngr().Count(); ++i)
-        if (p.GetMsgMngr().Get(i).MsgType == mt_Err)
-            r.errors.push_back(std::to_string(p.GetMsgMngr().Get(i).PosY) + ":" + p.GetMsgMngr().Get(i).Msg);
-    return r;
-}
-
-std::vector<std::string> Texts(const TParsed& r) {
-    std::vector<std::string> t;
-    for (const auto& s : r.statements) t.push_back(s.text);
-    return t;
-}
+std::vector<std::string> Texts(const TParsed& r) { return r.Texts(); }
 
 TEST(MySQLParser, StatementsEndWhereTheClientEndsThem) {
     struct Case {
@@ -107,7 +79,7 @@ TEST(MySQLParser, EachStatementIsToldByKindObjectAndOperation) {
     };
     ASSERT_EQ(r.statements.size(), std::size(want));
     for (std::size_t i = 0; i < std::size(want); ++i) {
-        const TReported& s = r.statements[i];
+        const TReportedStatement& s = r.statements[i];
         EXPECT_EQ(s.typ, want[i].typ) << s.text;
         EXPECT_EQ(s.kind, want[i].kind) << s.text;
         EXPECT_EQ(s.op, want[i].op) << s.text;

@@ -6,50 +6,29 @@
 #include <vector>
 
 #include "core/krvStrUtils.h"
+#include "support/statement_reader.h"
 #include "parse/krvPGSQLParser.h"
 
 using namespace dbtwin;
 
 namespace {
 
-struct Reported {
-    std::string text;
-    TStatType typ;
-    TDbObject kind;
-    TDbOperation op;
-    std::string name;
-    int line;
-};
+using test::ReadStatements;
+using test::TReportedStatement;
 
-struct TParsed {
-    std::vector<Reported> statements;
-    std::vector<std::string> errors, warnings;
+struct TParsed : test::TReadScript {
     std::vector<std::string> searchPath;
 };
 
 TParsed Parse(const std::string& aScript) {
     TPGSQLParser p;
     TParsed r;
-    p.OnErrorMessage = [](TObject*, const std::string&) {};
-    p.OnAddStatement = [&](TObject*, const std::string& aText, TStatType aTyp, const std::string& aName, TDbObject aKind,
-                           TDbOperation aOp, const std::string&, TStatement*& st) {
-        r.statements.push_back({aText, aTyp, aKind, aOp, aName, p.StBegLine});
-        st = nullptr;
-    };
-    p.ParseScript(SplitLines(aScript), nullptr);
-    for (std::size_t i = 0; i < p.GetMsgMngr().Count(); ++i) {
-        const TMsgData& m = p.GetMsgMngr().Get(i);
-        (m.MsgType == mt_Err ? r.errors : r.warnings).push_back(std::to_string(m.PosY) + ":" + m.Msg);
-    }
+    static_cast<test::TReadScript&>(r) = ReadStatements(aScript, &p);
     r.searchPath = p.SearchPath;
     return r;
 }
 
-std::vector<std::string> Texts(const TParsed& r) {
-    std::vector<std::string> t;
-    for (const auto& s : r.statements) t.push_back(s.text);
-    return t;
-}
+std::vector<std::string> Texts(const TParsed& r) { return r.Texts(); }
 
 TEST(PGSQLParser, StatementsEndWherePsqlEndsThem) {
     struct Case {
@@ -123,7 +102,7 @@ TEST(PGSQLParser, EachStatementIsToldByKindObjectAndOperation) {
     };
     ASSERT_EQ(r.statements.size(), std::size(want));
     for (std::size_t i = 0; i < std::size(want); ++i) {
-        const Reported& s = r.statements[i];
+        const TReportedStatement& s = r.statements[i];
         EXPECT_EQ(s.typ, want[i].typ) << s.text;
         EXPECT_EQ(s.kind, want[i].kind) << s.text;
         EXPECT_EQ(s.op, want[i].op) << s.text;
