@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,7 @@ private:
     void ExtractRoles();
     void ExtractGrants();
     void LinkDepend();
+    bool SkipExternalEngine(const TRow& r, const std::string& aKind, const std::string& aName);
 
     // The type of a catalog field (RDB$FIELDS row, columns prefixed by aPrefix) as the
     // script reader keeps it.
@@ -71,6 +73,8 @@ private:
     TKRVCustomConnection* fConnection = nullptr;  // not owned
     bool fHasIdentity = false;
     bool fHasPackages = false;
+    bool fHasEngine = false;
+    std::set<std::string> fRefusedDomains;  // domains the accept test left out  // routines may be of an external engine (RDB$ENGINE_NAME)
 };
 
 }  // namespace dbtwin
