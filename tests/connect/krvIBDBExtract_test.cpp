@@ -1,10 +1,15 @@
 #include "connect/krvIBDBExtract.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "connect/replay/krvConnection_Replay.h"
 #include "objects/krvDBStructure.h"
 
 using namespace dbtwin;
@@ -74,4 +79,89 @@ TEST(IBDBExtractTest, ForgetsAFreedConnection) {
         EXPECT_EQ(x.GetKRVConnection(), &connection);
     }
     EXPECT_EQ(x.GetKRVConnection(), nullptr);
+}
+
+namespace {
+
+std::string ReadFixture(const std::string& aName) {
+    std::ifstream in(std::string(DBTWIN_FIXTURES_DIR) + "/ib_replay/" + aName, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct TReplayRun {
+    bool ok = false;
+    std::vector<std::string> errors, log;
+    std::size_t procedures = 0, udfs = 0;
+};
+
+// Extracts the catalog a replay fixture text answers.
+TReplayRun ExtractReplay(const std::string& aText, const std::string& aName) {
+    RegisterReplayConnection();
+    const auto path = std::filesystem::path(::testing::TempDir()) /
+                      ("dbtwin_ibreplay_" + std::to_string(getpid()) + "_" + aName + ".replay");
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << aText;
+    TDBStructure structure;
+    TKRVConnection connection;
+    connection.SetDatabaseType(dbInterBase);
+    connection.SetConnectionType(ReplayConnectionType);
+    connection.GetConnectionOptions().SetDatabaseName(path.string());
+    TIBDBExtract x;
+    x.SetDBStructure(&structure);
+    x.SetKRVConnection(&connection);
+    TReplayRun r;
+    x.OnErrorMessage = [&r](TObject*, const std::string& m) { r.errors.push_back(m); };
+    x.OnLogNextLine = [&r](TObject*, const std::string& m) { r.log.push_back(m); };
+    r.ok = x.ExtractDatabase();
+    r.procedures = structure.GetObjs()->Prc.Count();
+    r.udfs = structure.GetObjs()->Udf.Count();
+    std::filesystem::remove(path);
+    return r;
+}
+
+bool Has(const std::vector<std::string>& aLines, const std::string& aText) {
+    for (const std::string& l : aLines)
+        if (l.find(aText) != std::string::npos) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(IBDBExtractTest, ExternalEngineRoutinesAreNeitherPsqlNorLegacyFunctions) {
+    const TReplayRun r = ExtractReplay(ReadFixture("fb30_udr.replay"), "udr");
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(r.errors.empty()) << r.errors.front();
+    EXPECT_EQ(r.procedures, 0u) << "a UDR routine read as a PSQL routine with an empty body";
+    EXPECT_EQ(r.udfs, 0u) << "a UDR function read as DECLARE EXTERNAL FUNCTION";
+    EXPECT_TRUE(Has(r.log, "Procedure PU of the external engine UDR is not compared."));
+    EXPECT_TRUE(Has(r.log, "Function FU of the external engine UDR is not compared."));
+}
+
+TEST(IBDBExtractTest, AFailedCatalogQueryEndsTheRunWithItsStep) {
+    const std::string fixture = ReadFixture("fb30_udr.replay");
+    // The query of each step, left out of the fixture: the replayed connection answers it with
+    // an error, as a server does a query it cannot run.
+    const struct {
+        const char* query;
+        const char* step;
+    } cases[] = {
+        {"select c.rdb$collation_name,", "Collations"},
+        {"select f.rdb$function_name, f.rdb$module_name,", "Functions"},
+        {"select f.rdb$function_name, f.rdb$function_source,", "Procedures"},
+        {"select p.rdb$user, p.rdb$grantor,", "Grants"},
+    };
+    for (const auto& c : cases) {
+        const std::size_t at = fixture.find(std::string("-- query\n") + c.query);
+        ASSERT_NE(at, std::string::npos) << c.query;
+        const std::size_t next = fixture.find("-- query\n", at + 1);
+        const std::string broken = fixture.substr(0, at) + (next == std::string::npos ? "" : fixture.substr(next));
+        const TReplayRun r = ExtractReplay(broken, c.step);
+        EXPECT_FALSE(r.ok) << c.step;
+        ASSERT_EQ(r.errors.size(), 1u) << c.step;
+        EXPECT_NE(r.errors[0].find(std::string("TIBDBExtract.ExtractDatabase(): ") + c.step + ": no recorded answer for: " +
+                                   c.query),
+                  std::string::npos)
+            << r.errors[0];
+    }
 }

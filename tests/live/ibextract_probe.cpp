@@ -7,6 +7,7 @@
 //   ibextract_probe dump <database> [EXCLUDE]   prints the set's model fields one object a line
 //       (columns, constraints, indices, parameters, triggers, grants) and the extractor's log
 //       lines; EXCLUDE is "domains" (the run leaves the kind out) or a name mask excluded
+//   ibextract_probe replay <fixture>   dump of a replay fixture's catalog (no server needed)
 //   ibextract_probe cut <database>   extracts while a second connection deletes the extractor's
 //       attachment (MON$ATTACHMENTS) as the tables step starts; prints the run's result and
 //       its errors
@@ -25,6 +26,7 @@
 #include "compare/krvKeldar.h"
 #include "connect/firebird/krvConnection_Firebird.h"
 #include "connect/krvIBDBExtract.h"
+#include "connect/replay/krvConnection_Replay.h"
 #include "core/krvStrUtils.h"
 #include "exec/krvSQL_Exec.h"
 #include "objects/krvCompColumn.h"
@@ -236,6 +238,27 @@ int main(int argc, char** argv) {
     RegisterFirebirdConnection();
     const std::vector<std::string> a(argv + 1, argv + argc);
     if (a.size() == 2 && a[0] == "cut") return Cut(a[1]);
+    if (a.size() == 2 && a[0] == "replay") {
+        RegisterReplayConnection();
+        TDBStructure s;
+        Setup(*s.GetObjs());
+        TKRVConnection c;
+        c.SetDatabaseType(dbInterBase);
+        c.SetConnectionType(ReplayConnectionType);
+        c.GetConnectionOptions().SetDatabaseName(a[1]);
+        TIBDBExtract x;
+        x.SetDBStructure(&s);
+        x.SetKRVConnection(&c);
+        std::vector<std::string> log;
+        x.OnErrorMessage = [](TObject*, const std::string& m) { std::cout << "error: " << m << '\n'; };
+        x.OnLogNextLine = [&log](TObject*, const std::string& m) {
+            if (m.rfind("Extracting", 0) != 0) log.push_back(m);
+        };
+        const bool ok = x.ExtractDatabase();
+        Dump(*s.GetObjs(), log);
+        std::cout << "result: " << (ok ? "true" : "false") << '\n';
+        return 0;
+    }
     if (!a.empty() && a[0] == "dump" && (a.size() == 2 || a.size() == 3)) {
         TDBStructure live;
         Setup(*live.GetObjs());
