@@ -4,6 +4,7 @@
 // parameters; a query that fails ends the run with false.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -12,6 +13,7 @@
 
 #include "connect/krvDBEngine.h"
 #include "extract/krvCustomExtract.h"
+#include "objects/krvCompColumn.h"
 
 namespace dbtwin {
 
@@ -39,6 +41,15 @@ private:
     // Runs a SELECT with the given parameter values (bound by marker order) and returns
     // every row. Throws on a failed query.
     std::vector<TRow> Select(const std::string& aSQL, const std::vector<std::string>& aParams = {});
+    // The same, handing each row to aRow as it is read (one row object for the whole result).
+    void ForEach(const std::string& aSQL, const std::vector<std::string>& aParams,
+                 const std::function<void(const TRow&)>& aRow);
+    void LoadLookups();
+    // Names of the character set, its default collation and the collation (COLL_ID) of a row.
+    std::string CharSetName(const TRow& r) const;
+    std::string DefaultCollation(const TRow& r) const;
+    std::string CollationName(const TRow& r) const;
+    const std::vector<std::string>& Segments(const std::string& aIndex);
     bool HasColumn(const std::string& aTable, const std::string& aColumn);
 
     void ExtractCollations();
@@ -74,7 +85,13 @@ private:
     bool fHasIdentity = false;
     bool fHasPackages = false;
     bool fHasEngine = false;
-    std::set<std::string> fRefusedDomains;  // domains the accept test left out  // routines may be of an external engine (RDB$ENGINE_NAME)
+    std::set<std::string> fRefusedDomains;  // domains the accept test left out
+    std::map<std::string, std::vector<TDbArrayBound>> fDimensions;  // array bounds by field name
+    std::map<std::string, std::vector<std::string>> fSegments;      // index columns by index name
+    bool fSegmentsRead = false;
+    std::map<std::int64_t, std::pair<std::string, std::string>> fCharSets;  // id -> name, default collation
+    std::map<std::pair<std::int64_t, std::int64_t>, std::string> fCollations;  // (set, id) -> name
+    std::map<std::string, std::int64_t> fIdentityStart;  // identity generator -> start value  // routines may be of an external engine (RDB$ENGINE_NAME)
 };
 
 }  // namespace dbtwin
