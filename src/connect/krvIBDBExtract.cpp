@@ -990,6 +990,13 @@ public:
 void TIBDBExtract::LinkDepend() {
     // Keys, constraints, domains and bodies are linked as the script reader links them.
     TBodyReader parser(this);
+    // A body the reader cannot read is reported by the object's name; the object keeps its
+    // body and the run its result (only the links of that body are missing).
+    parser.OnErrorMessage = [this](TObject*, const std::string& aText) {
+        if (OnErrorMessage) OnErrorMessage(this, aText);
+        else DoLogNextLine(aText);
+    };
+    parser.OnLogNextLine = [this](TObject*, const std::string& aText) { DoLogNextLine(aText); };
     parser.Objs = fDBStructure->GetObjs();
     parser.UseDialect(fDBStructure->GetObjs()->fIBServerOptions.GetSQLDialect());
     parser.Link_Depend();

@@ -165,3 +165,17 @@ TEST(IBDBExtractTest, AFailedCatalogQueryEndsTheRunWithItsStep) {
             << r.errors[0];
     }
 }
+
+TEST(IBDBExtractTest, ABodyTheReaderCannotReadIsReportedByItsObject) {
+    std::string fixture = ReadFixture("fb30_udr.replay");
+    const std::string udr = "[\"PU                             \", null, null, \"UDR                            \"]";
+    const std::size_t at = fixture.find(udr);
+    ASSERT_NE(at, std::string::npos);
+    fixture.insert(at + udr.size(), "\n[\"PBAD\", \"BEGIN SELECT FROM WHERE ( ; END\", null, null]");
+    const TReplayRun r = ExtractReplay(fixture, "badbody");
+    // The procedure keeps its body and the run its result; the message names the procedure.
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.procedures, 1u);
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_EQ(r.errors[0].rfind("Procedure PBAD: ", 0), 0u) << r.errors[0];
+}
