@@ -263,14 +263,17 @@ void TIBDBExtract::DecodeType(TFldData* f, const TRow& r) {
 static std::string FieldColumns(const std::string& aCollation) {
     return "f.rdb$field_type, f.rdb$field_sub_type, f.rdb$field_scale, f.rdb$field_precision, "
            "f.rdb$character_length, f.rdb$field_length, f.rdb$segment_length, f.rdb$character_set_id, "
-           "" + Text("f.rdb$default_source", "f_default_source", 200) + ", " + Text("f.rdb$validation_source", "rdb$validation_source", 200) + ", "
-           "f.rdb$null_flag f_null_flag, " + Text("f.rdb$computed_source", "rdb$computed_source", 200) + ", f.rdb$dimensions, " +
+           "" + Text("f.rdb$default_source", "f_default_source", 200) + ", " +
+               Text("f.rdb$validation_source", "rdb$validation_source", 200) + ", "
+           "f.rdb$null_flag f_null_flag, " + Text("f.rdb$computed_source", "rdb$computed_source", 200) +
+               ", f.rdb$dimensions, " +
            aCollation + " coll_id ";
 }
 
 void TIBDBExtract::ExtractDomains() {
     DoLogNextLine("Extracting domains...");
-    for (const TRow& r : Select("select f.rdb$field_name, " + Text("f.rdb$description", "rdb$description", 100) + ", " + FieldColumns("f.rdb$collation_id") +
+    for (const TRow& r : Select("select f.rdb$field_name, " + Text("f.rdb$description", "rdb$description", 100) +
+        ", " + FieldColumns("f.rdb$collation_id") +
                                 "from rdb$fields f where f.rdb$field_name not starting with 'RDB$' "
                                 "and (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
                                 "order by f.rdb$field_name")) {
@@ -313,7 +316,8 @@ void TIBDBExtract::ExtractGenerators() {
 
 void TIBDBExtract::ExtractExceptions() {
     DoLogNextLine("Extracting exceptions...");
-    for (const TRow& r : Select("select rdb$exception_name, rdb$message, " + Text("rdb$description", "rdb$description") + " from rdb$exceptions "
+    for (const TRow& r : Select("select rdb$exception_name, rdb$message, " +
+        Text("rdb$description", "rdb$description") + " from rdb$exceptions "
                                 "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$exception_name")) {
         const std::string name = Name(r, "RDB$EXCEPTION_NAME");
         auto e = std::make_unique<TExcData>(fDBStructure->GetObjs());
@@ -330,8 +334,10 @@ void TIBDBExtract::ExtractTables() {
     TCustomObjs* objs = fDBStructure->GetObjs();
     const std::string identity = fHasIdentity ? "r.rdb$identity_type, trim(r.rdb$generator_name) rdb$generator_name, " : "";
     const std::string columns =
-        "select trim(r.rdb$field_name) rdb$field_name, r.rdb$field_position, " + Text("r.rdb$default_source", "rdb$default_source", 200) + ", r.rdb$null_flag, "
-        "" + Text("r.rdb$description", "rdb$description", 100) + ", trim(r.rdb$field_source) rdb$field_source, r.rdb$collation_id, "
+        "select trim(r.rdb$field_name) rdb$field_name, r.rdb$field_position, " +
+            Text("r.rdb$default_source", "rdb$default_source", 200) + ", r.rdb$null_flag, "
+        "" + Text("r.rdb$description", "rdb$description", 100) +
+            ", trim(r.rdb$field_source) rdb$field_source, r.rdb$collation_id, "
         "trim(r.rdb$relation_name) rdb$relation_name, " + identity +
         // The column's own collation, else that of its field (its domain's).
         FieldColumns("coalesce(r.rdb$collation_id, f.rdb$collation_id)") +
@@ -342,7 +348,8 @@ void TIBDBExtract::ExtractTables() {
     // The tables first, then the columns of all of them in one query.
     std::vector<std::unique_ptr<TTblData>> tables;
     std::map<std::string, TTblData*> byName;
-    for (const TRow& t : Select("select rdb$relation_name, " + Text("rdb$description", "rdb$description") + ", rdb$external_file, rdb$relation_type "
+    for (const TRow& t : Select("select rdb$relation_name, " + Text("rdb$description", "rdb$description") +
+        ", rdb$external_file, rdb$relation_type "
                                 "from rdb$relations where (rdb$system_flag = 0 or rdb$system_flag is null) "
                                 "and rdb$view_blr is null order by rdb$relation_name")) {
         const std::string name = Name(t, "RDB$RELATION_NAME");
@@ -438,7 +445,8 @@ void TIBDBExtract::ExtractConstraints() {
     const auto segments = [this](const std::string& aIndex) { return Segments(aIndex); };
     // The source of every check constraint (its first trigger), by constraint name.
     std::map<std::string, std::string> checks;
-    ForEach("select cc.rdb$constraint_name, " + Text("t.rdb$trigger_source", "rdb$trigger_source", 2000) + " from rdb$check_constraints cc "
+    ForEach("select cc.rdb$constraint_name, " +
+        Text("t.rdb$trigger_source", "rdb$trigger_source", 2000) + " from rdb$check_constraints cc "
             "join rdb$triggers t on t.rdb$trigger_name = cc.rdb$trigger_name "
             "order by cc.rdb$constraint_name, t.rdb$trigger_type",
             {}, [&checks](const TRow& b) { checks.emplace(Name(b, "RDB$CONSTRAINT_NAME"), Source(b, "RDB$TRIGGER_SOURCE")); });
@@ -493,7 +501,8 @@ void TIBDBExtract::ExtractIndices() {
     DoLogNextLine("Extracting indices...");
     for (const TRow& r : Select(
              "select i.rdb$index_name, i.rdb$relation_name, i.rdb$unique_flag, i.rdb$index_type, "
-             "i.rdb$index_inactive, " + Text("i.rdb$expression_source", "rdb$expression_source", 200) + ", " + Text("i.rdb$description", "rdb$description", 100) + " "
+             "i.rdb$index_inactive, " + Text("i.rdb$expression_source", "rdb$expression_source", 200) + ", " +
+                 Text("i.rdb$description", "rdb$description", 100) + " "
              "from rdb$indices i join rdb$relations rl on rl.rdb$relation_name = i.rdb$relation_name "
              "where (i.rdb$system_flag = 0 or i.rdb$system_flag is null) "
              "and (rl.rdb$system_flag = 0 or rl.rdb$system_flag is null) "
@@ -522,7 +531,8 @@ void TIBDBExtract::ExtractViews() {
     DoLogNextLine("Extracting views...");
     std::vector<std::unique_ptr<TViwData>> views;
     std::map<std::string, TViwData*> byName;
-    for (const TRow& r : Select("select rdb$relation_name, " + Text("rdb$view_source", "rdb$view_source") + ", " + Text("rdb$description", "rdb$description") + " from rdb$relations "
+    for (const TRow& r : Select("select rdb$relation_name, " + Text("rdb$view_source", "rdb$view_source") + ", " +
+        Text("rdb$description", "rdb$description") + " from rdb$relations "
                                 "where (rdb$system_flag = 0 or rdb$system_flag is null) "
                                 "and rdb$view_blr is not null order by rdb$relation_name")) {
         const std::string name = Name(r, "RDB$RELATION_NAME");
@@ -534,7 +544,8 @@ void TIBDBExtract::ExtractViews() {
         views.push_back(std::move(v));
     }
     // The columns of every view in one query.
-    ForEach("select c.rdb$relation_name, c.rdb$field_name, " + Text("c.rdb$description", "rdb$description", 100) + " from rdb$relation_fields c "
+    ForEach("select c.rdb$relation_name, c.rdb$field_name, " +
+        Text("c.rdb$description", "rdb$description", 100) + " from rdb$relation_fields c "
             "join rdb$relations r on r.rdb$relation_name = c.rdb$relation_name "
             "where (r.rdb$system_flag = 0 or r.rdb$system_flag is null) and r.rdb$view_blr is not null "
             "order by c.rdb$relation_name, c.rdb$field_position",
@@ -606,7 +617,9 @@ void TIBDBExtract::ExtractRoutines() {
     };
     std::vector<TRoutine> routines;
     std::map<std::string, TRoutine*> byName;
-    const auto add = [&](std::unique_ptr<TPrcData> aPrc, const TRow& r, bool aFunc) {
+    const auto add = [&](const std::string& aName, const TRow& r, bool aFunc) {
+        auto aPrc = std::make_unique<TPrcData>(objs);
+        aPrc->SetObjName(aName);
         aPrc->Func = aFunc;
         aPrc->SetDescription(Str(r, "RDB$DESCRIPTION"));
         const std::string source = Source(r, aFunc ? "RDB$FUNCTION_SOURCE" : "RDB$PROCEDURE_SOURCE");
@@ -634,44 +647,41 @@ void TIBDBExtract::ExtractRoutines() {
         });
     };
     const std::string engine = fHasEngine ? "p.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
-    for (const TRow& r : Select("select p.rdb$procedure_name, " + Text("p.rdb$procedure_source", "rdb$procedure_source") + ", " + Text("p.rdb$description", "rdb$description") + ", " + engine +
+    for (const TRow& r : Select("select p.rdb$procedure_name, " +
+        Text("p.rdb$procedure_source", "rdb$procedure_source") + ", " + Text("p.rdb$description", "rdb$description") +
+        ", " + engine +
                                 " from rdb$procedures p where (p.rdb$system_flag = 0 or p.rdb$system_flag is null)" +
                                 notPackaged + "order by p.rdb$procedure_name")) {
         const std::string name = Name(r, "RDB$PROCEDURE_NAME");
-        if (SkipExternalEngine(r, "Procedure", name)) continue;
-        auto p = std::make_unique<TPrcData>(objs);
-        p->SetObjName(name);
-        add(std::move(p), r, false);
+        if (!SkipExternalEngine(r, "Procedure", name)) add(name, r, false);
     }
-    params("select a.rdb$procedure_name owner_name, a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$field_source, "
-           "a.rdb$parameter_mechanism rdb$argument_mechanism, a.rdb$relation_name, "
-           "a.rdb$field_name, " + Text("a.rdb$default_source", "rdb$default_source", 200) + ", a.rdb$null_flag, a.rdb$collation_id, "
-           "" + Text("a.rdb$description", "rdb$description", 100) + ", " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)") +
+    // The columns both parameter tables share, with their field's type.
+    const std::string paramColumns = "a.rdb$field_source, a.rdb$relation_name, a.rdb$field_name, " +
+                                     Text("a.rdb$default_source", "rdb$default_source", 200) +
+                                     ", a.rdb$null_flag, a.rdb$collation_id, " +
+                                         Text("a.rdb$description", "rdb$description", 100) +
+                                     ", " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)");
+    params("select a.rdb$procedure_name owner_name, a.rdb$parameter_name, a.rdb$parameter_type, "
+           "a.rdb$parameter_mechanism rdb$argument_mechanism, " + paramColumns +
            "from rdb$procedure_parameters a join rdb$fields f on f.rdb$field_name = a.rdb$field_source "
-           "where 1 = 1" + packagedArg +
-           "order by a.rdb$procedure_name, a.rdb$parameter_type, a.rdb$parameter_number",
+           "where 1 = 1" + packagedArg + "order by a.rdb$procedure_name, a.rdb$parameter_type, a.rdb$parameter_number",
            false);
     DoLogNextLine("Extracting functions...");
     const std::string notPackagedFn = fHasPackages ? " and f.rdb$package_name is null " : " ";
     const std::string fnEngine = fHasEngine ? "f.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
-    for (const TRow& r : Select("select f.rdb$function_name, " + Text("f.rdb$function_source", "rdb$function_source") + ", " + Text("f.rdb$description", "rdb$description", 100) + ", "
+    for (const TRow& r : Select("select f.rdb$function_name, " + Text("f.rdb$function_source", "rdb$function_source") +
+        ", " + Text("f.rdb$description", "rdb$description", 100) + ", "
                                 "f.rdb$return_argument, f.rdb$deterministic_flag, " + fnEngine + " from rdb$functions f "
                                 "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
                                 "and (f.rdb$module_name is null" + std::string(fHasEngine ? " or f.rdb$engine_name is not null" : "") + ")" +
                                 notPackagedFn + "order by f.rdb$function_name")) {
         const std::string name = Name(r, "RDB$FUNCTION_NAME");
-        if (SkipExternalEngine(r, "Function", name)) continue;
-        auto p = std::make_unique<TPrcData>(objs);
-        p->SetObjName(name);
-        add(std::move(p), r, true);
+        if (!SkipExternalEngine(r, "Function", name)) add(name, r, true);
     }
     params("select a.rdb$function_name owner_name, a.rdb$argument_name rdb$parameter_name, a.rdb$argument_position, "
-           "a.rdb$field_source, a.rdb$argument_mechanism, a.rdb$relation_name, "
-           "a.rdb$field_name, " + Text("a.rdb$default_source", "rdb$default_source", 200) + ", a.rdb$null_flag, a.rdb$collation_id, "
-           "" + Text("a.rdb$description", "rdb$description", 100) + ", " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)") +
+           "a.rdb$argument_mechanism, " + paramColumns +
            "from rdb$function_arguments a join rdb$fields f on f.rdb$field_name = a.rdb$field_source "
-           "where 1 = 1" + packagedArg +
-           "order by a.rdb$function_name, a.rdb$argument_position",
+           "where 1 = 1" + packagedArg + "order by a.rdb$function_name, a.rdb$argument_position",
            true);
     for (TRoutine& r : routines) {
         const std::string name = r.Prc->fObjName;
@@ -719,7 +729,8 @@ void TIBDBExtract::ExtractTriggers() {
     DoLogNextLine("Extracting triggers...");
     TCustomObjs* objs = fDBStructure->GetObjs();
     for (const TRow& r : Select("select t.rdb$trigger_name, t.rdb$relation_name, t.rdb$trigger_sequence, "
-                                "t.rdb$trigger_type, " + Text("t.rdb$trigger_source", "rdb$trigger_source", 2000) + ", t.rdb$trigger_inactive, " + Text("t.rdb$description", "rdb$description") + " "
+                                "t.rdb$trigger_type, " + Text("t.rdb$trigger_source", "rdb$trigger_source", 2000) +
+                                    ", t.rdb$trigger_inactive, " + Text("t.rdb$description", "rdb$description") + " "
                                 "from rdb$triggers t where (t.rdb$system_flag = 0 or t.rdb$system_flag is null) "
                                 "and not exists (select 1 from rdb$check_constraints c "
                                 "where c.rdb$trigger_name = t.rdb$trigger_name) order by t.rdb$trigger_name")) {
