@@ -349,7 +349,7 @@ void TIBDBExtract::ExtractTables() {
     std::vector<std::unique_ptr<TTblData>> tables;
     std::map<std::string, TTblData*> byName;
     for (const TRow& t : Select("select rdb$relation_name, " + Text("rdb$description", "rdb$description") +
-        ", rdb$external_file, rdb$relation_type "
+        ", rdb$external_file, " + std::string(fHasRelationType ? "rdb$relation_type " : "cast(null as smallint) rdb$relation_type ") +
                                 "from rdb$relations where (rdb$system_flag = 0 or rdb$system_flag is null) "
                                 "and rdb$view_blr is null order by rdb$relation_name")) {
         const std::string name = Name(t, "RDB$RELATION_NAME");
@@ -656,33 +656,40 @@ void TIBDBExtract::ExtractRoutines() {
         if (!SkipExternalEngine(r, "Procedure", name)) add(name, r, false);
     }
     // The columns both parameter tables share, with their field's type.
-    const std::string paramColumns = "a.rdb$field_source, a.rdb$relation_name, a.rdb$field_name, " +
+    const std::string paramColumns = "a.rdb$field_source, " +
+                                     std::string(fHasParamColumn ? "a.rdb$relation_name, a.rdb$field_name, "
+                                                                 : "cast(null as char(31)) rdb$relation_name, "
+                                                                   "cast(null as char(31)) rdb$field_name, ") +
                                      Text("a.rdb$default_source", "rdb$default_source", 200) +
                                      ", a.rdb$null_flag, a.rdb$collation_id, " +
                                          Text("a.rdb$description", "rdb$description", 100) +
                                      ", " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)");
-    params("select a.rdb$procedure_name owner_name, a.rdb$parameter_name, a.rdb$parameter_type, "
-           "a.rdb$parameter_mechanism rdb$argument_mechanism, " + paramColumns +
+    params("select a.rdb$procedure_name owner_name, a.rdb$parameter_name, a.rdb$parameter_type, " +
+           std::string(fHasParamMechanism ? "a.rdb$parameter_mechanism" : "cast(null as smallint)") +
+           " rdb$argument_mechanism, " + paramColumns +
            "from rdb$procedure_parameters a join rdb$fields f on f.rdb$field_name = a.rdb$field_source "
            "where 1 = 1" + packagedArg + "order by a.rdb$procedure_name, a.rdb$parameter_type, a.rdb$parameter_number",
            false);
-    DoLogNextLine("Extracting functions...");
-    const std::string notPackagedFn = fHasPackages ? " and f.rdb$package_name is null " : " ";
-    const std::string fnEngine = fHasEngine ? "f.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
-    for (const TRow& r : Select("select f.rdb$function_name, " + Text("f.rdb$function_source", "rdb$function_source") +
-        ", " + Text("f.rdb$description", "rdb$description", 100) + ", "
-                                "f.rdb$return_argument, f.rdb$deterministic_flag, " + fnEngine + " from rdb$functions f "
-                                "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
-                                "and (f.rdb$module_name is null" + std::string(fHasEngine ? " or f.rdb$engine_name is not null" : "") + ")" +
-                                notPackagedFn + "order by f.rdb$function_name")) {
-        const std::string name = Name(r, "RDB$FUNCTION_NAME");
-        if (!SkipExternalEngine(r, "Function", name)) add(name, r, true);
+    // Stored (PSQL) functions: Firebird 3 and later.
+    if (fHasFunctions) {
+        DoLogNextLine("Extracting functions...");
+        const std::string notPackagedFn = fHasPackages ? " and f.rdb$package_name is null " : " ";
+        const std::string fnEngine = fHasEngine ? "f.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
+        for (const TRow& r : Select("select f.rdb$function_name, " + Text("f.rdb$function_source", "rdb$function_source") +
+            ", " + Text("f.rdb$description", "rdb$description", 100) + ", "
+                                    "f.rdb$return_argument, f.rdb$deterministic_flag, " + fnEngine + " from rdb$functions f "
+                                    "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
+                                    "and (f.rdb$module_name is null" + std::string(fHasEngine ? " or f.rdb$engine_name is not null" : "") + ")" +
+                                    notPackagedFn + "order by f.rdb$function_name")) {
+            const std::string name = Name(r, "RDB$FUNCTION_NAME");
+            if (!SkipExternalEngine(r, "Function", name)) add(name, r, true);
+        }
+        params("select a.rdb$function_name owner_name, a.rdb$argument_name rdb$parameter_name, a.rdb$argument_position, "
+               "a.rdb$argument_mechanism, " + paramColumns +
+               "from rdb$function_arguments a join rdb$fields f on f.rdb$field_name = a.rdb$field_source "
+               "where 1 = 1" + packagedArg + "order by a.rdb$function_name, a.rdb$argument_position",
+               true);
     }
-    params("select a.rdb$function_name owner_name, a.rdb$argument_name rdb$parameter_name, a.rdb$argument_position, "
-           "a.rdb$argument_mechanism, " + paramColumns +
-           "from rdb$function_arguments a join rdb$fields f on f.rdb$field_name = a.rdb$field_source "
-           "where 1 = 1" + packagedArg + "order by a.rdb$function_name, a.rdb$argument_position",
-           true);
     for (TRoutine& r : routines) {
         const std::string name = r.Prc->fObjName;
         if (fShowFullLog) DoLogNextLine("---" + name);
@@ -1071,6 +1078,10 @@ bool TIBDBExtract::ExtractDatabase() {
         fHasIdentity = HasColumn("RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE");
         fHasPackages = HasColumn("RDB$PROCEDURES", "RDB$PACKAGE_NAME");
         fHasEngine = HasColumn("RDB$PROCEDURES", "RDB$ENGINE_NAME");
+        fHasFunctions = HasColumn("RDB$FUNCTIONS", "RDB$FUNCTION_SOURCE");
+        fHasRelationType = HasColumn("RDB$RELATIONS", "RDB$RELATION_TYPE");
+        fHasParamColumn = HasColumn("RDB$PROCEDURE_PARAMETERS", "RDB$RELATION_NAME");
+        fHasParamMechanism = HasColumn("RDB$PROCEDURE_PARAMETERS", "RDB$PARAMETER_MECHANISM");
         LoadLookups();
         const TCmpObjSetType what = GetExtractObjects();
         // A run stopped by TerminateRunning keeps what it read but is not a success: an

@@ -85,6 +85,13 @@ private:
     bool fHasIdentity = false;
     bool fHasPackages = false;
     bool fHasEngine = false;
+    // Catalog columns of later servers, each read only where the server has it: stored
+    // functions (Firebird 3), the kind of a relation (GTTs, 2.5), TYPE OF COLUMN parameters
+    // (2.5) and the parameter mechanism (TYPE OF, 2.1).
+    bool fHasFunctions = false;
+    bool fHasRelationType = false;
+    bool fHasParamColumn = false;
+    bool fHasParamMechanism = false;
     std::set<std::string> fRefusedDomains;  // domains the accept test left out
     std::map<std::string, std::vector<TDbArrayBound>> fDimensions;  // array bounds by field name
     std::map<std::string, std::vector<std::string>> fSegments;      // index columns by index name
