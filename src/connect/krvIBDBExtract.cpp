@@ -262,18 +262,17 @@ void TIBDBExtract::DecodeType(TFldData* f, const TRow& r) {
 // in the extractor's tables of character sets and collations.
 static std::string FieldColumns(const std::string& aCollation) {
     return "f.rdb$field_type, f.rdb$field_sub_type, f.rdb$field_scale, f.rdb$field_precision, "
-           "f.rdb$character_length, f.rdb$field_length, f.rdb$segment_length, f.rdb$character_set_id, "
-           "" + Text("f.rdb$default_source", "f_default_source", 200) + ", " +
-               Text("f.rdb$validation_source", "rdb$validation_source", 200) + ", "
-           "f.rdb$null_flag f_null_flag, " + Text("f.rdb$computed_source", "rdb$computed_source", 200) +
-               ", f.rdb$dimensions, " +
-           aCollation + " coll_id ";
+           "f.rdb$character_length, f.rdb$field_length, f.rdb$segment_length, f.rdb$character_set_id, " +
+           Text("f.rdb$computed_source", "rdb$computed_source", 200) + ", f.rdb$dimensions, " + aCollation + " coll_id ";
 }
 
 void TIBDBExtract::ExtractDomains() {
     DoLogNextLine("Extracting domains...");
-    for (const TRow& r : Select("select f.rdb$field_name, " + Text("f.rdb$description", "rdb$description", 100) +
-        ", " + FieldColumns("f.rdb$collation_id") +
+    // A domain's own default, NOT NULL and check.
+    for (const TRow& r : Select("select f.rdb$field_name, " + Text("f.rdb$description", "rdb$description", 100) + ", " +
+                                Text("f.rdb$default_source", "f_default_source") + ", " +
+                                Text("f.rdb$validation_source", "rdb$validation_source") +
+                                ", f.rdb$null_flag f_null_flag, " + FieldColumns("f.rdb$collation_id") +
                                 "from rdb$fields f where f.rdb$field_name not starting with 'RDB$' "
                                 "and (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
                                 "order by f.rdb$field_name")) {
