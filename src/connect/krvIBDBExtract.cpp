@@ -299,7 +299,7 @@ void TIBDBExtract::ExtractGenerators() {
     DoLogNextLine("Extracting generators...");
     // Identity generators (system flag 6) belong to their columns.
     for (const TRow& r : Select("select rdb$generator_name, rdb$initial_value, rdb$generator_increment, "
-                                "" + Text("rdb$description", "rdb$description") + " from rdb$generators "
+                                "" + Text("rdb$description", "rdb$description", 100) + " from rdb$generators "
                                 "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$generator_name")) {
         const std::string name = Name(r, "RDB$GENERATOR_NAME");
         auto g = std::make_unique<TGnrData>(fDBStructure->GetObjs());
@@ -316,7 +316,7 @@ void TIBDBExtract::ExtractGenerators() {
 void TIBDBExtract::ExtractExceptions() {
     DoLogNextLine("Extracting exceptions...");
     for (const TRow& r : Select("select rdb$exception_name, rdb$message, " +
-        Text("rdb$description", "rdb$description") + " from rdb$exceptions "
+        Text("rdb$description", "rdb$description", 100) + " from rdb$exceptions "
                                 "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$exception_name")) {
         const std::string name = Name(r, "RDB$EXCEPTION_NAME");
         auto e = std::make_unique<TExcData>(fDBStructure->GetObjs());
@@ -347,7 +347,7 @@ void TIBDBExtract::ExtractTables() {
     // The tables first, then the columns of all of them in one query.
     std::vector<std::unique_ptr<TTblData>> tables;
     std::map<std::string, TTblData*> byName;
-    for (const TRow& t : Select("select rdb$relation_name, " + Text("rdb$description", "rdb$description") +
+    for (const TRow& t : Select("select rdb$relation_name, " + Text("rdb$description", "rdb$description", 100) +
         ", rdb$external_file, " + std::string(fHasRelationType ? "rdb$relation_type " : "cast(null as smallint) rdb$relation_type ") +
                                 "from rdb$relations where (rdb$system_flag = 0 or rdb$system_flag is null) "
                                 "and rdb$view_blr is null order by rdb$relation_name")) {
@@ -530,8 +530,8 @@ void TIBDBExtract::ExtractViews() {
     DoLogNextLine("Extracting views...");
     std::vector<std::unique_ptr<TViwData>> views;
     std::map<std::string, TViwData*> byName;
-    for (const TRow& r : Select("select rdb$relation_name, " + Text("rdb$view_source", "rdb$view_source") + ", " +
-        Text("rdb$description", "rdb$description") + " from rdb$relations "
+    for (const TRow& r : Select("select rdb$relation_name, " + Text("rdb$view_source", "rdb$view_source", 2000) + ", " +
+        Text("rdb$description", "rdb$description", 100) + " from rdb$relations "
                                 "where (rdb$system_flag = 0 or rdb$system_flag is null) "
                                 "and rdb$view_blr is not null order by rdb$relation_name")) {
         const std::string name = Name(r, "RDB$RELATION_NAME");
@@ -647,7 +647,7 @@ void TIBDBExtract::ExtractRoutines() {
     };
     const std::string engine = fHasEngine ? "p.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
     for (const TRow& r : Select("select p.rdb$procedure_name, " +
-        Text("p.rdb$procedure_source", "rdb$procedure_source") + ", " + Text("p.rdb$description", "rdb$description") +
+        Text("p.rdb$procedure_source", "rdb$procedure_source", 2000) + ", " + Text("p.rdb$description", "rdb$description", 100) +
         ", " + engine +
                                 " from rdb$procedures p where (p.rdb$system_flag = 0 or p.rdb$system_flag is null)" +
                                 notPackaged + "order by p.rdb$procedure_name")) {
@@ -674,7 +674,7 @@ void TIBDBExtract::ExtractRoutines() {
         DoLogNextLine("Extracting functions...");
         const std::string notPackagedFn = fHasPackages ? " and f.rdb$package_name is null " : " ";
         const std::string fnEngine = fHasEngine ? "f.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
-        for (const TRow& r : Select("select f.rdb$function_name, " + Text("f.rdb$function_source", "rdb$function_source") +
+        for (const TRow& r : Select("select f.rdb$function_name, " + Text("f.rdb$function_source", "rdb$function_source", 2000) +
             ", " + Text("f.rdb$description", "rdb$description", 100) + ", "
                                     "f.rdb$return_argument, f.rdb$deterministic_flag, " + fnEngine + " from rdb$functions f "
                                     "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
@@ -736,7 +736,7 @@ void TIBDBExtract::ExtractTriggers() {
     TCustomObjs* objs = fDBStructure->GetObjs();
     for (const TRow& r : Select("select t.rdb$trigger_name, t.rdb$relation_name, t.rdb$trigger_sequence, "
                                 "t.rdb$trigger_type, " + Text("t.rdb$trigger_source", "rdb$trigger_source", 2000) +
-                                    ", t.rdb$trigger_inactive, " + Text("t.rdb$description", "rdb$description") + " "
+                                    ", t.rdb$trigger_inactive, " + Text("t.rdb$description", "rdb$description", 100) + " "
                                 "from rdb$triggers t where (t.rdb$system_flag = 0 or t.rdb$system_flag is null) "
                                 "and not exists (select 1 from rdb$check_constraints c "
                                 "where c.rdb$trigger_name = t.rdb$trigger_name) order by t.rdb$trigger_name")) {
