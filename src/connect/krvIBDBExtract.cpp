@@ -25,9 +25,25 @@ namespace dbtwin {
 
 namespace {
 
+// A text of the catalog (a BLOB) as two columns: up to aInline characters inline as aAlias,
+// which costs no round trip of its own as a BLOB does, and a longer one as the BLOB
+// aAlias$BLOB. Every row carries the inline column's full width through the client, so the
+// texts of columns and parameters (many rows, short texts) are read with a narrow one.
+std::string Text(const std::string& aExpr, const std::string& aAlias, int aInline = 8000) {
+    const std::string n = std::to_string(aInline);
+    return "case when char_length(" + aExpr + ") <= " + n + " then cast(" + aExpr + " as varchar(" + n + ")) end " +
+           aAlias + ", case when char_length(" + aExpr + ") > " + n + " then " + aExpr + " end " + aAlias + "$BLOB";
+}
+
 std::string Str(const TIBDBExtract::TRow& r, const std::string& aName) {
     const auto it = r.find(aName);
-    return it == r.end() ? std::string() : it->second.AsString();
+    if (it == r.end()) return std::string();
+    if (it->second.IsNull()) {
+        // A long text read by Text() comes in its second column.
+        const auto blob = r.find(aName + "$BLOB");
+        return blob == r.end() ? std::string() : blob->second.AsString();
+    }
+    return it->second.AsString();
 }
 
 // Names and CHAR texts of the catalog come padded with blanks.
@@ -109,6 +125,13 @@ void TIBDBExtract::Notification(TComponent* aComponent, TOperation aOperation) {
 }
 
 std::vector<TIBDBExtract::TRow> TIBDBExtract::Select(const std::string& aSQL, const std::vector<std::string>& aParams) {
+    std::vector<TRow> rows;
+    ForEach(aSQL, aParams, [&rows](const TRow& r) { rows.push_back(r); });
+    return rows;
+}
+
+void TIBDBExtract::ForEach(const std::string& aSQL, const std::vector<std::string>& aParams,
+                           const std::function<void(const TRow&)>& aRow) {
     std::unique_ptr<TKRVQuery> q(fConnection->CreateQuery(nullptr));
     if (!q) throw EKrvError("TIBDBExtract: the connection makes no query");
     // The catalog statements mark their parameters with "?": each becomes a named marker.
@@ -125,24 +148,81 @@ std::vector<TIBDBExtract::TRow> TIBDBExtract::Select(const std::string& aSQL, co
     if (!params || params->Count() != aParams.size())
         throw EKrvError("TIBDBExtract: parameter count mismatch in a catalog query");
     for (std::size_t i = 0; i < aParams.size(); ++i) (*params)[i].SetString(aParams[i]);
-    std::vector<TRow> rows;
     q->Open();
+    // One row object for the whole result: its entries are kept and their values replaced.
+    TRow r;
+    std::vector<TKRVValue*> slots;
     while (!q->GetEof()) {
-        TRow r;
         TKRVFields* fields = q->GetFields();
-        for (std::size_t i = 0; i < fields->Count(); ++i)
-            r[UpperCase((*fields)[i].GetFieldName())] = (*fields)[i];
-        rows.push_back(std::move(r));
+        if (slots.empty())
+            for (std::size_t i = 0; i < fields->Count(); ++i)
+                slots.push_back(&r[UpperCase((*fields)[i].GetFieldName())]);
+        for (std::size_t i = 0; i < slots.size(); ++i) *slots[i] = (*fields)[i];
+        aRow(r);
         q->Next();
     }
     q->Close();
-    return rows;
+}
+
+// The small tables every type decoding uses, read once: array bounds by field name (in
+// dimension order), character sets and collations by id, identity generators' start values.
+void TIBDBExtract::LoadLookups() {
+    fCharSets.clear();
+    ForEach("select rdb$character_set_id, rdb$character_set_name, rdb$default_collate_name from rdb$character_sets", {},
+            [this](const TRow& c) {
+                fCharSets[Int(c, "RDB$CHARACTER_SET_ID")] = {Name(c, "RDB$CHARACTER_SET_NAME"),
+                                                             Name(c, "RDB$DEFAULT_COLLATE_NAME")};
+            });
+    fCollations.clear();
+    ForEach("select rdb$character_set_id, rdb$collation_id, rdb$collation_name from rdb$collations", {},
+            [this](const TRow& c) {
+                fCollations[{Int(c, "RDB$CHARACTER_SET_ID"), Int(c, "RDB$COLLATION_ID")}] = Name(c, "RDB$COLLATION_NAME");
+            });
+    fIdentityStart.clear();
+    if (fHasIdentity)
+        ForEach("select rdb$generator_name, rdb$initial_value from rdb$generators where rdb$system_flag = 6", {},
+                [this](const TRow& g) { fIdentityStart[Name(g, "RDB$GENERATOR_NAME")] = Int(g, "RDB$INITIAL_VALUE"); });
+    fDimensions.clear();
+    ForEach("select rdb$field_name, rdb$lower_bound, rdb$upper_bound from rdb$field_dimensions "
+            "order by rdb$field_name, rdb$dimension",
+            {}, [this](const TRow& b) {
+                fDimensions[Name(b, "RDB$FIELD_NAME")].push_back({static_cast<std::int32_t>(Int(b, "RDB$LOWER_BOUND")),
+                                                                  static_cast<std::int32_t>(Int(b, "RDB$UPPER_BOUND"))});
+            });
+}
+
+// The columns of an index in position order; every index's segments are read by the first call.
+const std::vector<std::string>& TIBDBExtract::Segments(const std::string& aIndex) {
+    if (!fSegmentsRead) {
+        fSegmentsRead = true;
+        ForEach("select rdb$index_name, rdb$field_name from rdb$index_segments order by rdb$index_name, rdb$field_position",
+                {}, [this](const TRow& s) { fSegments[Name(s, "RDB$INDEX_NAME")].push_back(Name(s, "RDB$FIELD_NAME")); });
+    }
+    static const std::vector<std::string> kNone;
+    const auto it = fSegments.find(aIndex);
+    return it == fSegments.end() ? kNone : it->second;
 }
 
 bool TIBDBExtract::HasColumn(const std::string& aTable, const std::string& aColumn) {
     return !Select("select 1 from rdb$relation_fields where rdb$relation_name = ? and rdb$field_name = ?",
                    {aTable, aColumn})
                 .empty();
+}
+
+std::string TIBDBExtract::CharSetName(const TRow& r) const {
+    const auto it = fCharSets.find(Int(r, "RDB$CHARACTER_SET_ID"));
+    return it == fCharSets.end() ? std::string() : it->second.first;
+}
+
+std::string TIBDBExtract::DefaultCollation(const TRow& r) const {
+    const auto it = fCharSets.find(Int(r, "RDB$CHARACTER_SET_ID"));
+    return it == fCharSets.end() ? std::string() : it->second.second;
+}
+
+std::string TIBDBExtract::CollationName(const TRow& r) const {
+    if (IsNull(r, "COLL_ID")) return std::string();
+    const auto it = fCollations.find({Int(r, "RDB$CHARACTER_SET_ID"), Int(r, "COLL_ID")});
+    return it == fCollations.end() ? std::string() : it->second;
 }
 
 void TIBDBExtract::DecodeType(TFldData* f, const TRow& r) {
@@ -169,33 +249,30 @@ void TIBDBExtract::DecodeType(TFldData* f, const TRow& r) {
         f->EditRare().BlobSegSize = static_cast<std::int32_t>(Int(r, "RDB$SEGMENT_LENGTH"));
     }
     if (!IsNull(r, "RDB$CHARACTER_SET_ID") && f->IsCharType()) {
-        const std::string cs = Name(r, "CS_NAME");
+        const std::string cs = CharSetName(r);
         if (!SameText(cs, fDBStructure->GetObjs()->fIBServerOptions.GetDBCharSet())) f->EditRare().CharSet = cs;
         // The collation is written only when it is not the character set's default.
-        const std::string coll = Name(r, "COLL_NAME");
-        if (!coll.empty() && !SameText(coll, Name(r, "CS_DEFAULT_COLL"))) f->EditRare().Collation = coll;
+        const std::string coll = CollationName(r);
+        if (!coll.empty() && !SameText(coll, DefaultCollation(r))) f->EditRare().Collation = coll;
     }
 }
 
-// The RDB$FIELDS columns a type needs, with the character set and its default collation.
-// The collation is that of aCollation (the column's own) or else the field's.
+// The RDB$FIELDS columns a type needs, with the character set. The collation (COLL_ID) is
+// that of aCollation (the column's own) or else the field's; the names of both are looked up
+// in the extractor's tables of character sets and collations.
 static std::string FieldColumns(const std::string& aCollation) {
     return "f.rdb$field_type, f.rdb$field_sub_type, f.rdb$field_scale, f.rdb$field_precision, "
-           "f.rdb$character_length, f.rdb$field_length, f.rdb$segment_length, f.rdb$character_set_id, "
-           "f.rdb$default_source f_default_source, f.rdb$validation_source, f.rdb$null_flag f_null_flag, "
-           "f.rdb$computed_source, f.rdb$dimensions, "
-           "(select cs.rdb$character_set_name from rdb$character_sets cs "
-           " where cs.rdb$character_set_id = f.rdb$character_set_id) cs_name, "
-           "(select cs.rdb$default_collate_name from rdb$character_sets cs "
-           " where cs.rdb$character_set_id = f.rdb$character_set_id) cs_default_coll, "
-           "(select co.rdb$collation_name from rdb$collations co "
-           " where co.rdb$character_set_id = f.rdb$character_set_id and co.rdb$collation_id = " +
-           aCollation + ") coll_name ";
+           "f.rdb$character_length, f.rdb$field_length, f.rdb$segment_length, f.rdb$character_set_id, " +
+           Text("f.rdb$computed_source", "rdb$computed_source", 200) + ", f.rdb$dimensions, " + aCollation + " coll_id ";
 }
 
 void TIBDBExtract::ExtractDomains() {
     DoLogNextLine("Extracting domains...");
-    for (const TRow& r : Select("select f.rdb$field_name, f.rdb$description, " + FieldColumns("f.rdb$collation_id") +
+    // A domain's own default, NOT NULL and check.
+    for (const TRow& r : Select("select f.rdb$field_name, " + Text("f.rdb$description", "rdb$description", 100) + ", " +
+                                Text("f.rdb$default_source", "f_default_source") + ", " +
+                                Text("f.rdb$validation_source", "rdb$validation_source") +
+                                ", f.rdb$null_flag f_null_flag, " + FieldColumns("f.rdb$collation_id") +
                                 "from rdb$fields f where f.rdb$field_name not starting with 'RDB$' "
                                 "and (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
                                 "order by f.rdb$field_name")) {
@@ -205,10 +282,7 @@ void TIBDBExtract::ExtractDomains() {
         TFldData* f = d->fData.get();
         DecodeType(f, r);
         if (Int(r, "RDB$DIMENSIONS") > 0)
-            for (const TRow& b : Select("select rdb$lower_bound, rdb$upper_bound from rdb$field_dimensions "
-                                        "where rdb$field_name = ? order by rdb$dimension", {name}))
-                f->EditRare().ArrayBounds.push_back({static_cast<std::int32_t>(Int(b, "RDB$LOWER_BOUND")),
-                                                     static_cast<std::int32_t>(Int(b, "RDB$UPPER_BOUND"))});
+            if (const auto it = fDimensions.find(name); it != fDimensions.end()) f->EditRare().ArrayBounds = it->second;
         f->SetDefValue(CleanDefault(Str(r, "F_DEFAULT_SOURCE")));
         f->Nullable = Int(r, "F_NULL_FLAG") == 0;
         const std::string check = Trim(Str(r, "RDB$VALIDATION_SOURCE"));
@@ -217,6 +291,7 @@ void TIBDBExtract::ExtractDomains() {
         d->CheckSysName();
         if (fShowFullLog) DoLogNextLine("---" + name);
         if (AcceptObj(name, dboDomain)) AddObj(d.release());
+        else fRefusedDomains.insert(name);
     }
 }
 
@@ -224,7 +299,7 @@ void TIBDBExtract::ExtractGenerators() {
     DoLogNextLine("Extracting generators...");
     // Identity generators (system flag 6) belong to their columns.
     for (const TRow& r : Select("select rdb$generator_name, rdb$initial_value, rdb$generator_increment, "
-                                "rdb$description from rdb$generators "
+                                "" + Text("rdb$description", "rdb$description", 100) + " from rdb$generators "
                                 "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$generator_name")) {
         const std::string name = Name(r, "RDB$GENERATOR_NAME");
         auto g = std::make_unique<TGnrData>(fDBStructure->GetObjs());
@@ -240,7 +315,8 @@ void TIBDBExtract::ExtractGenerators() {
 
 void TIBDBExtract::ExtractExceptions() {
     DoLogNextLine("Extracting exceptions...");
-    for (const TRow& r : Select("select rdb$exception_name, rdb$message, rdb$description from rdb$exceptions "
+    for (const TRow& r : Select("select rdb$exception_name, rdb$message, " +
+        Text("rdb$description", "rdb$description", 100) + " from rdb$exceptions "
                                 "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$exception_name")) {
         const std::string name = Name(r, "RDB$EXCEPTION_NAME");
         auto e = std::make_unique<TExcData>(fDBStructure->GetObjs());
@@ -255,18 +331,24 @@ void TIBDBExtract::ExtractExceptions() {
 void TIBDBExtract::ExtractTables() {
     DoLogNextLine("Extracting tables...");
     TCustomObjs* objs = fDBStructure->GetObjs();
-    const std::string identity = fHasIdentity ? "r.rdb$identity_type, r.rdb$generator_name, "
-                                                "(select g.rdb$initial_value from rdb$generators g "
-                                                " where g.rdb$generator_name = r.rdb$generator_name) id_start, "
-                                              : "";
+    const std::string identity = fHasIdentity ? "r.rdb$identity_type, trim(r.rdb$generator_name) rdb$generator_name, " : "";
     const std::string columns =
-        "select r.rdb$field_name, r.rdb$field_position, r.rdb$default_source, r.rdb$null_flag, "
-        "r.rdb$description, r.rdb$field_source, r.rdb$collation_id, " + identity +
+        "select trim(r.rdb$field_name) rdb$field_name, r.rdb$field_position, " +
+            Text("r.rdb$default_source", "rdb$default_source", 200) + ", r.rdb$null_flag, "
+        "" + Text("r.rdb$description", "rdb$description", 100) +
+            ", trim(r.rdb$field_source) rdb$field_source, r.rdb$collation_id, "
+        "trim(r.rdb$relation_name) rdb$relation_name, " + identity +
         // The column's own collation, else that of its field (its domain's).
         FieldColumns("coalesce(r.rdb$collation_id, f.rdb$collation_id)") +
         "from rdb$relation_fields r join rdb$fields f on f.rdb$field_name = r.rdb$field_source "
-        "where r.rdb$relation_name = ? order by r.rdb$field_position";
-    for (const TRow& t : Select("select rdb$relation_name, rdb$description, rdb$external_file, rdb$relation_type "
+        "join rdb$relations t on t.rdb$relation_name = r.rdb$relation_name "
+        "where (t.rdb$system_flag = 0 or t.rdb$system_flag is null) and t.rdb$view_blr is null "
+        "order by r.rdb$relation_name, r.rdb$field_position";
+    // The tables first, then the columns of all of them in one query.
+    std::vector<std::unique_ptr<TTblData>> tables;
+    std::map<std::string, TTblData*> byName;
+    for (const TRow& t : Select("select rdb$relation_name, " + Text("rdb$description", "rdb$description", 100) +
+        ", rdb$external_file, " + std::string(fHasRelationType ? "rdb$relation_type " : "cast(null as smallint) rdb$relation_type ") +
                                 "from rdb$relations where (rdb$system_flag = 0 or rdb$system_flag is null) "
                                 "and rdb$view_blr is null order by rdb$relation_name")) {
         const std::string name = Name(t, "RDB$RELATION_NAME");
@@ -279,11 +361,23 @@ void TIBDBExtract::ExtractTables() {
             tbl->GlobalTemporary = true;
             tbl->TblOnCommit = type == 5 ? tocDelete : tocPreserve;
         }
-        std::int32_t position = 0;
-        for (const TRow& r : Select(columns, {name})) {
+        byName[name] = tbl.get();
+        tables.push_back(std::move(tbl));
+    }
+    TTblData* tbl = nullptr;
+    std::string name;
+    std::int32_t position = 0;
+    ForEach(columns, {}, [&](const TRow& r) {
+            if (const std::string owner = Name(r, "RDB$RELATION_NAME"); !tbl || owner != name) {
+                const auto it = byName.find(owner);
+                if (it == byName.end()) return;
+                tbl = it->second;
+                name = owner;
+                position = 0;
+            }
             TFldData* f = tbl->AddFld(Name(r, "RDB$FIELD_NAME"));
-            if (!f) continue;
-            f->OwnObj = tbl.get();
+            if (!f) return;
+            f->OwnObj = tbl;
             f->OwnName = name;
             f->Position = position++;
             f->DBPosition = static_cast<std::int32_t>(Int(r, "RDB$FIELD_POSITION"));
@@ -296,25 +390,29 @@ void TIBDBExtract::ExtractTables() {
                 f->FieldType = iftDomain;
                 f->EditRare().DomainName = source;
                 TDmnData* d = objs->Dmn.Find(source);
-                if (!d) DoErrorMessage("Domain: " + source + " not found for: " + name + "(" + f->fObjName + ").");
-                const std::string coll = Name(r, "COLL_NAME");
+                // A domain left out of the run (by kind or by name) leaves the column its
+                // name: only a domain missing from a run that read it is an error.
+                if (!d) {
+                    const std::string msg = "Domain: " + source + " not found for: " + name + "(" + f->fObjName + ").";
+                    if (GetExtractObjects().Contains(coDomain) && !fRefusedDomains.count(source)) DoErrorMessage(msg);
+                    else DoLogNextLine(msg);
+                }
+                const std::string coll = CollationName(r);
                 if (!IsNull(r, "RDB$COLLATION_ID") && !coll.empty() && d && d->fData &&
-                    !SameText(coll, d->fData->Rare().Collation.empty() ? Name(r, "CS_DEFAULT_COLL")
+                    !SameText(coll, d->fData->Rare().Collation.empty() ? DefaultCollation(r)
                                                                        : std::string(d->fData->Rare().Collation)))
                     f->EditRare().Collation = coll;
             } else {
                 DecodeType(f, r);
                 // The column's own collation replaces the field's.
                 if (!IsNull(r, "RDB$COLLATION_ID") && f->IsCharType()) {
-                    const std::string coll = Name(r, "COLL_NAME");
-                    if (!coll.empty() && !SameText(coll, Name(r, "CS_DEFAULT_COLL"))) f->EditRare().Collation = coll;
+                    const std::string coll = CollationName(r);
+                    if (!coll.empty() && !SameText(coll, DefaultCollation(r))) f->EditRare().Collation = coll;
                     else f->EditRare().Collation.clear();
                 }
                 if (Int(r, "RDB$DIMENSIONS") > 0)
-                    for (const TRow& b : Select("select rdb$lower_bound, rdb$upper_bound from rdb$field_dimensions "
-                                                "where rdb$field_name = ? order by rdb$dimension", {source}))
-                        f->EditRare().ArrayBounds.push_back({static_cast<std::int32_t>(Int(b, "RDB$LOWER_BOUND")),
-                                                             static_cast<std::int32_t>(Int(b, "RDB$UPPER_BOUND"))});
+                    if (const auto it = fDimensions.find(source); it != fDimensions.end())
+                        f->EditRare().ArrayBounds = it->second;
             }
             if (!computed.empty()) {
                 f->EditRare().ComputedTyped = true;
@@ -330,24 +428,27 @@ void TIBDBExtract::ExtractTables() {
             f->Nullable = Int(r, "RDB$NULL_FLAG") == 0;
             if (fHasIdentity && !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME")) {
                 f->Identity = true;
-                f->EditRare().IdentitySeed = static_cast<std::int32_t>(Int(r, "ID_START"));
+                const auto start = fIdentityStart.find(Name(r, "RDB$GENERATOR_NAME"));
+                f->EditRare().IdentitySeed = static_cast<std::int32_t>(start == fIdentityStart.end() ? 0 : start->second);
             }
-        }
-        if (fShowFullLog) DoLogNextLine("---" + name);
-        if (AcceptObj(name, dboTable) && Accept_Obj(tbl.get())) AddObj(tbl.release());
+    });
+    for (auto& t : tables) {
+        if (fShowFullLog) DoLogNextLine("---" + t->fObjName);
+        if (AcceptObj(t->fObjName, dboTable) && Accept_Obj(t.get())) AddObj(t.release());
     }
 }
 
 void TIBDBExtract::ExtractConstraints() {
     DoLogNextLine("Extracting constraints...");
     TCustomObjs* objs = fDBStructure->GetObjs();
-    const auto segments = [this](const std::string& aIndex) {
-        std::vector<std::string> names;
-        for (const TRow& s : Select("select rdb$field_name from rdb$index_segments where rdb$index_name = ? "
-                                    "order by rdb$field_position", {aIndex}))
-            names.push_back(Name(s, "RDB$FIELD_NAME"));
-        return names;
-    };
+    const auto segments = [this](const std::string& aIndex) { return Segments(aIndex); };
+    // The source of every check constraint (its first trigger), by constraint name.
+    std::map<std::string, std::string> checks;
+    ForEach("select cc.rdb$constraint_name, " +
+        Text("t.rdb$trigger_source", "rdb$trigger_source", 2000) + " from rdb$check_constraints cc "
+            "join rdb$triggers t on t.rdb$trigger_name = cc.rdb$trigger_name "
+            "order by cc.rdb$constraint_name, t.rdb$trigger_type",
+            {}, [&checks](const TRow& b) { checks.emplace(Name(b, "RDB$CONSTRAINT_NAME"), Source(b, "RDB$TRIGGER_SOURCE")); });
     for (const TRow& r : Select(
              "select c.rdb$constraint_name, c.rdb$constraint_type, c.rdb$relation_name, c.rdb$index_name, "
              "i.rdb$index_type, i.rdb$foreign_key, rc.rdb$update_rule, rc.rdb$delete_rule, "
@@ -362,17 +463,16 @@ void TIBDBExtract::ExtractConstraints() {
         const std::string type = Name(r, "RDB$CONSTRAINT_TYPE");
         const std::string table = Name(r, "RDB$RELATION_NAME");
         auto c = std::make_unique<TCtrData>(objs);
-        // Names the server made up (INTEG_n) are not written by a script: they stay unnamed.
-        if (!StartsText("INTEG_", name)) c->SetObjName(name);
+        // Names the server made up (INTEG_n) are not written by a script: the constraint stays
+        // unnamed and keeps the name only to be dropped by it; it is accepted by its table.
+        const bool sysName = StartsText("INTEG_", name);
+        if (sysName) c->EditExtra().SysName = name;
+        else c->SetObjName(name);
         c->SetTblName(table);
         TDbObject kind = dboCheck;
         if (type == "CHECK") {
             c->SetCtType(ctCheck);
-            const auto body = Select("select first 1 t.rdb$trigger_source from rdb$check_constraints cc "
-                                     "join rdb$triggers t on t.rdb$trigger_name = cc.rdb$trigger_name "
-                                     "where cc.rdb$constraint_name = ? order by t.rdb$trigger_type",
-                                     {name});
-            if (!body.empty()) c->SetBody(CheckText(Source(body[0], "RDB$TRIGGER_SOURCE")));
+            if (const auto it = checks.find(name); it != checks.end()) c->SetBody(CheckText(it->second));
         } else {
             const std::string index = Name(r, "RDB$INDEX_NAME");
             for (const std::string& n : segments(index)) c->AddFld(n);
@@ -392,7 +492,7 @@ void TIBDBExtract::ExtractConstraints() {
             }
         }
         if (fShowFullLog) DoLogNextLine("---" + name);
-        if (AcceptObj(name, kind)) AddObj(c.release());
+        if (sysName ? AcceptObj(table, dboTable) : AcceptObj(name, kind)) AddObj(c.release());
     }
 }
 
@@ -400,7 +500,8 @@ void TIBDBExtract::ExtractIndices() {
     DoLogNextLine("Extracting indices...");
     for (const TRow& r : Select(
              "select i.rdb$index_name, i.rdb$relation_name, i.rdb$unique_flag, i.rdb$index_type, "
-             "i.rdb$index_inactive, i.rdb$expression_source, i.rdb$description "
+             "i.rdb$index_inactive, " + Text("i.rdb$expression_source", "rdb$expression_source", 200) + ", " +
+                 Text("i.rdb$description", "rdb$description", 100) + " "
              "from rdb$indices i join rdb$relations rl on rl.rdb$relation_name = i.rdb$relation_name "
              "where (i.rdb$system_flag = 0 or i.rdb$system_flag is null) "
              "and (rl.rdb$system_flag = 0 or rl.rdb$system_flag is null) "
@@ -418,9 +519,7 @@ void TIBDBExtract::ExtractIndices() {
         if (!expr.empty()) {
             x->SetBody(expr);
         } else {
-            for (const TRow& s : Select("select rdb$field_name from rdb$index_segments where rdb$index_name = ? "
-                                        "order by rdb$field_position", {name}))
-                x->AddFld(Name(s, "RDB$FIELD_NAME"));
+            for (const std::string& n : Segments(name)) x->AddFld(n);
         }
         if (fShowFullLog) DoLogNextLine("---" + name);
         if (AcceptObj(name, dboIndex)) AddObj(x.release());
@@ -429,7 +528,10 @@ void TIBDBExtract::ExtractIndices() {
 
 void TIBDBExtract::ExtractViews() {
     DoLogNextLine("Extracting views...");
-    for (const TRow& r : Select("select rdb$relation_name, rdb$view_source, rdb$description from rdb$relations "
+    std::vector<std::unique_ptr<TViwData>> views;
+    std::map<std::string, TViwData*> byName;
+    for (const TRow& r : Select("select rdb$relation_name, " + Text("rdb$view_source", "rdb$view_source", 2000) + ", " +
+        Text("rdb$description", "rdb$description", 100) + " from rdb$relations "
                                 "where (rdb$system_flag = 0 or rdb$system_flag is null) "
                                 "and rdb$view_blr is not null order by rdb$relation_name")) {
         const std::string name = Name(r, "RDB$RELATION_NAME");
@@ -437,15 +539,27 @@ void TIBDBExtract::ExtractViews() {
         v->SetObjName(name);
         v->SetDescription(Str(r, "RDB$DESCRIPTION"));
         v->SetBody(Source(r, "RDB$VIEW_SOURCE"));
-        for (const TRow& c : Select("select rdb$field_name, rdb$description from rdb$relation_fields "
-                                    "where rdb$relation_name = ? order by rdb$field_position", {name}))
-            if (TFldData* f = v->AddFld(Name(c, "RDB$FIELD_NAME"))) {
-                f->OwnObj = v.get();
-                f->OwnName = name;
-                f->SetDescription(Str(c, "RDB$DESCRIPTION"));
-            }
-        if (fShowFullLog) DoLogNextLine("---" + name);
-        if (AcceptObj(name, dboView)) AddObj(v.release());
+        byName[name] = v.get();
+        views.push_back(std::move(v));
+    }
+    // The columns of every view in one query.
+    ForEach("select c.rdb$relation_name, c.rdb$field_name, " +
+        Text("c.rdb$description", "rdb$description", 100) + " from rdb$relation_fields c "
+            "join rdb$relations r on r.rdb$relation_name = c.rdb$relation_name "
+            "where (r.rdb$system_flag = 0 or r.rdb$system_flag is null) and r.rdb$view_blr is not null "
+            "order by c.rdb$relation_name, c.rdb$field_position",
+            {}, [&byName](const TRow& c) {
+                const auto it = byName.find(Name(c, "RDB$RELATION_NAME"));
+                if (it == byName.end()) return;
+                if (TFldData* f = it->second->AddFld(Name(c, "RDB$FIELD_NAME"))) {
+                    f->OwnObj = it->second;
+                    f->OwnName = it->second->fObjName;
+                    f->SetDescription(Str(c, "RDB$DESCRIPTION"));
+                }
+            });
+    for (auto& v : views) {
+        if (fShowFullLog) DoLogNextLine("---" + v->fObjName);
+        if (AcceptObj(v->fObjName, dboView)) AddObj(v.release());
     }
 }
 
@@ -469,8 +583,8 @@ void TIBDBExtract::DecodeParam(TFldData* f, const TRow& r) {
     } else {
         DecodeType(f, r);
         if (!IsNull(r, "RDB$COLLATION_ID") && f->IsCharType()) {
-            const std::string coll = Name(r, "COLL_NAME");
-            if (!coll.empty() && !SameText(coll, Name(r, "CS_DEFAULT_COLL"))) f->EditRare().Collation = coll;
+            const std::string coll = CollationName(r);
+            if (!coll.empty() && !SameText(coll, DefaultCollation(r))) f->EditRare().Collation = coll;
             else f->EditRare().Collation.clear();
         }
     }
@@ -478,74 +592,107 @@ void TIBDBExtract::DecodeParam(TFldData* f, const TRow& r) {
     f->Nullable = Int(r, "RDB$NULL_FLAG") == 0;
 }
 
+// A routine of an external engine (EXTERNAL NAME ... ENGINE, such as a UDR) has neither PSQL
+// source nor a legacy module: the set has no form for it and the script reader skips its
+// statement, so it is logged and left out on both sides instead of read as an empty routine.
+bool TIBDBExtract::SkipExternalEngine(const TRow& r, const std::string& aKind, const std::string& aName) {
+    const std::string engine = Name(r, "RDB$ENGINE_NAME");
+    if (engine.empty()) return false;
+    DoLogNextLine(aKind + " " + aName + " of the external engine " + engine + " is not compared.");
+    return true;
+}
+
 void TIBDBExtract::ExtractRoutines() {
     DoLogNextLine("Extracting procedures...");
     TCustomObjs* objs = fDBStructure->GetObjs();
-    // Packaged routines belong to their packages.
+    // Packaged routines belong to their packages. The routines are read first, then the
+    // parameters of all of them in one query.
     const std::string notPackaged = fHasPackages ? " and p.rdb$package_name is null " : " ";
     const std::string packagedArg = fHasPackages ? " and a.rdb$package_name is null " : " ";
-    for (const TRow& r : Select("select p.rdb$procedure_name, p.rdb$procedure_source, p.rdb$description "
-                                "from rdb$procedures p where (p.rdb$system_flag = 0 or p.rdb$system_flag is null)" +
-                                notPackaged + "order by p.rdb$procedure_name")) {
-        const std::string name = Name(r, "RDB$PROCEDURE_NAME");
-        auto p = std::make_unique<TPrcData>(objs);
-        p->SetObjName(name);
-        p->SetDescription(Str(r, "RDB$DESCRIPTION"));
-        for (const TRow& a : Select("select a.rdb$parameter_name, a.rdb$parameter_type, a.rdb$field_source, "
-                                    "a.rdb$parameter_mechanism rdb$argument_mechanism, a.rdb$relation_name, "
-                                    "a.rdb$field_name, a.rdb$default_source, a.rdb$null_flag, a.rdb$collation_id, "
-                                    "a.rdb$description, " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)") +
-                                    "from rdb$procedure_parameters a join rdb$fields f "
-                                    "on f.rdb$field_name = a.rdb$field_source where a.rdb$procedure_name = ?" +
-                                    packagedArg + "order by a.rdb$parameter_type, a.rdb$parameter_number",
-                                    {name})) {
-            const bool out = Int(a, "RDB$PARAMETER_TYPE") == 1;
-            const std::string pname = Name(a, "RDB$PARAMETER_NAME");
+    struct TRoutine {
+        std::unique_ptr<TPrcData> Prc;
+        std::int64_t Return = 0;  // functions: the position of the returned value
+        bool Deterministic = false;
+    };
+    std::vector<TRoutine> routines;
+    std::map<std::string, TRoutine*> byName;
+    const auto add = [&](const std::string& aName, const TRow& r, bool aFunc) {
+        auto aPrc = std::make_unique<TPrcData>(objs);
+        aPrc->SetObjName(aName);
+        aPrc->Func = aFunc;
+        aPrc->SetDescription(Str(r, "RDB$DESCRIPTION"));
+        const std::string source = Source(r, aFunc ? "RDB$FUNCTION_SOURCE" : "RDB$PROCEDURE_SOURCE");
+        if (!source.empty()) aPrc->SetBody(source);
+        routines.push_back({std::move(aPrc), Int(r, "RDB$RETURN_ARGUMENT"), Int(r, "RDB$DETERMINISTIC_FLAG") == 1});
+    };
+    // Parameters of the routines read, by routine name.
+    const auto params = [&](const std::string& aSQL, bool aFunc) {
+        byName.clear();
+        for (TRoutine& r : routines)
+            if (r.Prc->Func == aFunc) byName[r.Prc->fObjName] = &r;
+        ForEach(aSQL, {}, [&](const TRow& a) {
+            const auto it = byName.find(Name(a, "OWNER_NAME"));
+            if (it == byName.end()) return;
+            TPrcData* p = it->second->Prc.get();
+            const bool out = aFunc ? Int(a, "RDB$ARGUMENT_POSITION") == it->second->Return : Int(a, "RDB$PARAMETER_TYPE") == 1;
+            const std::string pname = aFunc && out ? std::string() : Name(a, "RDB$PARAMETER_NAME");
             TFldData* f = out ? p->AddReturn(pname) : p->AddParam(pname);
-            if (!f) continue;
-            f->OwnObj = p.get();
-            f->OwnName = name;
+            if (!f) return;
+            f->OwnObj = p;
+            f->OwnName = p->fObjName;
             f->InOut = out ? ioOut : ioIn;
             DecodeParam(f, a);
-        }
-        const std::string source = Str(r, "RDB$PROCEDURE_SOURCE");
-        if (!source.empty()) p->SetBody(Source(r, "RDB$PROCEDURE_SOURCE"));
-        if (fShowFullLog) DoLogNextLine("---" + name);
-        if (AcceptObj(name, dboProcedure)) AddObj(p.release());
+            if (aFunc && out && it->second->Deterministic) f->EditRare().FncDeterministic = true;
+        });
+    };
+    const std::string engine = fHasEngine ? "p.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
+    for (const TRow& r : Select("select p.rdb$procedure_name, " +
+        Text("p.rdb$procedure_source", "rdb$procedure_source", 2000) + ", " + Text("p.rdb$description", "rdb$description", 100) +
+        ", " + engine +
+                                " from rdb$procedures p where (p.rdb$system_flag = 0 or p.rdb$system_flag is null)" +
+                                notPackaged + "order by p.rdb$procedure_name")) {
+        const std::string name = Name(r, "RDB$PROCEDURE_NAME");
+        if (!SkipExternalEngine(r, "Procedure", name)) add(name, r, false);
     }
-    DoLogNextLine("Extracting functions...");
-    const std::string notPackagedFn = fHasPackages ? " and f.rdb$package_name is null " : " ";
-    for (const TRow& r : Select("select f.rdb$function_name, f.rdb$function_source, f.rdb$description, "
-                                "f.rdb$return_argument, f.rdb$deterministic_flag from rdb$functions f "
-                                "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
-                                "and f.rdb$module_name is null" + notPackagedFn + "order by f.rdb$function_name")) {
-        const std::string name = Name(r, "RDB$FUNCTION_NAME");
-        auto p = std::make_unique<TPrcData>(objs);
-        p->SetObjName(name);
-        p->Func = true;
-        p->SetDescription(Str(r, "RDB$DESCRIPTION"));
-        const std::int64_t ret = Int(r, "RDB$RETURN_ARGUMENT");
-        for (const TRow& a : Select("select a.rdb$argument_name rdb$parameter_name, a.rdb$argument_position, "
-                                    "a.rdb$field_source, a.rdb$argument_mechanism, a.rdb$relation_name, "
-                                    "a.rdb$field_name, a.rdb$default_source, a.rdb$null_flag, a.rdb$collation_id, "
-                                    "a.rdb$description, " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)") +
-                                    "from rdb$function_arguments a join rdb$fields f "
-                                    "on f.rdb$field_name = a.rdb$field_source where a.rdb$function_name = ?" +
-                                    packagedArg + "order by a.rdb$argument_position",
-                                    {name})) {
-            const bool isReturn = Int(a, "RDB$ARGUMENT_POSITION") == ret;
-            TFldData* f = isReturn ? p->AddReturn("") : p->AddParam(Name(a, "RDB$PARAMETER_NAME"));
-            if (!f) continue;
-            f->OwnObj = p.get();
-            f->OwnName = name;
-            f->InOut = isReturn ? ioOut : ioIn;
-            DecodeParam(f, a);
-            if (isReturn && Int(r, "RDB$DETERMINISTIC_FLAG") == 1) f->EditRare().FncDeterministic = true;
+    // The columns both parameter tables share, with their field's type.
+    const std::string paramColumns = "a.rdb$field_source, " +
+                                     std::string(fHasParamColumn ? "a.rdb$relation_name, a.rdb$field_name, "
+                                                                 : "cast(null as char(31)) rdb$relation_name, "
+                                                                   "cast(null as char(31)) rdb$field_name, ") +
+                                     Text("a.rdb$default_source", "rdb$default_source", 200) +
+                                     ", a.rdb$null_flag, a.rdb$collation_id, " +
+                                         Text("a.rdb$description", "rdb$description", 100) +
+                                     ", " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)");
+    params("select a.rdb$procedure_name owner_name, a.rdb$parameter_name, a.rdb$parameter_type, " +
+           std::string(fHasParamMechanism ? "a.rdb$parameter_mechanism" : "cast(null as smallint)") +
+           " rdb$argument_mechanism, " + paramColumns +
+           "from rdb$procedure_parameters a join rdb$fields f on f.rdb$field_name = a.rdb$field_source "
+           "where 1 = 1" + packagedArg + "order by a.rdb$procedure_name, a.rdb$parameter_type, a.rdb$parameter_number",
+           false);
+    // Stored (PSQL) functions: Firebird 3 and later.
+    if (fHasFunctions) {
+        DoLogNextLine("Extracting functions...");
+        const std::string notPackagedFn = fHasPackages ? " and f.rdb$package_name is null " : " ";
+        const std::string fnEngine = fHasEngine ? "f.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
+        for (const TRow& r : Select("select f.rdb$function_name, " + Text("f.rdb$function_source", "rdb$function_source", 2000) +
+            ", " + Text("f.rdb$description", "rdb$description", 100) + ", "
+                                    "f.rdb$return_argument, f.rdb$deterministic_flag, " + fnEngine + " from rdb$functions f "
+                                    "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
+                                    "and (f.rdb$module_name is null" + std::string(fHasEngine ? " or f.rdb$engine_name is not null" : "") + ")" +
+                                    notPackagedFn + "order by f.rdb$function_name")) {
+            const std::string name = Name(r, "RDB$FUNCTION_NAME");
+            if (!SkipExternalEngine(r, "Function", name)) add(name, r, true);
         }
-        const std::string source = Str(r, "RDB$FUNCTION_SOURCE");
-        if (!source.empty()) p->SetBody(Source(r, "RDB$FUNCTION_SOURCE"));
+        params("select a.rdb$function_name owner_name, a.rdb$argument_name rdb$parameter_name, a.rdb$argument_position, "
+               "a.rdb$argument_mechanism, " + paramColumns +
+               "from rdb$function_arguments a join rdb$fields f on f.rdb$field_name = a.rdb$field_source "
+               "where 1 = 1" + packagedArg + "order by a.rdb$function_name, a.rdb$argument_position",
+               true);
+    }
+    for (TRoutine& r : routines) {
+        const std::string name = r.Prc->fObjName;
         if (fShowFullLog) DoLogNextLine("---" + name);
-        if (AcceptObj(name, dboProcedure)) AddObj(p.release());
+        if (AcceptObj(name, dboProcedure)) AddObj(r.Prc.release());
     }
 }
 
@@ -588,7 +735,8 @@ void TIBDBExtract::ExtractTriggers() {
     DoLogNextLine("Extracting triggers...");
     TCustomObjs* objs = fDBStructure->GetObjs();
     for (const TRow& r : Select("select t.rdb$trigger_name, t.rdb$relation_name, t.rdb$trigger_sequence, "
-                                "t.rdb$trigger_type, t.rdb$trigger_source, t.rdb$trigger_inactive, t.rdb$description "
+                                "t.rdb$trigger_type, " + Text("t.rdb$trigger_source", "rdb$trigger_source", 2000) +
+                                    ", t.rdb$trigger_inactive, " + Text("t.rdb$description", "rdb$description", 100) + " "
                                 "from rdb$triggers t where (t.rdb$system_flag = 0 or t.rdb$system_flag is null) "
                                 "and not exists (select 1 from rdb$check_constraints c "
                                 "where c.rdb$trigger_name = t.rdb$trigger_name) order by t.rdb$trigger_name")) {
@@ -695,7 +843,8 @@ void TIBDBExtract::ExtractUdfs() {
     for (const TRow& r : Select("select f.rdb$function_name, f.rdb$module_name, f.rdb$entrypoint, "
                                 "f.rdb$return_argument, f.rdb$description from rdb$functions f "
                                 "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
-                                "and f.rdb$module_name is not null" + notPackaged + "order by f.rdb$function_name")) {
+                                "and f.rdb$module_name is not null" + std::string(fHasEngine ? " and f.rdb$engine_name is null" : "") +
+                                notPackaged + "order by f.rdb$function_name")) {
         const std::string name = Name(r, "RDB$FUNCTION_NAME");
         auto u = std::make_unique<TUdfData>(fDBStructure->GetObjs());
         u->SetObjName(name);
@@ -706,9 +855,7 @@ void TIBDBExtract::ExtractUdfs() {
         const std::string packaged = fHasPackages ? " and a.rdb$package_name is null " : " ";
         const auto args = Select("select a.rdb$argument_position, a.rdb$mechanism, a.rdb$field_type, "
                                  "a.rdb$field_sub_type, a.rdb$field_scale, a.rdb$field_precision, a.rdb$field_length, "
-                                 "a.rdb$character_length, a.rdb$character_set_id, cast(null as integer) rdb$segment_length, "
-                                 "(select cs.rdb$character_set_name from rdb$character_sets cs "
-                                 " where cs.rdb$character_set_id = a.rdb$character_set_id) cs_name "
+                                 "a.rdb$character_length, a.rdb$character_set_id, cast(null as integer) rdb$segment_length "
                                  "from rdb$function_arguments a where a.rdb$function_name = ?" + packaged +
                                  "order by a.rdb$argument_position",
                                  {name});
@@ -776,10 +923,18 @@ void TIBDBExtract::ExtractGrants() {
             }
         return false;
     };
+    // The server's own rows (usage of character sets, collations and the default security
+    // class) have no grantor. Privileges to create, alter or drop a kind of object (object
+    // types 20 and above, FB3 DDL privileges) are not kept by the set, nor read from a
+    // script: they are counted and left out on both sides.
+    const std::string ddl = fHasPackages ? "p.rdb$object_type >= 20" : "1 = 0";
+    for (const TRow& r : Select("select count(*) n from rdb$user_privileges p where p.rdb$grantor is not null and " + ddl))
+        if (const std::int64_t n = Int(r, "N")) DoLogNextLine(std::to_string(n) + " DDL privileges are not compared.");
     const auto rows = Select("select p.rdb$user, p.rdb$grantor, p.rdb$privilege, p.rdb$grant_option, "
                              "p.rdb$relation_name, p.rdb$field_name, p.rdb$user_type, p.rdb$object_type "
                              "from rdb$user_privileges p "
-                             "where p.rdb$user <> p.rdb$grantor and p.rdb$relation_name not starting with 'RDB$' "
+                             "where p.rdb$grantor is not null and p.rdb$user <> p.rdb$grantor and not (" + ddl + ") "
+                             "and p.rdb$relation_name not starting with 'RDB$' "
                              "and p.rdb$relation_name not starting with 'MON$' "
                              "and p.rdb$relation_name not starting with 'SEC$' "
                              "order by p.rdb$relation_name, p.rdb$user, p.rdb$privilege, p.rdb$field_name");
@@ -852,6 +1007,13 @@ public:
 void TIBDBExtract::LinkDepend() {
     // Keys, constraints, domains and bodies are linked as the script reader links them.
     TBodyReader parser(this);
+    // A body the reader cannot read is reported by the object's name; the object keeps its
+    // body and the run its result (only the links of that body are missing).
+    parser.OnErrorMessage = [this](TObject*, const std::string& aText) {
+        if (OnErrorMessage) OnErrorMessage(this, aText);
+        else DoLogNextLine(aText);
+    };
+    parser.OnLogNextLine = [this](TObject*, const std::string& aText) { DoLogNextLine(aText); };
     parser.Objs = fDBStructure->GetObjs();
     parser.UseDialect(fDBStructure->GetObjs()->fIBServerOptions.GetSQLDialect());
     parser.Link_Depend();
@@ -886,6 +1048,11 @@ bool TIBDBExtract::ExtractDatabase() {
     objs->fConnectionOptions.SetHostName("");
     objs->fConnectionOptions.SetPort(0);
     bool ok = true;
+    fRefusedDomains.clear();
+    fSegments.clear();
+    fSegmentsRead = false;
+    // The step under way, to name it in an error that ends the run.
+    std::string current = "connecting";
     try {
         fConnection->SetConnected(false);
         fConnection->SetIBServerOptions(objs->fIBServerOptions);
@@ -909,12 +1076,19 @@ bool TIBDBExtract::ExtractDatabase() {
         }
         fHasIdentity = HasColumn("RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE");
         fHasPackages = HasColumn("RDB$PROCEDURES", "RDB$PACKAGE_NAME");
+        fHasEngine = HasColumn("RDB$PROCEDURES", "RDB$ENGINE_NAME");
+        fHasFunctions = HasColumn("RDB$FUNCTIONS", "RDB$FUNCTION_SOURCE");
+        fHasRelationType = HasColumn("RDB$RELATIONS", "RDB$RELATION_TYPE");
+        fHasParamColumn = HasColumn("RDB$PROCEDURE_PARAMETERS", "RDB$RELATION_NAME");
+        fHasParamMechanism = HasColumn("RDB$PROCEDURE_PARAMETERS", "RDB$PARAMETER_MECHANISM");
+        LoadLookups();
         const TCmpObjSetType what = GetExtractObjects();
         // A run stopped by TerminateRunning keeps what it read but is not a success: an
         // incomplete set must not be compared.
         bool stopped = false;
-        const auto step = [this, &stopped](const char* aCaption, bool aRun, void (TIBDBExtract::*aWork)()) {
+        const auto step = [this, &stopped, &current](const char* aCaption, bool aRun, void (TIBDBExtract::*aWork)()) {
             if (stopped) return;
+            current = aCaption;
             DoProgressUpdateEx(false, aCaption, fProgressValue, fProgressMax);
             if (aRun) (this->*aWork)();
             DoProgressUpdate(++fProgressValue, fProgressMax);
@@ -942,7 +1116,7 @@ bool TIBDBExtract::ExtractDatabase() {
             DoProgressUpdateEx(false, "Finished", fProgressValue, fProgressMax);
         }
     } catch (const std::exception& e) {
-        DoErrorMessage(e.what());
+        DoErrorMessage("TIBDBExtract.ExtractDatabase(): " + current + ": " + e.what());
         ok = false;
     }
     try {

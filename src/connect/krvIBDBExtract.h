@@ -4,13 +4,16 @@
 // parameters; a query that fails ends the run with false.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "connect/krvDBEngine.h"
 #include "extract/krvCustomExtract.h"
+#include "objects/krvCompColumn.h"
 
 namespace dbtwin {
 
@@ -38,6 +41,15 @@ private:
     // Runs a SELECT with the given parameter values (bound by marker order) and returns
     // every row. Throws on a failed query.
     std::vector<TRow> Select(const std::string& aSQL, const std::vector<std::string>& aParams = {});
+    // The same, handing each row to aRow as it is read (one row object for the whole result).
+    void ForEach(const std::string& aSQL, const std::vector<std::string>& aParams,
+                 const std::function<void(const TRow&)>& aRow);
+    void LoadLookups();
+    // Names of the character set, its default collation and the collation (COLL_ID) of a row.
+    std::string CharSetName(const TRow& r) const;
+    std::string DefaultCollation(const TRow& r) const;
+    std::string CollationName(const TRow& r) const;
+    const std::vector<std::string>& Segments(const std::string& aIndex);
     bool HasColumn(const std::string& aTable, const std::string& aColumn);
 
     void ExtractCollations();
@@ -55,6 +67,7 @@ private:
     void ExtractRoles();
     void ExtractGrants();
     void LinkDepend();
+    bool SkipExternalEngine(const TRow& r, const std::string& aKind, const std::string& aName);
 
     // The type of a catalog field (RDB$FIELDS row, columns prefixed by aPrefix) as the
     // script reader keeps it.
@@ -71,6 +84,21 @@ private:
     TKRVCustomConnection* fConnection = nullptr;  // not owned
     bool fHasIdentity = false;
     bool fHasPackages = false;
+    bool fHasEngine = false;
+    // Catalog columns of later servers, each read only where the server has it: stored
+    // functions (Firebird 3), the kind of a relation (GTTs, 2.5), TYPE OF COLUMN parameters
+    // (2.5) and the parameter mechanism (TYPE OF, 2.1).
+    bool fHasFunctions = false;
+    bool fHasRelationType = false;
+    bool fHasParamColumn = false;
+    bool fHasParamMechanism = false;
+    std::set<std::string> fRefusedDomains;  // domains the accept test left out
+    std::map<std::string, std::vector<TDbArrayBound>> fDimensions;  // array bounds by field name
+    std::map<std::string, std::vector<std::string>> fSegments;      // index columns by index name
+    bool fSegmentsRead = false;
+    std::map<std::int64_t, std::pair<std::string, std::string>> fCharSets;  // id -> name, default collation
+    std::map<std::pair<std::int64_t, std::int64_t>, std::string> fCollations;  // (set, id) -> name
+    std::map<std::string, std::int64_t> fIdentityStart;  // identity generator -> start value  // routines may be of an external engine (RDB$ENGINE_NAME)
 };
 
 }  // namespace dbtwin

@@ -2,6 +2,7 @@
 // domains, generators, exceptions, views, routines, packages, triggers, external functions,
 // roles, grants, descriptions).
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <memory>
 #include <optional>
@@ -498,7 +499,25 @@ std::string TIbParser::GetDefaultText() {
         ErrMsg("DEFAULT value error: " + ResWordBySymbol(Sy));
         return std::string();
     }
-    return TrimSQLText(CopyTxt(start, SyBegPos - start));
+    // The text runs to the next symbol: comments after the value are not part of it.
+    const std::string text = CopyTxt(start, SyBegPos - start);
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
+            const std::size_t close = text.find("*/", i + 2);
+            i = close == std::string::npos ? text.size() : close + 1;
+        } else if (c == '-' && i + 1 < text.size() && text[i + 1] == '-') {
+            const std::size_t eol = text.find('\n', i);
+            i = eol == std::string::npos ? text.size() : eol;
+        } else if (c == '\'' || c == '"') {
+            for (++i; i < text.size() && text[i] != c; ++i) {}
+            end = i + 1;
+        } else if (!std::isspace(static_cast<unsigned char>(c))) {
+            end = i + 1;
+        }
+    }
+    return TrimSQLText(text.substr(0, end));
 }
 
 void TIbParser::ParseFieldAttrs(TFldData* f, bool aDomain) {

@@ -7,7 +7,10 @@
 # the target into the master, the server's client applies it, the server's extract of the
 # changed target must equal the master's, and comparing the master script with that extract
 # must find no differences.
-#   convergence_live.sh <dbtwin> <pairs folder> <known failures file> <work folder>
+#   convergence_live.sh <dbtwin> <pairs folder> <known failures file> <work folder> [live]
+# With "live" both comparisons read the two databases (master and target) live instead of
+# the scripts: the script that turns the target database into the master database is applied
+# as written (it connects to the target itself), and a second live comparison must be empty.
 # The known failures file lists "<pair> <reason>" lines: those pairs still run and are
 # reported, but do not fail the test; one of them that passes fails it, so the list stays
 # true. DBTWIN_CONV_PAIRS="a b" runs only the named pairs.
@@ -17,6 +20,7 @@ dbtwin=${1:?dbtwin}
 pairs=${2:?pairs folder}
 known_file=${3:?known failures file}
 work=${4:?work folder}
+mode=${5:-script}
 server=firebird
 # shellcheck source=tests/live/live_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/live_env.sh"
@@ -27,6 +31,7 @@ rm -rf "$work"
 mkdir -p "$work"
 
 path() { echo "$host/$port:$dir/$1.fdb"; }
+url() { echo "firebird://$user@$host:$port/$dir/$1.fdb"; }
 isql() { limit "$step" isql-fb -q -ch UTF8 "$@"; }
 isql_script() { limit_script "$step" isql-fb -q -ch UTF8 "$@"; }
 drop_db() { printf 'DROP DATABASE;\n' | isql "$(path "$1")" >/dev/null 2>&1 || true; }
@@ -91,11 +96,19 @@ run_pair() {
 
   step="$name: dbtwin compare"
   status=0
-  "$dbtwin" compare "$src/master.sql" "$src/target.sql" --kind firebird --target-version firebird-3.0 "${opts[@]}" \
-    -o "$w/diff.sql" 2>"$w/compare.err" || status=$?
+  if [[ $mode == live ]]; then
+    limit_script "$step" "$dbtwin" compare "$(url "$m")" "$(url "$t")" --target-version firebird-3.0 "${opts[@]}" \
+      -o "$w/diff.sql" 2>"$w/compare.err" || status=$?
+  else
+    "$dbtwin" compare "$src/master.sql" "$src/target.sql" --kind firebird --target-version firebird-3.0 "${opts[@]}" \
+      -o "$w/diff.sql" 2>"$w/compare.err" || status=$?
+  fi
   [[ $status == 1 ]] || { cat "$w/diff.sql" >>"$w/compare.err" 2>/dev/null; say "dbtwin compare exited $status, not 1" "$w/compare.err"; } || return 1
   step="$name: apply the comparison script"
-  if ! isql_script -bail -i "$w/diff.sql" "$(path "$t")" >"$w/apply.log" 2>&1; then
+  # A script made for a database connects to it itself.
+  local on=("$(path "$t")")
+  [[ $mode == live ]] && on=()
+  if ! isql_script -bail -i "$w/diff.sql" "${on[@]}" >"$w/apply.log" 2>&1; then
     say "applying diff.sql stopped with an error" "$w/apply.log" 20
     say "(diff.sql)" "$w/diff.sql" 120
     return 1
@@ -119,8 +132,13 @@ run_pair() {
   step="$name: dbtwin compare with the extract"
   status=0
   # (to standard output, which gets a script only when something differs)
-  "$dbtwin" compare "$src/master.sql" "$w/changed.sql" --kind firebird --target-version firebird-3.0 "${opts[@]}" \
-    >"$w/again.sql" 2>"$w/again.err" || status=$?
+  if [[ $mode == live ]]; then
+    limit_script "$step" "$dbtwin" compare "$(url "$m")" "$(url "$t")" --target-version firebird-3.0 "${opts[@]}" \
+      >"$w/again.sql" 2>"$w/again.err" || status=$?
+  else
+    "$dbtwin" compare "$src/master.sql" "$w/changed.sql" --kind firebird --target-version firebird-3.0 "${opts[@]}" \
+      >"$w/again.sql" 2>"$w/again.err" || status=$?
+  fi
   if [[ $status != 0 || -s $w/again.sql ]]; then
     cat "$w/again.sql" >>"$w/again.err" 2>/dev/null || true
     say "comparing master.sql with the changed target's extract exited $status, not 0 with an empty script" "$w/again.err"

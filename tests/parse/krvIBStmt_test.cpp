@@ -137,6 +137,17 @@ TEST(TIbParserTest, StatementsMakeTheirObjects) {
              EXPECT_EQ(pk->fTblName, "T");
              EXPECT_EQ(pk->Flds.Keys(0), "ID");
          }},
+        // isql -x writes a default's stored text, comments after the value included.
+        {"CREATE TABLE C (S VARCHAR(10) DEFAULT 'x' /* note */, Q VARCHAR(9) DEFAULT 'a/*''b' -- c\n NOT NULL,"
+         " N INTEGER DEFAULT (1 /* in */ + 2) /* after */);",
+         [](TObjs& o) {
+             TTblData* t = o.Tbl.Find("C");
+             ASSERT_TRUE(t);
+             EXPECT_EQ(t->FindFld("S")->GetDefValue(), "'x'");
+             EXPECT_EQ(t->FindFld("Q")->GetDefValue(), "'a/*''b'");
+             EXPECT_FALSE(t->FindFld("Q")->Nullable);
+             EXPECT_EQ(t->FindFld("N")->GetDefValue(), "(1 /* in */ + 2)") << "a comment inside the value stays";
+         }},
         {"CREATE TABLE A (ID INTEGER NOT NULL, PRIMARY KEY (ID));\n"
          "CREATE TABLE B (ID INTEGER, AID INTEGER, CONSTRAINT UQ_B UNIQUE (ID) USING DESC INDEX IX_UQ_B);\n"
          "ALTER TABLE B ADD CONSTRAINT FK_B FOREIGN KEY (AID) REFERENCES A (ID) ON UPDATE SET NULL ON DELETE CASCADE;\n"
