@@ -203,10 +203,96 @@ const std::vector<std::string>& TIBDBExtract::Segments(const std::string& aIndex
     return it == fSegments.end() ? kNone : it->second;
 }
 
-bool TIBDBExtract::HasColumn(const std::string& aTable, const std::string& aColumn) {
-    return !Select("select 1 from rdb$relation_fields where rdb$relation_name = ? and rdb$field_name = ?",
-                   {aTable, aColumn})
-                .empty();
+namespace {
+
+// The rows of the capability probe: code, catalog table, column (empty for a table).
+struct TProbeItem {
+    int Code;
+    const char* Relation;
+    const char* Field;
+};
+const TProbeItem kProbe[] = {
+    {2, "RDB$FIELDS", "RDB$FIELD_PRECISION"},
+    {6, "RDB$RELATIONS", "RDB$RELATION_TYPE"},
+    {7, "RDB$GENERATORS", "RDB$DESCRIPTION"},
+    {8, "RDB$ROLES", "RDB$DESCRIPTION"},
+    {9, "RDB$ROLES", "RDB$SYSTEM_FLAG"},
+    {10, "RDB$ROLES", ""},
+    {11, "RDB$REF_CONSTRAINTS", "RDB$UPDATE_RULE"},
+    {12, "RDB$REF_CONSTRAINTS", "RDB$DELETE_RULE"},
+    {14, "RDB$PROCEDURE_PARAMETERS", "RDB$PARAMETER_MECHANISM"},
+    {15, "RDB$PROCEDURE_PARAMETERS", "RDB$DEFAULT_SOURCE"},
+    {16, "RDB$PROCEDURE_PARAMETERS", "RDB$COLLATION_ID"},
+    {13, "RDB$FUNCTION_ARGUMENTS", "RDB$FIELD_PRECISION"},
+    {17, "RDB$RELATION_FIELDS", "RDB$GENERATOR_NAME"},
+    {18, "RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE"},
+    {19, "RDB$PROCEDURE_PARAMETERS", "RDB$RELATION_NAME"},
+    {20, "RDB$GENERATORS", "RDB$GENERATOR_INCREMENT"},
+    {21, "RDB$PROCEDURE_PARAMETERS", "RDB$NULL_FLAG"},
+    {22, "RDB$FUNCTIONS", "RDB$FUNCTION_SOURCE"},
+    {23, "RDB$FUNCTION_ARGUMENTS", "RDB$ARGUMENT_NAME"},
+    {24, "RDB$FUNCTION_ARGUMENTS", "RDB$DESCRIPTION"},
+    {25, "RDB$PACKAGES", ""},
+    {26, "RDB$PROCEDURES", "RDB$PACKAGE_NAME"},
+    {27, "RDB$COLLATIONS", "RDB$BASE_COLLATION_NAME"},
+    {28, "RDB$FUNCTIONS", "RDB$OWNER_NAME"},
+    {29, "RDB$PROCEDURES", "RDB$ENGINE_NAME"},
+    {30, "RDB$GENERATORS", "RDB$INITIAL_VALUE"},
+};
+
+}  // namespace
+
+std::string TIBDBExtract::CapabilityProbeSQL() {
+    std::string sql =
+        "select cast(1 as integer) Typ, cast(d.rdb$character_set_name as varchar(64)) Val1, "
+        "cast(c.rdb$default_collate_name as varchar(64)) Val2 from rdb$database d left join rdb$character_sets c "
+        "on (d.rdb$character_set_name = c.rdb$character_set_name)";
+    for (const TProbeItem& p : kProbe) {
+        const std::string code = std::to_string(p.Code);
+        if (*p.Field)
+            sql += " union select cast(" + code + " as integer), cast(rdb$relation_name as varchar(64)), "
+                   "cast(rdb$field_name as varchar(64)) from rdb$relation_fields where (rdb$relation_name = '" +
+                   p.Relation + "') and (rdb$field_name = '" + p.Field + "')";
+        else
+            sql += " union select cast(" + code + " as integer), cast(rdb$relation_name as varchar(64)), "
+                   "cast(' ' as varchar(64)) from rdb$relations where (rdb$relation_name = '" + p.Relation + "')";
+    }
+    return sql;
+}
+
+void TIBDBExtract::Probe() {
+    bool* flags[31] = {};
+    flags[2] = &fRdbFldPrecision, flags[6] = &fRdbRelationType, flags[7] = &fRdbGnrDescription;
+    flags[8] = &fRdbRolDescription, flags[9] = &fRdbRolSysFlag, flags[10] = &fRdbRoles;
+    flags[11] = &fRdbUpdateRule, flags[12] = &fRdbDeleteRule, flags[13] = &fRdbUdfPrecision;
+    flags[14] = &fRdbProcParamParameterMechanism, flags[15] = &fRdbProcParamDefaultSource;
+    flags[16] = &fRdbProcParamCollationID, flags[17] = &fRdbRelFldGeneratorName, flags[18] = &fRdbRelFldIdentityType;
+    flags[19] = &fRdbParamTableColumn, flags[20] = &fRdbGeneratorIncrement, flags[21] = &fRdbProcParamNullFlag;
+    flags[22] = &fRdbFunctionSource, flags[23] = &fRdbFuncArgName, flags[24] = &fRdbFuncArgDesc;
+    flags[25] = &fRdbPackages, flags[26] = &fRdbProcPackageName, flags[27] = &fRdbBaseCollationName;
+    flags[28] = &fRdbFuncOwnerName, flags[29] = &fRdbEngineName, flags[30] = &fRdbGeneratorInitialValue;
+    for (bool* f : flags)
+        if (f) *f = false;
+    for (const TRow& r : Select(CapabilityProbeSQL())) {
+        const std::int64_t code = Int(r, "TYP");
+        if (code == 1) {
+            TIBServerOptions& ib = fDBStructure->GetObjs()->fIBServerOptions;
+            if (ib.GetDBCharSet().empty()) ib.SetDBCharSet(Trim(Str(r, "VAL1")));
+        } else if (code > 1 && code < 31 && flags[code]) {
+            *flags[code] = true;
+        }
+    }
+    fHasIdentity = fRdbRelFldIdentityType && fRdbRelFldGeneratorName;
+    fHasPackages = fRdbPackages && fRdbProcPackageName;
+    fHasEngine = fRdbEngineName;
+    fHasFunctions = fRdbFunctionSource;
+    fHasRelationType = fRdbRelationType;
+    fHasParamColumn = fRdbParamTableColumn;
+    fHasParamMechanism = fRdbProcParamParameterMechanism;
+}
+
+std::string TIBDBExtract::Optional(bool aHave, const std::string& aExpr, const char* aType, const std::string& aAlias) {
+    return aHave ? aExpr : std::string("cast(null as ") + aType + ") " + aAlias;
 }
 
 std::string TIBDBExtract::CharSetName(const TRow& r) const {
@@ -260,8 +346,9 @@ void TIBDBExtract::DecodeType(TFldData* f, const TRow& r) {
 // The RDB$FIELDS columns a type needs, with the character set. The collation (COLL_ID) is
 // that of aCollation (the column's own) or else the field's; the names of both are looked up
 // in the extractor's tables of character sets and collations.
-static std::string FieldColumns(const std::string& aCollation) {
-    return "f.rdb$field_type, f.rdb$field_sub_type, f.rdb$field_scale, f.rdb$field_precision, "
+std::string TIBDBExtract::FieldColumns(const std::string& aCollation) const {
+    return "f.rdb$field_type, f.rdb$field_sub_type, f.rdb$field_scale, " +
+           Optional(fRdbFldPrecision, "f.rdb$field_precision", "smallint", "rdb$field_precision") + ", "
            "f.rdb$character_length, f.rdb$field_length, f.rdb$segment_length, f.rdb$character_set_id, " +
            Text("f.rdb$computed_source", "rdb$computed_source", 200) + ", f.rdb$dimensions, " + aCollation + " coll_id ";
 }
@@ -298,8 +385,12 @@ void TIBDBExtract::ExtractDomains() {
 void TIBDBExtract::ExtractGenerators() {
     DoLogNextLine("Extracting generators...");
     // Identity generators (system flag 6) belong to their columns.
-    for (const TRow& r : Select("select rdb$generator_name, rdb$initial_value, rdb$generator_increment, "
-                                "" + Text("rdb$description", "rdb$description", 100) + " from rdb$generators "
+    for (const TRow& r : Select("select rdb$generator_name, " +
+                                Optional(fRdbGeneratorInitialValue, "rdb$initial_value", "bigint", "rdb$initial_value") + ", " +
+                                Optional(fRdbGeneratorIncrement, "rdb$generator_increment", "integer", "rdb$generator_increment") +
+                                ", " + (fRdbGnrDescription ? Text("rdb$description", "rdb$description", 100)
+                                                           : std::string("cast(null as varchar(1)) rdb$description")) +
+                                " from rdb$generators "
                                 "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$generator_name")) {
         const std::string name = Name(r, "RDB$GENERATOR_NAME");
         auto g = std::make_unique<TGnrData>(fDBStructure->GetObjs());
@@ -451,7 +542,9 @@ void TIBDBExtract::ExtractConstraints() {
             {}, [&checks](const TRow& b) { checks.emplace(Name(b, "RDB$CONSTRAINT_NAME"), Source(b, "RDB$TRIGGER_SOURCE")); });
     for (const TRow& r : Select(
              "select c.rdb$constraint_name, c.rdb$constraint_type, c.rdb$relation_name, c.rdb$index_name, "
-             "i.rdb$index_type, i.rdb$foreign_key, rc.rdb$update_rule, rc.rdb$delete_rule, "
+             "i.rdb$index_type, i.rdb$foreign_key, " +
+             Optional(fRdbUpdateRule, "rc.rdb$update_rule", "char(11)", "rdb$update_rule") + ", " +
+             Optional(fRdbDeleteRule, "rc.rdb$delete_rule", "char(11)", "rdb$delete_rule") + ", "
              "(select ri.rdb$relation_name from rdb$indices ri where ri.rdb$index_name = i.rdb$foreign_key) ref_table "
              "from rdb$relation_constraints c left join rdb$indices i on i.rdb$index_name = c.rdb$index_name "
              "left join rdb$ref_constraints rc on rc.rdb$constraint_name = c.rdb$constraint_name "
@@ -659,10 +752,14 @@ void TIBDBExtract::ExtractRoutines() {
                                      std::string(fHasParamColumn ? "a.rdb$relation_name, a.rdb$field_name, "
                                                                  : "cast(null as char(31)) rdb$relation_name, "
                                                                    "cast(null as char(31)) rdb$field_name, ") +
-                                     Text("a.rdb$default_source", "rdb$default_source", 200) +
-                                     ", a.rdb$null_flag, a.rdb$collation_id, " +
+                                     (fRdbProcParamDefaultSource ? Text("a.rdb$default_source", "rdb$default_source", 200)
+                                                                 : std::string("cast(null as varchar(1)) rdb$default_source")) +
+                                     ", " + Optional(fRdbProcParamNullFlag, "a.rdb$null_flag", "smallint", "rdb$null_flag") +
+                                     ", " + Optional(fRdbProcParamCollationID, "a.rdb$collation_id", "smallint", "rdb$collation_id") +
+                                     ", " +
                                          Text("a.rdb$description", "rdb$description", 100) +
-                                     ", " + FieldColumns("coalesce(a.rdb$collation_id, f.rdb$collation_id)");
+                                     ", " + FieldColumns(fRdbProcParamCollationID ? "coalesce(a.rdb$collation_id, f.rdb$collation_id)"
+                                                                                  : "f.rdb$collation_id");
     params("select a.rdb$procedure_name owner_name, a.rdb$parameter_name, a.rdb$parameter_type, " +
            std::string(fHasParamMechanism ? "a.rdb$parameter_mechanism" : "cast(null as smallint)") +
            " rdb$argument_mechanism, " + paramColumns +
@@ -795,8 +892,12 @@ void TIBDBExtract::ExtractTriggers() {
 void TIBDBExtract::ExtractCollations() {
     DoLogNextLine("Extracting collations...");
     // Attribute bits: 1 pad space, 2 case insensitive, 4 accent insensitive.
-    for (const TRow& r : Select("select c.rdb$collation_name, c.rdb$collation_attributes, c.rdb$base_collation_name, "
-                                "c.rdb$specific_attributes, c.rdb$description, cs.rdb$character_set_name "
+    // Servers before Firebird 2.1 have no user collations: their columns are absent.
+    for (const TRow& r : Select("select c.rdb$collation_name, c.rdb$collation_attributes, " +
+                                Optional(fRdbBaseCollationName, "c.rdb$base_collation_name", "char(31)", "rdb$base_collation_name") +
+                                ", " +
+                                Optional(fRdbBaseCollationName, "c.rdb$specific_attributes", "varchar(1)", "rdb$specific_attributes") +
+                                ", c.rdb$description, cs.rdb$character_set_name "
                                 "from rdb$collations c join rdb$character_sets cs "
                                 "on cs.rdb$character_set_id = c.rdb$character_set_id "
                                 "where c.rdb$system_flag = 0 or c.rdb$system_flag is null order by c.rdb$collation_name")) {
@@ -854,7 +955,9 @@ void TIBDBExtract::ExtractUdfs() {
         const std::int64_t ret = Int(r, "RDB$RETURN_ARGUMENT");
         const std::string packaged = fHasPackages ? " and a.rdb$package_name is null " : " ";
         const auto args = Select("select a.rdb$argument_position, a.rdb$mechanism, a.rdb$field_type, "
-                                 "a.rdb$field_sub_type, a.rdb$field_scale, a.rdb$field_precision, a.rdb$field_length, "
+                                 "a.rdb$field_sub_type, a.rdb$field_scale, " +
+                                 Optional(fRdbUdfPrecision, "a.rdb$field_precision", "smallint", "rdb$field_precision") +
+                                 ", a.rdb$field_length, "
                                  "a.rdb$character_length, a.rdb$character_set_id, cast(null as integer) rdb$segment_length "
                                  "from rdb$function_arguments a where a.rdb$function_name = ?" + packaged +
                                  "order by a.rdb$argument_position",
@@ -879,8 +982,12 @@ void TIBDBExtract::ExtractUdfs() {
 
 void TIBDBExtract::ExtractRoles() {
     DoLogNextLine("Extracting roles...");
-    for (const TRow& r : Select("select rdb$role_name, rdb$description from rdb$roles "
-                                "where rdb$system_flag = 0 or rdb$system_flag is null order by rdb$role_name")) {
+    if (!fRdbRoles) return;  // InterBase 4 has no roles
+    for (const TRow& r : Select("select rdb$role_name, " +
+                                Optional(fRdbRolDescription, "rdb$description", "varchar(1)", "rdb$description") +
+                                " from rdb$roles " +
+                                (fRdbRolSysFlag ? "where rdb$system_flag = 0 or rdb$system_flag is null " : "") +
+                                "order by rdb$role_name")) {
         const std::string name = Name(r, "RDB$ROLE_NAME");
         auto role = std::make_unique<TRolData>(fDBStructure->GetObjs());
         role->SetObjName(name);
@@ -1074,13 +1181,7 @@ bool TIBDBExtract::ExtractDatabase() {
             objs->fIBServerOptions.SetDBCharSet(Name(cs[0], "RDB$CHARACTER_SET_NAME"));
             objs->DBDescription = Str(cs[0], "RDB$DESCRIPTION");
         }
-        fHasIdentity = HasColumn("RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE");
-        fHasPackages = HasColumn("RDB$PROCEDURES", "RDB$PACKAGE_NAME");
-        fHasEngine = HasColumn("RDB$PROCEDURES", "RDB$ENGINE_NAME");
-        fHasFunctions = HasColumn("RDB$FUNCTIONS", "RDB$FUNCTION_SOURCE");
-        fHasRelationType = HasColumn("RDB$RELATIONS", "RDB$RELATION_TYPE");
-        fHasParamColumn = HasColumn("RDB$PROCEDURE_PARAMETERS", "RDB$RELATION_NAME");
-        fHasParamMechanism = HasColumn("RDB$PROCEDURE_PARAMETERS", "RDB$PARAMETER_MECHANISM");
+        Probe();
         LoadLookups();
         const TCmpObjSetType what = GetExtractObjects();
         // A run stopped by TerminateRunning keeps what it read but is not a success: an

@@ -50,7 +50,9 @@ private:
     std::string DefaultCollation(const TRow& r) const;
     std::string CollationName(const TRow& r) const;
     const std::vector<std::string>& Segments(const std::string& aIndex);
-    bool HasColumn(const std::string& aTable, const std::string& aColumn);
+    // The RDB$FIELDS columns a type needs, with the character set; the collation (COLL_ID)
+    // is aCollation.
+    std::string FieldColumns(const std::string& aCollation) const;
 
     void ExtractCollations();
     void ExtractDomains();
@@ -80,6 +82,29 @@ public:
     static std::string DdlEventText(std::int64_t aType);
 
 private:
+
+public:
+    // The capability probe: one statement that tells which catalog columns and tables the
+    // database has (code 1 also brings the default character set). Codes 29 and 30 are this
+    // extractor's own: the external engine of routines and the start value of generators.
+    static std::string CapabilityProbeSQL();
+
+    // What the last probe found; every optional catalog column is read only when its flag
+    // is set.
+    bool fRdbFldPrecision = false, fRdbRelationType = false, fRdbGnrDescription = false, fRdbRolDescription = false,
+         fRdbRolSysFlag = false, fRdbRoles = false, fRdbUpdateRule = false, fRdbDeleteRule = false,
+         fRdbUdfPrecision = false, fRdbProcParamParameterMechanism = false, fRdbProcParamDefaultSource = false,
+         fRdbProcParamCollationID = false, fRdbRelFldGeneratorName = false, fRdbRelFldIdentityType = false,
+         fRdbParamTableColumn = false, fRdbGeneratorIncrement = false, fRdbProcParamNullFlag = false,
+         fRdbFunctionSource = false, fRdbFuncArgName = false, fRdbFuncArgDesc = false, fRdbPackages = false,
+         fRdbProcPackageName = false, fRdbBaseCollationName = false, fRdbFuncOwnerName = false,
+         fRdbEngineName = false, fRdbGeneratorInitialValue = false;
+
+private:
+    // Runs the capability probe and sets the flags.
+    void Probe();
+    // aExpr when aHave, else a NULL of aType named aAlias (the column aExpr reads).
+    static std::string Optional(bool aHave, const std::string& aExpr, const char* aType, const std::string& aAlias);
 
     TKRVCustomConnection* fConnection = nullptr;  // not owned
     bool fHasIdentity = false;

@@ -195,3 +195,43 @@ TEST(IBDBExtractTest, AnOlderCatalogIsReadWithoutTheColumnsOfLaterServers) {
             EXPECT_EQ(line.find(column), std::string::npos) << column << " asked of a 2.5 catalog: " << line;
     }
 }
+
+namespace {
+
+TEST(IBDBExtractTest, AnInterBase6CatalogIsAskedOnlyWhatTheProbeFound) {
+    // The probe of this fixture finds field precision, roles, the foreign key rules and
+    // function-argument precision only: every later column is read as a typed NULL, and the
+    // roles step asks for neither description nor system flag.
+    const std::string fixture = ReadFixture("ib6_catalog.replay");
+    const TReplayRun r = ExtractReplay(fixture, "ib6");
+    EXPECT_TRUE(r.ok);
+    for (const auto& e : r.errors) ADD_FAILURE() << e;
+    std::istringstream lines(fixture);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("--", 0) == 0 || line.rfind("#", 0) == 0 || line.rfind("select cast(1 as integer) Typ", 0) == 0)
+            continue;
+        for (const char* column : {"rdb$relation_type", "rdb$initial_value", "rdb$generator_increment",
+                                   "rdb$base_collation_name", "rdb$specific_attributes", "rdb$argument_mechanism",
+                                   "rdb$engine_name"})
+            for (std::size_t at = line.find(column); at != std::string::npos; at = line.find(column, at + 1))
+                EXPECT_TRUE(at >= 2 && line.compare(at - 2, 2, ") ") == 0) << column << " read from an InterBase 6 catalog: " << line;
+        for (const char* read : {"a.rdb$default_source", "a.rdb$null_flag", "a.rdb$collation_id", "a.rdb$relation_name",
+                                 "rdb$role_name, rdb$description", "rdb$roles where", "rdb$package_name",
+                                 "rdb$identity_type"})
+            EXPECT_EQ(line.find(read), std::string::npos) << read << " asked of an InterBase 6 catalog: " << line;
+    }
+}
+
+TEST(IBDBExtractTest, TheCapabilityProbeAsksForEveryCatalogItemInOneStatement) {
+    // The probe's text is fixed (replay fixtures of every version answer it): one row per
+    // catalog item, in the order of its codes.
+    const std::string sql = TIBDBExtract::CapabilityProbeSQL();
+    EXPECT_EQ(sql, ReadFixture("probe.sql").substr(0, ReadFixture("probe.sql").find_last_not_of("\r\n") + 1));
+    std::vector<int> codes;
+    for (std::size_t at = sql.find("select cast("); at != std::string::npos; at = sql.find("select cast(", at + 1))
+        codes.push_back(std::stoi(sql.substr(at + 12)));
+    EXPECT_EQ(codes, (std::vector<int>{1, 2, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 13, 17, 18, 19, 20, 21, 22, 23, 24, 25,
+                                       26, 27, 28, 29, 30}));
+}
+
+}  // namespace
