@@ -179,7 +179,7 @@ void TIBDBExtract::LoadLookups() {
                 fCollations[{Int(c, "RDB$CHARACTER_SET_ID"), Int(c, "RDB$COLLATION_ID")}] = Name(c, "RDB$COLLATION_NAME");
             });
     fIdentityStart.clear();
-    if (fHasIdentity)
+    if (HasIdentity())
         ForEach("select rdb$generator_name, rdb$initial_value from rdb$generators where rdb$system_flag = 6", {},
                 [this](const TRow& g) { fIdentityStart[Name(g, "RDB$GENERATOR_NAME")] = Int(g, "RDB$INITIAL_VALUE"); });
     fDimensions.clear();
@@ -205,39 +205,41 @@ const std::vector<std::string>& TIBDBExtract::Segments(const std::string& aIndex
 
 namespace {
 
-// The rows of the capability probe: code, catalog table, column (empty for a table).
+// The rows of the capability probe: code, catalog table, column (empty for a table), and the
+// flag the row sets.
 struct TProbeItem {
     int Code;
     const char* Relation;
     const char* Field;
+    bool TIBDBExtract::*Flag;
 };
 const TProbeItem kProbe[] = {
-    {2, "RDB$FIELDS", "RDB$FIELD_PRECISION"},
-    {6, "RDB$RELATIONS", "RDB$RELATION_TYPE"},
-    {7, "RDB$GENERATORS", "RDB$DESCRIPTION"},
-    {8, "RDB$ROLES", "RDB$DESCRIPTION"},
-    {9, "RDB$ROLES", "RDB$SYSTEM_FLAG"},
-    {10, "RDB$ROLES", ""},
-    {11, "RDB$REF_CONSTRAINTS", "RDB$UPDATE_RULE"},
-    {12, "RDB$REF_CONSTRAINTS", "RDB$DELETE_RULE"},
-    {14, "RDB$PROCEDURE_PARAMETERS", "RDB$PARAMETER_MECHANISM"},
-    {15, "RDB$PROCEDURE_PARAMETERS", "RDB$DEFAULT_SOURCE"},
-    {16, "RDB$PROCEDURE_PARAMETERS", "RDB$COLLATION_ID"},
-    {13, "RDB$FUNCTION_ARGUMENTS", "RDB$FIELD_PRECISION"},
-    {17, "RDB$RELATION_FIELDS", "RDB$GENERATOR_NAME"},
-    {18, "RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE"},
-    {19, "RDB$PROCEDURE_PARAMETERS", "RDB$RELATION_NAME"},
-    {20, "RDB$GENERATORS", "RDB$GENERATOR_INCREMENT"},
-    {21, "RDB$PROCEDURE_PARAMETERS", "RDB$NULL_FLAG"},
-    {22, "RDB$FUNCTIONS", "RDB$FUNCTION_SOURCE"},
-    {23, "RDB$FUNCTION_ARGUMENTS", "RDB$ARGUMENT_NAME"},
-    {24, "RDB$FUNCTION_ARGUMENTS", "RDB$DESCRIPTION"},
-    {25, "RDB$PACKAGES", ""},
-    {26, "RDB$PROCEDURES", "RDB$PACKAGE_NAME"},
-    {27, "RDB$COLLATIONS", "RDB$BASE_COLLATION_NAME"},
-    {28, "RDB$FUNCTIONS", "RDB$OWNER_NAME"},
-    {29, "RDB$PROCEDURES", "RDB$ENGINE_NAME"},
-    {30, "RDB$GENERATORS", "RDB$INITIAL_VALUE"},
+    {2, "RDB$FIELDS", "RDB$FIELD_PRECISION", &TIBDBExtract::fRdbFldPrecision},
+    {6, "RDB$RELATIONS", "RDB$RELATION_TYPE", &TIBDBExtract::fRdbRelationType},
+    {7, "RDB$GENERATORS", "RDB$DESCRIPTION", &TIBDBExtract::fRdbGnrDescription},
+    {8, "RDB$ROLES", "RDB$DESCRIPTION", &TIBDBExtract::fRdbRolDescription},
+    {9, "RDB$ROLES", "RDB$SYSTEM_FLAG", &TIBDBExtract::fRdbRolSysFlag},
+    {10, "RDB$ROLES", "", &TIBDBExtract::fRdbRoles},
+    {11, "RDB$REF_CONSTRAINTS", "RDB$UPDATE_RULE", &TIBDBExtract::fRdbUpdateRule},
+    {12, "RDB$REF_CONSTRAINTS", "RDB$DELETE_RULE", &TIBDBExtract::fRdbDeleteRule},
+    {14, "RDB$PROCEDURE_PARAMETERS", "RDB$PARAMETER_MECHANISM", &TIBDBExtract::fRdbProcParamParameterMechanism},
+    {15, "RDB$PROCEDURE_PARAMETERS", "RDB$DEFAULT_SOURCE", &TIBDBExtract::fRdbProcParamDefaultSource},
+    {16, "RDB$PROCEDURE_PARAMETERS", "RDB$COLLATION_ID", &TIBDBExtract::fRdbProcParamCollationID},
+    {13, "RDB$FUNCTION_ARGUMENTS", "RDB$FIELD_PRECISION", &TIBDBExtract::fRdbUdfPrecision},
+    {17, "RDB$RELATION_FIELDS", "RDB$GENERATOR_NAME", &TIBDBExtract::fRdbRelFldGeneratorName},
+    {18, "RDB$RELATION_FIELDS", "RDB$IDENTITY_TYPE", &TIBDBExtract::fRdbRelFldIdentityType},
+    {19, "RDB$PROCEDURE_PARAMETERS", "RDB$RELATION_NAME", &TIBDBExtract::fRdbParamTableColumn},
+    {20, "RDB$GENERATORS", "RDB$GENERATOR_INCREMENT", &TIBDBExtract::fRdbGeneratorIncrement},
+    {21, "RDB$PROCEDURE_PARAMETERS", "RDB$NULL_FLAG", &TIBDBExtract::fRdbProcParamNullFlag},
+    {22, "RDB$FUNCTIONS", "RDB$FUNCTION_SOURCE", &TIBDBExtract::fRdbFunctionSource},
+    {23, "RDB$FUNCTION_ARGUMENTS", "RDB$ARGUMENT_NAME", &TIBDBExtract::fRdbFuncArgName},
+    {24, "RDB$FUNCTION_ARGUMENTS", "RDB$DESCRIPTION", &TIBDBExtract::fRdbFuncArgDesc},
+    {25, "RDB$PACKAGES", "", &TIBDBExtract::fRdbPackages},
+    {26, "RDB$PROCEDURES", "RDB$PACKAGE_NAME", &TIBDBExtract::fRdbProcPackageName},
+    {27, "RDB$COLLATIONS", "RDB$BASE_COLLATION_NAME", &TIBDBExtract::fRdbBaseCollationName},
+    {28, "RDB$FUNCTIONS", "RDB$OWNER_NAME", &TIBDBExtract::fRdbFuncOwnerName},
+    {29, "RDB$PROCEDURES", "RDB$ENGINE_NAME", &TIBDBExtract::fRdbEngineName},
+    {30, "RDB$GENERATORS", "RDB$INITIAL_VALUE", &TIBDBExtract::fRdbGeneratorInitialValue},
 };
 
 }  // namespace
@@ -261,34 +263,16 @@ std::string TIBDBExtract::CapabilityProbeSQL() {
 }
 
 void TIBDBExtract::Probe() {
-    bool* flags[31] = {};
-    flags[2] = &fRdbFldPrecision, flags[6] = &fRdbRelationType, flags[7] = &fRdbGnrDescription;
-    flags[8] = &fRdbRolDescription, flags[9] = &fRdbRolSysFlag, flags[10] = &fRdbRoles;
-    flags[11] = &fRdbUpdateRule, flags[12] = &fRdbDeleteRule, flags[13] = &fRdbUdfPrecision;
-    flags[14] = &fRdbProcParamParameterMechanism, flags[15] = &fRdbProcParamDefaultSource;
-    flags[16] = &fRdbProcParamCollationID, flags[17] = &fRdbRelFldGeneratorName, flags[18] = &fRdbRelFldIdentityType;
-    flags[19] = &fRdbParamTableColumn, flags[20] = &fRdbGeneratorIncrement, flags[21] = &fRdbProcParamNullFlag;
-    flags[22] = &fRdbFunctionSource, flags[23] = &fRdbFuncArgName, flags[24] = &fRdbFuncArgDesc;
-    flags[25] = &fRdbPackages, flags[26] = &fRdbProcPackageName, flags[27] = &fRdbBaseCollationName;
-    flags[28] = &fRdbFuncOwnerName, flags[29] = &fRdbEngineName, flags[30] = &fRdbGeneratorInitialValue;
-    for (bool* f : flags)
-        if (f) *f = false;
+    for (const TProbeItem& p : kProbe) this->*p.Flag = false;
     for (const TRow& r : Select(CapabilityProbeSQL())) {
         const std::int64_t code = Int(r, "TYP");
         if (code == 1) {
             TIBServerOptions& ib = fDBStructure->GetObjs()->fIBServerOptions;
             if (ib.GetDBCharSet().empty()) ib.SetDBCharSet(Trim(Str(r, "VAL1")));
-        } else if (code > 1 && code < 31 && flags[code]) {
-            *flags[code] = true;
         }
+        for (const TProbeItem& p : kProbe)
+            if (p.Code == code) this->*p.Flag = true;
     }
-    fHasIdentity = fRdbRelFldIdentityType && fRdbRelFldGeneratorName;
-    fHasPackages = fRdbPackages && fRdbProcPackageName;
-    fHasEngine = fRdbEngineName;
-    fHasFunctions = fRdbFunctionSource;
-    fHasRelationType = fRdbRelationType;
-    fHasParamColumn = fRdbParamTableColumn;
-    fHasParamMechanism = fRdbProcParamParameterMechanism;
 }
 
 std::string TIBDBExtract::Optional(bool aHave, const std::string& aExpr, const char* aType, const std::string& aAlias) {
@@ -422,7 +406,7 @@ void TIBDBExtract::ExtractExceptions() {
 void TIBDBExtract::ExtractTables() {
     DoLogNextLine("Extracting tables...");
     TCustomObjs* objs = fDBStructure->GetObjs();
-    const std::string identity = fHasIdentity ? "r.rdb$identity_type, trim(r.rdb$generator_name) rdb$generator_name, " : "";
+    const std::string identity = HasIdentity() ? "r.rdb$identity_type, trim(r.rdb$generator_name) rdb$generator_name, " : "";
     const std::string columns =
         "select trim(r.rdb$field_name) rdb$field_name, r.rdb$field_position, " +
             Text("r.rdb$default_source", "rdb$default_source", 200) + ", r.rdb$null_flag, "
@@ -439,7 +423,7 @@ void TIBDBExtract::ExtractTables() {
     std::vector<std::unique_ptr<TTblData>> tables;
     std::map<std::string, TTblData*> byName;
     for (const TRow& t : Select("select rdb$relation_name, " + Text("rdb$description", "rdb$description", 100) +
-        ", rdb$external_file, " + std::string(fHasRelationType ? "rdb$relation_type " : "cast(null as smallint) rdb$relation_type ") +
+        ", rdb$external_file, " + std::string(fRdbRelationType ? "rdb$relation_type " : "cast(null as smallint) rdb$relation_type ") +
                                 "from rdb$relations where (rdb$system_flag = 0 or rdb$system_flag is null) "
                                 "and rdb$view_blr is null order by rdb$relation_name")) {
         const std::string name = Name(t, "RDB$RELATION_NAME");
@@ -517,7 +501,7 @@ void TIBDBExtract::ExtractTables() {
                     if (d->fData->GetDefValue() == def) def.clear();
             f->SetDefValue(def);
             f->Nullable = Int(r, "RDB$NULL_FLAG") == 0;
-            if (fHasIdentity && !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME")) {
+            if (HasIdentity() && !IsNull(r, "RDB$IDENTITY_TYPE") && !IsNull(r, "RDB$GENERATOR_NAME")) {
                 f->Identity = true;
                 const auto start = fIdentityStart.find(Name(r, "RDB$GENERATOR_NAME"));
                 f->EditRare().IdentitySeed = static_cast<std::int32_t>(start == fIdentityStart.end() ? 0 : start->second);
@@ -700,8 +684,8 @@ void TIBDBExtract::ExtractRoutines() {
     TCustomObjs* objs = fDBStructure->GetObjs();
     // Packaged routines belong to their packages. The routines are read first, then the
     // parameters of all of them in one query.
-    const std::string notPackaged = fHasPackages ? " and p.rdb$package_name is null " : " ";
-    const std::string packagedArg = fHasPackages ? " and a.rdb$package_name is null " : " ";
+    const std::string notPackaged = HasPackages() ? " and p.rdb$package_name is null " : " ";
+    const std::string packagedArg = HasPackages() ? " and a.rdb$package_name is null " : " ";
     struct TRoutine {
         std::unique_ptr<TPrcData> Prc;
         std::int64_t Return = 0;  // functions: the position of the returned value
@@ -738,7 +722,7 @@ void TIBDBExtract::ExtractRoutines() {
             if (aFunc && out && it->second->Deterministic) f->EditRare().FncDeterministic = true;
         });
     };
-    const std::string engine = fHasEngine ? "p.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
+    const std::string engine = fRdbEngineName ? "p.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
     for (const TRow& r : Select("select p.rdb$procedure_name, " +
         Text("p.rdb$procedure_source", "rdb$procedure_source", 2000) + ", " + Text("p.rdb$description", "rdb$description", 100) +
         ", " + engine +
@@ -749,7 +733,7 @@ void TIBDBExtract::ExtractRoutines() {
     }
     // The columns both parameter tables share, with their field's type.
     const std::string paramColumns = "a.rdb$field_source, " +
-                                     std::string(fHasParamColumn ? "a.rdb$relation_name, a.rdb$field_name, "
+                                     std::string(fRdbParamTableColumn ? "a.rdb$relation_name, a.rdb$field_name, "
                                                                  : "cast(null as char(31)) rdb$relation_name, "
                                                                    "cast(null as char(31)) rdb$field_name, ") +
                                      (fRdbProcParamDefaultSource ? Text("a.rdb$default_source", "rdb$default_source", 200)
@@ -761,21 +745,21 @@ void TIBDBExtract::ExtractRoutines() {
                                      ", " + FieldColumns(fRdbProcParamCollationID ? "coalesce(a.rdb$collation_id, f.rdb$collation_id)"
                                                                                   : "f.rdb$collation_id");
     params("select a.rdb$procedure_name owner_name, a.rdb$parameter_name, a.rdb$parameter_type, " +
-           std::string(fHasParamMechanism ? "a.rdb$parameter_mechanism" : "cast(null as smallint)") +
+           std::string(fRdbProcParamParameterMechanism ? "a.rdb$parameter_mechanism" : "cast(null as smallint)") +
            " rdb$argument_mechanism, " + paramColumns +
            "from rdb$procedure_parameters a join rdb$fields f on f.rdb$field_name = a.rdb$field_source "
            "where 1 = 1" + packagedArg + "order by a.rdb$procedure_name, a.rdb$parameter_type, a.rdb$parameter_number",
            false);
     // Stored (PSQL) functions: Firebird 3 and later.
-    if (fHasFunctions) {
+    if (fRdbFunctionSource) {
         DoLogNextLine("Extracting functions...");
-        const std::string notPackagedFn = fHasPackages ? " and f.rdb$package_name is null " : " ";
-        const std::string fnEngine = fHasEngine ? "f.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
+        const std::string notPackagedFn = HasPackages() ? " and f.rdb$package_name is null " : " ";
+        const std::string fnEngine = fRdbEngineName ? "f.rdb$engine_name" : "cast(null as char(31)) rdb$engine_name";
         for (const TRow& r : Select("select f.rdb$function_name, " + Text("f.rdb$function_source", "rdb$function_source", 2000) +
             ", " + Text("f.rdb$description", "rdb$description", 100) + ", "
                                     "f.rdb$return_argument, f.rdb$deterministic_flag, " + fnEngine + " from rdb$functions f "
                                     "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
-                                    "and (f.rdb$module_name is null" + std::string(fHasEngine ? " or f.rdb$engine_name is not null" : "") + ")" +
+                                    "and (f.rdb$module_name is null" + std::string(fRdbEngineName ? " or f.rdb$engine_name is not null" : "") + ")" +
                                     notPackagedFn + "order by f.rdb$function_name")) {
             const std::string name = Name(r, "RDB$FUNCTION_NAME");
             if (!SkipExternalEngine(r, "Function", name)) add(name, r, true);
@@ -940,11 +924,11 @@ void TIBDBExtract::ExtractPackages() {
 
 void TIBDBExtract::ExtractUdfs() {
     DoLogNextLine("Extracting external functions...");
-    const std::string notPackaged = fHasPackages ? " and f.rdb$package_name is null " : " ";
+    const std::string notPackaged = HasPackages() ? " and f.rdb$package_name is null " : " ";
     for (const TRow& r : Select("select f.rdb$function_name, f.rdb$module_name, f.rdb$entrypoint, "
                                 "f.rdb$return_argument, f.rdb$description from rdb$functions f "
                                 "where (f.rdb$system_flag = 0 or f.rdb$system_flag is null) "
-                                "and f.rdb$module_name is not null" + std::string(fHasEngine ? " and f.rdb$engine_name is null" : "") +
+                                "and f.rdb$module_name is not null" + std::string(fRdbEngineName ? " and f.rdb$engine_name is null" : "") +
                                 notPackaged + "order by f.rdb$function_name")) {
         const std::string name = Name(r, "RDB$FUNCTION_NAME");
         auto u = std::make_unique<TUdfData>(fDBStructure->GetObjs());
@@ -953,7 +937,7 @@ void TIBDBExtract::ExtractUdfs() {
         u->EntryPoint = Name(r, "RDB$ENTRYPOINT");
         u->ModuleName = Name(r, "RDB$MODULE_NAME");
         const std::int64_t ret = Int(r, "RDB$RETURN_ARGUMENT");
-        const std::string packaged = fHasPackages ? " and a.rdb$package_name is null " : " ";
+        const std::string packaged = HasPackages() ? " and a.rdb$package_name is null " : " ";
         const auto args = Select("select a.rdb$argument_position, a.rdb$mechanism, a.rdb$field_type, "
                                  "a.rdb$field_sub_type, a.rdb$field_scale, " +
                                  Optional(fRdbUdfPrecision, "a.rdb$field_precision", "smallint", "rdb$field_precision") +
@@ -1034,7 +1018,7 @@ void TIBDBExtract::ExtractGrants() {
     // class) have no grantor. Privileges to create, alter or drop a kind of object (object
     // types 20 and above, FB3 DDL privileges) are not kept by the set, nor read from a
     // script: they are counted and left out on both sides.
-    const std::string ddl = fHasPackages ? "p.rdb$object_type >= 20" : "1 = 0";
+    const std::string ddl = HasPackages() ? "p.rdb$object_type >= 20" : "1 = 0";
     for (const TRow& r : Select("select count(*) n from rdb$user_privileges p where p.rdb$grantor is not null and " + ddl))
         if (const std::int64_t n = Int(r, "N")) DoLogNextLine(std::to_string(n) + " DDL privileges are not compared.");
     const auto rows = Select("select p.rdb$user, p.rdb$grantor, p.rdb$privilege, p.rdb$grant_option, "
@@ -1202,7 +1186,7 @@ bool TIBDBExtract::ExtractDatabase() {
         step("Generators", what.Contains(coGenerator), &TIBDBExtract::ExtractGenerators);
         step("Functions", what.Contains(coFunction), &TIBDBExtract::ExtractUdfs);
         step("Procedures", what.Contains(coProcedure), &TIBDBExtract::ExtractRoutines);
-        step("Packages", fHasPackages && what.Contains(coProcedure), &TIBDBExtract::ExtractPackages);
+        step("Packages", HasPackages() && what.Contains(coProcedure), &TIBDBExtract::ExtractPackages);
         step("Triggers", what.Contains(coTrigger), &TIBDBExtract::ExtractTriggers);
         step("Indexes", what.Contains(coIndex), &TIBDBExtract::ExtractIndices);
         step("Exceptions", what.Contains(coException), &TIBDBExtract::ExtractExceptions);

@@ -105,25 +105,18 @@ private:
     void Probe();
     // aExpr when aHave, else a NULL of aType named aAlias (the column aExpr reads).
     static std::string Optional(bool aHave, const std::string& aExpr, const char* aType, const std::string& aAlias);
+    // Identity columns and packages need both of their catalog items.
+    bool HasIdentity() const { return fRdbRelFldIdentityType && fRdbRelFldGeneratorName; }
+    bool HasPackages() const { return fRdbPackages && fRdbProcPackageName; }
 
     TKRVCustomConnection* fConnection = nullptr;  // not owned
-    bool fHasIdentity = false;
-    bool fHasPackages = false;
-    bool fHasEngine = false;
-    // Catalog columns of later servers, each read only where the server has it: stored
-    // functions (Firebird 3), the kind of a relation (GTTs, 2.5), TYPE OF COLUMN parameters
-    // (2.5) and the parameter mechanism (TYPE OF, 2.1).
-    bool fHasFunctions = false;
-    bool fHasRelationType = false;
-    bool fHasParamColumn = false;
-    bool fHasParamMechanism = false;
     std::set<std::string> fRefusedDomains;  // domains the accept test left out
     std::map<std::string, std::vector<TDbArrayBound>> fDimensions;  // array bounds by field name
     std::map<std::string, std::vector<std::string>> fSegments;      // index columns by index name
     bool fSegmentsRead = false;
     std::map<std::int64_t, std::pair<std::string, std::string>> fCharSets;  // id -> name, default collation
     std::map<std::pair<std::int64_t, std::int64_t>, std::string> fCollations;  // (set, id) -> name
-    std::map<std::string, std::int64_t> fIdentityStart;  // identity generator -> start value  // routines may be of an external engine (RDB$ENGINE_NAME)
+    std::map<std::string, std::int64_t> fIdentityStart;  // identity generator -> start value
 };
 
 }  // namespace dbtwin

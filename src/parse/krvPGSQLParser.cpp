@@ -288,7 +288,7 @@ void TPGSQLParser::ParseStatement() {
     TStatType typ = stStatement;
     TDbObject kind = dboUnknown;
     TDbOperation op = odbUnknown;
-    std::string name, owner;
+    std::string name;
     bool routine = false, report = true, copyData = false;
     const int errors = fMsgMngr->GetErrCount();
     auto kindWord = [this](TDbObject& aKind) {
@@ -331,8 +331,6 @@ void TPGSQLParser::ParseStatement() {
         }
         ifExists();
         if (!(index && W("on"))) name = ReadName();
-        if (kind == dboFunction || kind == dboProcedure) typ = stStatement;
-        if (kind == dboTrigger) routine = false;
         SkipToEnd(routine);
     } else if (SkipW("alter")) {
         op = odbAlter;
@@ -450,7 +448,7 @@ void TPGSQLParser::ParseStatement() {
     // one cut off by text that never closes.
     if (report && (Sy != syEOF || (SyBegPos > StBegPos && fMsgMngr->GetErrCount() == errors))) {
         TStatement* st = nullptr;
-        DoAddStatement(typ, name, kind, op, owner, st);
+        DoAddStatement(typ, name, kind, op, "", st);
     }
     if (copyData && Sy == syTerm) {
         SkipLine();

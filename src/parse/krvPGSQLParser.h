@@ -60,8 +60,6 @@ private:
 
     bool fQuoted = false;
     std::int32_t fSyLine = 1, fSyCol = 1;
-    bool fInBody = false;  // inside the statement of a routine (BEGIN counts)
-    int fBeginDepth = 0;
 };
 
 }  // namespace dbtwin

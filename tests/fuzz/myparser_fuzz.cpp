@@ -1,40 +1,7 @@
-// libFuzzer target over the MySQL/MariaDB statement reader (TMySQLParser): the whole input is a
-// script. Besides the sanitizers, the target checks that the statements reported lie inside
-// the text, in order, and that every message placed in the script lies inside it.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-
-#include "core/krvStrUtils.h"
+// libFuzzer target over the MySQL/MariaDB statement reader (TMySQLParser).
 #include "parse/krvMySQLParser.h"
-
-namespace {
-
-using namespace dbtwin;
-
-void Check(bool aCondition) {
-    if (!aCondition) std::abort();
-}
-
-}  // namespace
+#include "statement_reader_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* aData, std::size_t aSize) {
-    const std::string text(reinterpret_cast<const char*>(aData), aSize);
-    TMySQLParser parser;
-    parser.OnErrorMessage = [](TObject*, const std::string&) {};
-    std::int32_t lastLine = 0;
-    parser.OnAddStatement = [&](TObject*, const std::string& aText, TStatType, const std::string&, TDbObject, TDbOperation,
-                                const std::string&, TStatement*& aStatement) {
-        aStatement = nullptr;
-        Check(!aText.empty());
-        Check(parser.StBegLine >= lastLine);
-        lastLine = parser.StBegLine;
-    };
-    const std::vector<std::string> lines = SplitLines(text);
-    parser.ParseScript(lines, nullptr);
-    const auto count = static_cast<std::int32_t>(lines.size());
-    const TMsgManager& m = parser.GetMsgMngr();
-    for (std::size_t i = 0; i < m.Count(); ++i) Check(m.Get(i).PosY >= 0 && m.Get(i).PosY <= count + 1);
-    return 0;
+    return dbtwin::fuzz::ReadStatements<dbtwin::TMySQLParser>(aData, aSize);
 }
